@@ -1,0 +1,51 @@
+// What the engine owns and the main window shows: the analysed flag, the
+// category switches and counters, the status text and the online result.
+//
+// The worker thread of a pass writes these while the window thread paints
+// them, so every field is an atomic or guarded by a lock.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+
+#include "seam/View.h"
+
+namespace kv {
+
+class EngineState {
+public:
+    EngineState();
+
+    // 0: the next pass analyses; 1: rows are pending and the next pass cleans.
+    std::atomic<int> m_nAnalysed{0};
+    // Result of the last online test: 1 online, 0 not.
+    std::atomic<int> m_bOnline{0};
+
+    bool IsEnabled(Category c) const { return m_bEnabled[c].load() != 0; }
+    void SetEnabled(Category c, bool on) { m_bEnabled[c].store(on ? 1 : 0); }
+
+    int32_t Count(Category c) const { return m_nCount[c].load(); }
+    // The counter rule: the count text is always the integer with "%d".
+    std::string CountText(Category c) const;
+    void SetCount(Category c, int32_t value) { m_nCount[c].store(value); }
+    void AddCount(Category c, int32_t delta) { m_nCount[c].fetch_add(delta); }
+
+    std::string StatusText() const;
+    void SetStatusText(const std::string& text);
+
+    // One pass at a time: TryBeginPass is false while another pass runs.
+    bool TryBeginPass() { return !m_bPassRunning.exchange(true); }
+    void EndPass() { m_bPassRunning.store(false); }
+    bool PassRunning() const { return m_bPassRunning.load(); }
+
+private:
+    std::atomic<int> m_bEnabled[kCategoryCount];
+    std::atomic<int32_t> m_nCount[kCategoryCount];
+    std::atomic<bool> m_bPassRunning{false};
+    mutable std::mutex m_lock;  // guards m_strStatus
+    std::string m_strStatus;
+};
+
+}  // namespace kv

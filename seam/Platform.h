@@ -1,0 +1,165 @@
+// The narrow seam between the engine and the operating system.
+//
+// The engine (registry helpers, scanners, removers, the driver, version-reply
+// handling) sees the machine only through these interfaces. seam/win32 binds
+// them to the real Win32 calls for Kestravin.exe; tests/fakes binds them to
+// in-memory models for the native unit tests. One contract suite
+// (tests/contract) runs against both, so the fakes cannot drift.
+//
+// Every text is ANSI in code page 949, as the Win32 "A" calls take it.
+// Results are Win32 error codes (LONG / DWORD) where the Win32 call returns
+// one, so the engine tests the same numbers on both sides.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// Win32 error codes that the engine distinguishes.
+enum : long {
+    kErrSuccess = 0,
+    kErrFileNotFound = 2,
+    kErrAccessDenied = 5,
+    kErrInvalidHandle = 6,
+    kErrMoreData = 234,
+    kErrNoMoreItems = 259,
+};
+
+// Registry value types the engine and its tests use (winnt.h numbers).
+enum : uint32_t { kRegNone = 0, kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4 };
+
+enum class RegRoot { CurrentUser, LocalMachine };
+
+// How a key is opened: RegOpenKeyA takes no mask (Default); the others are
+// KEY_ALL_ACCESS, KEY_READ and KEY_WRITE.
+enum class RegAccess { Default, AllAccess, Read, Write };
+
+// An open key as the platform hands it out; 0 is "none". Owned by whoever
+// opened it: close it with CloseKey (see ScopedRegKey in seam/Scoped.h).
+using RegKey = std::uintptr_t;
+
+class IRegistry {
+public:
+    virtual ~IRegistry() = default;
+
+    // RegOpenKeyExA (or RegOpenKeyA for RegAccess::Default). `out` is 0 on failure.
+    virtual long OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) = 0;
+    // RegCreateKeyExA: opens the key, creating it (and missing parents) when absent.
+    virtual long CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) = 0;
+    virtual void CloseKey(RegKey key) = 0;
+
+    // RegEnumValueA with a name buffer of `capacity` bytes (terminator included).
+    // A name that does not fit gives kErrMoreData; past the last value, kErrNoMoreItems.
+    virtual long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) = 0;
+    // RegQueryValueExA into a buffer of `capacity` bytes. On success `data` holds the
+    // value's bytes; when they do not fit, kErrMoreData and `data` is left empty.
+    // `type` may be null.
+    virtual long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
+                            uint32_t capacity, uint32_t* type) = 0;
+    // RegSetValueExA with the given type and bytes.
+    virtual long SetValue(RegKey key, const std::string& name, uint32_t type,
+                          const std::vector<uint8_t>& data) = 0;
+    virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+
+    // RegEnumKeyA with a name buffer of `capacity` bytes.
+    virtual long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) = 0;
+    // RegDeleteKeyA: removes an empty key (values and all) below the root.
+    virtual long DeleteKey(RegRoot root, const std::string& path) = 0;
+};
+
+struct ProcessEntry {
+    uint32_t pid = 0;
+    std::string exeName;  // szExeFile as the snapshot reports it
+};
+
+using ProcHandle = std::uintptr_t;  // 0 is "none"
+
+enum class WaitResult { Signalled, TimedOut, Failed };
+
+class IProcesses {
+public:
+    virtual ~IProcesses() = default;
+
+    // A toolhelp snapshot of all processes, walked with Process32First/Next.
+    // False when the snapshot cannot be taken or its first entry read.
+    virtual bool Snapshot(std::vector<ProcessEntry>& out) = 0;
+    virtual uint32_t CurrentProcessId() = 0;
+    // OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid); 0 on failure.
+    virtual ProcHandle Open(uint32_t pid) = 0;
+    virtual bool GetExitCode(ProcHandle process, uint32_t& code) = 0;
+    virtual bool Terminate(ProcHandle process, uint32_t exitCode) = 0;
+    // WaitForSingleObject with a finite time-out in milliseconds.
+    virtual WaitResult Wait(ProcHandle process, uint32_t timeoutMs) = 0;
+    virtual void Close(ProcHandle process) = 0;
+};
+
+using SvcHandle = std::uintptr_t;  // 0 is "none"
+
+enum : uint32_t { kSvcStopped = 1, kSvcStartPending = 2, kSvcStopPending = 3, kSvcRunning = 4 };
+
+class IServices {
+public:
+    virtual ~IServices() = default;
+
+    // OpenSCManagerA(NULL, NULL, SC_MANAGER_ALL_ACCESS); 0 on failure.
+    virtual SvcHandle OpenManager() = 0;
+    // OpenServiceA(manager, name, SERVICE_ALL_ACCESS); 0 on failure.
+    virtual SvcHandle OpenService(SvcHandle manager, const std::string& name) = 0;
+    // ControlService(SERVICE_CONTROL_STOP).
+    virtual bool ControlStop(SvcHandle service) = 0;
+    // QueryServiceStatus: dwCurrentState.
+    virtual bool QueryState(SvcHandle service, uint32_t& state) = 0;
+    virtual void Close(SvcHandle handle) = 0;
+};
+
+// Bounds of one HTTP exchange; an unresponsive server costs at most about
+// connect + receive milliseconds per request.
+struct NetTimeouts {
+    uint32_t connectMs = 4000;
+    uint32_t receiveMs = 4000;
+};
+
+class INet {
+public:
+    virtual ~INet() = default;
+
+    // InternetGetConnectedState(&flags, 0) == 1.
+    virtual bool IsOnline() = 0;
+    // HTTP GET of `url`, sent without cache. On a reply (any status) the body's
+    // lines, without their line ends, go to `lines`, at most `maxBytes` of body
+    // read. False when no reply arrived within the time-outs (connection refused,
+    // stalled, reset).
+    virtual bool FetchLines(const std::string& url, const NetTimeouts& timeouts,
+                            size_t maxBytes, std::vector<std::string>& lines) = 0;
+    // HTTP GET of `url` into the file `path`; true when the whole body was written.
+    virtual bool DownloadToFile(const std::string& url, const std::string& path,
+                                const NetTimeouts& timeouts) = 0;
+    // DeleteUrlCacheEntryA.
+    virtual void DeleteCacheEntry(const std::string& url) = 0;
+    // ShellExecuteA(NULL, "open", target, NULL, NULL, SW_SHOWNORMAL) for a file or a URL.
+    virtual bool ShellOpen(const std::string& target) = 0;
+};
+
+class ISystem {
+public:
+    virtual ~ISystem() = default;
+
+    // GetFileAttributesA succeeds: a file or directory of that path exists.
+    virtual bool FileExists(const std::string& path) = 0;
+    // GetModuleFileNameA(NULL) of the running program.
+    virtual std::string ModulePath() = 0;
+    virtual void Sleep(uint32_t ms) = 0;
+};
+
+// The machine as the engine sees it.
+struct Platform {
+    IRegistry& registry;
+    IProcesses& processes;
+    IServices& services;
+    INet& net;
+    ISystem& system;
+};
+
+}  // namespace kv

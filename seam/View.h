@@ -1,0 +1,59 @@
+// The engine's side of the main window: the hidden trace list and the
+// repaint requests for the state the engine owns (engine/EngineState.h).
+//
+// The Win32 side (app/) marshals everything onto the window's thread; the
+// fake (tests/fakes) records the calls.
+#pragma once
+
+#include <array>
+#include <string>
+
+namespace kv {
+
+// Column order of the trace list.
+enum TraceColumn { kColName, kColRead, kColCode, kColRegKey, kColValue, kColData, kColumnCount };
+
+// One row of the trace list: the six texts NAME, READ, CODE, REGKEY, VALUe, DATA.
+struct TraceItem {
+    std::array<std::string, kColumnCount> text;
+
+    const std::string& Name() const { return text[kColName]; }
+    const std::string& Code() const { return text[kColCode]; }
+};
+
+// The trace list's five operations. Rows handed over with InsertTop may be
+// held back and passed on in batches, in order; Flush returns only when every
+// row handed over, and every deletion, is in the list itself.
+class ITraceList {
+public:
+    virtual ~ITraceList() = default;
+
+    virtual int Count() = 0;
+    // Inserts the row at index 0 (the top), pushing the others down.
+    virtual void InsertTop(const TraceItem& row) = 0;
+    // The six texts of row `index`, each as the list holds it.
+    virtual TraceItem Read(int index) = 0;
+    virtual void Delete(int index) = 0;
+    virtual void Flush() = 0;
+};
+
+enum Category { kGrid, kProcess, kRegistry, kRecent, kCategoryCount };
+
+// Bitmap ids of the action button's two faces.
+enum : int { kFaceAnalyse = 134, kFaceClean = 136 };
+
+class IView {
+public:
+    virtual ~IView() = default;
+
+    virtual ITraceList& Traces() = 0;
+    // The category's counter changed: its count line needs repainting.
+    virtual void CounterChanged(Category category) = 0;
+    // The status text changed: the status line needs repainting.
+    virtual void StatusChanged() = 0;
+    // Give the action button this face for all three of its states.
+    virtual void SetActionFace(int bitmapId) = 0;
+    virtual void SetProgress(int percent) = 0;
+};
+
+}  // namespace kv
