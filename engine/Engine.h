@@ -1,0 +1,30 @@
+// The analyse/clean driver: one pass per call, on the calling (worker) thread.
+#pragma once
+
+#include "engine/Categories.h"
+#include "engine/EngineState.h"
+#include "seam/Platform.h"
+#include "seam/View.h"
+
+namespace kv {
+
+class CTraceEngine {
+public:
+    CTraceEngine(Platform& platform, EngineState& state, IView& view, ICategories& categories);
+
+    // Analyses when the analysed flag is 0, cleans the trace list otherwise.
+    // Callers run one pass at a time (EngineState::TryBeginPass).
+    void AnalyseOrClean();
+
+private:
+    void ConnectionTest(const char* countQuery);
+    void AnalysisPass();
+    void CleaningPass();
+
+    Platform& m_platform;
+    EngineState& m_state;
+    IView& m_view;
+    ICategories& m_categories;
+};
+
+}  // namespace kv

@@ -1,0 +1,41 @@
+// What the contract suite needs from the side under test. The same test files
+// run natively against tests/fakes and, as contract_tests.exe, under Wine
+// against the real registry, processes, service manager and WinINet.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "seam/Platform.h"
+
+namespace kv {
+
+class ContractPlatform {
+public:
+    virtual ~ContractPlatform() = default;
+
+    virtual Platform& Get() = 0;
+
+    // A key path below HKEY_CURRENT_USER that no one else uses, e.g.
+    // "Software\\KestravinContract\\<unique>"; removed with its subtree when
+    // the object is destroyed.
+    virtual std::string ScratchKey() = 0;
+
+    // Starts a process that idles until ended, running under the executable
+    // file name `exeName` (e.g. "qdownagent.exe"); returns its process id, 0 on failure.
+    virtual uint32_t StartIdleProcess(const std::string& exeName) = 0;
+
+    // Installs and starts a service named `name` that accepts the stop control,
+    // reporting SERVICE_STOP_PENDING for `pendingPolls` status queries (about
+    // one second each) before SERVICE_STOPPED. Removed when the object is destroyed.
+    virtual bool InstallService(const std::string& name, int pendingPolls) = 0;
+
+    // Base URL of a local HTTP server that answers GET /lines with the body
+    // "one\ntwo\nthree\n" and GET /stall by accepting and never answering.
+    virtual std::string TestServerBase() = 0;
+};
+
+std::unique_ptr<ContractPlatform> MakeContractPlatform();
+
+}  // namespace kv
