@@ -1,0 +1,146 @@
+// The main window's commands and the worker thread of a pass.
+#include "app/Layout.h"
+#include "app/MainDialog.h"
+#include "app/MainMessages.h"
+#include "net/Server.h"
+#include "ui/resource.h"
+
+namespace app {
+
+const win::MessageEntry<CMainDialog> CMainDialog::kMessages[] = {
+    {WM_PAINT, &CMainDialog::OnPaint},
+    {WM_QUERYDRAGICON, &CMainDialog::OnQueryDragIcon},
+    {WM_ERASEBKGND, &CMainDialog::OnEraseBkgnd},
+    {WM_LBUTTONDOWN, &CMainDialog::OnLButtonDown},
+    {WM_SIZE, &CMainDialog::OnSize},
+    {WM_RBUTTONDOWN, &CMainDialog::OnRButtonDown},
+    {WM_TIMER, &CMainDialog::OnTimer},
+    {WM_DESTROY, &CMainDialog::OnDestroy},
+    {WM_KV_TRACE_BATCH, &CMainDialog::OnTraceBatch},
+    {WM_KV_TRACE_FETCH, &CMainDialog::OnTraceFetch},
+    {WM_KV_ACTION_FACE, &CMainDialog::OnActionFace},
+    {WM_KV_PASS_ENDED, &CMainDialog::OnPassEnded},
+};
+
+const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
+    {IDC_CHECK_GRID, IDC_CHECK_RECENT, &CMainDialog::OnToggleCategory},
+    {IDC_ACTION, IDC_ACTION, &CMainDialog::StartPass},
+    {IDC_CLOSE, IDC_CLOSE, &CMainDialog::OnExit},
+    {ID_START_PASS, ID_START_PASS, &CMainDialog::StartPass},
+    {ID_EXIT, ID_EXIT, &CMainDialog::OnExit},
+    {ID_SUPPORT, ID_SUPPORT, &CMainDialog::OnSupport},
+    {ID_CHECK_VERSION, ID_CHECK_VERSION, &CMainDialog::OnCheckLatestVersion},
+    {ID_AUTOSTART, ID_AUTOSTART, &CMainDialog::OnToggleAutoStart},
+    {ID_PROGRAM_INFO, ID_PROGRAM_INFO, &CMainDialog::OnProgramInfo},
+};
+
+std::optional<LRESULT> CMainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return win::DispatchMessageMap(*this, kMessages, msg, wParam, lParam);
+}
+
+bool CMainDialog::OnCommand(UINT nId) { return win::DispatchCommandMap(*this, kCommands, nId); }
+
+void CMainDialog::OnToggleCategory(UINT nId) {
+    const int c = static_cast<int>(nId - IDC_CHECK_GRID);
+    const auto category = static_cast<kv::Category>(c);
+    const bool bEnable = !m_state.IsEnabled(category);
+    const unsigned face = bEnable ? IDB_CHECK_ON : IDB_CHECK_OFF;
+    m_btnCategory[c].LoadBitmaps(face, face, face);
+    m_state.SetEnabled(category, bEnable);
+    const kv::Rect& box = kv::layout::kCheck[c];
+    const RECT rc{box.left, box.top, box.right, box.bottom};
+    InvalidateRect(rc, true);
+    m_btnCategory[c].Invalidate(true);
+}
+
+void CMainDialog::OnExit(UINT) { OnCancel(); }
+
+void CMainDialog::OnSupport(UINT) {
+    // The user's default browser; a failure to start it is not reported.
+    m_platform.Get().net.ShellOpen(kv::kSupportSite);
+}
+
+void CMainDialog::OnCheckLatestVersion(UINT) {
+    // Later work: the version check with its messages (CheckForUpdate(1)).
+}
+
+void CMainDialog::OnProgramInfo(UINT) {
+    // Later work: the program information dialog (template 140).
+}
+
+// One pass at a time: a press while a pass runs is ignored, so two quick
+// presses never run an analysis and a cleaning side by side on one list.
+void CMainDialog::StartPass(UINT) {
+    if (!m_state.TryBeginPass()) return;
+    ::SetTimer(m_hWnd, kRepaintTimer, kRepaintPeriodMs, nullptr);
+    DWORD threadId = 0;
+    win::UniqueHandle worker(::CreateThread(nullptr, 0, &PassProc, this, CREATE_SUSPENDED, &threadId));
+    if (!worker) {
+        ::KillTimer(m_hWnd, kRepaintTimer);
+        m_state.EndPass();
+        Send(WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    ::ResumeThread(worker.Get());
+    // Nobody waits for the worker: the handle is not needed.
+}
+
+DWORD WINAPI CMainDialog::PassProc(void* param) {
+    static_cast<CMainDialog*>(param)->RunPass();
+    return 0;
+}
+
+void CMainDialog::RunPass() {
+    try {
+        AnalyseOrClean();
+    } catch (...) {
+        // The pass stops where it failed; what it did so far stays shown.
+    }
+    try {
+        m_view.EndPass();
+    } catch (...) {
+    }
+    m_view.FlushRepaints();
+    m_view.PostPassEnded();
+    // Last: once the pass is over the dialog may be destroyed.
+    m_state.EndPass();
+}
+
+std::optional<LRESULT> CMainDialog::OnTraceBatch(WPARAM, LPARAM lParam) {
+    ApplyTraceBatch(m_listTraces, *reinterpret_cast<const kv::TraceBatch*>(lParam));
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnTraceFetch(WPARAM, LPARAM lParam) {
+    ReadTraceRows(m_listTraces, *reinterpret_cast<std::vector<kv::TraceItem>*>(lParam));
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
+    const auto face = static_cast<unsigned>(wParam);
+    m_btnAction.LoadBitmaps(face, face, face);
+    const kv::Rect& r = kv::layout::kAction;
+    InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
+    m_btnAction.Invalidate(true);
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnPassEnded(WPARAM, LPARAM) {
+    ::KillTimer(m_hWnd, kRepaintTimer);
+    m_view.FlushRepaints();
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnTimer(WPARAM wParam, LPARAM) {
+    if (wParam != kRepaintTimer) return std::nullopt;
+    m_view.FlushRepaints();
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnDestroy(WPARAM, LPARAM) {
+    ::KillTimer(m_hWnd, kRepaintTimer);
+    m_view.SetClosing();
+    return std::nullopt;
+}
+
+}  // namespace app

@@ -1,0 +1,123 @@
+#include "app/MainDialog.h"
+
+#include "app/AppDir.h"
+#include "app/Layout.h"
+#include "app/MainTexts.h"
+#include "engine/StatusTexts.h"
+#include "net/Server.h"
+#include "net/UsageCount.h"
+#include "ui/resource.h"
+#include "win/App.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kTraceColumnWidth = 100;
+const char* const kTraceColumns[kv::kColumnCount] = {"NAME", "READ", "CODE", "REGKEY", "VALUe", "DATA"};
+const int kCategoryControl[kv::kCategoryCount] = {IDC_CHECK_GRID, IDC_CHECK_PROCESS, IDC_CHECK_REGISTRY,
+                                                  IDC_CHECK_RECENT};
+
+}  // namespace
+
+CMainDialog::CMainDialog()
+    : CDialog(IDD_MAIN, nullptr),
+      m_categories(m_platform.Get(), m_state, m_view),
+      m_engine(m_platform.Get(), m_state, m_view, m_categories) {
+    m_hIcon = ::LoadIconA(win::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_state.SetStatusText(kv::StatusWaiting());
+}
+
+CMainDialog::~CMainDialog() = default;
+
+void CMainDialog::AnalyseOrClean() { m_engine.AnalyseOrClean(); }
+
+BOOL CMainDialog::OnInitDialog() {
+    CDialog::OnInitDialog();
+    m_listTraces.Attach(GetDlgItem(IDC_TRACE_LIST));
+    AttachControl(m_btnAction, IDC_ACTION);
+    AttachControl(m_btnExit, IDC_CLOSE);
+    AttachControl(m_progress, IDC_PROGRESS);
+    for (int c = 0; c < kv::kCategoryCount; ++c) AttachControl(m_btnCategory[c], kCategoryControl[c]);
+    m_view.Bind(m_hWnd, m_progress);
+
+    Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    Send(WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    EnforceSingleInstance();
+
+    m_bmpSkin.Reset(::LoadBitmapA(win::ResourceInstance(), MAKEINTRESOURCEA(IDB_MAIN_BG)));
+    SetUpControls();
+    m_strAppDir = kv::AppDirFromModulePath(m_platform.Get().system.ModulePath());
+    ReportStartUp();
+
+    ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
+    ::SetWindowTextA(m_hWnd, kv::kProgramName);
+    Move(0, 0, kv::layout::kWindowWidth, kv::layout::kWindowHeight, true);
+    RECT work{};
+    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+    const kv::Point origin = kv::CentredOrigin(kv::Rect{work.left, work.top, work.right, work.bottom},
+                                               kv::layout::kWindowWidth, kv::layout::kWindowHeight);
+    ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    if (m_bSecondInstance) {
+        // This instance is closing (its IDCANCEL is queued): it must never appear.
+        ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) & ~WS_VISIBLE);
+        ::ShowWindow(m_hWnd, SW_HIDE);
+    }
+    return TRUE;
+}
+
+void CMainDialog::EnforceSingleInstance() {
+    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kv::kProgramName));
+    if (::GetLastError() != ERROR_ALREADY_EXISTS) {
+        m_hInstanceMutex = std::move(mutex);
+        return;
+    }
+    mutex.Reset();
+    // This dialog's own title is still empty, so the search finds only the first instance.
+    HWND hFirst = ::FindWindowA(nullptr, kv::kProgramName);
+    if (!hFirst) return;
+    m_bSecondInstance = true;
+    Send(WM_COMMAND, IDCANCEL, 0);
+    ::ShowWindow(hFirst, SW_RESTORE);
+    ::SetForegroundWindow(hFirst);
+}
+
+void CMainDialog::SetUpControls() {
+    for (int c = 0; c < kv::kCategoryCount; ++c) {
+        m_btnCategory[c].LoadBitmaps(IDB_CHECK_ON, IDB_CHECK_ON, IDB_CHECK_ON);
+    }
+    m_btnAction.LoadBitmaps(IDB_BTN_ANALYSE, IDB_BTN_ANALYSE, IDB_BTN_ANALYSE);
+    m_btnExit.LoadBitmaps(IDB_BTN_CLOSE, IDB_BTN_CLOSE, IDB_BTN_CLOSE);
+    m_progress.LoadBitmaps(IDB_PROGRESS_FILL, IDB_PROGRESS_FILL, IDB_PROGRESS_TRACK, IDB_PROGRESS_FILL);
+
+    using namespace kv::layout;
+    m_progress.SetRect(kProgress.left, kProgress.top, kProgress.right, kProgress.bottom);
+    for (int c = 0; c < kv::kCategoryCount; ++c) m_btnCategory[c].Place(kCheck[c]);
+    m_btnAction.Place(kAction);
+    m_btnExit.Place(kExit);
+
+    // The list is never shown: with redraw off it does not lay itself out
+    // or repaint on every insertion.
+    m_listTraces.SetRedraw(false);
+    for (int column = 0; column < kv::kColumnCount; ++column)
+        m_listTraces.InsertColumn(column, kTraceColumns[column], LVCFMT_LEFT, kTraceColumnWidth);
+}
+
+void CMainDialog::ReportStartUp() {
+    kv::INet& net = m_platform.Get().net;
+    if (!net.IsOnline()) {
+        m_state.m_bOnline.store(0);
+        return;
+    }
+    m_state.m_bOnline.store(1);
+    CheckForUpdate(0);
+    kv::SendUsageCount(net, kv::ServerUrl(kv::kCountRun));
+}
+
+void CMainDialog::CheckForUpdate(int /*bReportLatest*/) {
+    // The version query and the update download are later work.
+}
+
+}  // namespace app

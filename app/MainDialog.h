@@ -1,0 +1,115 @@
+// The program's only top-level window: a modal dialog drawn from the skin,
+// 510 x 360 with rounded corners and no title bar.
+//
+// The dialog shows state; the engine owns it. The flags, counters and the
+// status text live in m_state (kv::EngineState), which a pass's worker
+// writes and the painting reads; the engine reaches the window only through
+// m_view (app/MainView.h).
+//
+// Files: MainDialog.cpp (construction, initialisation, single instance),
+// MainPaint.cpp (painting and shape), MainInput.cpp (mouse and menu),
+// MainCommands.cpp (commands and the pass's worker).
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/MainView.h"
+#include "engine/Engine.h"
+#include "engine/EngineState.h"
+#include "engine/TraceCategories.h"
+#include "seam/win32/Win32Platform.h"
+#include "ui/SkinButton.h"
+#include "ui/SkinProgress.h"
+#include "win/Dialog.h"
+#include "win/Handles.h"
+#include "win/ListView.h"
+#include "win/MessageMap.h"
+
+namespace app {
+
+class CMainDialog : public win::CDialog {
+public:
+    CMainDialog();
+    ~CMainDialog() override;
+
+    // Runs one analyse or clean pass on the calling (worker) thread.
+    void AnalyseOrClean();
+    // True while a pass's worker is still running.
+    bool PassRunning() const { return m_state.PassRunning(); }
+
+protected:
+    BOOL OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    bool OnCommand(UINT nId) override;
+
+private:
+    // Initialisation
+    void EnforceSingleInstance();
+    void SetUpControls();
+    void ReportStartUp();
+    // The version check; bReportLatest is 1 when the user asked, 0 at start-up.
+    // Later work: a hook for now.
+    void CheckForUpdate(int bReportLatest);
+
+    // Painting and shape (MainPaint.cpp)
+    std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
+    std::optional<LRESULT> OnQueryDragIcon(WPARAM, LPARAM);
+    std::optional<LRESULT> OnEraseBkgnd(WPARAM, LPARAM);
+    std::optional<LRESULT> OnSize(WPARAM, LPARAM);
+    void PaintSkin(HDC target);
+
+    // Mouse (MainInput.cpp)
+    std::optional<LRESULT> OnLButtonDown(WPARAM, LPARAM);
+    std::optional<LRESULT> OnRButtonDown(WPARAM, LPARAM);
+    void OpenDetails();
+    std::string ReadAutoStart();
+
+    // Commands (MainCommands.cpp)
+    void OnToggleCategory(UINT nId);
+    void StartPass(UINT = 0);
+    void OnExit(UINT = 0);
+    void OnSupport(UINT);
+    void OnCheckLatestVersion(UINT);
+    void OnToggleAutoStart(UINT);
+    void OnProgramInfo(UINT);
+
+    // The pass's worker and its hand-over messages
+    static DWORD WINAPI PassProc(void* param);
+    void RunPass();
+    std::optional<LRESULT> OnTraceBatch(WPARAM, LPARAM);
+    std::optional<LRESULT> OnTraceFetch(WPARAM, LPARAM);
+    std::optional<LRESULT> OnActionFace(WPARAM, LPARAM);
+    std::optional<LRESULT> OnPassEnded(WPARAM, LPARAM);
+    std::optional<LRESULT> OnTimer(WPARAM, LPARAM);
+    std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
+
+    static const win::MessageEntry<CMainDialog> kMessages[];
+    static const win::CommandEntry<CMainDialog> kCommands[];
+
+    std::string m_strVersion = "1";
+    win::CListView m_listTraces;  // hidden; the trace list
+    ui::CSkinButton m_btnAction;
+    ui::CSkinButton m_btnExit;
+    ui::CSkinProgress m_progress;
+    ui::CSkinButton m_btnCategory[kv::kCategoryCount];
+    HICON m_hIcon = nullptr;  // shared resource icon: not destroyed
+
+    kv::EngineState m_state;
+    kv::Win32Platform m_platform;
+    CMainView m_view;
+    kv::CTraceCategories m_categories;
+    kv::CTraceEngine m_engine;
+
+    win::UniqueBitmap m_bmpSkin;
+    std::string m_strAppDir;
+    // Filled by the version check (later work).
+    std::string m_strServerReply, m_strLatestVersion, m_strUpdateUrl, m_strUpdateFile;
+    // Held for the program's whole life: its existence is the single-instance signal.
+    win::UniqueHandle m_hInstanceMutex;
+    bool m_bSecondInstance = false;
+};
+
+}  // namespace app

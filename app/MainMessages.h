@@ -1,0 +1,24 @@
+// Private messages of the main dialog: how a pass's worker thread hands work
+// to the window thread.
+#pragma once
+
+#include <windows.h>
+
+namespace app {
+
+enum : UINT {
+    // Sent. lParam: kv::TraceBatch* to apply to the trace list, in order.
+    WM_KV_TRACE_BATCH = WM_APP + 1,
+    // Sent. lParam: std::vector<kv::TraceItem>* to fill with every row, top first.
+    WM_KV_TRACE_FETCH,
+    // Posted. wParam: bitmap id of the action button's new face.
+    WM_KV_ACTION_FACE,
+    // Posted when a pass has ended.
+    WM_KV_PASS_ENDED,
+};
+
+// Timer that repaints what a running pass changed, at most once per period.
+enum : UINT_PTR { kRepaintTimer = 1 };
+enum : UINT { kRepaintPeriodMs = 15 };
+
+}  // namespace app

@@ -1,0 +1,78 @@
+// The main window's painting and shape. Everything is drawn in the
+// background erase, from one off-screen picture, so the window never shows
+// the skin without its texts.
+#include "app/Layout.h"
+#include "app/MainDialog.h"
+#include "app/MainTexts.h"
+#include "win/Gdi.h"
+
+namespace app {
+
+namespace {
+
+RECT ToRect(const kv::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+
+void DrawLine(HDC dc, const std::string& text, const kv::Rect& where) {
+    RECT rc = ToRect(where);
+    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_TOP);
+}
+
+}  // namespace
+
+std::optional<LRESULT> CMainDialog::OnPaint(WPARAM, LPARAM) {
+    if (!::IsIconic(m_hWnd)) return std::nullopt;
+    win::PaintScope paint(m_hWnd);
+    Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Dc()), 0);
+    const RECT client = ClientRect();
+    const kv::Point at = kv::MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
+                                                 ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
+    ::DrawIcon(paint.Dc(), at.x, at.y, m_hIcon);
+    return 0;
+}
+
+std::optional<LRESULT> CMainDialog::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+std::optional<LRESULT> CMainDialog::OnEraseBkgnd(WPARAM wParam, LPARAM) {
+    PaintSkin(reinterpret_cast<HDC>(wParam));
+    return TRUE;
+}
+
+void CMainDialog::PaintSkin(HDC target) {
+    const RECT client = ClientRect();
+    win::OffscreenSurface surface(target, client.right - client.left, client.bottom - client.top);
+    if (!surface.Valid()) return;
+    {
+        win::MemoryDC skin(target);
+        win::SelectScope select(skin.Dc(), m_bmpSkin.Get());
+        ::BitBlt(surface.Dc(), 0, 0, client.right - client.left, client.bottom - client.top, skin.Dc(), 0, 0,
+                 SRCCOPY);
+    }
+
+    win::UniqueFont font(::CreateFontA(12, 0, 0, 0, 500, FALSE, FALSE, FALSE, 0, OUT_TT_PRECIS, 0, PROOF_QUALITY,
+                                       FF_MODERN, kv::SkinFontFace().c_str()));
+    win::SelectScope selectFont(surface.Dc(), font.Get());
+    ::SetBkMode(surface.Dc(), TRANSPARENT);
+    ::SetTextColor(surface.Dc(), RGB(51, 51, 51));
+
+    DrawLine(surface.Dc(), m_state.StatusText(), kv::layout::kStatus);
+    for (int c = 0; c < kv::kCategoryCount; ++c) {
+        const auto category = static_cast<kv::Category>(c);
+        DrawLine(surface.Dc(), kv::CountLabel(category) + m_state.CountText(category) + kv::CountSuffix(),
+                 kv::layout::kCountLine[c]);
+    }
+    surface.CopyTo(target, client.left, client.top);
+}
+
+std::optional<LRESULT> CMainDialog::OnSize(WPARAM, LPARAM) {
+    const RECT window = WindowRect();
+    const kv::Rect shape = kv::RoundRegionRect(window.right - window.left, window.bottom - window.top);
+    win::UniqueRegion region(::CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom,
+                                                  kv::layout::kCornerEllipse, kv::layout::kCornerEllipse));
+    // On success the window owns the region.
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Detach();
+    return std::nullopt;
+}
+
+}  // namespace app

@@ -1,0 +1,37 @@
+// The trace list as a pass's worker sees it: kv::TraceOpQueue carrying its
+// batches to the hidden list view on the window thread (one sent message per
+// batch), plus the window thread's side that applies them.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <vector>
+
+#include "app/TraceOpQueue.h"
+#include "win/ListView.h"
+
+namespace app {
+
+class CTraceListProxy : public kv::TraceOpQueue {
+public:
+    // The dialog whose thread owns the list; set once at initialisation.
+    void Bind(HWND hDlg) { m_hDlg = hDlg; }
+    // The dialog is being destroyed: from now on nothing is sent, so a worker
+    // still running never waits on a window that will not answer.
+    void SetClosing() { m_bClosing.store(true); }
+
+protected:
+    void SendBatch(kv::TraceBatch& batch) override;
+    void FetchRows(std::vector<kv::TraceItem>& rows) override;
+
+private:
+    HWND m_hDlg = nullptr;  // not owned
+    std::atomic<bool> m_bClosing{false};
+};
+
+// Window thread: apply a batch to the list / read every row of it.
+void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch);
+void ReadTraceRows(const win::CListView& list, std::vector<kv::TraceItem>& rows);
+
+}  // namespace app

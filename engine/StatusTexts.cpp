@@ -1,0 +1,46 @@
+#include "engine/StatusTexts.h"
+
+#include <cstdio>
+
+#include "seam/Text.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kWaiting = "분석대기 : 0%";
+constexpr const char* kNoItems = "분석완료(100%) : 분석항목이 존재하지 않습니다.";
+constexpr const char* kCleanPrompt = "분석완료(100%) : 정리시작을 통해서 PC를 정리하세요.";
+constexpr const char* kCleanDone = "분석정리(100%) : 분석정리를 성공적으로 완료하였습니다.";
+// printf format: %d is the number of traces left in place.
+constexpr const char* kCleanFailed = "분석정리(100%%) : %d개 항목을 정리하지 못했습니다.";
+
+}  // namespace
+
+const std::string& StatusWaiting() {
+    static const std::string text = Cp949FromUtf8(kWaiting);
+    return text;
+}
+
+const std::string& StatusNoItems() {
+    static const std::string text = Cp949FromUtf8(kNoItems);
+    return text;
+}
+
+const std::string& StatusCleanPrompt() {
+    static const std::string text = Cp949FromUtf8(kCleanPrompt);
+    return text;
+}
+
+const std::string& StatusCleanDone() {
+    static const std::string text = Cp949FromUtf8(kCleanDone);
+    return text;
+}
+
+std::string StatusCleanFailed(int failed) {
+    static const std::string format = Cp949FromUtf8(kCleanFailed);
+    char text[256];
+    std::snprintf(text, sizeof text, format.c_str(), failed);
+    return text;
+}
+
+}  // namespace kv

@@ -1,0 +1,20 @@
+// The status line's texts, in code page 949, ready for the window to draw.
+// Each is converted once, on first use (safe from any thread).
+#pragma once
+
+#include <string>
+
+namespace kv {
+
+// Before the first pass: "분석대기 : 0%".
+const std::string& StatusWaiting();
+// Analysis found nothing.
+const std::string& StatusNoItems();
+// Analysis found traces: invites the user to start cleaning.
+const std::string& StatusCleanPrompt();
+// Cleaning removed every trace it attempted.
+const std::string& StatusCleanDone();
+// Cleaning left `failed` traces in place because their removal failed.
+std::string StatusCleanFailed(int failed);
+
+}  // namespace kv

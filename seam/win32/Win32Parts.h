@@ -1,0 +1,17 @@
+// The five parts of the real platform, one source file each. Only
+// Win32Platform.cpp puts them together; nothing else needs these.
+#pragma once
+
+#include <memory>
+
+#include "seam/Platform.h"
+
+namespace kv {
+
+std::unique_ptr<IRegistry> MakeWin32Registry();
+std::unique_ptr<IProcesses> MakeWin32Processes();
+std::unique_ptr<IServices> MakeWin32Services();
+std::unique_ptr<INet> MakeWin32Net();
+std::unique_ptr<ISystem> MakeWin32System();
+
+}  // namespace kv

@@ -1,0 +1,23 @@
+#include "seam/win32/Win32Platform.h"
+
+#include "seam/win32/Win32Parts.h"
+
+namespace kv {
+
+struct Win32Platform::Parts {
+    std::unique_ptr<IRegistry> registry = MakeWin32Registry();
+    std::unique_ptr<IProcesses> processes = MakeWin32Processes();
+    std::unique_ptr<IServices> services = MakeWin32Services();
+    std::unique_ptr<INet> net = MakeWin32Net();
+    std::unique_ptr<ISystem> system = MakeWin32System();
+};
+
+Win32Platform::Win32Platform()
+    : m_parts(std::make_unique<Parts>()),
+      m_platform(std::make_unique<Platform>(Platform{*m_parts->registry, *m_parts->processes,
+                                                     *m_parts->services, *m_parts->net,
+                                                     *m_parts->system})) {}
+
+Win32Platform::~Win32Platform() = default;
+
+}  // namespace kv

@@ -1,0 +1,76 @@
+// Processes through toolhelp and kernel32. Process handles handed to the
+// engine are HANDLEs carried as ProcHandle; the engine gives each back
+// through Close.
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include "seam/win32/Win32Parts.h"
+#include "win/Handles.h"
+
+namespace kv {
+namespace {
+
+// The product is a 32-bit program built for _WIN32_WINNT 0x0501, whose
+// PROCESS_ALL_ACCESS is this value; later SDKs widen the constant, and the
+// wider mask is refused by older systems.
+constexpr DWORD kProcessAllAccess = 0x1F0FFF;
+
+#ifndef _WIN64
+static_assert(sizeof(PROCESSENTRY32) == 296, "the ANSI toolhelp entry of a 32-bit build");
+#endif
+
+HANDLE AsHandle(ProcHandle h) { return reinterpret_cast<HANDLE>(h); }
+
+class Win32Processes final : public IProcesses {
+public:
+    bool Snapshot(std::vector<ProcessEntry>& out) override {
+        out.clear();
+        win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+        if (!snap) return false;
+        PROCESSENTRY32 entry;
+        ZeroMemory(&entry, sizeof entry);
+        entry.dwSize = sizeof entry;
+        if (!::Process32First(snap.Get(), &entry)) return false;
+        do {
+            out.push_back(ProcessEntry{entry.th32ProcessID, entry.szExeFile});
+        } while (::Process32Next(snap.Get(), &entry));
+        return true;
+    }
+
+    uint32_t CurrentProcessId() override { return ::GetCurrentProcessId(); }
+
+    ProcHandle Open(uint32_t pid) override {
+        return reinterpret_cast<ProcHandle>(::OpenProcess(kProcessAllAccess, FALSE, pid));
+    }
+
+    bool GetExitCode(ProcHandle process, uint32_t& code) override {
+        DWORD value = 0;
+        if (!::GetExitCodeProcess(AsHandle(process), &value)) return false;
+        code = value;
+        return true;
+    }
+
+    bool Terminate(ProcHandle process, uint32_t exitCode) override {
+        return ::TerminateProcess(AsHandle(process), exitCode) != FALSE;
+    }
+
+    WaitResult Wait(ProcHandle process, uint32_t timeoutMs) override {
+        // INFINITE is refused: every wait the engine makes has an end.
+        if (timeoutMs == INFINITE) timeoutMs = INFINITE - 1;
+        switch (::WaitForSingleObject(AsHandle(process), timeoutMs)) {
+            case WAIT_OBJECT_0: return WaitResult::Signalled;
+            case WAIT_TIMEOUT: return WaitResult::TimedOut;
+            default: return WaitResult::Failed;
+        }
+    }
+
+    void Close(ProcHandle process) override {
+        if (process) ::CloseHandle(AsHandle(process));
+    }
+};
+
+}  // namespace
+
+std::unique_ptr<IProcesses> MakeWin32Processes() { return std::make_unique<Win32Processes>(); }
+
+}  // namespace kv

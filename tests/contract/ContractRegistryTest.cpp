@@ -1,0 +1,164 @@
+// The registry seam: the calls and error codes the engine relies on.
+#include <algorithm>
+#include <set>
+
+#include "seam/Scoped.h"
+#include "tests/contract/ContractFixture.h"
+
+namespace kv::contract {
+namespace {
+
+using ContractRegistry = ContractTest;
+
+TEST_F(ContractRegistry, OpensCreatesAndReportsMissingKeys) {
+    RegKey key = 123;
+    EXPECT_EQ(kErrFileNotFound, Reg().OpenKey(RegRoot::CurrentUser, Under("Missing"), RegAccess::Read, key));
+    EXPECT_EQ(0u, key);
+
+    // CreateKey makes every missing parent on the way.
+    {
+        ScopedRegKey deep(Reg());
+        ASSERT_EQ(kErrSuccess, Reg().CreateKey(RegRoot::CurrentUser, Under("A\\B\\C"), RegAccess::Write, deep.Out()));
+        EXPECT_TRUE(deep);
+    }
+    EXPECT_TRUE(KeyExists(Under("A")));
+    EXPECT_TRUE(KeyExists(Under("A\\B")));
+    EXPECT_TRUE(KeyExists(Under("A\\B\\C")));
+
+    // Creating an existing key opens it with its values intact.
+    SetText(Under("A"), "kept", "yes");
+    {
+        ScopedRegKey again(Reg());
+        ASSERT_EQ(kErrSuccess, Reg().CreateKey(RegRoot::CurrentUser, Under("A"), RegAccess::Read, again.Out()));
+        std::vector<uint8_t> data;
+        EXPECT_EQ(kErrSuccess, Reg().QueryValue(again.Get(), "kept", data, 260, nullptr));
+        EXPECT_EQ(TextBytes("yes"), data);
+    }
+}
+
+TEST_F(ContractRegistry, ValuesKeepTheirTypeAndBytes) {
+    struct Case {
+        const char* name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {
+        {"sz", kRegSz, TextBytes("C:\\Docs\\plan.docx")},
+        {"expand", kRegExpandSz, TextBytes("%TEMP%\\x")},
+        {"dword", kRegDword, {0x78, 0x56, 0x34, 0x12}},
+        {"binary", kRegBinary, {0x00, 0xFF, 0x00, 0x41}},
+        {"empty", kRegBinary, {}},
+    };
+    for (const Case& c : cases) SetValue(m_strScratch, c.name, c.type, c.data);
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<uint8_t> data;
+        uint32_t type = 999;
+        EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), c.name, data, 260, &type));
+        EXPECT_EQ(c.type, type);
+        EXPECT_EQ(c.data, data);
+    }
+    std::vector<uint8_t> data{1, 2};
+    EXPECT_EQ(kErrFileNotFound, Reg().QueryValue(key.Get(), "absent", data, 260, nullptr));
+}
+
+TEST_F(ContractRegistry, QueryIntoTooSmallABufferGivesMoreDataAndNoBytes) {
+    const std::string longText(300, 'x');
+    SetText(m_strScratch, "long", longText);
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    std::vector<uint8_t> data{1, 2, 3};
+    EXPECT_EQ(kErrMoreData, Reg().QueryValue(key.Get(), "long", data, 260, nullptr));
+    EXPECT_TRUE(data.empty());
+    // Exactly the size of the data (terminator included) fits.
+    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "long", data, 301, nullptr));
+    EXPECT_EQ(TextBytes(longText), data);
+}
+
+TEST_F(ContractRegistry, EnumValueNameHonoursCapacityAndEnd) {
+    SetText(m_strScratch, "abcdef", "1");
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    std::string name;
+    EXPECT_EQ(kErrMoreData, Reg().EnumValueName(key.Get(), 0, name, 6));  // no room for the terminator
+    EXPECT_EQ(kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 7));
+    EXPECT_EQ("abcdef", name);
+    EXPECT_EQ(kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
+}
+
+TEST_F(ContractRegistry, DeletingAtIndexZeroWalksEveryValue) {
+    const std::set<std::string> written{"url1", "url2", "MRUList", "Zed"};
+    for (const auto& name : written) SetText(m_strScratch, name, "data of " + name);
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    std::set<std::string> seen;
+    long r = kErrSuccess;
+    for (int step = 0; step < 10; ++step) {
+        std::string name;
+        r = Reg().EnumValueName(key.Get(), 0, name, 260);
+        if (r != kErrSuccess) break;
+        EXPECT_TRUE(seen.insert(name).second) << name << " came back after its deletion";
+        ASSERT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), name));
+    }
+    EXPECT_EQ(kErrNoMoreItems, r);
+    EXPECT_EQ(written, seen);
+    EXPECT_EQ(kErrFileNotFound, Reg().DeleteValue(key.Get(), "url1"));
+}
+
+TEST_F(ContractRegistry, NamesCompareWithoutCaseAndKeepTheirSpelling) {
+    SetText(Under("CamelKey"), "MixedCase", "first");
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, Under("cAMELkEY"), RegAccess::AllAccess, key.Out()));
+    std::vector<uint8_t> data;
+    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "MIXEDCASE", data, 260, nullptr));
+    EXPECT_EQ(TextBytes("first"), data);
+
+    // Setting under another spelling replaces the one value.
+    EXPECT_EQ(kErrSuccess, Reg().SetValue(key.Get(), "mixedcase", kRegSz, TextBytes("second")));
+    std::string name;
+    EXPECT_EQ(kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 260));
+    EXPECT_TRUE(name == "MixedCase" || name == "mixedcase") << name;
+    EXPECT_EQ(kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
+    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "Mixedcase", data, 260, nullptr));
+    EXPECT_EQ(TextBytes("second"), data);
+
+    ScopedRegKey parent(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, parent.Out()));
+    EXPECT_EQ(kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 260));
+    EXPECT_EQ("CamelKey", name);
+}
+
+TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {
+    SetText(Under("Parent\\Child"), "v", "1");
+    SetText(Under("Parent"), "own", "1");
+
+    // A key with a subkey refuses RegDeleteKeyA (ERROR_ACCESS_DENIED on Windows).
+    EXPECT_NE(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+    EXPECT_TRUE(KeyExists(Under("Parent\\Child")));
+
+    {
+        ScopedRegKey parent(Reg());
+        ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, Under("Parent"), RegAccess::Read, parent.Out()));
+        std::string name;
+        EXPECT_EQ(kErrMoreData, Reg().EnumSubkey(parent.Get(), 0, name, 5));
+        EXPECT_EQ(kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 6));
+        EXPECT_EQ("Child", name);
+        EXPECT_EQ(kErrNoMoreItems, Reg().EnumSubkey(parent.Get(), 1, name, 260));
+    }
+
+    // A key with values but no subkeys goes, values and all.
+    EXPECT_EQ(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent\\Child")));
+    EXPECT_EQ(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+    EXPECT_FALSE(KeyExists(Under("Parent")));
+    EXPECT_EQ(kErrFileNotFound, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+}
+
+}  // namespace
+}  // namespace kv::contract

@@ -1,0 +1,68 @@
+// The service seam: a stop control, then STOP_PENDING until STOPPED.
+#include "seam/Scoped.h"
+#include "tests/contract/ContractFixture.h"
+
+namespace kv::contract {
+namespace {
+
+using ContractServices = ContractTest;
+
+// Upper bound of status polls, about one second apart on the real side.
+constexpr int kMaxPolls = 30;
+
+// Stops `name` and returns every state seen until STOPPED or the bound.
+std::vector<uint32_t> StopAndWatch(Platform& p, const std::string& name) {
+    std::vector<uint32_t> seen;
+    ScopedService manager(p.services, p.services.OpenManager());
+    EXPECT_TRUE(manager);
+    if (!manager) return seen;
+    ScopedService service(p.services, p.services.OpenService(manager.Get(), name));
+    EXPECT_TRUE(service);
+    if (!service) return seen;
+
+    uint32_t state = 0;
+    for (int poll = 0; poll < kMaxPolls; ++poll) {
+        if (!p.services.QueryState(service.Get(), state) || state == kSvcRunning) break;
+        p.system.Sleep(1000);
+    }
+    EXPECT_EQ(kSvcRunning, state) << "the installed service is not running";
+
+    EXPECT_TRUE(p.services.ControlStop(service.Get()));
+    for (int poll = 0; poll < kMaxPolls; ++poll) {
+        if (!p.services.QueryState(service.Get(), state)) {
+            ADD_FAILURE() << "QueryState failed";
+            break;
+        }
+        seen.push_back(state);
+        if (state == kSvcStopped) break;
+        p.system.Sleep(1000);
+    }
+    // A stopped service refuses another stop control.
+    EXPECT_FALSE(p.services.ControlStop(service.Get()));
+    return seen;
+}
+
+TEST_F(ContractServices, StopReportsPendingThenStopped) {
+    for (int pendingPolls : {0, 2}) {
+        SCOPED_TRACE(pendingPolls);
+        const std::string name = "KvContractSvc" + std::to_string(pendingPolls);
+        ASSERT_TRUE(m_cp->InstallService(name, pendingPolls));
+
+        std::vector<uint32_t> seen = StopAndWatch(P(), name);
+        ASSERT_FALSE(seen.empty());
+        EXPECT_EQ(kSvcStopped, seen.back());
+        for (size_t i = 0; i + 1 < seen.size(); ++i) EXPECT_EQ(kSvcStopPending, seen[i]);
+        if (pendingPolls > 0) {
+            EXPECT_EQ(kSvcStopPending, seen.front());
+        }
+    }
+}
+
+TEST_F(ContractServices, MissingServiceDoesNotOpen) {
+    ScopedService manager(P().services, P().services.OpenManager());
+    ASSERT_TRUE(manager);
+    EXPECT_EQ(0u, P().services.OpenService(manager.Get(), "KvContractNoSuchService"));
+}
+
+}  // namespace
+}  // namespace kv::contract

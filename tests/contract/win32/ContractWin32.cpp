@@ -1,0 +1,226 @@
+// The contract suite's Windows side: the real registry, processes, service
+// manager and WinINet, with helpers that build what a test needs and take it
+// all down again when the fixture ends.
+//
+// Index:
+//   RemoveKeyTree        deletes a scratch key with everything below it
+//   IdleProcesses        copies of idle_process.exe started under chosen names
+//   TestServices         services of test_service.exe, installed and started
+//   Win32Contract        the ContractPlatform
+#include <windows.h>
+#include <tlhelp32.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "seam/win32/Win32Platform.h"
+#include "tests/contract/ContractPlatform.h"
+#include "win/Handles.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kScratchRoot = "Software\\KestravinContract";
+// Bounds for taking things down; a test that fails must not hang the suite.
+constexpr DWORD kProcessEndMs = 5000;
+constexpr DWORD kServiceStartMs = 15000;
+constexpr DWORD kServiceStopMs = 15000;
+constexpr DWORD kPollMs = 50;
+
+std::string ProgramDir() {
+    char buf[MAX_PATH] = {};
+    DWORD len = ::GetModuleFileNameA(nullptr, buf, MAX_PATH);
+    std::string path(buf, len < MAX_PATH ? len : 0);
+    return path.substr(0, path.find_last_of('\\') + 1);
+}
+
+std::string UniqueTag() {
+    static LONG s_nNext = 0;
+    return std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::InterlockedIncrement(&s_nNext));
+}
+
+// Depth first: a key's children go before the key.
+void RemoveKeyTree(HKEY root, const std::string& path) {
+    {
+        win::UniqueKey key;
+        if (::RegOpenKeyExA(root, path.c_str(), 0, KEY_ALL_ACCESS, key.Put()) != ERROR_SUCCESS) return;
+        char name[MAX_PATH];
+        std::vector<std::string> children;
+        for (DWORD i = 0; ::RegEnumKeyA(key.Get(), i, name, sizeof name) == ERROR_SUCCESS; ++i)
+            children.push_back(name);
+        for (const auto& child : children) RemoveKeyTree(root, path + "\\" + child);
+    }
+    ::RegDeleteKeyA(root, path.c_str());
+}
+
+bool ProcessListed(DWORD pid) {
+    win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap) return false;
+    PROCESSENTRY32 entry;
+    ZeroMemory(&entry, sizeof entry);
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = ::Process32First(snap.Get(), &entry); ok; ok = ::Process32Next(snap.Get(), &entry)) {
+        if (entry.th32ProcessID == pid) return true;
+    }
+    return false;
+}
+
+class IdleProcesses {
+public:
+    IdleProcesses() {
+        char temp[MAX_PATH] = {};
+        ::GetTempPathA(MAX_PATH, temp);
+        m_strRoot = std::string(temp) + "KestravinContract-" + UniqueTag();
+    }
+    ~IdleProcesses() {
+        for (auto& process : m_processes) {
+            ::TerminateProcess(process.Get(), 1);
+            ::WaitForSingleObject(process.Get(), kProcessEndMs);
+        }
+        m_processes.clear();
+        for (const auto& file : m_files) ::DeleteFileA(file.c_str());
+        for (auto it = m_dirs.rbegin(); it != m_dirs.rend(); ++it) ::RemoveDirectoryA(it->c_str());
+    }
+    IdleProcesses(const IdleProcesses&) = delete;
+    IdleProcesses& operator=(const IdleProcesses&) = delete;
+
+    uint32_t Start(const std::string& exeName) {
+        // One folder per copy: two copies of one name can run side by side.
+        std::string dir = m_strRoot + "\\" + std::to_string(m_dirs.size());
+        if (m_dirs.empty()) {
+            ::CreateDirectoryA(m_strRoot.c_str(), nullptr);
+            m_dirs.push_back(m_strRoot);
+        }
+        if (!::CreateDirectoryA(dir.c_str(), nullptr)) return 0;
+        m_dirs.push_back(dir);
+        std::string exe = dir + "\\" + exeName;
+        if (!::CopyFileA((ProgramDir() + "idle_process.exe").c_str(), exe.c_str(), FALSE)) return 0;
+        m_files.push_back(exe);
+
+        std::string cmd = "\"" + exe + "\" --seconds 600";
+        STARTUPINFOA si;
+        ZeroMemory(&si, sizeof si);
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        ZeroMemory(&pi, sizeof pi);
+        if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                              dir.c_str(), &si, &pi))
+            return 0;
+        ::CloseHandle(pi.hThread);
+        m_processes.emplace_back(pi.hProcess);
+        // The caller's next snapshot must already see it.
+        for (DWORD waited = 0; !ProcessListed(pi.dwProcessId) && waited < kProcessEndMs; waited += kPollMs)
+            ::Sleep(kPollMs);
+        return pi.dwProcessId;
+    }
+
+private:
+    std::string m_strRoot;
+    std::vector<win::UniqueHandle> m_processes;
+    std::vector<std::string> m_files;
+    std::vector<std::string> m_dirs;
+};
+
+bool WaitForState(SC_HANDLE service, DWORD wanted, DWORD boundMs) {
+    for (DWORD waited = 0;; waited += kPollMs) {
+        SERVICE_STATUS status;
+        if (!::QueryServiceStatus(service, &status)) return false;
+        if (status.dwCurrentState == wanted) return true;
+        if (waited >= boundMs) return false;
+        ::Sleep(kPollMs);
+    }
+}
+
+class TestServices {
+public:
+    ~TestServices() {
+        if (m_names.empty()) return;
+        win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        if (!manager) return;
+        for (const auto& name : m_names) Remove(manager.Get(), name);
+    }
+
+    bool Install(const std::string& name, int pendingPolls) {
+        win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
+        if (!manager) return false;
+        // Half a poll short of the count, so that the status queries a second
+        // apart fall clear of the moment the service stops.
+        long pendingMs = pendingPolls < 0 ? -1 : pendingPolls == 0 ? 0 : pendingPolls * 1000 - 500;
+        std::string binPath = "\"" + ProgramDir() + "test_service.exe\" --name \"" + name +
+                              "\" --pending-ms " + std::to_string(pendingMs);
+        win::UniqueServiceHandle service(::CreateServiceA(
+            manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+            SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binPath.c_str(), nullptr, nullptr, nullptr,
+            nullptr, nullptr));
+        if (!service) return false;
+        m_names.push_back(name);
+        if (!::StartServiceA(service.Get(), 0, nullptr)) return false;
+        return WaitForState(service.Get(), SERVICE_RUNNING, kServiceStartMs);
+    }
+
+private:
+    static void Remove(SC_HANDLE manager, const std::string& name) {
+        win::UniqueServiceHandle service(::OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
+        if (!service) return;
+        SERVICE_STATUS status;
+        ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+        if (!WaitForState(service.Get(), SERVICE_STOPPED, kServiceStopMs)) {
+            // A service told never to stop: end its process.
+            SERVICE_STATUS_PROCESS info;
+            DWORD needed = 0;
+            if (::QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&info),
+                                       sizeof info, &needed) &&
+                info.dwProcessId != 0) {
+                win::UniqueHandle process(::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, info.dwProcessId));
+                if (process) {
+                    ::TerminateProcess(process.Get(), 1);
+                    ::WaitForSingleObject(process.Get(), kProcessEndMs);
+                }
+            }
+        }
+        ::DeleteService(service.Get());
+    }
+
+    std::vector<std::string> m_names;
+};
+
+class Win32Contract final : public ContractPlatform {
+public:
+    ~Win32Contract() override {
+        for (const auto& key : m_scratchKeys) RemoveKeyTree(HKEY_CURRENT_USER, key);
+        // Left only when no other suite is using it.
+        ::RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);
+    }
+
+    Platform& Get() override { return m_platform.Get(); }
+
+    std::string ScratchKey() override {
+        std::string key = std::string(kScratchRoot) + "\\" + UniqueTag();
+        m_scratchKeys.push_back(key);
+        return key;
+    }
+
+    uint32_t StartIdleProcess(const std::string& exeName) override { return m_processes.Start(exeName); }
+
+    bool InstallService(const std::string& name, int pendingPolls) override {
+        return m_services.Install(name, pendingPolls);
+    }
+
+    std::string TestServerBase() override {
+        const char* base = std::getenv("KV_TEST_SERVER");
+        return base ? base : "";
+    }
+
+private:
+    Win32Platform m_platform;
+    std::vector<std::string> m_scratchKeys;
+    IdleProcesses m_processes;
+    TestServices m_services;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractPlatform> MakeContractPlatform() { return std::make_unique<Win32Contract>(); }
+
+}  // namespace kv

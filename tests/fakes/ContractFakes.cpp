@@ -1,0 +1,51 @@
+// The contract suite's side under test for the native build: the fakes.
+#include <atomic>
+
+#include "registry/RegHelpers.h"
+#include "tests/contract/ContractPlatform.h"
+#include "tests/fakes/FakePlatform.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kFakeServer = "http://contract.fake";
+
+class FakeContractPlatform : public ContractPlatform {
+public:
+    FakeContractPlatform() {
+        static std::atomic<int> s_nextScratch{1};
+        m_strScratch = "Software\\KestravinContract\\" + std::to_string(s_nextScratch++);
+        m_fakes.net.SetReply(std::string(kFakeServer) + "/lines", {"one", "two", "three"});
+        // "/stall" has no reply: like a server that never answers, it fails.
+    }
+    ~FakeContractPlatform() override {
+        DeleteKeyTree(m_fakes.registry, RegRoot::CurrentUser, m_strScratch, 1);
+    }
+
+    Platform& Get() override { return m_fakes.platform; }
+    std::string ScratchKey() override { return m_strScratch; }
+
+    uint32_t StartIdleProcess(const std::string& exeName) override {
+        return m_fakes.processes.Add(exeName);
+    }
+
+    bool InstallService(const std::string& name, int pendingPolls) override {
+        uint32_t pid = m_fakes.processes.Add(name + ".exe");
+        m_fakes.services.Install(name, kSvcRunning, pendingPolls, pid);
+        return true;
+    }
+
+    std::string TestServerBase() override { return kFakeServer; }
+
+private:
+    fakes::FakePlatform m_fakes;
+    std::string m_strScratch;
+};
+
+}  // namespace
+
+std::unique_ptr<ContractPlatform> MakeContractPlatform() {
+    return std::make_unique<FakeContractPlatform>();
+}
+
+}  // namespace kv

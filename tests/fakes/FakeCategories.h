@@ -1,0 +1,63 @@
+// The four categories as the driver sees them: each scan adds the rows the
+// test chose (through AddTraceRow, so counters move as the real scanners
+// move them), and each GRID / PROCESS removal answers as the test chose.
+#pragma once
+
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "engine/Categories.h"
+#include "engine/EngineState.h"
+#include "seam/View.h"
+
+namespace kv::fakes {
+
+// A trace row with the six texts in column order.
+TraceItem MakeTraceRow(const std::string& code, const std::string& name,
+                       const std::string& regKey = "", const std::string& value = "",
+                       const std::string& data = "", const std::string& read = "");
+
+class FakeCategories : public ICategories {
+public:
+    FakeCategories(EngineState& state, IView& view) : m_state(state), m_view(view) {}
+    FakeCategories(const FakeCategories&) = delete;
+    FakeCategories& operator=(const FakeCategories&) = delete;
+
+    // ICategories
+    void ScanProcesses(const std::string& code) override;
+    void ScanRegistryTraces(const std::string& code) override;
+    bool StopGridService(const std::string& name) override;
+    bool TerminateProcessByName(const std::string& name) override;
+
+    // Rows every scan of `code` adds, bottom first (the last one ends on top).
+    void SetRows(const std::string& code, const std::vector<TraceItem>& rows);
+    // How the removal of `name` ends: gone or not, and what it adds to its
+    // category's counter. Unlisted names: gone, counter lowered by 1.
+    void SetRemoval(const std::string& name, bool gone, int countDelta);
+
+    // "ScanProcesses:GRID", "ScanRegistryTraces:RECENT", ... in call order.
+    std::vector<std::string> Scans() const;
+    // "StopGridService:<name>", "TerminateProcessByName:<name>" in call order.
+    std::vector<std::string> Removals() const;
+
+private:
+    struct Removal {
+        bool gone = true;
+        int countDelta = -1;
+    };
+
+    void Scan(const char* entry, const std::string& code);
+    bool Remove(const char* entry, Category category, const std::string& name);
+
+    EngineState& m_state;
+    IView& m_view;
+    mutable std::mutex m_lock;
+    std::map<std::string, std::vector<TraceItem>> m_rows;
+    std::map<std::string, Removal> m_removals;
+    std::vector<std::string> m_scans;
+    std::vector<std::string> m_removed;
+};
+
+}  // namespace kv::fakes

@@ -1,0 +1,69 @@
+// The network as a table of URLs. A URL with a reply answers with its lines
+// (cut to the caller's byte cap, as a real body read would be); any other
+// URL fails like a refused connection. Every request is recorded.
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "seam/Platform.h"
+
+namespace kv::fakes {
+
+class FakeNet : public INet {
+public:
+    struct Request {
+        std::string url;
+        NetTimeouts timeouts;
+        size_t maxBytes = 0;
+    };
+    struct Download {
+        std::string url;
+        std::string path;
+    };
+
+    FakeNet() = default;
+    FakeNet(const FakeNet&) = delete;
+    FakeNet& operator=(const FakeNet&) = delete;
+
+    // INet
+    bool IsOnline() override;
+    bool FetchLines(const std::string& url, const NetTimeouts& timeouts, size_t maxBytes,
+                    std::vector<std::string>& lines) override;
+    bool DownloadToFile(const std::string& url, const std::string& path,
+                        const NetTimeouts& timeouts) override;
+    void DeleteCacheEntry(const std::string& url) override;
+    bool ShellOpen(const std::string& target) override;
+
+    // Test set-up.
+    void SetOnline(bool online);
+    void SetReply(const std::string& url, const std::vector<std::string>& lines);
+    void SetFailure(const std::string& url);  // forget a reply: the URL fails again
+    void SetDownloadResult(bool ok);
+    void SetShellOpenResult(bool ok);
+
+    // Test inspection.
+    std::vector<Request> Requests() const;
+    std::vector<std::string> RequestedUrls() const;
+    std::vector<Download> Downloads() const;
+    std::vector<std::string> CacheDeletions() const;
+    std::vector<std::string> ShellOpened() const;
+    int OnlineTests() const;
+
+private:
+    mutable std::mutex m_lock;
+    bool m_bOnline = true;
+    bool m_bDownloadOk = true;
+    bool m_bShellOpenOk = true;
+    int m_nOnlineTests = 0;
+    std::map<std::string, std::vector<std::string>> m_replies;
+    std::vector<Request> m_requests;
+    std::vector<Download> m_downloads;
+    std::vector<std::string> m_cacheDeletions;
+    std::vector<std::string> m_shellOpened;
+};
+
+}  // namespace kv::fakes

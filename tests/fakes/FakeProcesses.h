@@ -1,0 +1,78 @@
+// A process table for the engine's snapshot walk and terminations. Processes
+// can be made unopenable, can refuse termination, or can accept it and keep
+// running (so a bounded wait times out). Wait never sleeps.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "seam/Platform.h"
+
+namespace kv::fakes {
+
+inline constexpr uint32_t kStillActive = 259;
+
+enum class TerminateMode {
+    Ends,     // TerminateProcess succeeds and the process ends
+    Refuses,  // TerminateProcess fails
+    Ignores,  // TerminateProcess succeeds but the process keeps running
+};
+
+class FakeProcesses : public IProcesses {
+public:
+    // The test program itself is in the table, as the current process.
+    explicit FakeProcesses(const std::string& selfExe = "Kestravin.exe");
+    FakeProcesses(const FakeProcesses&) = delete;
+    FakeProcesses& operator=(const FakeProcesses&) = delete;
+
+    // IProcesses
+    bool Snapshot(std::vector<ProcessEntry>& out) override;
+    uint32_t CurrentProcessId() override;
+    ProcHandle Open(uint32_t pid) override;
+    bool GetExitCode(ProcHandle process, uint32_t& code) override;
+    bool Terminate(ProcHandle process, uint32_t exitCode) override;
+    WaitResult Wait(ProcHandle process, uint32_t timeoutMs) override;
+    void Close(ProcHandle process) override;
+
+    // Test set-up. Add returns the new process id.
+    uint32_t Add(const std::string& exeName);
+    void SetOpenFails(uint32_t pid, bool fails);
+    void SetTerminateMode(uint32_t pid, TerminateMode mode);
+    void SetSnapshotFails(bool fails);
+    // Ends a process from outside (it exited by itself); Signalled from then on.
+    void End(uint32_t pid, uint32_t exitCode = 0);
+
+    // Test inspection.
+    bool IsRunning(uint32_t pid) const;
+    int RunningCount(const std::string& exeName) const;  // exact name
+    std::vector<uint32_t> Terminated() const;  // pids ended by Terminate, in order
+    int OpenHandleCount() const;
+    int BadCloseCount() const;
+
+private:
+    struct Proc {
+        uint32_t pid = 0;
+        std::string exeName;
+        bool running = true;
+        uint32_t exitCode = kStillActive;
+        bool openFails = false;
+        TerminateMode mode = TerminateMode::Ends;
+    };
+
+    Proc* ByHandle(ProcHandle h);
+
+    mutable std::mutex m_lock;
+    std::vector<Proc> m_procs;
+    std::map<ProcHandle, uint32_t> m_handles;  // handle -> pid
+    std::vector<uint32_t> m_terminated;
+    uint32_t m_nSelfPid = 0;
+    uint32_t m_nNextPid = 1000;
+    ProcHandle m_nNextHandle = 0x2000;
+    bool m_bSnapshotFails = false;
+    int m_nBadCloses = 0;
+};
+
+}  // namespace kv::fakes

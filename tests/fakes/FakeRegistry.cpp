@@ -1,0 +1,296 @@
+#include "tests/fakes/FakeRegistry.h"
+
+#include <cstring>
+
+#include "tests/fakes/FoldCase.h"
+
+namespace kv::fakes {
+namespace {
+
+bool MayRead(RegAccess a) { return a != RegAccess::Write; }
+bool MayWrite(RegAccess a) { return a != RegAccess::Read; }
+
+}  // namespace
+
+FakeRegistry::FakeRegistry() {
+    for (auto& root : m_roots) root = std::make_shared<Key>();
+}
+
+FakeRegistry::~FakeRegistry() = default;
+
+std::vector<std::string> FakeRegistry::Split(const std::string& path) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find('\\', start);
+        if (end == std::string::npos) end = path.size();
+        if (end > start) parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::Find(RegRoot root, const std::string& path) const {
+    std::shared_ptr<Key> key = m_roots[static_cast<int>(root)];
+    for (const std::string& part : Split(path)) {
+        std::shared_ptr<Key> next;
+        for (const auto& sub : key->subkeys) {
+            if (SameName(sub->name, part)) { next = sub; break; }
+        }
+        if (!next) return nullptr;
+        key = next;
+    }
+    return key;
+}
+
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::Make(RegRoot root, const std::string& path) {
+    std::shared_ptr<Key> key = m_roots[static_cast<int>(root)];
+    for (const std::string& part : Split(path)) {
+        std::shared_ptr<Key> next;
+        for (const auto& sub : key->subkeys) {
+            if (SameName(sub->name, part)) { next = sub; break; }
+        }
+        if (!next) {
+            next = std::make_shared<Key>();
+            next->name = part;
+            next->parent = key.get();
+            key->subkeys.push_back(next);
+        }
+        key = next;
+    }
+    return key;
+}
+
+const FakeRegistry::Handle* FakeRegistry::Lookup(RegKey key) const {
+    auto it = m_handles.find(key);
+    return it == m_handles.end() ? nullptr : &it->second;
+}
+
+RegKey FakeRegistry::NewHandle(std::shared_ptr<Key> key, RegAccess access) {
+    RegKey h = m_nNextHandle;
+    m_nNextHandle += 4;
+    m_handles.emplace(h, Handle{std::move(key), access});
+    return h;
+}
+
+FakeRegistry::Value* FakeRegistry::FindValue(Key& key, const std::string& name) {
+    for (auto& v : key.values) {
+        if (SameName(v.name, name)) return &v;
+    }
+    return nullptr;
+}
+
+long FakeRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    out = 0;
+    std::shared_ptr<Key> key = Find(root, path);
+    if (!key) return kErrFileNotFound;
+    if (key->deny & kDenyOpen) return kErrAccessDenied;
+    out = NewHandle(key, access);
+    return kErrSuccess;
+}
+
+long FakeRegistry::CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    out = 0;
+    std::shared_ptr<Key> existing = Find(root, path);
+    if (existing && (existing->deny & kDenyOpen)) return kErrAccessDenied;
+    out = NewHandle(existing ? existing : Make(root, path), access);
+    return kErrSuccess;
+}
+
+void FakeRegistry::CloseKey(RegKey key) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (m_handles.erase(key) == 0) ++m_nBadCloses;
+}
+
+long FakeRegistry::EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Handle* h = Lookup(key);
+    if (!h) return kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayRead(h->access)) return kErrAccessDenied;
+    const auto& values = h->key->values;
+    if (index >= values.size()) return kErrNoMoreItems;
+    if (values[index].name.size() + 1 > capacity) return kErrMoreData;
+    name = values[index].name;
+    return kErrSuccess;
+}
+
+long FakeRegistry::QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
+                              uint32_t capacity, uint32_t* type) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    data.clear();
+    const Handle* h = Lookup(key);
+    if (!h) return kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayRead(h->access)) return kErrAccessDenied;
+    const Value* v = FindValue(*h->key, name);
+    if (!v) return kErrFileNotFound;
+    if (type) *type = v->type;
+    if (v->data.size() > capacity) return kErrMoreData;
+    data = v->data;
+    return kErrSuccess;
+}
+
+long FakeRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
+                            const std::vector<uint8_t>& data) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Handle* h = Lookup(key);
+    if (!h) return kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return kErrAccessDenied;
+    if (Value* v = FindValue(*h->key, name)) {
+        v->type = type;  // an existing value keeps its place and its spelling
+        v->data = data;
+    } else {
+        h->key->values.push_back(Value{name, type, data});
+    }
+    return kErrSuccess;
+}
+
+long FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nDeleteValueCalls;
+    const Handle* h = Lookup(key);
+    if (!h) return kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return kErrAccessDenied;
+    auto& values = h->key->values;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (SameName(it->name, name)) {
+            values.erase(it);
+            return kErrSuccess;
+        }
+    }
+    return kErrFileNotFound;
+}
+
+long FakeRegistry::EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Handle* h = Lookup(key);
+    if (!h) return kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayRead(h->access)) return kErrAccessDenied;
+    const auto& subkeys = h->key->subkeys;
+    if (index >= subkeys.size()) return kErrNoMoreItems;
+    if (subkeys[index]->name.size() + 1 > capacity) return kErrMoreData;
+    name = subkeys[index]->name;
+    return kErrSuccess;
+}
+
+long FakeRegistry::DeleteKey(RegRoot root, const std::string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nDeleteKeyCalls;
+    std::shared_ptr<Key> key = Find(root, path);
+    if (!key) return kErrFileNotFound;
+    if (!key->parent) return kErrAccessDenied;  // a root cannot be deleted
+    if (key->deny & kDenyDeleteKey) return kErrAccessDenied;
+    if (!key->subkeys.empty()) return kErrAccessDenied;
+    auto& siblings = key->parent->subkeys;
+    for (auto it = siblings.begin(); it != siblings.end(); ++it) {
+        if (*it == key) { siblings.erase(it); break; }
+    }
+    // Handles still open on it see ERROR_KEY_DELETED from now on.
+    key->deleted = true;
+    key->parent = nullptr;
+    key->values.clear();
+    return kErrSuccess;
+}
+
+void FakeRegistry::AddKey(RegRoot root, const std::string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    Make(root, path);
+}
+
+void FakeRegistry::SetString(RegRoot root, const std::string& path, const std::string& name,
+                             const std::string& text, uint32_t type) {
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    SetBytes(root, path, name, type, bytes);
+}
+
+void FakeRegistry::SetDword(RegRoot root, const std::string& path, const std::string& name,
+                            uint32_t value) {
+    std::vector<uint8_t> bytes(4);
+    std::memcpy(bytes.data(), &value, 4);  // little-endian on every target we build for
+    SetBytes(root, path, name, kRegDword, bytes);
+}
+
+void FakeRegistry::SetBytes(RegRoot root, const std::string& path, const std::string& name,
+                            uint32_t type, const std::vector<uint8_t>& data) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::shared_ptr<Key> key = Make(root, path);
+    if (Value* v = FindValue(*key, name)) {
+        v->type = type;
+        v->data = data;
+    } else {
+        key->values.push_back(Value{name, type, data});
+    }
+}
+
+void FakeRegistry::Deny(RegRoot root, const std::string& path, unsigned what) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    Make(root, path)->deny = what;
+}
+
+bool FakeRegistry::KeyExists(RegRoot root, const std::string& path) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return Find(root, path) != nullptr;
+}
+
+bool FakeRegistry::ValueExists(RegRoot root, const std::string& path, const std::string& name) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::shared_ptr<Key> key = Find(root, path);
+    return key && FindValue(*key, name) != nullptr;
+}
+
+std::string FakeRegistry::StringValue(RegRoot root, const std::string& path,
+                                      const std::string& name) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::shared_ptr<Key> key = Find(root, path);
+    const Value* v = key ? FindValue(*key, name) : nullptr;
+    if (!v) return "";
+    std::string text(v->data.begin(), v->data.end());
+    return text.substr(0, text.find('\0'));
+}
+
+std::vector<std::string> FakeRegistry::ValueNames(RegRoot root, const std::string& path) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::vector<std::string> names;
+    if (std::shared_ptr<Key> key = Find(root, path)) {
+        for (const auto& v : key->values) names.push_back(v.name);
+    }
+    return names;
+}
+
+std::vector<std::string> FakeRegistry::SubkeyNames(RegRoot root, const std::string& path) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::vector<std::string> names;
+    if (std::shared_ptr<Key> key = Find(root, path)) {
+        for (const auto& sub : key->subkeys) names.push_back(sub->name);
+    }
+    return names;
+}
+
+int FakeRegistry::OpenHandleCount() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return static_cast<int>(m_handles.size());
+}
+
+int FakeRegistry::BadCloseCount() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nBadCloses;
+}
+
+int FakeRegistry::DeleteKeyCalls() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nDeleteKeyCalls;
+}
+
+int FakeRegistry::DeleteValueCalls() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nDeleteValueCalls;
+}
+
+}  // namespace kv::fakes

@@ -1,0 +1,115 @@
+// An in-memory registry that behaves like Windows' for everything the engine
+// does: two roots, keys and values compared case-insensitively (the stored
+// spelling kept), enumeration in creation order with later entries shifting
+// down after a deletion, the real error codes, access masks honoured, and
+// RegDeleteKeyA refusing a key that still has subkeys.
+//
+// Beyond Windows: tests can deny single keys (to exercise failure paths),
+// count the handles still open and catch handles closed twice. Key names
+// have no length limit here (Windows stops at 255), so tests can build
+// names that do not fit a 260-byte enumeration buffer.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "seam/Platform.h"
+
+namespace kv::fakes {
+
+// ERROR_KEY_DELETED: what Windows answers on a handle whose key was deleted.
+inline constexpr long kErrKeyDeleted = 1018;
+
+// What a denied key refuses; combine with |.
+enum RegDeny : unsigned {
+    kDenyNone = 0,
+    kDenyOpen = 1,         // OpenKey / CreateKey of this key give 5
+    kDenyDeleteKey = 2,    // DeleteKey of this key gives 5
+    kDenyWriteValues = 4,  // SetValue / DeleteValue through any handle give 5
+};
+
+class FakeRegistry : public IRegistry {
+public:
+    FakeRegistry();
+    ~FakeRegistry() override;
+    FakeRegistry(const FakeRegistry&) = delete;
+    FakeRegistry& operator=(const FakeRegistry&) = delete;
+
+    // IRegistry
+    long OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override;
+    long CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override;
+    void CloseKey(RegKey key) override;
+    long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
+    long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
+                    uint32_t capacity, uint32_t* type) override;
+    long SetValue(RegKey key, const std::string& name, uint32_t type,
+                  const std::vector<uint8_t>& data) override;
+    long DeleteValue(RegKey key, const std::string& name) override;
+    long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
+    long DeleteKey(RegRoot root, const std::string& path) override;
+
+    // Test set-up: keys are created as needed; strings are stored with their
+    // terminating zero, as RegSetValueExA callers store them.
+    void AddKey(RegRoot root, const std::string& path);
+    void SetString(RegRoot root, const std::string& path, const std::string& name,
+                   const std::string& text, uint32_t type = kRegSz);
+    void SetDword(RegRoot root, const std::string& path, const std::string& name, uint32_t value);
+    void SetBytes(RegRoot root, const std::string& path, const std::string& name, uint32_t type,
+                  const std::vector<uint8_t>& data);
+    void Deny(RegRoot root, const std::string& path, unsigned what);
+
+    // Test inspection.
+    bool KeyExists(RegRoot root, const std::string& path) const;
+    bool ValueExists(RegRoot root, const std::string& path, const std::string& name) const;
+    // The value's bytes up to its first zero byte; "" when absent.
+    std::string StringValue(RegRoot root, const std::string& path, const std::string& name) const;
+    std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
+    std::vector<std::string> SubkeyNames(RegRoot root, const std::string& path) const;
+
+    int OpenHandleCount() const;
+    // CloseKey calls with a handle that was not open (closed twice, or never opened).
+    int BadCloseCount() const;
+    // How many times DeleteKey / DeleteValue were called (successful or not).
+    int DeleteKeyCalls() const;
+    int DeleteValueCalls() const;
+
+private:
+    struct Value {
+        std::string name;
+        uint32_t type = kRegNone;
+        std::vector<uint8_t> data;
+    };
+    struct Key {
+        std::string name;
+        Key* parent = nullptr;
+        std::vector<Value> values;
+        std::vector<std::shared_ptr<Key>> subkeys;
+        unsigned deny = kDenyNone;
+        bool deleted = false;
+    };
+    struct Handle {
+        std::shared_ptr<Key> key;
+        RegAccess access;
+    };
+
+    static std::vector<std::string> Split(const std::string& path);
+    std::shared_ptr<Key> Find(RegRoot root, const std::string& path) const;
+    std::shared_ptr<Key> Make(RegRoot root, const std::string& path);
+    const Handle* Lookup(RegKey key) const;
+    RegKey NewHandle(std::shared_ptr<Key> key, RegAccess access);
+    static Value* FindValue(Key& key, const std::string& name);
+
+    mutable std::mutex m_lock;
+    std::shared_ptr<Key> m_roots[2];
+    std::map<RegKey, Handle> m_handles;
+    RegKey m_nNextHandle = 0x1000;
+    int m_nBadCloses = 0;
+    int m_nDeleteKeyCalls = 0;
+    int m_nDeleteValueCalls = 0;
+};
+
+}  // namespace kv::fakes

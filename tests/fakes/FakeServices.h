@@ -1,0 +1,75 @@
+// A service control manager. A running service answers the stop control by
+// reporting STOP_PENDING for a chosen number of status queries and then
+// STOPPED (or never, when told so); a service linked to a fake process ends
+// that process when it stops. Names are case-insensitive, as in the SCM.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "seam/Platform.h"
+
+namespace kv::fakes {
+
+class FakeProcesses;
+
+class FakeServices : public IServices {
+public:
+    // `processes` (may be null) receives the ends of linked processes.
+    explicit FakeServices(FakeProcesses* processes = nullptr);
+    FakeServices(const FakeServices&) = delete;
+    FakeServices& operator=(const FakeServices&) = delete;
+
+    // IServices
+    SvcHandle OpenManager() override;
+    SvcHandle OpenService(SvcHandle manager, const std::string& name) override;
+    bool ControlStop(SvcHandle service) override;
+    bool QueryState(SvcHandle service, uint32_t& state) override;
+    void Close(SvcHandle handle) override;
+
+    // Test set-up. `pendingPolls`: queries answered STOP_PENDING after the
+    // stop control; a negative number never stops. `linkedPid` 0: no process.
+    void Install(const std::string& name, uint32_t state = kSvcRunning, int pendingPolls = 0,
+                 uint32_t linkedPid = 0);
+    void SetManagerFails(bool fails);
+    void SetOpenDenied(const std::string& name, bool denied);
+    void SetQueryFails(const std::string& name, bool fails);
+
+    // Test inspection.
+    uint32_t State(const std::string& name) const;  // 0 when not installed
+    int StopControls(const std::string& name) const;
+    int Queries(const std::string& name) const;
+    int OpenHandleCount() const;
+    int BadCloseCount() const;
+
+private:
+    struct Service {
+        std::string name;
+        uint32_t state = kSvcRunning;
+        int pendingPolls = 0;
+        int pendingLeft = 0;
+        uint32_t linkedPid = 0;
+        bool openDenied = false;
+        bool queryFails = false;
+        int stopControls = 0;
+        int queries = 0;
+    };
+
+    Service* Find(const std::string& name);
+    const Service* Find(const std::string& name) const;
+    Service* ByHandle(SvcHandle h);
+    void Stopped(Service& s);
+
+    FakeProcesses* m_pProcesses;
+    mutable std::mutex m_lock;
+    std::vector<Service> m_services;
+    std::map<SvcHandle, std::string> m_handles;  // "" for a manager handle
+    SvcHandle m_nNextHandle = 0x3000;
+    bool m_bManagerFails = false;
+    int m_nBadCloses = 0;
+};
+
+}  // namespace kv::fakes
