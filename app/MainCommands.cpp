@@ -40,6 +40,13 @@ std::optional<LRESULT> CMainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lP
 
 bool CMainDialog::OnCommand(UINT nId) { return win::DispatchCommandMap(*this, kCommands, nId); }
 
+// An owner-drawn button reports the second click of a double-click as
+// BN_DOUBLECLICKED instead of a click. A category box counts it as a click,
+// as a real check box would; the action button does not (one pass at a time).
+void CMainDialog::OnControlNotify(UINT nId, UINT nCode) {
+    if (nCode == BN_DOUBLECLICKED && nId >= IDC_CHECK_GRID && nId <= IDC_CHECK_RECENT) OnToggleCategory(nId);
+}
+
 void CMainDialog::OnToggleCategory(UINT nId) {
     const int c = static_cast<int>(nId - IDC_CHECK_GRID);
     const auto category = static_cast<kv::Category>(c);

@@ -44,6 +44,7 @@ protected:
     BOOL OnInitDialog() override;
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT nId) override;
+    void OnControlNotify(UINT nId, UINT nCode) override;
 
 private:
     // Initialisation

@@ -65,7 +65,10 @@ void CDialog::RouteCommand(WPARAM wParam, LPARAM) {
     const UINT nId = LOWORD(wParam);
     const UINT nCode = HIWORD(wParam);
     // Controls report many notifications; only a click (0) or an accelerator (1) is a command.
-    if (nCode > 1) return;
+    if (nCode > 1) {
+        OnControlNotify(nId, nCode);
+        return;
+    }
     if (OnCommand(nId)) return;
     if (CWinApp* app = CWinApp::Current(); app && app->OnCommand(nId)) return;
     if (nId == IDOK) OnOK();

@@ -40,6 +40,8 @@ protected:
     // A command (menu item, accelerator or control notification code 0/1).
     // True when it was handled.
     virtual bool OnCommand(UINT) { return false; }
+    // Any other control notification (WM_COMMAND with a code above 1).
+    virtual void OnControlNotify(UINT /*nId*/, UINT /*nCode*/) {}
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 

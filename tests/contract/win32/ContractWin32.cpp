@@ -35,9 +35,16 @@ std::string ProgramDir() {
     return path.substr(0, path.find_last_of('\\') + 1);
 }
 
+// Wine hands out the same few process ids run after run: the tick count keeps
+// a tag from meeting what an earlier, interrupted run left behind.
 std::string UniqueTag() {
     static LONG s_nNext = 0;
-    return std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::InterlockedIncrement(&s_nNext));
+    return std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(::GetTickCount()) + "-" +
+           std::to_string(::InterlockedIncrement(&s_nNext));
+}
+
+bool MakeDir(const std::string& dir) {
+    return ::CreateDirectoryA(dir.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 // Depth first: a key's children go before the key.
@@ -79,8 +86,16 @@ public:
             ::WaitForSingleObject(process.Get(), kProcessEndMs);
         }
         m_processes.clear();
-        for (const auto& file : m_files) ::DeleteFileA(file.c_str());
-        for (auto it = m_dirs.rbegin(); it != m_dirs.rend(); ++it) ::RemoveDirectoryA(it->c_str());
+        // An ended process may hold its image for a moment: retry, within bounds.
+        for (DWORD waited = 0; waited < kProcessEndMs; waited += kPollMs) {
+            bool left = false;
+            for (const auto& file : m_files)
+                left |= !::DeleteFileA(file.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND;
+            for (auto it = m_dirs.rbegin(); it != m_dirs.rend(); ++it)
+                left |= !::RemoveDirectoryA(it->c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND;
+            if (!left) break;
+            ::Sleep(kPollMs);
+        }
     }
     IdleProcesses(const IdleProcesses&) = delete;
     IdleProcesses& operator=(const IdleProcesses&) = delete;
@@ -89,10 +104,10 @@ public:
         // One folder per copy: two copies of one name can run side by side.
         std::string dir = m_strRoot + "\\" + std::to_string(m_dirs.size());
         if (m_dirs.empty()) {
-            ::CreateDirectoryA(m_strRoot.c_str(), nullptr);
+            if (!MakeDir(m_strRoot)) return 0;
             m_dirs.push_back(m_strRoot);
         }
-        if (!::CreateDirectoryA(dir.c_str(), nullptr)) return 0;
+        if (!MakeDir(dir)) return 0;
         m_dirs.push_back(dir);
         std::string exe = dir + "\\" + exeName;
         if (!::CopyFileA((ProgramDir() + "idle_process.exe").c_str(), exe.c_str(), FALSE)) return 0;
@@ -105,7 +120,7 @@ public:
         PROCESS_INFORMATION pi;
         ZeroMemory(&pi, sizeof pi);
         if (!::CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                              dir.c_str(), &si, &pi))
+                              nullptr, &si, &pi))
             return 0;
         ::CloseHandle(pi.hThread);
         m_processes.emplace_back(pi.hProcess);

@@ -1,0 +1,84 @@
+#include "engine/GridDelivery.h"
+
+#include "engine/ProcessReset.h"
+#include "seam/Scoped.h"
+#include "seam/Text.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kLabelGrid = "그리드딜리버리";
+
+struct GridAgent {
+    const char* exeName;
+    const char* serviceName;
+};
+
+// In the order analysis tests them.
+constexpr GridAgent kAgents[] = {
+    {"ExpressService.exe", "ExpressService"},
+    {"qdownservice.exe", "QuickDownload Service"},
+    {"qdownupdate.exe", "QuickDownload Update"},
+    {"qdownagent.exe", "QuickDownload Agent"},
+    {"XOcean.exe", "xOcean"},
+    {"xOceanUpdate.exe", "xOceanUpdate"},
+    {"NetAccelerator.exe", "NetAccelerator"},
+    {"WinCloud.exe", "wincloud"},
+    {"GDownService.exe", "GDownService"},
+    {"SuperDownService.exe", "Superdownservice"},
+    {"OnDiskDownService.exe", "OnDiskDownService"},
+    {"CloudManager.exe", "CloudManager"},
+    {"MicroCloudEngine.exe", "MicroCloudEngine"},
+    {"KUploadService.exe", "KService"},
+    {"natsvc.exe", "NATService"},
+    {"QBrid_Service.exe", "QBrid_Service"},
+};
+static_assert(sizeof kAgents / sizeof kAgents[0] == 16, "the grid table has 16 agents");
+
+}  // namespace
+
+const char* GridServiceOf(const std::string& exeName) {
+    for (const GridAgent& agent : kAgents) {
+        if (exeName == agent.exeName) return agent.serviceName;
+    }
+    return nullptr;
+}
+
+const std::string& GridLabel() {
+    static const std::string label = Cp949FromUtf8(kLabelGrid);
+    return label;
+}
+
+bool StopGridService(Platform& platform, EngineState& state, IView& view, const std::string& name) {
+    IServices& svcs = platform.services;
+    ScopedService manager(svcs, svcs.OpenManager());
+    if (!manager) return false;  // no rights to stop anything: the agent may well run on
+    const char* serviceName = GridServiceOf(name);
+    ScopedService service(svcs, serviceName ? svcs.OpenService(manager.Get(), serviceName) : 0);
+    if (!service) {
+        // The seam cannot tell "not installed" from "denied": taken as not
+        // installed, the agent runs by itself and is gone only when its
+        // process is.
+        return CountRunning(platform.processes, name) == 0;
+    }
+
+    // Refused by a service that is already stopped; the state tells either way.
+    svcs.ControlStop(service.Get());
+    uint32_t serviceState = 0;
+    if (!svcs.QueryState(service.Get(), serviceState)) return false;
+    bool stateKnown = true;
+    for (int polls = 0; serviceState == kSvcStopPending; ++polls) {
+        // Still stopping after the bound: the row stays, and so does its count.
+        if (polls == kStopPollLimit) return false;
+        platform.system.Sleep(kStopPollMs);
+        if (!svcs.QueryState(service.Get(), serviceState)) {
+            stateKnown = false;
+            break;
+        }
+    }
+    state.AddCount(kGrid, -1);
+    view.CounterChanged(kGrid);
+    return stateKnown && serviceState == kSvcStopped;
+}
+
+}  // namespace kv

@@ -1,0 +1,36 @@
+// Grid delivery (GRID): the upload agents that Korean download managers run
+// as Windows services. Analysis lists their running processes (through
+// ScanProcesses, engine/ProcessReset.h); cleaning stops the paired service.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/EngineState.h"
+#include "seam/Platform.h"
+#include "seam/View.h"
+
+namespace kv {
+
+// A service that is still stopping is polled this often, this many times at
+// most; one still stopping after that is a failed removal.
+inline constexpr uint32_t kStopPollMs = 1000;
+inline constexpr int kStopPollLimit = 30;
+
+// The service paired with an agent executable (exact, case-sensitive name),
+// or nullptr when `exeName` is not one of the 16 agents.
+const char* GridServiceOf(const std::string& exeName);
+inline bool IsGridAgent(const std::string& exeName) { return GridServiceOf(exeName) != nullptr; }
+
+// READ text of a GRID row, code page 949.
+const std::string& GridLabel();
+
+// Stops the service paired with agent `name`, waiting while it reports
+// STOP_PENDING (bounded by kStopPollLimit polls). The GRID counter is lowered
+// once when the service was opened, its state could be read and the wait
+// ended within the bound. True when the
+// trace is gone: the service reached STOPPED, or no service could be opened
+// (not installed) and no process of `name` is running any more.
+bool StopGridService(Platform& platform, EngineState& state, IView& view, const std::string& name);
+
+}  // namespace kv

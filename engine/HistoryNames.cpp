@@ -1,0 +1,34 @@
+#include "engine/HistoryNames.h"
+
+#include "engine/Cp949.h"
+
+namespace kv {
+
+std::string FileNameOf(std::string_view path) {
+    const size_t slash = FindLastChar949(path, '\\');
+    if (slash == std::string_view::npos) return std::string(path);
+    return std::string(path.substr(slash + 1));
+}
+
+std::string CleanMuiCachePath(std::string_view valueName) {
+    // ',', '"' and '@' are below 0x41, so none of them can be a trail byte.
+    const size_t comma = valueName.find(',');
+    if (comma == std::string_view::npos) return std::string(valueName);
+    std::string path;
+    for (char c : valueName.substr(0, comma)) {
+        if (c != '"' && c != '@') path.push_back(c);
+    }
+    return path;
+}
+
+bool NamesDriveC(std::string_view path) {
+    return FindText949(path, "C:\\") != std::string_view::npos;
+}
+
+std::string SingleValueName(std::string_view text) {
+    if (FindText949(text, "http://") != std::string_view::npos) return std::string(text);
+    std::string name = FileNameOf(text);
+    return name.empty() ? std::string(text) : name;
+}
+
+}  // namespace kv

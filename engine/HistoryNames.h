@@ -1,0 +1,29 @@
+// How the usage-history scan names its rows: pure text rules on code page
+// 949 texts, kept apart from the registry walk so each rule can be checked
+// on its own.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace kv {
+
+// The part after the last backslash: the whole text when there is none,
+// empty when the text ends in one.
+std::string FileNameOf(std::string_view path);
+
+// A MUI-cache value name as a path: when it holds a comma, the part before
+// the first comma with every '"' and '@' removed
+// ("@C:\Windows\system32\shell32.dll,-123" -> "C:\Windows\system32\shell32.dll");
+// a name without a comma is taken as it is.
+std::string CleanMuiCachePath(std::string_view valueName);
+
+// True when the text contains "C:\" (capital C only).
+bool NamesDriveC(std::string_view path);
+
+// NAME of a single-value source: an address containing "http://" whole;
+// otherwise the file name, or the whole text when that is empty (a folder
+// path ending in a backslash).
+std::string SingleValueName(std::string_view text);
+
+}  // namespace kv

@@ -1,0 +1,23 @@
+// Autosaved passwords (REGISTRY): every value under the browser's three
+// IntelliForms keys (engine/IntelliFormsKeys.h) is one trace row. Cleaning
+// deletes the three keys whole (the driver does that), so the rows only show
+// what will go.
+#pragma once
+
+#include <string>
+
+#include "engine/EngineState.h"
+#include "seam/Platform.h"
+#include "seam/View.h"
+
+namespace kv {
+
+// Each of the three keys that exists, in order, through ScanIntelliFormsKey.
+void ScanIntelliForms(IRegistry& reg, EngineState& state, IView& view);
+
+// One row per value of HKEY_CURRENT_USER\`keyPath` (the last enumerated on
+// top), raising the REGISTRY counter once per row. A key that cannot be
+// opened with full access adds nothing.
+void ScanIntelliFormsKey(IRegistry& reg, EngineState& state, IView& view, const std::string& keyPath);
+
+}  // namespace kv

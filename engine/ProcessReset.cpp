@@ -1,0 +1,131 @@
+#include "engine/ProcessReset.h"
+
+#include <vector>
+
+#include "engine/Cp949.h"
+#include "engine/GridDelivery.h"
+#include "engine/TraceRows.h"
+#include "seam/Scoped.h"
+#include "seam/Text.h"
+
+namespace kv {
+namespace {
+
+constexpr const char* kLabelProcess = "프로세스";
+
+// STILL_ACTIVE: the exit code a running process reports.
+constexpr uint32_t kStillActive = 259;
+
+// Matched byte for byte: "System ldle Process" (a lower-case l) is how the
+// list has always read, so the real "System Idle Process" is not excluded.
+constexpr const char* kExcluded[] = {
+    "alg.exe",
+    "csrss.exe",
+    "ctfmon.exe",
+    "explorer.exe",
+    "LOGI_MWX.EXE",
+    "lsass.exe",
+    "nvsvc32.exe",
+    "RTHDCPL.exe",
+    "rundll32.exe",
+    "services.exe",
+    "System ldle Process",
+    "update.exe",
+    "smss.exe",
+    "spoolsv.exe",
+    "svchost.exe",
+    "System",
+    "winlogon.exe",
+    "wuauclt.exe",
+    "[System Process]",
+    "NateOnMain.exe",
+    "PotPlayerMini.exe",
+    "AYUpdSrv.aye",
+    "AppleMobileDeviceService.exe",
+    "Kestravin.exe",
+    "MSDEV.EXE",
+    "AYAgent.aye",
+    "AYRTSrv.aye",
+    "conime.exe",
+};
+static_assert(sizeof kExcluded / sizeof kExcluded[0] == 28, "the exclusion list has 28 entries");
+
+const std::string& ProcessLabel() {
+    static const std::string label = Cp949FromUtf8(kLabelProcess);
+    return label;
+}
+
+void AddProcessRow(EngineState& state, IView& view, Category category, const std::string& exeName,
+                   const std::string& label, const char* code) {
+    TraceItem row;
+    row.text[kColName] = exeName;
+    row.text[kColRead] = label;
+    row.text[kColCode] = code;
+    AddTraceRow(state, view, category, row);
+}
+
+// Terminates one process and waits, bounded, for it to end.
+bool EndProcess(IProcesses& procs, uint32_t pid) {
+    ScopedProcess process(procs, procs.Open(pid));
+    if (!process) return false;
+    // Ended with the code it reports, which for a running process is STILL_ACTIVE.
+    uint32_t exitCode = kStillActive;
+    procs.GetExitCode(process.Get(), exitCode);
+    if (!procs.Terminate(process.Get(), exitCode)) return false;
+    return procs.Wait(process.Get(), kTerminateWaitMs) == WaitResult::Signalled;
+}
+
+}  // namespace
+
+bool IsExcludedProcess(const std::string& exeName) {
+    for (const char* excluded : kExcluded) {
+        if (exeName == excluded) return true;
+    }
+    return false;
+}
+
+void ScanProcesses(IProcesses& procs, EngineState& state, IView& view, const std::string& code) {
+    std::vector<ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return;
+    const uint32_t self = procs.CurrentProcessId();
+    for (const ProcessEntry& entry : entries) {
+        if (entry.pid == self) continue;
+        if (code == "GRID") {
+            if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, kGrid, entry.exeName, GridLabel(), "GRID");
+        } else if (code == "PROCESS") {
+            if (!IsExcludedProcess(entry.exeName)) {
+                AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel(), "PROCESS");
+            }
+        }
+    }
+}
+
+bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, const std::string& name) {
+    const std::string target = LowerAscii949(name);
+    std::vector<ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return false;
+    const uint32_t self = procs.CurrentProcessId();
+    for (const ProcessEntry& entry : entries) {
+        if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
+        // One stubborn process stops the walk rather than stretching the pass
+        // by a wait per copy; the row stays and a later pass tries again.
+        if (!EndProcess(procs, entry.pid)) break;
+        state.AddCount(kProcess, -1);
+        view.CounterChanged(kProcess);
+    }
+    return CountRunning(procs, name) == 0;
+}
+
+int CountRunning(IProcesses& procs, const std::string& name) {
+    const std::string target = LowerAscii949(name);
+    std::vector<ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return -1;
+    const uint32_t self = procs.CurrentProcessId();
+    int running = 0;
+    for (const ProcessEntry& entry : entries) {
+        if (entry.pid != self && LowerAscii949(entry.exeName) == target) ++running;
+    }
+    return running;
+}
+
+}  // namespace kv

@@ -1,0 +1,43 @@
+// Process reset (PROCESS): every running program that is not on the
+// exclusion list of system and resident programs is a trace; cleaning a row
+// ends every process of its name. The same snapshot walk lists the grid
+// agents (engine/GridDelivery.h).
+//
+// The program's own process is never listed and never ended, whatever its
+// executable is called; other copies of it run as "Kestravin.exe", which the
+// exclusion list holds.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/EngineState.h"
+#include "seam/Platform.h"
+#include "seam/View.h"
+
+namespace kv {
+
+// How long cleaning waits for one terminated process to end; a process
+// still there afterwards is a failed removal.
+inline constexpr uint32_t kTerminateWaitMs = 5000;
+
+// Whole-string, byte-exact, case-sensitive test against the 28 exclusions.
+bool IsExcludedProcess(const std::string& exeName);
+
+// "GRID": one row per running grid agent; "PROCESS": one row per running
+// process not excluded; any other code adds nothing. Each row raises its
+// category's counter first and goes to the top of the trace list.
+void ScanProcesses(IProcesses& procs, EngineState& state, IView& view, const std::string& code);
+
+// Ends the processes whose name equals `name` with ASCII letters compared in
+// any case, lowering the PROCESS counter once per process that ended. The
+// first process that cannot be opened, refuses termination or outlives
+// kTerminateWaitMs ends the walk. True when, afterwards, no process of that
+// name is running (the program's own aside).
+bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, const std::string& name);
+
+// Processes running under `name` (ASCII letters in any case), the program's
+// own aside; -1 when no snapshot could be taken.
+int CountRunning(IProcesses& procs, const std::string& name);
+
+}  // namespace kv

@@ -1,0 +1,54 @@
+#include "engine/ValueText.h"
+
+#include <algorithm>
+
+#include "engine/Cp949.h"
+
+namespace kv {
+namespace {
+
+// Larger reads for data that does not fit kValueBuffer. The registry
+// advises against values above about 1 MB; beyond the last size the text
+// stays empty rather than the read growing without end.
+constexpr uint32_t kLargerBuffers[] = {4096, 65536, 1u << 20};
+
+// What a list cell keeps of a text (a 260-byte read buffer with its zero).
+constexpr size_t kCellText = kValueBuffer - 1;
+
+std::string CutToCell(std::string text) {
+    if (text.size() <= kCellText) return text;
+    text.resize(kCellText);
+    // Drop a lead byte whose trail byte was cut off.
+    size_t i = 0;
+    while (i < text.size()) {
+        const bool lead = IsCp949LeadByte(static_cast<unsigned char>(text[i]));
+        if (lead && i + 1 == text.size()) {
+            text.pop_back();
+            break;
+        }
+        i += lead ? 2 : 1;
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string TextUpToZero(const std::vector<uint8_t>& data) {
+    const auto end = std::find(data.begin(), data.end(), uint8_t{0});
+    return std::string(data.begin(), end);
+}
+
+std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name) {
+    std::vector<uint8_t> data;
+    uint32_t type = 0;  // received, never used: every type is shown as bytes
+    long r = reg.QueryValue(key, name, data, kValueBuffer, &type);
+    if (r == kErrSuccess) return TextUpToZero(data);
+    for (uint32_t capacity : kLargerBuffers) {
+        if (r != kErrMoreData) break;
+        r = reg.QueryValue(key, name, data, capacity, &type);
+        if (r == kErrSuccess) return CutToCell(TextUpToZero(data));
+    }
+    return std::string();
+}
+
+}  // namespace kv

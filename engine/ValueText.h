@@ -1,0 +1,27 @@
+// A registry value's data as the trace list shows it, for the scanners that
+// list values (usage history and autosaved passwords).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "seam/Platform.h"
+
+namespace kv {
+
+// Value names and data are read into buffers of this many bytes.
+inline constexpr uint32_t kValueBuffer = 260;
+
+// The data bytes up to the first zero byte, or all of them when there is
+// none, whatever the value's type.
+std::string TextUpToZero(const std::vector<uint8_t>& data);
+
+// The text of value `name` of the open `key`: its data read into a
+// kValueBuffer-byte buffer, up to the first zero byte (so at most 260 bytes).
+// Data too large for that buffer is read whole and shown by its first 259
+// bytes at most (the part a list cell keeps), cut so that no double-byte
+// character is split. A value that cannot be read at all gives "".
+std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name);
+
+}  // namespace kv

@@ -1,0 +1,111 @@
+#include "net/VersionCheck.h"
+
+#include <limits>
+#include <utility>
+#include <vector>
+
+#include "net/Server.h"
+#include "net/UpdateFile.h"
+#include "net/UsageCount.h"
+
+namespace kv {
+namespace {
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+}  // namespace
+
+int32_t VersionNumber(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i])) ++i;
+    bool bNegative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) bNegative = text[i++] == '-';
+
+    // Accumulated as a magnitude in 64 bits and clamped on every digit, so no
+    // number of digits can overflow.
+    const int64_t limit = bNegative ? -static_cast<int64_t>(std::numeric_limits<int32_t>::min())
+                                    : std::numeric_limits<int32_t>::max();
+    int64_t magnitude = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        magnitude = magnitude * 10 + (text[i] - '0');
+        if (magnitude > limit) magnitude = limit;
+    }
+    return static_cast<int32_t>(bNegative ? -magnitude : magnitude);
+}
+
+CUpdateChecker::CUpdateChecker(INet& net, std::string strAppDir, IUpdatePrompts& prompts)
+    : m_net(net), m_prompts(prompts), m_strAppDir(std::move(strAppDir)) {}
+
+void CUpdateChecker::FetchServerReply(const std::string& url) {
+    std::vector<std::string> lines;
+    if (!m_net.FetchLines(url, kVersionTimeouts, kVersionReplyCap, lines)) {
+        m_prompts.ShowConnectionError();
+        return;
+    }
+    if (lines.empty()) return;
+    std::string joined;
+    for (const auto& line : lines) joined += line;
+    m_strServerReply = std::move(joined);
+}
+
+void CUpdateChecker::CheckForUpdate(int bReportLatest, int bOnline) {
+    FetchServerReply(ServerUrl(kVersionQuery));
+    SplitReply();
+    if (VersionNumber(m_strVersion) < VersionNumber(m_strLatestVersion)) {
+        FetchUpdate();
+        return;
+    }
+    if (bReportLatest == 1 && bOnline == 1) m_prompts.ShowAlreadyLatest();
+}
+
+void CUpdateChecker::SplitReply() {
+    const size_t hash = m_strServerReply.find('#');
+    if (hash == std::string::npos) {
+        m_strLatestVersion.clear();
+        m_strUpdateUrl = m_strServerReply;
+        return;
+    }
+    m_strLatestVersion = m_strServerReply.substr(0, hash);
+    m_strUpdateUrl = m_strServerReply.substr(hash + 1);
+}
+
+// The program keeps running after it has opened the update; the installer
+// is left to replace it.
+void CUpdateChecker::FetchUpdate() {
+    const std::string path = UpdateFilePath(m_strAppDir, m_strUpdateUrl);
+    if (path.empty()) {
+        m_strUpdateFile.clear();
+        return;
+    }
+    m_strUpdateFile = path.substr(m_strAppDir.size());
+    m_net.DeleteCacheEntry(m_strUpdateUrl);
+    // A failed or partial download must not open whatever older file of that
+    // name the directory holds.
+    if (m_net.DownloadToFile(m_strUpdateUrl, path, kDownloadTimeouts)) m_net.ShellOpen(path);
+}
+
+void CheckVersionAtStartUp(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker) {
+    if (!net.IsOnline()) {
+        bOnline.store(0);
+        return;
+    }
+    bOnline.store(1);
+    checker.CheckForUpdate(0, 1);
+    SendUsageCount(net, ServerUrl(kCountRun));
+}
+
+void CheckLatestVersionOnRequest(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker,
+                                 IUpdatePrompts& prompts) {
+    if (!net.IsOnline()) {
+        bOnline.store(0);
+        prompts.ShowConnectionFailed();
+        return;
+    }
+    bOnline.store(1);
+    checker.CheckForUpdate(1, 1);
+    SendUsageCount(net, ServerUrl(kCountUpdateExe));
+}
+
+}  // namespace kv

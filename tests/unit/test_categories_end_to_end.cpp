@@ -1,0 +1,141 @@
+// The driver with the real categories over the whole fake machine: analysis
+// then cleaning, checked by what is left in the registry, the process table
+// and the service manager.
+#include <gtest/gtest.h>
+
+#include "engine/Engine.h"
+#include "engine/GridDelivery.h"
+#include "engine/IntelliFormsKeys.h"
+#include "engine/StatusTexts.h"
+#include "engine/TraceCategories.h"
+#include "seam/Text.h"
+#include "tests/fakes/FakePlatform.h"
+#include "tests/fakes/FakeView.h"
+
+namespace kv {
+namespace {
+
+constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr RegRoot kHklm = RegRoot::LocalMachine;
+constexpr const char* kTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
+constexpr const char* kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
+constexpr const char* kMuiCache = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
+constexpr const char* kHelp = "SOFTWARE\\Microsoft\\Windows\\Help";
+constexpr const char* kGom = "Software\\GRETECH\\GomPlayer\\OPTION";
+
+class EndToEnd : public ::testing::Test {
+protected:
+    EndToEnd() {
+        m_view.List().SetBatching(true);
+        m_fake.net.SetOnline(false);
+    }
+    void TearDown() override {
+        EXPECT_EQ(0, m_fake.registry.OpenHandleCount());
+        EXPECT_EQ(0, m_fake.processes.OpenHandleCount());
+        EXPECT_EQ(0, m_fake.services.OpenHandleCount());
+        EXPECT_EQ(0, m_view.List().Pending());
+    }
+    void Pass() { m_engine.AnalyseOrClean(); }
+    int CountOf(const std::string& code) {
+        int n = 0;
+        for (const auto& row : m_view.List().Rows()) n += row.Code() == code;
+        return n;
+    }
+
+    fakes::FakePlatform m_fake;
+    EngineState m_state;
+    fakes::FakeView m_view{&m_state};
+    CTraceCategories m_categories{m_fake.platform, m_state, m_view};
+    CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
+};
+
+TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
+    auto& reg = m_fake.registry;
+    reg.SetString(kHkcu, kTyped, "url1", "http://a.example/");
+    reg.SetString(kHkcu, kTyped, "url2", "http://b.example/");
+    reg.SetString(kHkcu, kRunMru, "a", "cmd\\1");
+    reg.SetString(kHkcu, kRunMru, "MRUList", "a");
+    reg.SetString(kHkcu, kMuiCache, "C:\\Old\\tool.exe", "Tool");
+    reg.SetString(kHkcu, kMuiCache, "C:\\Apps\\live.exe", "Live");
+    m_fake.system.AddFile("C:\\Apps\\live.exe");
+    reg.SetString(kHklm, kHelp, "old.hlp", "");
+    reg.SetString(kHklm, kHelp, "kept.hlp", "C:\\Windows\\Help");
+    reg.SetString(kHkcu, kGom, "sRecentFile", "C:\\Movies\\film.avi");
+    reg.SetString(kHkcu, kGom, "nVolume", "50");
+    reg.SetString(kHkcu, kIntelliFormsKeys[0], "s1", "x");
+    reg.SetString(kHkcu, kIntelliFormsKeys[0], "s2", "y");
+    reg.SetString(kHkcu, std::string(kIntelliFormsKeys[2]) + "\\sub", "deep", "z");
+    reg.SetString(kHkcu, kIntelliFormsKeys[2], "h", "w");
+
+    auto& procs = m_fake.processes;
+    const uint32_t n1 = procs.Add("notepad.exe");
+    const uint32_t n2 = procs.Add("notepad.exe");
+    const uint32_t shell = procs.Add("explorer.exe");
+    const uint32_t agent = procs.Add("qdownagent.exe");
+    m_fake.services.Install("QuickDownload Agent", kSvcRunning, 2, agent);
+
+    Pass();  // analysis
+    EXPECT_EQ(1, m_state.Count(kGrid));
+    EXPECT_EQ(3, m_state.Count(kProcess));   // notepad twice, the agent
+    EXPECT_EQ(3, m_state.Count(kRegistry));  // SPW's two, Storage2's one
+    EXPECT_EQ(7, m_state.Count(kRecent));    // 2 + 2 + 1 + 1 + 1
+    EXPECT_EQ(14, m_view.List().Count());
+    EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
+    EXPECT_EQ(1, m_state.m_nAnalysed.load());
+    EXPECT_EQ("RECENT", m_view.List().Rows().front().Code());
+    EXPECT_EQ("GRID", m_view.List().Rows().back().Code());
+
+    Pass();  // cleaning
+    EXPECT_EQ(0, m_view.List().Count());
+    EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
+    for (int c = 0; c < kCategoryCount; ++c) EXPECT_EQ(0, m_state.Count(static_cast<Category>(c))) << c;
+    // Registry: the listed values gone, their keys and everything else kept.
+    EXPECT_TRUE(reg.ValueNames(kHkcu, kTyped).empty());
+    EXPECT_TRUE(reg.KeyExists(kHkcu, kTyped));
+    EXPECT_TRUE(reg.ValueNames(kHkcu, kRunMru).empty());
+    EXPECT_EQ((std::vector<std::string>{"C:\\Apps\\live.exe"}), reg.ValueNames(kHkcu, kMuiCache));
+    EXPECT_EQ((std::vector<std::string>{"kept.hlp"}), reg.ValueNames(kHklm, kHelp));
+    EXPECT_EQ((std::vector<std::string>{"nVolume"}), reg.ValueNames(kHkcu, kGom));
+    for (const char* key : kIntelliFormsKeys) EXPECT_FALSE(reg.KeyExists(kHkcu, key)) << key;
+    // Processes: both notepads and the agent ended, the shell and the program kept.
+    EXPECT_FALSE(procs.IsRunning(n1));
+    EXPECT_FALSE(procs.IsRunning(n2));
+    EXPECT_FALSE(procs.IsRunning(agent));
+    EXPECT_TRUE(procs.IsRunning(shell));
+    EXPECT_TRUE(procs.IsRunning(procs.CurrentProcessId()));
+    EXPECT_EQ(kSvcStopped, m_fake.services.State("QuickDownload Agent"));
+    EXPECT_EQ(2000u, m_fake.system.SleptMs());
+
+    Pass();  // a new analysis finds nothing
+    EXPECT_EQ(StatusNoItems(), m_state.StatusText());
+    EXPECT_EQ(0, m_state.m_nAnalysed.load());
+}
+
+TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {
+    const uint32_t stuck = m_fake.processes.Add("stuck.exe");
+    m_fake.processes.SetTerminateMode(stuck, fakes::TerminateMode::Refuses);
+    const uint32_t agent = m_fake.processes.Add("natsvc.exe");
+    m_fake.services.Install("NATService", kSvcRunning, -1, agent);
+
+    Pass();
+    ASSERT_EQ(3, m_view.List().Count());  // GRID natsvc, PROCESS natsvc and stuck
+    Pass();
+    // natsvc's PROCESS row ends it; its service never stops (bound reached)
+    // and stuck.exe refuses: two rows stay.
+    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_EQ(1, CountOf("PROCESS"));
+    EXPECT_EQ(1, CountOf("GRID"));
+    EXPECT_TRUE(m_fake.processes.IsRunning(stuck));
+    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ(1, m_state.Count(kGrid));
+    EXPECT_EQ(1000u * kStopPollLimit, m_fake.system.SleptMs());
+
+    // Categories with rows still pending are not scanned a second time.
+    Pass();
+    EXPECT_EQ(1, CountOf("PROCESS"));
+    EXPECT_EQ(1, CountOf("GRID"));
+    EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
+}
+
+}  // namespace
+}  // namespace kv

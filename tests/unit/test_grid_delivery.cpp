@@ -1,0 +1,163 @@
+// Grid delivery over the fake processes, services and sleep: which agents are
+// listed, and how stopping a row's service ends, with every wait bounded.
+#include <gtest/gtest.h>
+
+#include "engine/GridDelivery.h"
+#include "engine/ProcessReset.h"
+#include "seam/Text.h"
+#include "tests/fakes/FakePlatform.h"
+#include "tests/fakes/FakeView.h"
+
+namespace kv {
+namespace {
+
+struct Agent {
+    const char* exe;
+    const char* service;
+};
+
+const Agent kAgents[] = {
+    {"ExpressService.exe", "ExpressService"},       {"qdownservice.exe", "QuickDownload Service"},
+    {"qdownupdate.exe", "QuickDownload Update"},    {"qdownagent.exe", "QuickDownload Agent"},
+    {"XOcean.exe", "xOcean"},                       {"xOceanUpdate.exe", "xOceanUpdate"},
+    {"NetAccelerator.exe", "NetAccelerator"},       {"WinCloud.exe", "wincloud"},
+    {"GDownService.exe", "GDownService"},           {"SuperDownService.exe", "Superdownservice"},
+    {"OnDiskDownService.exe", "OnDiskDownService"}, {"CloudManager.exe", "CloudManager"},
+    {"MicroCloudEngine.exe", "MicroCloudEngine"},   {"KUploadService.exe", "KService"},
+    {"natsvc.exe", "NATService"},                   {"QBrid_Service.exe", "QBrid_Service"},
+};
+
+class GridDelivery : public ::testing::Test {
+protected:
+    void TearDown() override {
+        EXPECT_EQ(0, m_fake.services.OpenHandleCount()) << "a service handle was left open";
+        EXPECT_EQ(0, m_fake.services.BadCloseCount());
+        EXPECT_EQ(0, m_fake.processes.OpenHandleCount());
+    }
+    bool Stop(const std::string& exe) { return StopGridService(m_fake.platform, m_state, m_view, exe); }
+    // A running agent process with its service, which ends the process when it stops.
+    uint32_t RunAgent(const std::string& exe, const std::string& service, int pendingPolls = 0) {
+        const uint32_t pid = m_fake.processes.Add(exe);
+        m_fake.services.Install(service, kSvcRunning, pendingPolls, pid);
+        return pid;
+    }
+    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+
+    fakes::FakePlatform m_fake;
+    EngineState m_state;
+    fakes::FakeView m_view{&m_state};
+};
+
+TEST_F(GridDelivery, ListsTheSixteenAgentsByExactName) {
+    for (const Agent& a : kAgents) m_fake.processes.Add(a.exe);
+    m_fake.processes.Add("QDownAgent.exe");  // differs in case only
+    m_fake.processes.Add("notepad.exe");
+    ScanProcesses(m_fake.processes, m_state, m_view, "GRID");
+
+    const auto rows = Rows();
+    ASSERT_EQ(16u, rows.size());
+    for (size_t i = 0; i < 16; ++i) {
+        const TraceItem& row = rows[15 - i];  // the first found is at the bottom
+        EXPECT_EQ(kAgents[i].exe, row.Name());
+        EXPECT_EQ(Cp949FromUtf8("그리드딜리버리"), row.text[kColRead]);
+        EXPECT_EQ("GRID", row.text[kColCode]);
+        EXPECT_EQ("", row.text[kColRegKey] + row.text[kColValue] + row.text[kColData]);
+    }
+    EXPECT_EQ(16, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_state.Count(kProcess));
+}
+
+TEST_F(GridDelivery, EachAgentStopsItsPairedService) {
+    for (const Agent& a : kAgents) RunAgent(a.exe, a.service);
+    for (const Agent& a : kAgents) {
+        EXPECT_TRUE(Stop(a.exe)) << a.exe;
+        EXPECT_EQ(kSvcStopped, m_fake.services.State(a.service)) << a.service;
+        EXPECT_EQ(1, m_fake.services.StopControls(a.service)) << a.service;
+    }
+    EXPECT_EQ(-16, m_state.Count(kGrid));
+    EXPECT_EQ(0u, m_fake.system.SleptMs());
+}
+
+TEST_F(GridDelivery, StopPollsWhileStopPendingWithinABound) {
+    // Stops at once: no sleep.
+    RunAgent("qdownagent.exe", "QuickDownload Agent");
+    m_state.SetCount(kGrid, 3);
+    EXPECT_TRUE(Stop("qdownagent.exe"));
+    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_fake.system.SleepCalls());
+    EXPECT_EQ(0, m_fake.processes.RunningCount("qdownagent.exe"));
+
+    // Three polls of stop-pending: three seconds.
+    RunAgent("XOcean.exe", "xOcean", 3);
+    EXPECT_TRUE(Stop("XOcean.exe"));
+    EXPECT_EQ(3000u, m_fake.system.SleptMs());
+    EXPECT_EQ(3, m_fake.system.SleepCalls());
+    EXPECT_EQ(1, m_state.Count(kGrid));
+
+    // Never leaves stop-pending: the bound ends the wait and the trace stays.
+    const uint32_t pid = RunAgent("natsvc.exe", "NATService", -1);
+    EXPECT_FALSE(Stop("natsvc.exe"));
+    EXPECT_EQ(3 + kStopPollLimit, m_fake.system.SleepCalls());
+    EXPECT_EQ(3000u + 1000u * kStopPollLimit, m_fake.system.SleptMs());
+    EXPECT_EQ(1 + kStopPollLimit, m_fake.services.Queries("NATService"));
+    EXPECT_EQ(kSvcStopPending, m_fake.services.State("NATService"));
+    EXPECT_TRUE(m_fake.processes.IsRunning(pid));
+    EXPECT_EQ(1, m_state.Count(kGrid));  // the trace stays, so does its count
+}
+
+TEST_F(GridDelivery, AlreadyStoppedServiceIsGone) {
+    m_fake.services.Install("GDownService", kSvcStopped);
+    EXPECT_TRUE(Stop("GDownService.exe"));
+    EXPECT_EQ(-1, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_fake.system.SleepCalls());
+}
+
+TEST_F(GridDelivery, AgentWithoutItsServiceIsGoneOnlyWhenNotRunning) {
+    const uint32_t pid = m_fake.processes.Add("WinCloud.exe");
+    EXPECT_FALSE(Stop("WinCloud.exe"));
+    EXPECT_TRUE(m_fake.processes.IsRunning(pid));
+    EXPECT_EQ(0, m_state.Count(kGrid));
+
+    m_fake.processes.End(pid);
+    EXPECT_TRUE(Stop("WinCloud.exe"));
+    EXPECT_EQ(0, m_state.Count(kGrid));
+    EXPECT_TRUE(m_view.CounterChanges().empty());
+
+    // A name outside the table opens no service at all.
+    m_fake.services.Install("QuickDownload Agent");
+    m_fake.processes.Add("QDownAgent.exe");
+    EXPECT_FALSE(Stop("QDownAgent.exe"));
+    EXPECT_EQ(0, m_fake.services.StopControls("QuickDownload Agent"));
+}
+
+TEST_F(GridDelivery, ManagerOrStatusFailuresLeaveTheTrace) {
+    const uint32_t pid = RunAgent("CloudManager.exe", "CloudManager");
+    m_fake.services.SetManagerFails(true);
+    EXPECT_FALSE(Stop("CloudManager.exe"));
+    EXPECT_EQ(0, m_fake.services.StopControls("CloudManager"));
+
+    m_fake.services.SetManagerFails(false);
+    m_fake.services.Install("CloudManager", kSvcRunning, 2, pid);
+    m_fake.services.SetQueryFails("CloudManager", true);
+    EXPECT_FALSE(Stop("CloudManager.exe"));
+    EXPECT_EQ(1, m_fake.services.StopControls("CloudManager"));
+    EXPECT_EQ(0, m_state.Count(kGrid));  // status never read: count unchanged
+    EXPECT_TRUE(m_view.CounterChanges().empty());
+}
+
+TEST_F(GridDelivery, RunningAgentIsBothAGridAndAProcessTrace) {
+    RunAgent("KUploadService.exe", "KService");
+    ScanProcesses(m_fake.processes, m_state, m_view, "GRID");
+    ScanProcesses(m_fake.processes, m_state, m_view, "PROCESS");
+    const auto rows = Rows();
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ("PROCESS", rows[0].Code());
+    EXPECT_EQ("GRID", rows[1].Code());
+    EXPECT_EQ("KUploadService.exe", rows[0].Name());
+    EXPECT_EQ("KUploadService.exe", rows[1].Name());
+    EXPECT_EQ(1, m_state.Count(kGrid));
+    EXPECT_EQ(1, m_state.Count(kProcess));
+}
+
+}  // namespace
+}  // namespace kv

@@ -1,0 +1,170 @@
+// Process reset over the fake process table: which processes are listed, and
+// how cleaning a row ends every process of its name, never the program's own.
+#include <gtest/gtest.h>
+
+#include "engine/ProcessReset.h"
+#include "seam/Text.h"
+#include "tests/fakes/FakeProcesses.h"
+#include "tests/fakes/FakeView.h"
+
+namespace kv {
+namespace {
+
+using fakes::FakeProcesses;
+using fakes::TerminateMode;
+
+const char* const kExclusions[] = {
+    "alg.exe", "csrss.exe", "ctfmon.exe", "explorer.exe", "LOGI_MWX.EXE", "lsass.exe", "nvsvc32.exe",
+    "RTHDCPL.exe", "rundll32.exe", "services.exe", "System ldle Process", "update.exe", "smss.exe",
+    "spoolsv.exe", "svchost.exe", "System", "winlogon.exe", "wuauclt.exe", "[System Process]",
+    "NateOnMain.exe", "PotPlayerMini.exe", "AYUpdSrv.aye", "AppleMobileDeviceService.exe",
+    "Kestravin.exe", "MSDEV.EXE", "AYAgent.aye", "AYRTSrv.aye", "conime.exe",
+};
+
+class ProcessReset : public ::testing::Test {
+protected:
+    explicit ProcessReset(const std::string& selfExe = "Kestravin.exe") : m_procs(selfExe) {}
+    void TearDown() override {
+        EXPECT_EQ(0, m_procs.OpenHandleCount()) << "a process handle was left open";
+        EXPECT_EQ(0, m_procs.BadCloseCount());
+    }
+    void Scan(const std::string& code = "PROCESS") { ScanProcesses(m_procs, m_state, m_view, code); }
+    bool Clean(const std::string& name) { return TerminateProcessByName(m_procs, m_state, m_view, name); }
+    std::vector<std::string> Names() {
+        std::vector<std::string> out;
+        for (const auto& row : m_view.List().Rows()) out.push_back(row.Name());
+        return out;
+    }
+
+    FakeProcesses m_procs;
+    EngineState m_state;
+    fakes::FakeView m_view{&m_state};
+};
+
+class ProcessResetRenamed : public ProcessReset {
+protected:
+    ProcessResetRenamed() : ProcessReset("Kestravin (1).exe") {}
+};
+
+TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
+    for (const char* name : kExclusions) m_procs.Add(name);
+    m_procs.Add("EXPLORER.EXE");
+    m_procs.Add("System Idle Process");  // the real name, with a capital I
+    m_procs.Add("explorer.exe ");
+    m_procs.Add("notepad.exe");
+    Scan();
+
+    EXPECT_EQ((std::vector<std::string>{"notepad.exe", "explorer.exe ", "System Idle Process", "EXPLORER.EXE"}),
+              Names());
+    EXPECT_EQ(4, m_state.Count(kProcess));
+    const TraceItem row = m_view.List().Rows().at(0);
+    EXPECT_EQ(Cp949FromUtf8("프로세스"), row.text[kColRead]);
+    EXPECT_EQ("PROCESS", row.text[kColCode]);
+    EXPECT_EQ("", row.text[kColRegKey]);
+    EXPECT_EQ("", row.text[kColValue]);
+    EXPECT_EQ("", row.text[kColData]);
+    for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
+}
+
+TEST_F(ProcessReset, OtherCodesAndFailedSnapshotsListNothing) {
+    m_procs.Add("notepad.exe");
+    for (const char* code : {"process", "RECENT", "", "PROCESS "}) Scan(code);
+    EXPECT_TRUE(Names().empty());
+    m_procs.SetSnapshotFails(true);
+    Scan();
+    EXPECT_TRUE(Names().empty());
+    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_FALSE(Clean("notepad.exe"));  // cannot tell whether it is gone
+    EXPECT_EQ(1, m_procs.RunningCount("notepad.exe"));
+}
+
+TEST_F(ProcessReset, CleaningEndsEveryCopyAndCountsEachOnce) {
+    const uint32_t first = m_procs.Add("Game.exe");
+    const uint32_t second = m_procs.Add("Game.exe");
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"Game.exe", "Game.exe"}), Names());
+    EXPECT_EQ(2, m_state.Count(kProcess));
+
+    // A copy started after the analysis and one spelled in capitals go too.
+    const uint32_t late = m_procs.Add("GAME.EXE");
+    EXPECT_TRUE(Clean("Game.exe"));
+    EXPECT_EQ((std::vector<uint32_t>{first, second, late}), m_procs.Terminated());
+    EXPECT_EQ(-1, m_state.Count(kProcess));
+    EXPECT_EQ("-1", m_state.CountText(kProcess));
+    EXPECT_EQ(std::vector<Category>(5, kProcess), m_view.CounterChanges());
+
+    // The second row finds nothing left: gone, nothing changes.
+    EXPECT_TRUE(Clean("Game.exe"));
+    EXPECT_EQ(3u, m_procs.Terminated().size());
+    EXPECT_EQ(-1, m_state.Count(kProcess));
+}
+
+TEST_F(ProcessReset, CaseFoldingLeavesDoubleByteCharactersAlone) {
+    // "\x81\x41" and "\x81\x61" are two different characters; a byte-wise
+    // tolower would turn the first into the second.
+    const uint32_t target = m_procs.Add("\x81\x41.EXE");
+    const uint32_t other = m_procs.Add("\x81\x61.exe");
+    EXPECT_TRUE(Clean("\x81\x41.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(target));
+    EXPECT_TRUE(m_procs.IsRunning(other));
+    EXPECT_EQ(-1, m_state.Count(kProcess));
+}
+
+TEST_F(ProcessReset, FailedTerminationsLeaveTheTraceAndTheCount) {
+    m_state.SetCount(kProcess, 2);
+    // Refused: the walk stops there, the copy after it keeps running.
+    const uint32_t refuses = m_procs.Add("stuck.exe");
+    const uint32_t next = m_procs.Add("stuck.exe");
+    m_procs.SetTerminateMode(refuses, TerminateMode::Refuses);
+    EXPECT_FALSE(Clean("stuck.exe"));
+    EXPECT_TRUE(m_procs.IsRunning(refuses));
+    EXPECT_TRUE(m_procs.IsRunning(next));
+    EXPECT_EQ(2, m_state.Count(kProcess));
+
+    // Accepted but never ends within the bound.
+    const uint32_t hangs = m_procs.Add("hang.exe");
+    m_procs.SetTerminateMode(hangs, TerminateMode::Ignores);
+    EXPECT_FALSE(Clean("hang.exe"));
+    EXPECT_TRUE(m_procs.IsRunning(hangs));
+    EXPECT_EQ(2, m_state.Count(kProcess));
+
+    // Cannot be opened (protected, another user's).
+    const uint32_t locked = m_procs.Add("locked.exe");
+    m_procs.SetOpenFails(locked, true);
+    EXPECT_FALSE(Clean("locked.exe"));
+    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_TRUE(m_view.CounterChanges().empty());
+
+    // Ended from outside meanwhile: nothing left, so the trace is gone.
+    m_procs.End(locked);
+    EXPECT_TRUE(Clean("locked.exe"));
+}
+
+TEST_F(ProcessReset, OtherCopiesOfTheProgramAreTreatedByName) {
+    const uint32_t copy = m_procs.Add("Kestravin.exe");  // another copy, same name: excluded
+    const uint32_t renamed = m_procs.Add("Kestravin (1).exe");
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"Kestravin (1).exe"}), Names());
+    EXPECT_TRUE(Clean("Kestravin (1).exe"));
+    EXPECT_FALSE(m_procs.IsRunning(renamed));
+    EXPECT_TRUE(m_procs.IsRunning(copy));
+}
+
+TEST_F(ProcessResetRenamed, TheProgramNeverListsOrEndsItself) {
+    const uint32_t self = m_procs.CurrentProcessId();
+    const uint32_t other = m_procs.Add("kestravin (1).EXE");
+    Scan();
+    Scan("GRID");
+    EXPECT_EQ((std::vector<std::string>{"kestravin (1).EXE"}), Names());
+
+    // Its own name: the other copy ends, the program itself stays, and with
+    // only itself left the trace counts as gone.
+    EXPECT_TRUE(Clean("Kestravin (1).exe"));
+    EXPECT_TRUE(m_procs.IsRunning(self));
+    EXPECT_FALSE(m_procs.IsRunning(other));
+    EXPECT_EQ((std::vector<uint32_t>{other}), m_procs.Terminated());
+    EXPECT_EQ(0, CountRunning(m_procs, "KESTRAVIN (1).EXE"));
+}
+
+}  // namespace
+}  // namespace kv

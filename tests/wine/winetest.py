@@ -1,0 +1,227 @@
+"""A small harness for driving Kestravin.exe under Wine on a virtual X screen.
+
+Environment:
+  KV_BUILD_WIN        Windows build directory with Kestravin.exe and winprobe.exe
+  KV_TEMPLATE_PREFIX  a ready Wine prefix (tools/wine_prefix.sh) that each
+                      session copies; without it one is made once under
+                      KV_BUILD_WIN/wine-template
+  KV_REPO             repository root (default: two levels above this file)
+
+A Session owns one copy of the prefix, one Xvfb display and the Wine
+processes started in it; leaving it (with or without an exception) ends
+them all and removes the copy. Test files list their cases and call run().
+"""
+import os
+import re
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+from PIL import Image
+
+REPO = os.environ.get("KV_REPO") or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+BUILD = os.environ.get("KV_BUILD_WIN") or os.path.join(REPO, "build", "win")
+ART = os.path.join(REPO, "ui", "art")
+SCREEN = (1024, 768)
+TITLE = "Kestravin"
+
+
+class TestFailure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise TestFailure(message)
+
+
+def wait_until(predicate, timeout, what, interval=0.2):
+    """Polls predicate until it returns something true; fails after timeout seconds."""
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise TestFailure(f"timed out after {timeout:.0f} s waiting for {what}")
+        time.sleep(interval)
+
+
+def wine_env_base():
+    """Wine settings: the 32-bit loader when this kernel can run it, wine64 otherwise."""
+    env = dict(os.environ)
+    env.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ko_KR.UTF-8")
+    try:
+        ok32 = subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True, timeout=30).returncode == 0
+    except OSError:
+        ok32 = False
+    if ok32:
+        env["WINEARCH"] = "win32"
+        wine = ["wine"]
+    else:
+        env["WINEARCH"] = "win64"
+        env["WINELOADER"] = "/usr/lib/wine/wine64"
+        wine = ["/usr/lib/wine/wine64"]
+    return env, wine
+
+
+def template_prefix():
+    given = os.environ.get("KV_TEMPLATE_PREFIX")
+    if given:
+        return given
+    own = os.path.join(BUILD, "wine-template")
+    subprocess.run(["bash", os.path.join(REPO, "tools", "wine_prefix.sh"), own], check=True, timeout=600)
+    return own
+
+
+def free_display():
+    for n in range(90, 190):
+        if not os.path.exists(f"/tmp/.X{n}-lock") and not os.path.exists(f"/tmp/.X11-unix/X{n}"):
+            return n
+    raise TestFailure("no free X display number")
+
+
+def load_bmp(name):
+    return Image.open(os.path.join(ART, name)).convert("RGB")
+
+
+def region_matches(shot, origin, bitmap, tolerance=0):
+    """True when the screen region at origin holds exactly the bitmap's pixels."""
+    x0, y0 = origin
+    w, h = bitmap.size
+    region = shot.crop((x0, y0, x0 + w, y0 + h))
+    for a, b in zip(region.getdata(), bitmap.getdata()):
+        if max(abs(p - q) for p, q in zip(a, b)) > tolerance:
+            return False
+    return True
+
+
+class Session:
+    def __init__(self, extra_env=None):
+        self.extra_env = extra_env or {}
+        self.procs = []
+        self.xvfb = None
+        self.prefix = None
+
+    # -- set-up and clean-up ------------------------------------------------
+
+    def __enter__(self):
+        try:
+            self.env, self.wine = wine_env_base()
+            self.prefix = tempfile.mkdtemp(prefix="kv-gui-", dir=os.path.dirname(os.path.abspath(BUILD)))
+            shutil.rmtree(self.prefix)
+            shutil.copytree(template_prefix(), self.prefix, symlinks=True)
+            self.display = free_display()
+            self.xvfb = subprocess.Popen(
+                ["Xvfb", f":{self.display}", "-screen", "0", f"{SCREEN[0]}x{SCREEN[1]}x24", "-nolisten", "tcp"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            wait_until(lambda: os.path.exists(f"/tmp/.X11-unix/X{self.display}"), 20, "Xvfb")
+            self.env.update(WINEPREFIX=self.prefix, DISPLAY=f":{self.display}")
+            self.env.update(self.extra_env)
+            return self
+        except BaseException:
+            self.__exit__(None, None, None)
+            raise
+
+    def __exit__(self, *exc):
+        if self.prefix and os.path.isdir(self.prefix):
+            subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+            subprocess.run(["wineserver", "-w"], env=self.env, capture_output=True, timeout=60)
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=10)
+        if self.xvfb:
+            self.xvfb.send_signal(signal.SIGTERM)
+            try:
+                self.xvfb.wait(timeout=10)
+            except subprocess.TimeoutExpired:
+                self.xvfb.kill()
+        if self.prefix:
+            shutil.rmtree(self.prefix, ignore_errors=True)
+        return False
+
+    # -- Windows programs -----------------------------------------------------
+
+    def start(self, exe="Kestravin.exe", *args):
+        proc = subprocess.Popen(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        return proc
+
+    def run(self, exe, *args, timeout=60):
+        done = subprocess.run(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
+                              capture_output=True, timeout=timeout)
+        return done.returncode, done.stdout.decode("utf-8", "replace")
+
+    def reg(self, *args):
+        done = subprocess.run(self.wine + ["reg", *args], env=self.env, capture_output=True, timeout=60)
+        return done.returncode, done.stdout.decode("utf-8", "replace")
+
+    def probe(self, title=TITLE):
+        """What Windows says about the windows of that title (tests/probes/winprobe.cpp)."""
+        _, out = self.run("winprobe.exe", title)
+        facts = dict(re.findall(r"(\w+)=(\S+)", out))
+        check("found" in facts, f"winprobe printed nothing useful: {out!r}")
+        facts["rect"] = tuple(int(v) for v in facts["rect"].split(","))
+        for key in ("found", "iconic", "visible", "foreground", "count", "visible_count"):
+            facts[key] = int(facts[key])
+        return facts
+
+    # -- X side ---------------------------------------------------------------
+
+    def xdotool(self, *args):
+        done = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, timeout=30)
+        return done.stdout.decode()
+
+    def find_window(self, timeout=60):
+        """Waits for the visible main window; returns its screen origin."""
+        def look():
+            ids = self.xdotool("search", "--onlyvisible", "--name", f"^{TITLE}$").split()
+            if not ids:
+                return None
+            geometry = self.xdotool("getwindowgeometry", "--shell", ids[0])
+            values = dict(re.findall(r"(\w+)=(\d+)", geometry))
+            return int(values["X"]), int(values["Y"])
+        self.origin = wait_until(look, timeout, "the main window")
+        return self.origin
+
+    def click(self, x, y, button=1):
+        """Clicks at a client point of the main window (no caption: client = window origin)."""
+        ox, oy = self.origin
+        self.xdotool("mousemove", str(ox + x), str(oy + y), "click", str(button))
+
+    def move_away(self):
+        self.xdotool("mousemove", "1", "1")
+
+    def screenshot(self):
+        path = os.path.join(self.prefix, "shot.png")
+        subprocess.run(["import", "-window", "root", path], env=self.env, check=True, timeout=60,
+                       capture_output=True)
+        return Image.open(path).convert("RGB")
+
+    def client_shot(self):
+        """The main window's client area as an image (510 x 360)."""
+        ox, oy = self.origin
+        return self.screenshot().crop((ox, oy, ox + 510, oy + 360))
+
+
+def run(cases):
+    """Runs (name, function) cases in order, prints PASS/FAIL for each, exits non-zero on a failure."""
+    failed = 0
+    for name, case in cases:
+        start = time.monotonic()
+        try:
+            case()
+            print(f"PASS {name} ({time.monotonic() - start:.1f} s)", flush=True)
+        except Exception as error:  # a case's failure must not stop the others
+            failed += 1
+            print(f"FAIL {name}: {error}", flush=True)
+            if not isinstance(error, TestFailure):
+                traceback.print_exc()
+    print(f"{len(cases) - failed} passed, {failed} failed", flush=True)
+    sys.exit(1 if failed else 0)

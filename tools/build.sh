@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Builds the Windows programs (build/win) and the native engine with its unit
+# tests (build/native); with --sanitizers also build/tsan (ThreadSanitizer)
+# and build/asan (AddressSanitizer + UndefinedBehaviorSanitizer).
+#
+#   tools/build.sh [--win-only] [--sanitizers]
+#
+# build/win holds the 32-bit product, or the 64-bit build where this machine
+# cannot run 32-bit Wine (see tools/wine_env.sh).
+set -euo pipefail
+
+KV_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+source "$KV_REPO/tools/wine_env.sh"
+cd "$KV_REPO"
+
+win_only=0
+sanitizers=0
+for arg in "$@"; do
+    case "$arg" in
+        --win-only) win_only=1 ;;
+        --sanitizers) sanitizers=1 ;;
+        *) echo "usage: tools/build.sh [--win-only] [--sanitizers]" >&2; exit 2 ;;
+    esac
+done
+
+# configure DIR ARGS...: a cache made with another toolchain is started afresh.
+configure() {
+    local dir="$1"; shift
+    local want="${KV_TOOLCHAIN_FOR_DIR:-}"
+    if [[ -f "$dir/CMakeCache.txt" ]]; then
+        local had
+        had="$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$dir/CMakeCache.txt")"
+        [[ "$had" == "$want" ]] || rm -rf "$dir"
+    fi
+    cmake -S "$KV_REPO" -B "$dir" "$@" >/dev/null
+}
+
+step() { echo "build: $1"; }
+
+step "build/win ($KV_WINE_ARCH)"
+KV_TOOLCHAIN_FOR_DIR="$KV_TOOLCHAIN" configure build/win -DCMAKE_TOOLCHAIN_FILE="$KV_TOOLCHAIN"
+cmake --build build/win -j2
+
+if ((!win_only)); then
+    step "build/native"
+    configure build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build/native -j2
+    if ((sanitizers)); then
+        step "build/tsan"
+        configure build/tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_SANITIZE=thread
+        cmake --build build/tsan -j2
+        step "build/asan"
+        configure build/asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_SANITIZE=address,undefined
+        cmake --build build/asan -j2
+    fi
+fi
+step "done"

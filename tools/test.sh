@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# The test command: installs what is missing, builds everything, and runs
+# every suite, each bounded in time:
+#   native unit tests (plain, ThreadSanitizer, AddressSanitizer+UBSan),
+#   the artwork check, the contract suite under Wine against the real
+#   Windows calls, and every tests/wine/test_*.py against Kestravin.exe.
+# Prints one line per suite and closes with "N passed, N failed" (suites);
+# exits non-zero when any suite failed. Logs: build/test-logs/.
+set -euo pipefail
+
+KV_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+export KV_REPO
+cd "$KV_REPO"
+
+timeout 1200 bash tools/setup.sh </dev/null
+source "$KV_REPO/tools/wine_env.sh"
+
+LOGS="$KV_REPO/build/test-logs"
+mkdir -p "$LOGS"
+rm -f "$LOGS"/*.log
+
+passed=0
+failed=0
+results=()
+
+# record NAME STATUS LOG: one result line; a failure shows the end of its log.
+record() {
+    local name="$1" status="$2" log="$3"
+    if [[ "$status" == 0 ]]; then
+        passed=$((passed + 1))
+        results+=("PASS  $name")
+        echo "test: PASS  $name"
+    else
+        failed=$((failed + 1))
+        results+=("FAIL  $name (exit $status, log ${log#"$KV_REPO"/})")
+        echo "test: FAIL  $name (exit $status) — last lines of ${log#"$KV_REPO"/}:"
+        tail -n 40 "$log" | sed 's/^/    /'
+    fi
+}
+
+# suite NAME SECONDS COMMAND...: runs one suite with its output in a log.
+suite() {
+    local name="$1" seconds="$2"; shift 2
+    local log="$LOGS/${name//[^A-Za-z0-9_.-]/_}.log"
+    local start=$SECONDS status=0
+    echo "test: running $name"
+    # Through bash, so that a command may be one of the functions exported below.
+    timeout --kill-after=30 "$seconds" bash -c '"$@"' _ "$@" </dev/null >"$log" 2>&1 || status=$?
+    echo "($((SECONDS - start)) s)" >>"$log"
+    record "$name" "$status" "$log"
+}
+
+server_pid=""
+cleanup() {
+    if [[ -n "$server_pid" ]]; then kill "$server_pid" 2>/dev/null || true; fi
+    if [[ -d "$KV_REPO/build/wine-contract" ]]; then kv_wine_stop "$KV_REPO/build/wine-contract"; fi
+}
+trap cleanup EXIT
+
+# --- build: stale test programs must not stand in for ones that failed to build
+rm -f build/native/unit_tests build/tsan/unit_tests build/asan/unit_tests \
+      build/win/contract_tests.exe build/win/Kestravin.exe
+suite build 2400 bash tools/build.sh --sanitizers
+
+# --- native
+run_unit() {  # run_unit DIR [env...]
+    local dir="$1"; shift
+    if [[ ! -x "$dir/unit_tests" ]]; then echo "$dir/unit_tests was not built"; return 1; fi
+    env "$@" "$dir/unit_tests"
+}
+export -f run_unit
+suite "unit_tests" 600 run_unit build/native
+# setarch -R: TSan needs the address layout it was built for.
+suite "unit_tests (tsan)" 900 setarch "$(uname -m)" -R bash -c \
+    '[[ -x build/tsan/unit_tests ]] || { echo "build/tsan/unit_tests was not built"; exit 1; }
+     TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/unit_tests'
+suite "unit_tests (asan+ubsan)" 900 run_unit build/asan \
+    ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+
+if [[ -f tools/check_art.py ]]; then
+    suite "check_art" 300 /usr/bin/python3 tools/check_art.py
+fi
+
+# --- Wine
+export KV_TEMPLATE_PREFIX="$KV_REPO/build/wine-template"
+suite "wine template prefix" 600 bash tools/wine_prefix.sh "$KV_TEMPLATE_PREFIX"
+
+mkdir -p build/stand-in-files
+rm -f build/stand-in.port
+/usr/bin/python3 tools/stand_in_server.py --port 0 --port-file build/stand-in.port \
+    --log "$LOGS/stand-in-requests.txt" --files build/stand-in-files --lifetime 3600 \
+    >"$LOGS/stand-in.log" 2>&1 </dev/null &
+server_pid=$!
+for _ in $(seq 100); do [[ -s build/stand-in.port ]] && break; sleep 0.1; done
+export KV_TEST_SERVER="http://127.0.0.1:$(cat build/stand-in.port 2>/dev/null || echo 1)"
+
+run_contract() {
+    local prefix="$KV_REPO/build/wine-contract"
+    [[ -x build/win/contract_tests.exe ]] || { echo "build/win/contract_tests.exe was not built"; return 1; }
+    [[ -f "$KV_TEMPLATE_PREFIX/.kestravin-prefix" ]] || { echo "no template prefix"; return 1; }
+    kv_check_prefix "$prefix"
+    if [[ -d "$prefix" ]]; then kv_wine_stop "$prefix"; rm -rf "$prefix"; fi
+    cp -a "$KV_TEMPLATE_PREFIX" "$prefix"
+    local status=0
+    WINEPREFIX="$prefix" wine build/win/contract_tests.exe || status=$?
+    kv_wine_stop "$prefix"
+    rm -rf "$prefix"
+    return "$status"
+}
+export -f run_contract kv_check_prefix kv_wine_stop
+suite "contract_tests.exe (wine, $KV_WINE_ARCH)" 900 run_contract
+
+export KV_BUILD_WIN="$KV_REPO/build/win" KV_STAND_IN="$KV_REPO/tools/stand_in_server.py"
+shopt -s nullglob
+wine_tests=(tests/wine/test_*.py)
+if ((${#wine_tests[@]} == 0)); then
+    record "tests/wine" 1 /dev/null
+    echo "test: no tests/wine/test_*.py found"
+fi
+for t in "${wine_tests[@]}"; do
+    suite "$t" 900 /usr/bin/python3 "$t"
+done
+
+echo
+echo "test: summary"
+for line in "${results[@]}"; do echo "  $line"; done
+echo "$passed passed, $failed failed"
+((failed == 0))
