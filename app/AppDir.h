@@ -14,10 +14,4 @@ inline std::string AppDirFromModulePath(const std::string& modulePath) {
     return modulePath.substr(0, cut + 1);
 }
 
-// The auto-start command: the program's directory and "Kestravin.exe", in
-// quotes, so a directory with blanks is not split into program and arguments.
-inline std::string AutoStartCommand(const std::string& appDir) {
-    return "\"" + appDir + "Kestravin.exe\"";
-}
-
 }  // namespace kv

@@ -3,6 +3,7 @@
 #include "app/MainDialog.h"
 #include "app/MainMessages.h"
 #include "net/Server.h"
+#include "ui/InfoDialog.h"
 #include "ui/resource.h"
 
 namespace app {
@@ -68,11 +69,13 @@ void CMainDialog::OnSupport(UINT) {
 }
 
 void CMainDialog::OnCheckLatestVersion(UINT) {
-    // Later work: the version check with its messages (CheckForUpdate(1)).
+    kv::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
 }
 
+// Modal and without owner, like the details window.
 void CMainDialog::OnProgramInfo(UINT) {
-    // Later work: the program information dialog (template 140).
+    ui::CInfoDialog info(m_checker->Version());
+    info.DoModal();
 }
 
 // One pass at a time: a press while a pass runs is ignored, so two quick

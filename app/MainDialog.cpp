@@ -4,8 +4,6 @@
 #include "app/Layout.h"
 #include "app/MainTexts.h"
 #include "engine/StatusTexts.h"
-#include "net/Server.h"
-#include "net/UsageCount.h"
 #include "ui/resource.h"
 #include "win/App.h"
 
@@ -49,6 +47,8 @@ BOOL CMainDialog::OnInitDialog() {
     m_bmpSkin.Reset(::LoadBitmapA(win::ResourceInstance(), MAKEINTRESOURCEA(IDB_MAIN_BG)));
     SetUpControls();
     m_strAppDir = kv::AppDirFromModulePath(m_platform.Get().system.ModulePath());
+    m_prompts.Bind(m_hWnd);
+    m_checker.emplace(m_platform.Get().net, m_strAppDir, m_prompts);
     ReportStartUp();
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -105,19 +105,6 @@ void CMainDialog::SetUpControls() {
         m_listTraces.InsertColumn(column, kTraceColumns[column], LVCFMT_LEFT, kTraceColumnWidth);
 }
 
-void CMainDialog::ReportStartUp() {
-    kv::INet& net = m_platform.Get().net;
-    if (!net.IsOnline()) {
-        m_state.m_bOnline.store(0);
-        return;
-    }
-    m_state.m_bOnline.store(1);
-    CheckForUpdate(0);
-    kv::SendUsageCount(net, kv::ServerUrl(kv::kCountRun));
-}
-
-void CMainDialog::CheckForUpdate(int /*bReportLatest*/) {
-    // The version query and the update download are later work.
-}
+void CMainDialog::ReportStartUp() { kv::CheckVersionAtStartUp(m_platform.Get().net, m_state.m_bOnline, *m_checker); }
 
 }  // namespace app

@@ -17,9 +17,11 @@
 #include <string>
 
 #include "app/MainView.h"
+#include "app/UpdatePrompts.h"
 #include "engine/Engine.h"
 #include "engine/EngineState.h"
 #include "engine/TraceCategories.h"
+#include "net/VersionCheck.h"
 #include "seam/win32/Win32Platform.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinProgress.h"
@@ -50,10 +52,9 @@ private:
     // Initialisation
     void EnforceSingleInstance();
     void SetUpControls();
+    // The online test, then, when online, the silent version check and the
+    // start-up usage count: all before the window is shown.
     void ReportStartUp();
-    // The version check; bReportLatest is 1 when the user asked, 0 at start-up.
-    // Later work: a hook for now.
-    void CheckForUpdate(int bReportLatest);
 
     // Painting and shape (MainPaint.cpp)
     std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
@@ -66,7 +67,6 @@ private:
     std::optional<LRESULT> OnLButtonDown(WPARAM, LPARAM);
     std::optional<LRESULT> OnRButtonDown(WPARAM, LPARAM);
     void OpenDetails();
-    std::string ReadAutoStart();
 
     // Commands (MainCommands.cpp)
     void OnToggleCategory(UINT nId);
@@ -90,7 +90,6 @@ private:
     static const win::MessageEntry<CMainDialog> kMessages[];
     static const win::CommandEntry<CMainDialog> kCommands[];
 
-    std::string m_strVersion = "1";
     win::CListView m_listTraces;  // hidden; the trace list
     ui::CSkinButton m_btnAction;
     ui::CSkinButton m_btnExit;
@@ -106,8 +105,10 @@ private:
 
     win::UniqueBitmap m_bmpSkin;
     std::string m_strAppDir;
-    // Filled by the version check (later work).
-    std::string m_strServerReply, m_strLatestVersion, m_strUpdateUrl, m_strUpdateFile;
+    CUpdatePrompts m_prompts;
+    // The version check with the program's own version and the server's last
+    // reply; made once m_strAppDir is known.
+    std::optional<kv::CUpdateChecker> m_checker;
     // Held for the program's whole life: its existence is the single-instance signal.
     win::UniqueHandle m_hInstanceMutex;
     bool m_bSecondInstance = false;

@@ -2,19 +2,15 @@
 // point, and the right-click menu.
 #include <windowsx.h>
 
-#include "app/AppDir.h"
 #include "app/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
-#include "registry/RegHelpers.h"
+#include "net/AutoStart.h"
+#include "ui/DetailsDialog.h"
 #include "ui/resource.h"
 #include "win/App.h"
 
 namespace app {
-
-namespace {
-const char kRunKey[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
-}
 
 std::optional<LRESULT> CMainDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam);
@@ -35,16 +31,13 @@ std::optional<LRESULT> CMainDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
     return std::nullopt;
 }
 
+// Modal and without owner: the main window stays usable as a window of its
+// own while the details are open, as it was designed.
 void CMainDialog::OpenDetails() {
-    // Later work: the details dialog (template 137) opens here, modally and
-    // without owner, listing the rows of m_listTraces.
-}
-
-std::string CMainDialog::ReadAutoStart() {
-    char text[260] = {};
-    kv::ReadRegString(m_platform.Get().registry, kv::RegRoot::CurrentUser, kRunKey, kv::kProgramName, "0", text,
-                      sizeof text);
-    return text;
+    ui::CDetailsDialog details(m_listTraces);
+    details.DoModal();
+    // Closed first, then the same pass as the action button.
+    if (details.CleanRequested()) StartPass();
 }
 
 std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
@@ -54,7 +47,7 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     if (m_listTraces.GetItemCount() > 0)
         ::ModifyMenuA(popup, ID_START_PASS, MF_BYCOMMAND | MF_STRING, ID_START_PASS,
                       kv::StartCleaningMenuText().c_str());
-    const bool bAutoStart = ReadAutoStart() != "0";
+    const bool bAutoStart = kv::IsAutoStartOn(m_platform.Get().registry);
     ::CheckMenuItem(popup, ID_AUTOSTART, MF_BYCOMMAND | (bAutoStart ? MF_CHECKED : MF_UNCHECKED));
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -62,13 +55,6 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     return std::nullopt;
 }
 
-void CMainDialog::OnToggleAutoStart(UINT) {
-    kv::IRegistry& registry = m_platform.Get().registry;
-    if (ReadAutoStart() == "0")
-        kv::WriteRegString(registry, kv::RegRoot::CurrentUser, kRunKey, kv::kProgramName,
-                           kv::AutoStartCommand(m_strAppDir));
-    else
-        kv::DeleteRegValue(registry, kv::RegRoot::CurrentUser, kRunKey, kv::kProgramName);
-}
+void CMainDialog::OnToggleAutoStart(UINT) { kv::ToggleAutoStart(m_platform.Get().registry, m_strAppDir); }
 
 }  // namespace app

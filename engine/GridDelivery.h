@@ -15,7 +15,7 @@ namespace kv {
 // A service that is still stopping is polled this often, this many times at
 // most; one still stopping after that is a failed removal.
 inline constexpr uint32_t kStopPollMs = 1000;
-inline constexpr int kStopPollLimit = 29;
+inline constexpr int kStopPollLimit = 30;
 
 // The service paired with an agent executable (exact, case-sensitive name),
 // or nullptr when `exeName` is not one of the 16 agents.

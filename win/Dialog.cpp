@@ -5,11 +5,50 @@
 
 namespace win {
 
+namespace {
+
+// The modal dialogs running on this thread, innermost last (through
+// m_pOuter), and the filter hook they share while any runs.
+thread_local CDialog* t_pInnermost = nullptr;
+thread_local HHOOK t_hFilter = nullptr;
+
+}  // namespace
+
 CDialog::CDialog(UINT nTemplateId, HWND hParent) : m_nTemplateId(nTemplateId), m_hParent(hParent) {}
 
 INT_PTR CDialog::DoModal() {
-    return ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_nTemplateId), m_hParent, &DialogProc,
-                             reinterpret_cast<LPARAM>(this));
+    const bool bOwnsHook = t_hFilter == nullptr;
+    if (bOwnsHook) t_hFilter = ::SetWindowsHookExA(WH_MSGFILTER, &MessageFilterProc, nullptr, ::GetCurrentThreadId());
+    m_pOuter = t_pInnermost;
+    t_pInnermost = this;
+    const INT_PTR result = ::DialogBoxParamA(ResourceInstance(), MAKEINTRESOURCEA(m_nTemplateId), m_hParent,
+                                             &DialogProc, reinterpret_cast<LPARAM>(this));
+    t_pInnermost = m_pOuter;
+    m_pOuter = nullptr;
+    if (bOwnsHook && t_hFilter) {
+        ::UnhookWindowsHookEx(t_hFilter);
+        t_hFilter = nullptr;
+    }
+    return result;
+}
+
+// Only the innermost dialog takes input while it runs; a message box it opens
+// is not one of ours and passes through.
+LRESULT CALLBACK CDialog::MessageFilterProc(int nCode, WPARAM wParam, LPARAM lParam) {
+    if (nCode == MSGF_DIALOGBOX && lParam) {
+        const MSG& msg = *reinterpret_cast<const MSG*>(lParam);
+        CDialog* dialog = t_pInnermost;
+        if (dialog && dialog->m_hWnd && (msg.hwnd == dialog->m_hWnd || ::IsChild(dialog->m_hWnd, msg.hwnd))) {
+            bool bSwallow = false;
+            try {
+                bSwallow = dialog->PreTranslateMessage(msg);
+            } catch (...) {
+                bSwallow = false;
+            }
+            if (bSwallow) return TRUE;
+        }
+    }
+    return ::CallNextHookEx(t_hFilter, nCode, wParam, lParam);
 }
 
 void CDialog::EndDialog(INT_PTR nResult) { ::EndDialog(m_hWnd, nResult); }

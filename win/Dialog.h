@@ -6,6 +6,10 @@
 //   - WM_COMMAND goes to OnCommand, then to the application (win/App.h),
 //     then IDOK / IDCANCEL end the dialog;
 //   - everything else goes to OnMessage, normally a message map (win/MessageMap.h).
+// While a dialog runs modally, its PreTranslateMessage sees each input
+// message for it or its controls before the dialog manager does (through a
+// WH_MSGFILTER hook on MSGF_DIALOGBOX, the filter point Windows' own modal
+// loop offers), so a dialog can keep keys such as Escape from closing it.
 // No exception crosses into Windows: one caught at the boundary leaves the
 // message to the default handling.
 #pragma once
@@ -42,6 +46,9 @@ protected:
     virtual bool OnCommand(UINT) { return false; }
     // Any other control notification (WM_COMMAND with a code above 1).
     virtual void OnControlNotify(UINT /*nId*/, UINT /*nCode*/) {}
+    // An input message for this dialog or one of its controls, before the
+    // dialog manager's keyboard handling. True swallows it.
+    virtual bool PreTranslateMessage(const MSG&) { return false; }
     virtual void OnOK() { EndDialog(IDOK); }
     virtual void OnCancel() { EndDialog(IDCANCEL); }
 
@@ -50,6 +57,7 @@ protected:
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK MessageFilterProc(int nCode, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
     void RouteCommand(WPARAM wParam, LPARAM lParam);
     // How a dialog procedure hands back a handled message's result.
@@ -57,6 +65,7 @@ private:
 
     UINT m_nTemplateId;
     HWND m_hParent;  // not owned
+    CDialog* m_pOuter = nullptr;  // the modal dialog this one runs inside, if any
 };
 
 }  // namespace win

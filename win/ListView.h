@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -53,6 +54,25 @@ public:
             buffer.resize(buffer.size() * 2);
         }
     }
+
+    // The text as a fixed buffer of `capacity` bytes receives it: a longer
+    // text is cut to capacity - 1 bytes.
+    std::string GetItemText(int index, int column, int capacity) const {
+        std::vector<char> buffer(static_cast<size_t>(capacity > 0 ? capacity : 1), '\0');
+        LVITEMA item{};
+        item.iSubItem = column;
+        item.pszText = buffer.data();
+        item.cchTextMax = static_cast<int>(buffer.size());
+        const auto length = static_cast<size_t>(
+            Send(LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        return std::string(buffer.data(), std::min(length, buffer.size() - 1));
+    }
+
+    void SetExtendedStyle(DWORD style) const { Send(LVM_SETEXTENDEDLISTVIEWSTYLE, style, style); }
+    // States the list asks its parent for instead of keeping them (LVIS_FOCUSED...).
+    void SetCallbackMask(UINT mask) const { Send(LVM_SETCALLBACKMASK, mask); }
+    // Makes room for `count` rows at once rather than growing row by row.
+    void ReserveItems(int count) const { Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0); }
 
     bool DeleteItem(int index) const { return Send(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }

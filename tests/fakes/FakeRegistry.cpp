@@ -9,6 +9,7 @@ namespace {
 
 bool MayRead(RegAccess a) { return a != RegAccess::Write; }
 bool MayWrite(RegAccess a) { return a != RegAccess::Read; }
+bool AsksFullAccess(RegAccess a) { return a == RegAccess::AllAccess || a == RegAccess::Write; }
 
 }  // namespace
 
@@ -86,6 +87,7 @@ long FakeRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess acce
     std::shared_ptr<Key> key = Find(root, path);
     if (!key) return kErrFileNotFound;
     if (key->deny & kDenyOpen) return kErrAccessDenied;
+    if ((key->deny & kDenyFullAccess) && AsksFullAccess(access)) return kErrAccessDenied;
     out = NewHandle(key, access);
     return kErrSuccess;
 }
@@ -95,6 +97,7 @@ long FakeRegistry::CreateKey(RegRoot root, const std::string& path, RegAccess ac
     out = 0;
     std::shared_ptr<Key> existing = Find(root, path);
     if (existing && (existing->deny & kDenyOpen)) return kErrAccessDenied;
+    if (existing && (existing->deny & kDenyFullAccess) && AsksFullAccess(access)) return kErrAccessDenied;
     out = NewHandle(existing ? existing : Make(root, path), access);
     return kErrSuccess;
 }

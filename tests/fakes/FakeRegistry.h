@@ -30,6 +30,8 @@ enum RegDeny : unsigned {
     kDenyOpen = 1,         // OpenKey / CreateKey of this key give 5
     kDenyDeleteKey = 2,    // DeleteKey of this key gives 5
     kDenyWriteValues = 4,  // SetValue / DeleteValue through any handle give 5
+    kDenyFullAccess = 8,   // OpenKey / CreateKey asking for KEY_ALL_ACCESS or KEY_WRITE give 5
+                           // (a key the user may read but not change, as HKLM for most users)
 };
 
 class FakeRegistry : public IRegistry {

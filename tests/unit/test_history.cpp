@@ -213,11 +213,12 @@ TEST_F(History, HelpListsValuesWithoutDataAndNeedsFullAccess) {
     EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help", rows[1].text[kColRegKey]);
     EXPECT_EQ(Cp949FromUtf8("도움말"), rows[1].text[kColRead]);
 
-    // Without the right to open it fully the help key gives nothing, and the
-    // scan goes on to the source after it.
+    // Without the right to open it fully (readable, not writable, as HKLM is
+    // for most users) the help key gives nothing, and the scan goes on to the
+    // source after it.
     m_view.List().Assign({});
     m_state.SetCount(kRecent, 0);
-    m_fake.registry.Deny(kHklm, kHelp, fakes::kDenyOpen);
+    m_fake.registry.Deny(kHklm, kHelp, fakes::kDenyFullAccess);
     m_fake.registry.SetString(kHkcu, kALZip, "0", "D:\\archive.alz");
     ScanAll();
     ASSERT_EQ(1u, Rows().size());

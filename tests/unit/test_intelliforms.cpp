@@ -52,10 +52,17 @@ TEST_F(IntelliForms, MissingOrEmptyKeysGiveNoRows) {
     m_reg.AddKey(kHkcu, kSpw);                               // empty
     m_reg.AddKey(kHkcu, kStorage1 + "\\sub");                // only a subkey
     m_reg.SetString(kHkcu, kStorage2, "locked", "x");
-    m_reg.Deny(kHkcu, kStorage2, fakes::kDenyOpen);          // cannot be opened
+    m_reg.Deny(kHkcu, kStorage2, fakes::kDenyFullAccess);    // readable, not writable
     Scan();
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(0, m_state.Count(kRegistry));
+
+    // A key that refuses full access keeps none of the others from being listed.
+    m_reg.SetString(kHkcu, kSpw, "spw1", "x");
+    m_reg.Deny(kHkcu, kSpw, fakes::kDenyFullAccess);
+    m_reg.Deny(kHkcu, kStorage2, fakes::kDenyNone);
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"locked"}), Names());
 }
 
 TEST_F(IntelliForms, EveryValueIsARowLaterKeysAndLaterValuesOnTop) {

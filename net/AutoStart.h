@@ -1,0 +1,33 @@
+// Auto-start with Windows: one value under the current user's Run key. The
+// registry is the only record of the state; nothing is cached, so every
+// reader sees what the registry holds now.
+#pragma once
+
+#include <string>
+
+#include "seam/Platform.h"
+
+namespace kv {
+
+inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+// The value's name is the program's name.
+inline constexpr const char* kAutoStartValue = "Kestravin";
+// The value is read into this many bytes; data that does not fit reads as off.
+inline constexpr unsigned kAutoStartReadBytes = 260;
+
+// The command Windows runs at logon: the program's directory (with its
+// trailing backslash) and "Kestravin.exe", in quotes, so a directory with
+// blanks is not split into a program and its arguments. The file name is
+// fixed whatever the running executable is called.
+std::string AutoStartCommand(const std::string& appDir);
+
+// On exactly when the value reads as something other than "0". No key, no
+// value, data too long for kAutoStartReadBytes or a read failure all read as
+// "0", so they count as off.
+bool IsAutoStartOn(IRegistry& reg);
+
+// Off: writes AutoStartCommand(appDir). On: deletes the value. Failures are
+// not reported; the registry keeps its previous state.
+void ToggleAutoStart(IRegistry& reg, const std::string& appDir);
+
+}  // namespace kv
