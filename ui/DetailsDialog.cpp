@@ -6,6 +6,7 @@
 
 #include "seam/View.h"
 #include "ui/resource.h"
+#include "win/Gdi.h"
 #include "ui/SkinDialog.h"
 
 namespace ui {

@@ -5,6 +5,7 @@
 #include "net/Server.h"
 #include "seam/Text.h"
 #include "ui/resource.h"
+#include "win/Gdi.h"
 
 namespace ui {
 

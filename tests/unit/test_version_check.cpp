@@ -287,14 +287,6 @@ TEST_F(VersionCheck, AnnouncedNamesOutsideTheProgramDirectoryDownloadNothing) {
     EXPECT_EQ("", m_checker.UpdateFile());
 }
 
-TEST_F(VersionCheck, ProgramDirectoryWithoutTrailingBackslashDownloadsNothing) {
-    CUpdateChecker checker(m_net, "C:\\Program Files\\Kestravin", m_prompts);
-    Reply({std::string("2#") + kSetupUrl});
-    checker.CheckForUpdate(1, 1);
-    EXPECT_TRUE(m_net.Downloads().empty());
-    EXPECT_TRUE(m_net.ShellOpened().empty());
-}
-
 TEST_F(VersionCheck, ServerDownShowsTheErrorAndGoesOnWithTheKeptReply) {
     // Never a reply: the error, then the empty reply counts as "latest" when asked.
     ServerDown();

@@ -212,6 +212,12 @@ class Session:
 
 def run(cases):
     """Runs (name, function) cases in order, prints PASS/FAIL for each, exits non-zero on a failure."""
+    failed = run_cases(cases)
+    sys.exit(1 if failed else 0)
+
+
+def run_cases(cases):
+    """Runs (name, function) cases in order, prints PASS/FAIL for each; returns how many failed."""
     failed = 0
     for name, case in cases:
         start = time.monotonic()
@@ -224,4 +230,4 @@ def run(cases):
             if not isinstance(error, TestFailure):
                 traceback.print_exc()
     print(f"{len(cases) - failed} passed, {failed} failed", flush=True)
-    sys.exit(1 if failed else 0)
+    return failed

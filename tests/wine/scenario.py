@@ -1,0 +1,326 @@
+"""Pieces the category tests share: the stand-in server, programs copied into
+the prefix under chosen names, services, the registry as a set, and the
+action button's passes.
+
+Every Wine command here writes its output to a file, not a pipe: a Wine
+process can leave the pipe open in a server or service it started, and a
+reader waiting for the end of a pipe would then wait for ever.
+"""
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import time
+
+import winetest
+from winetest import check
+
+ACTION_POINT = (212, 334)
+ACTION_ORIGIN = (172, 320)
+# Client points inside the four category check boxes: GRID, PROCESS, REGISTRY, RECENT.
+BOX_POINTS = {"GRID": (103, 183), "PROCESS": (103, 209), "REGISTRY": (103, 235), "RECENT": (103, 261)}
+STATUS_RECT = (98, 130, 498, 143)
+COUNT_RECTS = {"GRID": (119, 178, 319, 191), "PROCESS": (119, 204, 319, 217),
+               "REGISTRY": (119, 230, 319, 243), "RECENT": (119, 256, 319, 269)}
+PROGRAM_DIR = r"C:\kvtest"
+
+SERVICE_STOPPED, SERVICE_STOP_PENDING, SERVICE_RUNNING = 1, 3, 4
+
+
+# -- the stand-in for the maker's server ----------------------------------------
+
+class StandIn:
+    """tools/stand_in_server.py on a free port, with its request log."""
+
+    def __init__(self, workdir):
+        self.log = os.path.join(workdir, "requests.log")
+        port_file = os.path.join(workdir, "port")
+        script = os.environ.get("KV_STAND_IN") or os.path.join(winetest.REPO, "tools", "stand_in_server.py")
+        self.proc = subprocess.Popen(["/usr/bin/python3", script, "--port", "0", "--port-file", port_file,
+                                      "--log", self.log, "--lifetime", "900"],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        winetest.wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 20,
+                            "the stand-in server")
+        self.base = f"http://127.0.0.1:{open(port_file).read().strip()}"
+
+    def count(self, mode):
+        if not os.path.exists(self.log):
+            return 0
+        wanted = f"/request/count.php?mode={mode}&key=kestravin"
+        with open(self.log, encoding="utf-8") as f:
+            return sum(1 for line in f if line.split(" ", 2)[-1].strip() == wanted)
+
+    def stop(self):
+        self.proc.terminate()
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+
+
+# -- Wine commands, programs and processes --------------------------------------
+
+def wine(session, *args, timeout=90):
+    """Runs a Windows command in the session's prefix; returns (exit code, output)."""
+    with tempfile.TemporaryFile() as out:
+        done = subprocess.run(session.wine + list(args), env=session.env, stdin=subprocess.DEVNULL,
+                              stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
+        out.seek(0)
+        return done.returncode, out.read().decode("utf-8", "replace")
+
+
+def install_program(session, build_exe, name):
+    """Copies a program of the Windows build into C:\\kvtest under `name`; returns its Unix path."""
+    folder = os.path.join(session.prefix, "drive_c", "kvtest")
+    os.makedirs(folder, exist_ok=True)
+    path = os.path.join(folder, name)
+    shutil.copy(os.path.join(winetest.BUILD, build_exe), path)
+    return path
+
+
+def start_program(session, path, *args):
+    """Starts a program without a pipe that a Wine server could inherit."""
+    proc = subprocess.Popen(session.wine + [path, *args], env=session.env, stdin=subprocess.DEVNULL,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    session.procs.append(proc)
+    return proc
+
+
+def processes(session):
+    """(pid, executable name) of every process, as the toolhelp snapshot reports them."""
+    code, out = wine(session, os.path.join(winetest.BUILD, "proclist.exe"))
+    lines = out.splitlines()
+    check(code == 0 and lines and lines[-1].strip() == "end", f"proclist failed ({code}): {out[-200:]!r}")
+    result = []
+    for line in lines[:-1]:
+        pid, _, name = line.strip().partition(" ")
+        result.append((int(pid), name))
+    return result
+
+
+def process_names(session):
+    return [name for _, name in processes(session)]
+
+
+def wait_for_process(session, name, copies=1, timeout=30):
+    winetest.wait_until(lambda: process_names(session).count(name) >= copies, timeout,
+                        f"{copies} running {name}", interval=0.5)
+
+
+# -- services -------------------------------------------------------------------
+
+def install_service(session, name, exe_name, pending_ms=0, lifetime_s=300):
+    """Registers tests/probes/test_service.exe, copied as exe_name, as service `name` and starts it."""
+    install_program(session, "test_service.exe", exe_name)
+    bin_path = (f'{PROGRAM_DIR}\\{exe_name} --name "{name}" --pending-ms {pending_ms} '
+                f'--lifetime-s {lifetime_s}')
+    code, out = wine(session, "sc", "create", name, "binPath=", bin_path)
+    check(code == 0, f"sc create {name!r} failed ({code}): {out!r}")
+    code, out = wine(session, "sc", "start", name)
+    check(code == 0, f"sc start {name!r} failed ({code}): {out!r}")
+    winetest.wait_until(lambda: service_state(session, name) == SERVICE_RUNNING, 30, f"{name} to run")
+
+
+def service_state(session, name):
+    """The service's current state number (1 stopped, 3 stop pending, 4 running), None if unknown."""
+    code, out = wine(session, "sc", "query", name)
+    found = re.search(r"STATE\s*:\s*(\d+)", out)
+    return int(found.group(1)) if code == 0 and found else None
+
+
+# -- the registry as a set --------------------------------------------------------
+
+def reg_quote(text):
+    return '"' + text.replace("\\", "\\\\").replace('"', '\\"') + '"'
+
+
+def reg_data(kind, data):
+    """The .reg form of one value: kind "sz", "dword" or "binary" (bytes)."""
+    if kind == "sz":
+        return reg_quote(data)
+    if kind == "dword":
+        return f"dword:{data:08x}"
+    if kind == "binary":
+        return "hex:" + ",".join(f"{b:02x}" for b in data)
+    raise ValueError(kind)
+
+
+def import_values(session, values):
+    """Writes (key, name, kind, data) values with one `reg import` of a UTF-16 file.
+
+    A key with the name None is created without values.
+    """
+    lines = ["Windows Registry Editor Version 5.00", ""]
+    by_key = {}
+    for key, name, kind, data in values:
+        by_key.setdefault(key, [])
+        if name is not None:
+            by_key[key].append(f"{reg_quote(name)}={reg_data(kind, data)}")
+    for key, entries in by_key.items():
+        lines += [f"[{key}]", *entries, ""]
+    path = os.path.join(session.prefix, "drive_c", "kv-seed.reg")
+    with open(path, "w", encoding="utf-16", newline="\r\n") as f:
+        f.write("\n".join(lines) + "\n")
+    code, out = wine(session, "reg", "import", r"C:\kv-seed.reg")
+    os.remove(path)
+    check(code == 0, f"reg import failed ({code}): {out!r}")
+
+
+def export_registry(session, root):
+    """Every key and value under root ("HKCU" or "HKLM") as a set of (key, value name, data text).
+
+    A key appears as (key, None, None) too, so that a key removed with no
+    values left is a difference of its own. Names compare case-insensitively
+    as Windows does: keys and value names are folded to lower case.
+    """
+    path = os.path.join(session.prefix, "drive_c", "kv-export.reg")
+    code, out = wine(session, "reg", "export", root, r"C:\kv-export.reg", "/y", timeout=180)
+    check(code == 0 and os.path.exists(path), f"reg export {root} failed ({code}): {out!r}")
+    with open(path, encoding="utf-16") as f:
+        text = f.read()
+    os.remove(path)
+    return parse_reg(text)
+
+
+def parse_reg(text):
+    entries = set()
+    key = None
+    pending = None
+    for raw in text.splitlines():
+        # Hex data goes on over lines that end in a backslash; no other line
+        # of an export does (a string ending in a backslash ends in \\").
+        line = raw if pending is None else pending + raw.strip()
+        if line.endswith("\\") and not line.startswith("["):
+            pending = line[:-1]
+            continue
+        pending = None
+        line = line.strip()
+        if not line or line.startswith(";") or line.startswith("Windows Registry Editor"):
+            continue
+        if line.startswith("[") and line.endswith("]"):
+            key = line[1:-1].lower()
+            entries.add((key, None, None))
+            continue
+        if line.startswith("#"):  # Wine's own notes (a key's time, its class)
+            continue
+        name, data = split_value(line)
+        entries.add((key, name.lower(), data))
+    return entries
+
+
+def split_value(line):
+    """'"name"=data' or '@=data' into (name, data); name "@" for the default value."""
+    if line.startswith("@="):
+        return "@", line[2:]
+    check(line.startswith('"'), f"unexpected line in a registry export: {line[:80]!r}")
+    i, name = 1, []
+    while i < len(line) and line[i] != '"':
+        if line[i] == "\\" and i + 1 < len(line):
+            i += 1
+        name.append(line[i])
+        i += 1
+    check(line[i + 1:i + 2] == "=", f"unexpected value line: {line[:80]!r}")
+    return "".join(name), line[i + 2:]
+
+
+# -- the main window's passes -------------------------------------------------------
+
+def action_face_is(session, bitmap):
+    return winetest.region_matches(session.client_shot(), ACTION_ORIGIN, winetest.load_bmp(bitmap))
+
+
+def press_action(session):
+    session.click(*ACTION_POINT)
+    session.move_away()
+
+
+def set_box(session, category, ticked):
+    """Clicks a category's check box and waits for the face it should show."""
+    x, y = BOX_POINTS[category]
+    face = winetest.load_bmp("check_on.bmp" if ticked else "check_off.bmp")
+    session.click(x, y)
+    session.move_away()
+    winetest.wait_until(lambda: winetest.region_matches(session.client_shot(), (x - 6, y - 6), face), 10,
+                        f"the {category} box to show its {'ticked' if ticked else 'empty'} face")
+    time.sleep(0.7)  # past the double-click time, so that the next click is a click of its own
+
+
+def run_pass(session, server, mode, face_after, timeout):
+    """Presses the action button and waits for the pass to end; returns its seconds.
+
+    A pass sends its usage request first and changes the button's face last,
+    so the request tells that the pass started and the face that it ended.
+    """
+    before = server.count(mode)
+    start = time.monotonic()
+    press_action(session)
+    winetest.wait_until(lambda: server.count(mode) == before + 1, 30, f"the mode={mode} request")
+    winetest.wait_until(lambda: action_face_is(session, face_after), timeout,
+                        f"the {mode} pass to end with the face {face_after}", interval=0.5)
+    return time.monotonic() - start
+
+
+def region(shot, rect):
+    return shot.crop(rect)
+
+
+def same_region(a, b, rect):
+    return list(region(a, rect).getdata()) == list(region(b, rect).getdata())
+
+
+# -- painted texts ------------------------------------------------------------------
+
+FONT = "/usr/share/fonts/truetype/nanum/NanumGothic.ttf"
+CLEAN_DONE = "분석정리(100%) : 분석정리를 성공적으로 완료하였습니다."
+CLEAN_FAILED_ONE = "분석정리(100%) : 1개 항목을 정리하지 못했습니다."
+
+
+def _ink(image, background):
+    """Per column, how much darker the image is than the bare skin, trimmed to the inked columns."""
+    shot, bare = image.convert("L"), background.convert("L")
+    w, h = shot.size
+    sp, bp = shot.load(), bare.load()
+    columns = [sum(max(0, bp[x, y] - sp[x, y]) for y in range(h)) for x in range(w)]
+    inked = [i for i, v in enumerate(columns) if v > 30]
+    return columns[inked[0]:inked[-1] + 1] if inked else []
+
+
+def _drawn(text):
+    from PIL import Image, ImageDraw, ImageFont
+    # The size whose line height is the 12-pixel cell the program asks for.
+    size = min(range(6, 16), key=lambda s: abs(sum(ImageFont.truetype(FONT, s).getmetrics()) - 12))
+    canvas = Image.new("L", (420, 20), 255)
+    ImageDraw.Draw(canvas).text((0, 2), text, font=ImageFont.truetype(FONT, size), fill=51)
+    return _ink(canvas, Image.new("L", canvas.size, 255))
+
+
+def _correlation(a, b):
+    n = min(len(a), len(b))
+    a = [a[int(i * len(a) / n)] for i in range(n)]
+    b = [b[int(i * len(b) / n)] for i in range(n)]
+    ma, mb = sum(a) / n, sum(b) / n
+    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
+    va = sum((x - ma) ** 2 for x in a) ** 0.5
+    vb = sum((y - mb) ** 2 for y in b) ** 0.5
+    return cov / (va * vb) if va and vb else 0.0
+
+
+def status_reads(shot, text, other):
+    """True when the painted status line looks like `text` rather than `other`.
+
+    Both are judged by the width of their ink and the shape of its column
+    profile against NanumGothic's own drawing of each text.
+    """
+    measured = _ink(shot.crop(STATUS_RECT), winetest.load_bmp("main_bg.bmp").crop(STATUS_RECT))
+    if not measured:
+        return False
+    want, alt = _drawn(text), _drawn(other)
+    if os.environ.get("KV_DEBUG_STATUS"):
+        shot.save(os.environ["KV_DEBUG_STATUS"])
+        print(f"  status ink {len(measured)} px; {len(want)} px wanted, {len(alt)} px for the other; "
+              f"r={_correlation(measured, want):.2f} vs {_correlation(measured, alt):.2f}")
+    closer = abs(len(measured) - len(want)) < abs(len(measured) - len(alt))
+    # Wine draws slightly wider than PIL, so the test is which text fits
+    # better, not how well.
+    return closer and _correlation(measured, want) > _correlation(measured, alt) + 0.1
