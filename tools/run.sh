@@ -47,7 +47,13 @@ for _ in $(seq 100); do [[ -s build/run-server.port ]] && break; sleep 0.1; done
 export KESTRAVIN_SERVER="http://127.0.0.1:$(cat build/run-server.port)"
 echo "run: stand-in server at $KESTRAVIN_SERVER (requests in build/run-server-requests.txt)"
 
+# The sample profile (tools/sample_profile.reg and two idle sample programs),
+# so that a first analysis finds traces in every category; written into this
+# prefix only, again on each run, once the display is known.
+seed_sample() { timeout 300 bash tools/seed_sample_profile.sh "$prefix"; }
+
 if [[ -n "${DISPLAY:-}" ]] && timeout 10 xdpyinfo >/dev/null 2>&1; then
+    seed_sample
     echo "run: starting Kestravin on display $DISPLAY"
     # Bounded like everything else: a day is more than any session at the screen.
     timeout 86400 wine build/win/Kestravin.exe </dev/null || true
@@ -64,6 +70,7 @@ for _ in $(seq 100); do [[ -s build/run-xvfb.display ]] && break; sleep 0.1; don
 export DISPLAY=":$(cat build/run-xvfb.display)"
 echo "run: no usable display; running under Xvfb $DISPLAY"
 
+seed_sample
 timeout 600 wine build/win/Kestravin.exe </dev/null >build/run-wine.log 2>&1 &
 window=""
 for _ in $(seq 120); do

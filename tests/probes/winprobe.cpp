@@ -7,10 +7,26 @@
 // found/iconic/visible/rect describe the window FindWindowA finds; count and
 // visible_count are over every top-level window with exactly that title.
 // Exit code 0 when a window was found, 1 when none, 2 on bad arguments.
+//
+//   winprobe.exe --list
+// prints one line per visible top-level window of the desktop, fields
+// separated by tabs, texts in UTF-8:
+//   HWND(hex) CLASS L,T,R,B TITLE TEXT
+// where TEXT is the joined text of the window's Static children (a message
+// box's message), empty when it has none.
+//
+//   winprobe.exe --click HWND ID
+// posts the command of button ID (a click) to the top-level window HWND (hex),
+// e.g. ID 1 (IDOK) to a message box. Exit code 0 when HWND is a window.
+//
+//   winprobe.exe --items HWND ID
+// prints the number of rows of list view ID of the window HWND (hex).
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -31,11 +47,84 @@ BOOL CALLBACK CountWindow(HWND hWnd, LPARAM param) {
     return TRUE;
 }
 
+// ANSI (the program's code page) to UTF-8, tabs and line ends made blanks so
+// that a text never splits a line of the listing.
+std::string Utf8FromAnsi(const char* text) {
+    const int wide = ::MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    if (wide <= 0) return std::string();
+    std::wstring w(static_cast<size_t>(wide), L'\0');
+    ::MultiByteToWideChar(CP_ACP, 0, text, -1, &w[0], wide);
+    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) return std::string();
+    std::string out(static_cast<size_t>(bytes), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.c_str(), -1, &out[0], bytes, nullptr, nullptr);
+    out.resize(static_cast<size_t>(bytes - 1));
+    for (char& c : out)
+        if (c == '\t' || c == '\r' || c == '\n') c = ' ';
+    return out;
+}
+
+BOOL CALLBACK CollectStaticText(HWND hWnd, LPARAM param) {
+    char cls[64] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (_stricmp(cls, "Static") != 0) return TRUE;
+    char text[1024] = {};
+    ::GetWindowTextA(hWnd, text, sizeof text);
+    auto* joined = reinterpret_cast<std::string*>(param);
+    if (text[0]) {
+        if (!joined->empty()) *joined += ' ';
+        *joined += Utf8FromAnsi(text);
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK ListWindow(HWND hWnd, LPARAM) {
+    if (!::IsWindowVisible(hWnd)) return TRUE;
+    char cls[64] = {};
+    char title[256] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    ::GetWindowTextA(hWnd, title, sizeof title);
+    RECT rc{};
+    ::GetWindowRect(hWnd, &rc);
+    std::string text;
+    ::EnumChildWindows(hWnd, &CollectStaticText, reinterpret_cast<LPARAM>(&text));
+    std::printf("%llx\t%s\t%ld,%ld,%ld,%ld\t%s\t%s\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(hWnd)), cls,
+                static_cast<long>(rc.left), static_cast<long>(rc.top), static_cast<long>(rc.right),
+                static_cast<long>(rc.bottom), Utf8FromAnsi(title).c_str(), text.c_str());
+    return TRUE;
+}
+
+int ClickButton(const char* hwndHex, const char* idText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    const int id = std::atoi(idText);
+    if (!::IsWindow(hWnd)) return 1;
+    HWND hButton = ::GetDlgItem(hWnd, id);
+    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(hButton));
+    return 0;
+}
+
+int CountItems(const char* hwndHex, const char* idText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    HWND hList = ::IsWindow(hWnd) ? ::GetDlgItem(hWnd, std::atoi(idText)) : nullptr;
+    if (!hList) return 1;
+    std::printf("%ld\n", static_cast<long>(::SendMessageA(hList, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0)));
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--list") == 0) {
+        ::EnumWindows(&ListWindow, 0);
+        std::fflush(stdout);
+        return 0;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "--click") == 0) return ClickButton(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--items") == 0) return CountItems(argv[2], argv[3]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: winprobe TITLE\n");
+        std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID\n");
         return 2;
     }
     Tally tally{argv[1], 0, 0};

@@ -309,18 +309,15 @@ def _correlation(a, b):
 def status_reads(shot, text, other):
     """True when the painted status line looks like `text` rather than `other`.
 
-    Both are judged by the width of their ink and the shape of its column
-    profile against NanumGothic's own drawing of each text.
+    The ink's column profile is held against NanumGothic's own drawing of
+    each text.
     """
     measured = _ink(shot.crop(STATUS_RECT), winetest.load_bmp("main_bg.bmp").crop(STATUS_RECT))
     if not measured:
         return False
     want, alt = _drawn(text), _drawn(other)
-    if os.environ.get("KV_DEBUG_STATUS"):
-        shot.save(os.environ["KV_DEBUG_STATUS"])
-        print(f"  status ink {len(measured)} px; {len(want)} px wanted, {len(alt)} px for the other; "
-              f"r={_correlation(measured, want):.2f} vs {_correlation(measured, alt):.2f}")
-    closer = abs(len(measured) - len(want)) < abs(len(measured) - len(alt))
-    # Wine draws slightly wider than PIL, so the test is which text fits
-    # better, not how well.
-    return closer and _correlation(measured, want) > _correlation(measured, alt) + 0.1
+    # Wine draws about 8% wider than PIL, too close to the two texts' own
+    # difference to tell them by width: the width only has to be plausible,
+    # and the column profile decides which text fits better.
+    plausible = 0.9 < len(measured) / len(want) < 1.25
+    return plausible and _correlation(measured, want) > _correlation(measured, alt) + 0.1

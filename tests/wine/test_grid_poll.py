@@ -24,6 +24,7 @@ STUCK_AGENT = ("qdownservice.exe", "QuickDownload Service")
 
 session = None
 server = None
+server_dir = None
 facts = {}
 
 
@@ -64,8 +65,10 @@ def case_stuck_stop_hits_bound():
     state = scenario.service_state(session, service)
     check(state == scenario.SERVICE_STOP_PENDING, f"{service} is in state {state}, not stop-pending")
     analysed, cleaned = facts[exe]
-    check(scenario.status_reads(cleaned, scenario.CLEAN_FAILED_ONE, scenario.CLEAN_DONE),
-          "the status line does not read as the one-trace-left text")
+    if not scenario.status_reads(cleaned, scenario.CLEAN_FAILED_ONE, scenario.CLEAN_DONE):
+        kept = os.path.join(server_dir, "status-after-bound.png")
+        cleaned.save(kept)
+        check(False, f"the status line does not read as the one-trace-left text (screen in {kept})")
     # The row stayed, and with it the count analysis showed.
     check(scenario.same_region(analysed, cleaned, scenario.COUNT_RECTS["GRID"]),
           "the GRID count line changed although the row stayed")
@@ -75,8 +78,8 @@ def case_stuck_stop_hits_bound():
 
 
 def main():
-    global session, server
-    workdir = tempfile.mkdtemp(prefix="kv-grid-")
+    global session, server, server_dir
+    workdir = server_dir = tempfile.mkdtemp(prefix="kv-grid-")
     server = scenario.StandIn(workdir)
     try:
         with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:

@@ -20,6 +20,8 @@ import sys
 import tempfile
 import time
 import traceback
+import urllib.parse
+import urllib.request
 
 from PIL import Image
 
@@ -100,6 +102,43 @@ def region_matches(shot, origin, bitmap, tolerance=0):
     return True
 
 
+class StandIn:
+    """tools/stand_in_server.py on a free port, logging into workdir; options as its command line."""
+
+    def __init__(self, workdir, *options):
+        self.log = os.path.join(workdir, "requests.log")
+        port_file = os.path.join(workdir, "port")
+        script = os.environ.get("KV_STAND_IN") or os.path.join(REPO, "tools", "stand_in_server.py")
+        self.proc = subprocess.Popen(["/usr/bin/python3", script, "--port", "0", "--port-file", port_file,
+                                      "--log", self.log, "--lifetime", "900", *options],
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 20, "the stand-in server")
+        self.base = f"http://127.0.0.1:{open(port_file).read().strip()}"
+
+    def requests(self):
+        if not os.path.exists(self.log):
+            return []
+        with open(self.log, encoding="utf-8") as f:
+            return [line.split(" ", 2)[2].strip() for line in f if line.count(" ") >= 2]
+
+    def control(self, **settings):
+        query = urllib.parse.urlencode(settings)
+        urllib.request.urlopen(f"{self.base}/__control?{query}", timeout=10).read()
+
+    def stop(self):
+        self.proc.terminate()
+        self.proc.wait(timeout=10)
+
+
+def closed_port_url():
+    """A local address where nothing listens: every connection is refused."""
+    import socket
+    with socket.socket() as s:
+        s.bind(("127.0.0.1", 0))
+        port = s.getsockname()[1]
+    return f"http://127.0.0.1:{port}"
+
+
 class Session:
     def __init__(self, extra_env=None):
         self.extra_env = extra_env or {}
@@ -152,6 +191,56 @@ class Session:
                                 stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
         self.procs.append(proc)
         return proc
+
+    def drive_c(self, *parts):
+        """A path inside the prefix's C: drive."""
+        return os.path.join(self.prefix, "drive_c", *parts)
+
+    def install(self, folder, exe="Kestravin.exe"):
+        """Copies a program of the build into C:\\<folder> (a '\\'-separated Windows path below C:\\);
+        returns its Windows path."""
+        target = self.drive_c(*folder.split("\\"))
+        os.makedirs(target, exist_ok=True)
+        shutil.copy2(os.path.join(BUILD, exe), os.path.join(target, exe))
+        return "C:\\" + folder + "\\" + exe
+
+    def start_at(self, windows_path, *args, env=None):
+        """Starts a program by its Windows path, optionally with extra environment."""
+        run_env = dict(self.env)
+        run_env.update(env or {})
+        proc = subprocess.Popen(self.wine + [windows_path, *args], env=run_env,
+                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.procs.append(proc)
+        return proc
+
+    def windows(self):
+        """Visible top-level windows as dicts: hwnd (hex text), cls, rect, title, text."""
+        _, out = self.run("winprobe.exe", "--list")
+        found = []
+        for line in out.splitlines():
+            fields = line.rstrip("\r").split("\t")
+            if len(fields) < 5:
+                continue
+            rect = tuple(int(v) for v in fields[2].split(","))
+            found.append(dict(hwnd=fields[0], cls=fields[1], rect=rect, title=fields[3],
+                              text=fields[4] if len(fields) > 4 else ""))
+        return found
+
+    def wait_for_window(self, what, predicate, timeout=30):
+        """Waits for a visible top-level window the predicate accepts; returns it."""
+        def look():
+            return next((w for w in self.windows() if predicate(w)), None)
+        return wait_until(look, timeout, what, interval=0.3)
+
+    def click_button(self, hwnd, control_id):
+        """Posts a click of button control_id (or a menu command) to the top-level window hwnd."""
+        code, _ = self.run("winprobe.exe", "--click", hwnd, str(control_id))
+        check(code == 0, f"window {hwnd} is gone")
+
+    def item_count(self, hwnd, control_id):
+        code, out = self.run("winprobe.exe", "--items", hwnd, str(control_id))
+        check(code == 0, f"no list {control_id} in window {hwnd}")
+        return int(out.split()[0])
 
     def run(self, exe, *args, timeout=60):
         done = subprocess.run(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
