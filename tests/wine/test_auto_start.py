@@ -1,0 +1,161 @@
+#!/usr/bin/python3
+"""Auto-start with Windows under Wine: the popup menu's "윈도우시작시 자동실행".
+
+The program runs from "C:\\Program Files\\Kes Test\\", a directory with a
+blank. Each case stages the Run value with reg.exe, opens the menu with a
+right click, reads the check mark from a screenshot, clicks the item and
+reads the value back with reg.exe.
+"""
+import os
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import winetest  # noqa: E402
+from winetest import check  # noqa: E402
+
+RUN_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Run"
+FOLDER = "Program Files\\Kes Test"
+COMMAND = '"C:\\Program Files\\Kes Test\\Kestravin.exe"'
+MENU_POINT = (250, 60)   # a plain point of the skin: the right click opens the menu there
+AUTO_START_ROW = 1       # second item with text: "분석시작", "윈도우시작시 자동실행", ...
+DARK = 110
+
+session = None
+
+
+def run_value():
+    """The Run value's data, or None when there is none."""
+    code, out = session.reg("query", RUN_KEY, "/v", "Kestravin")
+    if code != 0:
+        return None
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if parts and parts[0] == "Kestravin":
+            return parts[2] if len(parts) > 2 else ""
+    return None
+
+
+def set_value(data):
+    code, _ = session.reg("add", RUN_KEY, "/v", "Kestravin", "/t", "REG_SZ", "/d", data, "/f")
+    check(code == 0, "reg add failed")
+
+
+def delete_value():
+    session.reg("delete", RUN_KEY, "/v", "Kestravin", "/f")
+
+
+def open_menu():
+    """Right-clicks the window; returns the menu's screen rectangle and its picture."""
+    session.click(*MENU_POINT, button=3)
+    menu = session.wait_for_window("the popup menu", lambda w: w["cls"] == "#32768", 20)
+    # The pointer stays on the menu's corner, where it highlights no item:
+    # without a window manager, keys go to the window under the pointer.
+    time.sleep(0.5)
+    left, top, right, bottom = menu["rect"]
+    return menu["rect"], session.screenshot().crop((left, top, right, bottom)).convert("L")
+
+
+def text_rows(picture):
+    """(top, bottom) of each band of dark rows: the items' texts (separators are lighter).
+    Small Hangul glyphs have blank rows inside them, so gaps of a few rows are bridged."""
+    w, h = picture.size
+    px = picture.load()
+    dark_rows = [y for y in range(h) if any(px[x, y] < DARK for x in range(w))]
+    bands = []
+    for y in dark_rows:
+        if bands and y <= bands[-1][1] + 4:
+            bands[-1][1] = y
+        else:
+            bands.append([y, y])
+    return [(a, b) for a, b in bands if b - a >= 4]
+
+
+def item_ink(picture, band):
+    """Dark pixels of one item's row, left of its text, and the text's first column."""
+    w, _ = picture.size
+    px = picture.load()
+    columns = [x for x in range(w) for y in range(band[0], band[1] + 1) if px[x, y] < DARK]
+    return columns
+
+
+def read_check_mark():
+    """True when the auto-start item shows a check mark; closes the menu again."""
+    rect, picture = open_menu()
+    rows = text_rows(picture)
+    check(len(rows) == 6, f"the menu shows {len(rows)} text rows, not 6")
+    # Every item's text starts at the same column; a check mark is ink left of it.
+    text_left = min(min(item_ink(picture, r)) for r in rows if r != rows[AUTO_START_ROW])
+    marked = [x for x in item_ink(picture, rows[AUTO_START_ROW]) if x < text_left - 2]
+    session.xdotool("key", "Escape")
+    winetest.wait_until(lambda: not any(w["cls"] == "#32768" for w in session.windows()), 10, "the menu to close")
+    return bool(marked)
+
+
+def toggle_from_menu():
+    rect, picture = open_menu()
+    top, bottom = text_rows(picture)[AUTO_START_ROW]
+    left, menu_top, right, _ = rect
+    session.xdotool("mousemove", str((left + right) // 2), str(menu_top + (top + bottom) // 2), "click", "1")
+    winetest.wait_until(lambda: not any(w["cls"] == "#32768" for w in session.windows()), 10, "the menu to close")
+    time.sleep(0.5)
+
+
+def case_no_value_toggles_on_and_off():
+    delete_value()
+    check(not read_check_mark(), "a check mark without a Run value")
+    toggle_from_menu()
+    check(run_value() == COMMAND, f"written {run_value()!r}, expected {COMMAND!r}")
+    check(read_check_mark(), "no check mark with the value written")
+    toggle_from_menu()
+    check(run_value() is None, f"the value is still there: {run_value()!r}")
+    check(not read_check_mark(), "the check mark stayed after the value was deleted")
+
+
+def case_zero_counts_as_off_and_is_overwritten():
+    set_value("0")
+    check(not read_check_mark(), 'a check mark for the value "0"')
+    toggle_from_menu()
+    check(run_value() == COMMAND, f'"0" became {run_value()!r}')
+
+
+def case_too_long_counts_as_off_and_is_overwritten():
+    set_value("C:\\" + "x" * 296 + ".exe")  # 303 characters: beyond the 260-byte read
+    check(not read_check_mark(), "a check mark for a value too long to read")
+    toggle_from_menu()
+    check(run_value() == COMMAND, f"the long value became {run_value()!r}")
+
+
+def case_other_directory_counts_as_on_and_is_deleted():
+    set_value('"D:\\Elsewhere\\Kestravin.exe"')
+    check(read_check_mark(), "no check mark for another copy's value")
+    toggle_from_menu()
+    check(run_value() is None, f"another copy's value was not deleted: {run_value()!r}")
+
+
+def main():
+    global session
+    workdir = tempfile.mkdtemp(prefix="kv-autostart-")
+    server = winetest.StandIn(workdir)
+    try:
+        with winetest.Session() as s:
+            session = s
+            exe = s.install(FOLDER)
+            s.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
+            s.find_window()
+            winetest.run([
+                ("no value: unchecked; the item writes the quoted path, then deletes it",
+                 case_no_value_toggles_on_and_off),
+                ('"0": unchecked; the item overwrites it', case_zero_counts_as_off_and_is_overwritten),
+                ("a value too long to read: unchecked; the item overwrites it",
+                 case_too_long_counts_as_off_and_is_overwritten),
+                ("another directory's value: checked; the item deletes it",
+                 case_other_directory_counts_as_on_and_is_deleted),
+            ])
+    finally:
+        server.stop()
+
+
+if __name__ == "__main__":
+    main()
