@@ -7,6 +7,7 @@ right click, reads the check mark from a screenshot, clicks the item and
 reads the value back with reg.exe.
 """
 import os
+import shutil
 import sys
 import tempfile
 import time
@@ -73,7 +74,7 @@ def text_rows(picture):
 
 
 def item_ink(picture, band):
-    """Dark pixels of one item's row, left of its text, and the text's first column."""
+    """The column of every dark pixel in one item's row."""
     w, _ = picture.size
     px = picture.load()
     columns = [x for x in range(w) for y in range(band[0], band[1] + 1) if px[x, y] < DARK]
@@ -82,7 +83,7 @@ def item_ink(picture, band):
 
 def read_check_mark():
     """True when the auto-start item shows a check mark; closes the menu again."""
-    rect, picture = open_menu()
+    _, picture = open_menu()
     rows = text_rows(picture)
     check(len(rows) == 6, f"the menu shows {len(rows)} text rows, not 6")
     # Every item's text starts at the same column; a check mark is ink left of it.
@@ -155,6 +156,7 @@ def main():
             ])
     finally:
         server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 if __name__ == "__main__":
