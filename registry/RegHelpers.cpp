@@ -15,7 +15,8 @@ constexpr uint32_t kNameBuffer = 260;
 void CopyText(char* buffer, uint32_t size, const char* text, size_t length) {
     if (size == 0) return;
     size_t n = length < size - 1 ? length : size - 1;
-    std::memcpy(buffer, text, n);
+    // An empty value's bytes may have no address at all (memcpy must not see null).
+    if (n > 0) std::memcpy(buffer, text, n);
     buffer[n] = '\0';
 }
 

@@ -10,8 +10,12 @@ Answers, on 127.0.0.1 only:
   GET /stall                      accepts and never answers
   GET /partial                    announces 1000 bytes, sends 10, then stalls
   GET /trickle?bytes=N&every=S    sends N body bytes one at a time, S seconds apart
-  GET /__control?reply=&delay=&silent=0|1&status=
+  GET /__control?reply=&delay=&silent=0|1&status=&reset=0|1&partial=0|1
                                   changes the behaviour at run time (not logged)
+
+With --reset (reset=1) every request is answered by resetting the
+connection; with --partial (partial=1) every answer announces 1000 bytes
+more than its body, sends half of the body and then stalls.
 
 Every other request is logged too and answered 404. Each request is written
 to --log as "<unix time> <method> <path?query>", flushed at once. The server
@@ -21,6 +25,7 @@ import argparse
 import os
 import signal
 import socket
+import struct
 import sys
 import threading
 import time
@@ -40,6 +45,8 @@ class State:
         self.silent = args.silent
         self.status = args.status
         self.big = args.big
+        self.reset = args.reset
+        self.partial = args.partial
         self.files = args.files
         self.log = open(args.log, "a", encoding="utf-8") if args.log else None
         self.stopping = threading.Event()
@@ -55,10 +62,15 @@ class State:
         with self.lock:
             return self.reply, self.delay, self.silent, self.status, self.big
 
+    def faults(self):
+        with self.lock:
+            return self.reset, self.partial
+
 
 class Handler(BaseHTTPRequestHandler):
     protocol_version = "HTTP/1.1"
     server_version = "StandIn/1"
+    partial = False  # set per request by do_GET; /__control always answers whole
 
     def log_message(self, fmt, *args):  # the request log is ours, not stderr
         pass
@@ -85,9 +97,21 @@ class Handler(BaseHTTPRequestHandler):
     def send(self, status, body, content_type="text/plain"):
         self.send_response(status)
         self.send_header("Content-Type", content_type)
-        self.send_header("Content-Length", str(len(body)))
+        self.send_header("Content-Length", str(len(body) + (1000 if self.partial else 0)))
         self.end_headers()
-        self.wfile.write(body)
+        if not self.partial:
+            self.wfile.write(body)
+            return
+        self.wfile.write(body[:max(1, len(body) // 2)])
+        self.wfile.flush()
+        self.stall()
+
+    def reset_connection(self):
+        # A zero linger time makes close() send RST instead of FIN. The
+        # server's own shutdown of the socket afterwards fails and is ignored.
+        self.connection.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+        self.connection.close()
+        self.close_connection = True
 
     def do_GET(self):
         url = urllib.parse.urlsplit(self.path)
@@ -97,6 +121,10 @@ class Handler(BaseHTTPRequestHandler):
             return
         self.state.record("GET", self.path)
         reply, delay, silent, status, big = self.state.snapshot()
+        reset, self.partial = self.state.faults()
+        if reset:
+            self.reset_connection()
+            return
         if silent or url.path == "/stall":
             self.stall()
             return
@@ -171,6 +199,10 @@ class Handler(BaseHTTPRequestHandler):
                 self.state.status = int(query["status"][0] or 0)
             if "big" in query:
                 self.state.big = int(query["big"][0] or 0)
+            if "reset" in query:
+                self.state.reset = query["reset"][0] == "1"
+            if "partial" in query:
+                self.state.partial = query["partial"][0] == "1"
         self.send(200, b"OK\n")
 
 
@@ -190,6 +222,8 @@ def main(argv):
     p.add_argument("--silent", action="store_true", help="accept connections, never answer")
     p.add_argument("--status", type=int, default=0, help="HTTP status of every answer")
     p.add_argument("--big", type=int, default=0, help="pad the version reply to this many bytes")
+    p.add_argument("--reset", action="store_true", help="reset every connection instead of answering")
+    p.add_argument("--partial", action="store_true", help="send half of every answer, then stall")
     p.add_argument("--lifetime", type=float, default=1800.0, help="seconds before it ends by itself")
     args = p.parse_args(argv)
 

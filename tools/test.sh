@@ -2,6 +2,7 @@
 # The test command: installs what is missing, builds everything, and runs
 # every suite, each bounded in time:
 #   native unit tests (plain, ThreadSanitizer, AddressSanitizer+UBSan),
+#   the libFuzzer targets (tools/fuzz.sh, 15 s each),
 #   the artwork check, the contract suite under Wine against the real
 #   Windows calls, and every tests/wine/test_*.py against Kestravin.exe.
 # Prints one line per suite and closes with "N passed, N failed" (suites);
@@ -76,6 +77,7 @@ suite "unit_tests (tsan)" 900 setarch "$(uname -m)" -R bash -c \
      TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" build/tsan/unit_tests'
 suite "unit_tests (asan+ubsan)" 900 run_unit build/asan \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+suite "fuzz (libFuzzer, 15 s per target)" 900 bash tools/fuzz.sh 15
 
 if [[ -f tools/check_art.py ]]; then
     suite "check_art" 300 /usr/bin/python3 tools/check_art.py

@@ -80,7 +80,10 @@ public:
                                            nullptr, nullptr, flags, 0));
         if (!m_request) return false;
         SetTimeouts(m_request.Get(), timeouts);
-        return ::HttpSendRequestA(m_request.Get(), nullptr, 0, nullptr, 0) != FALSE;
+        if (!::HttpSendRequestA(m_request.Get(), nullptr, 0, nullptr, 0)) return false;
+        // Wine's WinINet reports a connection reset before any reply as a
+        // sent request without a status line (status 0), where Windows fails.
+        return Status() != 0;
     }
 
     DWORD Status() const { return QueryNumber(HTTP_QUERY_STATUS_CODE); }

@@ -14,7 +14,7 @@ void FakeTraceList::InsertTop(const TraceItem& row) {
     if (m_bBatching) {
         m_pending.push_back(row);
     } else {
-        m_rows.insert(m_rows.begin(), row);
+        m_rows.push_front(row);
     }
 }
 
@@ -41,7 +41,7 @@ void FakeTraceList::Delete(int index) {
 void FakeTraceList::Flush() {
     std::lock_guard<std::mutex> hold(m_lock);
     ++m_nFlushes;
-    for (const auto& row : m_pending) m_rows.insert(m_rows.begin(), row);
+    for (const auto& row : m_pending) m_rows.push_front(row);
     m_pending.clear();
 }
 
@@ -52,12 +52,12 @@ void FakeTraceList::SetBatching(bool on) {
 
 void FakeTraceList::Assign(const std::vector<TraceItem>& rows) {
     std::lock_guard<std::mutex> hold(m_lock);
-    m_rows = rows;
+    m_rows.assign(rows.begin(), rows.end());
 }
 
 std::vector<TraceItem> FakeTraceList::Rows() const {
     std::lock_guard<std::mutex> hold(m_lock);
-    return m_rows;
+    return {m_rows.begin(), m_rows.end()};
 }
 
 int FakeTraceList::Pending() const {

@@ -6,6 +6,7 @@
 // deleting a row index that does not exist fails the running test.
 #pragma once
 
+#include <deque>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -43,7 +44,7 @@ public:
 private:
     mutable std::mutex m_lock;
     bool m_bBatching = false;
-    std::vector<TraceItem> m_rows;
+    std::deque<TraceItem> m_rows;  // top first; both ends change in O(1) with 30,000 rows
     std::vector<TraceItem> m_pending;  // oldest first
     std::vector<int> m_reads;
     std::vector<std::string> m_deleted;

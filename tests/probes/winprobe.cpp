@@ -21,6 +21,11 @@
 //
 //   winprobe.exe --items HWND ID
 // prints the number of rows of list view ID of the window HWND (hex).
+//
+//   winprobe.exe --ping HWND MS
+// sends WM_NULL to the window HWND (hex) and waits at most MS milliseconds
+// for its thread to answer; prints "answered=1 ms=N" or "answered=0 ms=N".
+// Exit code 0 when it answered, 1 when it did not (or HWND is no window).
 #include <windows.h>
 
 #include <cstdio>
@@ -113,6 +118,18 @@ int CountItems(const char* hwndHex, const char* idText) {
     return 0;
 }
 
+int Ping(const char* hwndHex, const char* msText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    if (!::IsWindow(hWnd)) return 1;
+    const UINT bound = static_cast<UINT>(std::strtoul(msText, nullptr, 10));
+    DWORD_PTR result = 0;
+    const DWORD start = ::GetTickCount();
+    const LRESULT answered = ::SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, bound, &result);
+    std::printf("answered=%d ms=%lu\n", answered ? 1 : 0, static_cast<unsigned long>(::GetTickCount() - start));
+    std::fflush(stdout);
+    return answered ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -123,8 +140,9 @@ int main(int argc, char** argv) {
     }
     if (argc == 4 && std::strcmp(argv[1], "--click") == 0) return ClickButton(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--items") == 0) return CountItems(argv[2], argv[3]);
+    if (argc == 4 && std::strcmp(argv[1], "--ping") == 0) return Ping(argv[2], argv[3]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID\n");
+        std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID | --ping HWND MS\n");
         return 2;
     }
     Tally tally{argv[1], 0, 0};

@@ -321,3 +321,40 @@ def status_reads(shot, text, other):
     # and the column profile decides which text fits better.
     plausible = 0.9 < len(measured) / len(want) < 1.25
     return plausible and _correlation(measured, want) > _correlation(measured, alt) + 0.1
+
+
+# -- faults: what a run left behind ---------------------------------------------------
+
+def answers(session, hwnd, bound_ms=2000):
+    """True when the window's thread answers a message within bound_ms (winprobe --ping)."""
+    code, out = wine(session, os.path.join(winetest.BUILD, "winprobe.exe"), "--ping", hwnd, str(bound_ms))
+    return code == 0 and "answered=1" in out
+
+
+def value_names(entries):
+    """(key, value name) pairs of an export_registry set: a value whose data changed is still there."""
+    return {(key, name) for key, name, _ in entries}
+
+
+def drive_c_files(session):
+    """Every file below the prefix's C: drive, as paths relative to it, lower case."""
+    root = session.drive_c()
+    found = set()
+    for folder, _, names in os.walk(root):
+        for name in names:
+            found.add(os.path.relpath(os.path.join(folder, name), root).lower())
+    return found
+
+
+# What Wine writes below C: on its own while a program runs: WinINet's index
+# files of its cache and cookie store, created by the first HTTP request
+# (the cached entries themselves would be listed: requests ask for no cache).
+WINE_OWN_WRITES = re.compile(r"^users[\\/][^\\/]+[\\/]appdata[\\/]local[\\/]microsoft[\\/]windows[\\/]"
+                             r"(inetcookies|inetcache[\\/]content\.ie5)[\\/]index\.dat$")
+
+
+def written_outside(session, before, program_folder):
+    """New files since `before` (drive_c_files) that are neither in program_folder nor Wine's own."""
+    prefix = program_folder.lower().rstrip("\\/") + os.sep
+    return sorted(f for f in drive_c_files(session) - before
+                  if not f.startswith(prefix) and not WINE_OWN_WRITES.match(f))

@@ -188,7 +188,7 @@ class Session:
 
     def start(self, exe="Kestravin.exe", *args):
         proc = subprocess.Popen(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(proc)
         return proc
 
@@ -209,7 +209,7 @@ class Session:
         run_env = dict(self.env)
         run_env.update(env or {})
         proc = subprocess.Popen(self.wine + [windows_path, *args], env=run_env,
-                                stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(proc)
         return proc
 
@@ -242,14 +242,22 @@ class Session:
         check(code == 0, f"no list {control_id} in window {hwnd}")
         return int(out.split()[0])
 
+    def _wine_output(self, argv, timeout):
+        """Runs a Wine program and returns (exit code, stdout). Its output goes
+        through a file, not a pipe: the first Wine program of a prefix starts
+        wineserver and the system services, which inherit its stdout, so
+        reading a pipe to its end would wait for them as well."""
+        with tempfile.TemporaryFile() as out:
+            done = subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL, stdout=out,
+                                  stderr=subprocess.DEVNULL, timeout=timeout)
+            out.seek(0)
+            return done.returncode, out.read().decode("utf-8", "replace")
+
     def run(self, exe, *args, timeout=60):
-        done = subprocess.run(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
-                              capture_output=True, timeout=timeout)
-        return done.returncode, done.stdout.decode("utf-8", "replace")
+        return self._wine_output(self.wine + [os.path.join(BUILD, exe), *args], timeout)
 
     def reg(self, *args):
-        done = subprocess.run(self.wine + ["reg", *args], env=self.env, capture_output=True, timeout=60)
-        return done.returncode, done.stdout.decode("utf-8", "replace")
+        return self._wine_output(self.wine + ["reg", *args], 60)
 
     def probe(self, title=TITLE):
         """What Windows says about the windows of that title (tests/probes/winprobe.cpp)."""

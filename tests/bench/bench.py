@@ -1,0 +1,422 @@
+#!/usr/bin/python3
+"""Measures Kestravin.exe under Wine and rewrites docs/benchmark-results.md.
+
+Figures, never a verdict: the goals are printed beside the figures, and the
+run exits 0 whatever they say (non-zero only when a measurement could not be
+taken at all).
+
+  start-up      process start to the main window visible (xdotool polling)
+                and to its first paint (the action button's face on screen);
+                with the stand-in silent, to the connection-error box.
+  passes        a prefix seeded with N history values spread over four
+                sources; analysis and cleaning from the click to the action
+                button's face change, each beside bench_floor.exe (the same
+                values through the same registry calls, nothing else).
+  latency       tests/probes/bench_latency.cpp during each pass.
+  footprint     peak resident set (VmHWM) of the program's Wine process,
+                and the size of the executables.
+
+Environment as tests/wine/winetest.py, plus KV_BUILD_WIN32 (the 32-bit
+product's build directory, for its size).
+"""
+import argparse
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(os.path.dirname(HERE), "wine"))
+import scenario  # noqa: E402
+import winetest  # noqa: E402
+
+HKCU = "HKEY_CURRENT_USER\\"
+# The four sources the seeded values are spread over (paths below HKCU).
+SOURCES = [
+    r"Software\Microsoft\Windows\ShellNoRoam\MUICache",
+    r"Software\Microsoft\Internet Explorer\TypedURLs",
+    r"Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU",
+    r"Software\Microsoft\Office\14.0\Word\File MRU",
+]
+GOALS = {"floor_ratio": 3.0, "growth": 12.0, "latency_ms": 100.0}
+STOP_FILE = r"C:\kv-bench-stop"
+
+
+def seed_values(count):
+    """count (key, name, kind, data) values, a quarter in each source; every one is a trace."""
+    values = []
+    for i in range(count):
+        key = HKCU + SOURCES[i % 4]
+        n = i // 4
+        if i % 4 == 0:  # a program on C: that is gone
+            values.append((key, rf"C:\Gone\tool{n:05d}.exe", "sz", f"Tool {n}"))
+        elif i % 4 == 1:
+            values.append((key, f"url{n + 1}", "sz", f"http://site{n}.example.co.kr/page"))
+        elif i % 4 == 2:
+            values.append((key, f"v{n:05d}", "sz", f"cmd /c echo {n}\\1"))
+        else:
+            values.append((key, f"Item {n + 1}", "sz", rf"[F00000000][T01D1A2B3C4D5E6F0]*C:\Docs\doc{n}.docx"))
+    return values
+
+
+def floor(session, mode):
+    """(values, ms) of bench_floor.exe over the four sources."""
+    code, out = scenario.wine(session, os.path.join(winetest.BUILD, "bench_floor.exe"), mode, *SOURCES,
+                              timeout=600)
+    fields = dict(part.split("=") for part in out.split() if "=" in part)
+    winetest.check(code == 0 and "ms" in fields, f"bench_floor {mode} failed ({code}): {out!r}")
+    return int(fields["values"]), float(fields["ms"])
+
+
+class Latency:
+    """bench_latency.exe against the main window while a pass runs."""
+
+    def __init__(self, session):
+        self.session = session
+        self.stop_path = session.drive_c("kv-bench-stop")
+        if os.path.exists(self.stop_path):
+            os.remove(self.stop_path)
+        self.out = tempfile.TemporaryFile()
+        # By handle: a message box of the program takes the same title.
+        main = session.wait_for_window("the main window", lambda w: w["title"] == winetest.TITLE
+                                       and w["rect"][2] - w["rect"][0] == 510)
+        self.proc = subprocess.Popen(session.wine + [os.path.join(winetest.BUILD, "bench_latency.exe"),
+                                                     "0x" + main["hwnd"], STOP_FILE, "900"],
+                                     env=session.env, stdin=subprocess.DEVNULL, stdout=self.out,
+                                     stderr=subprocess.DEVNULL)
+        time.sleep(0.5)  # its own start-up, so that the pass is covered from the click
+
+    def finish(self):
+        open(self.stop_path, "w").close()
+        self.proc.wait(timeout=60)
+        self.out.seek(0)
+        text = self.out.read().decode("utf-8", "replace")
+        fields = dict(part.split("=") for part in text.split() if "=" in part)
+        winetest.check("worst_ms" in fields, f"bench_latency printed {text!r}")
+        return {k: float(v) for k, v in fields.items()}
+
+
+class PeakRss:
+    """The Linux process of a Wine program: its VmHWM, and VmRSS sampled every 0.2 s."""
+
+    def __init__(self, pid):
+        self.pid = pid
+        self.sampled_kb = 0
+        self.running = True
+        self.thread = threading.Thread(target=self._sample, daemon=True)
+        self.thread.start()
+
+    def status(self, field):
+        try:
+            with open(f"/proc/{self.pid}/status") as f:
+                for line in f:
+                    if line.startswith(field + ":"):
+                        return int(line.split()[1])
+        except OSError:
+            pass
+        return 0
+
+    def _sample(self):
+        while self.running:
+            self.sampled_kb = max(self.sampled_kb, self.status("VmRSS"))
+            time.sleep(0.2)
+
+    def stop(self):
+        self.running = False
+        self.thread.join(timeout=5)
+
+
+def wine_pid_of(session, exe_name):
+    """The Linux pid whose command line names the Windows program (Wine keeps it in argv)."""
+    for entry in os.listdir("/proc"):
+        if not entry.isdigit():
+            continue
+        try:
+            with open(f"/proc/{entry}/cmdline", "rb") as f:
+                cmd = f.read().decode("utf-8", "replace")
+            with open(f"/proc/{entry}/environ", "rb") as f:
+                env = f.read().decode("utf-8", "replace")
+        except OSError:
+            continue
+        if exe_name.lower() in cmd.lower() and f"WINEPREFIX={session.prefix}\0" in env + "\0":
+            return int(entry)
+    return None
+
+
+def face_shown(session, bitmap):
+    return scenario.action_face_is(session, bitmap)
+
+
+def timed_pass(session, face_after, timeout):
+    """Clicks the action button; seconds until the face changes, and the poll's own period."""
+    shots = []
+    start = time.monotonic()
+    scenario.press_action(session)
+    while True:
+        before = time.monotonic()
+        if face_shown(session, face_after):
+            return time.monotonic() - start, statistics.mean(shots) if shots else 0.0
+        shots.append(time.monotonic() - before)
+        winetest.check(time.monotonic() - start < timeout, f"no {face_after} face after {timeout} s")
+        time.sleep(0.05)
+
+
+# -- start-up ----------------------------------------------------------------------
+
+
+def startup_runs(runs):
+    """Visible and first-paint seconds of `runs` starts against an answering stand-in."""
+    workdir = tempfile.mkdtemp(prefix="kv-bench-")
+    server = scenario.StandIn(workdir)
+    results = []
+    try:
+        with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
+            keeper = scenario.install_program(s, "idle_process.exe", "keeper.exe")
+            scenario.start_program(s, keeper, "--seconds", "600")
+            time.sleep(2)  # the prefix's own services are up: each start meets a warm wineserver
+            for _ in range(runs):
+                start = time.monotonic()
+                proc = s.start()
+                s.find_window(timeout=60)
+                visible = time.monotonic() - start
+                winetest.wait_until(lambda: face_shown(s, "btn_analyse.bmp"), 60, "the first paint", 0.02)
+                painted = time.monotonic() - start
+                results.append((visible, painted))
+                proc.kill()
+                proc.wait(timeout=30)
+                winetest.wait_until(lambda: not s.xdotool("search", "--onlyvisible", "--name",
+                                                          f"^{winetest.TITLE}$").split(), 30, "the window to go")
+    finally:
+        server.stop()
+    return results
+
+
+def silent_error_box():
+    """Seconds from the start to the connection-error box, the stand-in accepting but never answering."""
+    workdir = tempfile.mkdtemp(prefix="kv-bench-")
+    server = winetest.StandIn(workdir, "--silent")
+    try:
+        with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
+            keeper = scenario.install_program(s, "idle_process.exe", "keeper.exe")
+            scenario.start_program(s, keeper, "--seconds", "600")
+            time.sleep(2)
+            start = time.monotonic()
+            s.start()
+            winetest.wait_until(lambda: s.xdotool("search", "--onlyvisible", "--name", "접속 오류").split(),
+                                120, "the connection-error box", 0.05)
+            seconds = time.monotonic() - start
+            box = [w for w in s.windows() if w["title"] == "접속 오류"]
+            winetest.check(box and "서버에 접속할수 없습니다." in box[0]["text"],
+                           f"the box is not the connection error: {s.windows()}")
+            return seconds
+    finally:
+        server.stop()
+
+
+# -- passes at scale -------------------------------------------------------------------
+
+
+def scale_run(count):
+    workdir = tempfile.mkdtemp(prefix="kv-bench-")
+    server = scenario.StandIn(workdir)
+    r = {"count": count}
+    try:
+        with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
+            keeper = scenario.install_program(s, "idle_process.exe", "keeper.exe")
+            scenario.start_program(s, keeper, "--seconds", "1800")
+            values = seed_values(count)
+            t = time.monotonic()
+            scenario.import_values(s, values)
+            r["seed_s"] = time.monotonic() - t
+            # The least of three: other work on the machine only ever adds to a floor.
+            reads = [floor(s, "--read") for _ in range(3)]
+            winetest.check(all(n == count for n, _ in reads), f"seeded {reads} values, wanted {count}")
+            r["floor_read_ms"] = min(ms for _, ms in reads)
+
+            s.start()
+            s.find_window()
+            winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
+            pid = wine_pid_of(s, "Kestravin.exe")
+            winetest.check(pid, "no Linux process of Kestravin.exe")
+            rss = PeakRss(pid)
+            scenario.set_box(s, "GRID", False)
+            scenario.set_box(s, "PROCESS", False)
+
+            # The machine is shared: its load tells how far a figure can be trusted.
+            r["load"] = os.getloadavg()[0]
+            probe = Latency(s)
+            r["analysis_s"], r["poll_s"] = timed_pass(s, "btn_clean.bmp", 900)
+            r["analysis_latency"] = probe.finish()
+            time.sleep(0.7)  # past the double-click time
+            probe = Latency(s)
+            r["clean_s"], _ = timed_pass(s, "btn_analyse.bmp", 900)
+            r["clean_latency"] = probe.finish()
+            rss.stop()
+            r["vmhwm_kb"] = rss.status("VmHWM")
+            r["rss_sampled_kb"] = rss.sampled_kb
+            r["left_after_clean"], _ = floor(s, "--read")
+
+            # The delete floor over the same values, seeded again; the least of two.
+            deletes = []
+            for _ in range(2):
+                scenario.import_values(s, values)
+                deletes.append(floor(s, "--delete"))
+            winetest.check(all(n == count for n, _ in deletes), f"the delete floor removed {deletes}")
+            r["floor_delete_ms"] = min(ms for _, ms in deletes)
+    finally:
+        server.stop()
+    return r
+
+
+# -- the report ---------------------------------------------------------------------------
+
+
+def machine():
+    model = "unknown"
+    with open("/proc/cpuinfo") as f:
+        for line in f:
+            if line.startswith("model name"):
+                model = line.split(":", 1)[1].strip()
+                break
+    env, wine = winetest.wine_env_base()
+    version = subprocess.run(wine + ["--version"], env=env, capture_output=True, text=True,
+                             timeout=60).stdout.strip()
+    return {"cpu": model, "cores": os.cpu_count(), "wine": version, "arch": env["WINEARCH"],
+            "kernel": platform.release(), "load": os.getloadavg()[0]}
+
+
+def size_of(path):
+    return os.path.getsize(path) if os.path.exists(path) else None
+
+
+def verdict(ok):
+    return "met" if ok else "MISSED"
+
+
+def report(m, sizes, startup, silent_s, scales):
+    lines = ["# Benchmark results", "",
+             "Written by `tools/bench.sh` (tests/bench/bench.py); figures from one run, not a test.", "",
+             "## Machine", "",
+             f"- CPU: {m['cpu']}, {m['cores']} cores; Linux {m['kernel']}",
+             f"- Wine: {m['wine']}, prefix {m['arch']} (the build under test: "
+             f"{'64-bit' if m['arch'] == 'win64' else '32-bit'})",
+             f"- run at {time.strftime('%Y-%m-%d %H:%M UTC', time.gmtime())}; load average (1 min) "
+             f"{m['load']:.1f} at the start. The machine's cores are shared with other work: with a load "
+             f"above the core count, expect figures to vary by a factor of two or more between runs.", ""]
+    lines += ["## Start-up", "",
+              "From `wine Kestravin.exe` being started (a warm wineserver: a keeper program runs in the "
+              "prefix) to the main window visible (`xdotool search --onlyvisible`, polled) and to its first "
+              "paint (the action button's face on a screenshot, polled).", "",
+              "| run | visible (s) | first paint (s) |", "|---|---|---|"]
+    for i, (v, p) in enumerate(startup, 1):
+        lines.append(f"| {i} | {v:.2f} | {p:.2f} |")
+    if startup:
+        lines.append(f"| median | {statistics.median(v for v, _ in startup):.2f} | "
+                     f"{statistics.median(p for _, p in startup):.2f} |")
+    lines += ["", f"Stand-in `--silent` (accepts, never answers): the connection-error box (\"접속 오류\") "
+                  f"appeared after **{silent_s:.1f} s** (one run; polled with xdotool, text checked with "
+                  f"winprobe).", ""]
+    lines += ["## Analysis and cleaning at scale", "",
+              "History values seeded with one `reg import`, a quarter each in the MUI cache (programs on C: "
+              "that are gone), TypedURLs, RunMRU and Word's File MRU; GRID and PROCESS unticked. A pass is "
+              "timed from the click to the action button's face change on a screenshot (polled; each poll "
+              "costs about {:.2f} s, which bounds the resolution). The floor is `bench_floor.exe`: the same "
+              "values through the same calls (RegEnumValueA + RegQueryValueExA; RegDeleteValueA), nothing "
+              "else, in the same prefix in the same run, the least of three reads and of two deletes. "
+              "A pass also carries fixed costs the floor has not "
+              "(the press, the usage request, the poll): at 300 values they are most of it, so that ratio "
+              "says more about them than about the program.".format(
+                  statistics.mean(r["poll_s"] for r in scales) if scales else 0), "",
+              "| values | analysis (s) | read floor (s) | ratio | cleaning (s) | delete floor (s) | ratio | "
+              "left after cleaning | load (1 min) |", "|---|---|---|---|---|---|---|---|---|"]
+    for r in scales:
+        ra = r["analysis_s"] / (r["floor_read_ms"] / 1000)
+        rc = r["clean_s"] / (r["floor_delete_ms"] / 1000)
+        r["ratios"] = (ra, rc)
+        lines.append(f"| {r['count']:,} | {r['analysis_s']:.2f} | {r['floor_read_ms'] / 1000:.3f} | {ra:.1f}x | "
+                     f"{r['clean_s']:.2f} | {r['floor_delete_ms'] / 1000:.3f} | {rc:.1f}x | "
+                     f"{r['left_after_clean']} | {r['load']:.1f} |")
+    by = {r["count"]: r for r in scales}
+    lines += [""]
+    goals = []
+    if 3000 in by and 30000 in by:
+        ga = by[30000]["analysis_s"] / by[3000]["analysis_s"]
+        gc = by[30000]["clean_s"] / by[3000]["clean_s"]
+        lines.append(f"Growth 3,000 → 30,000: analysis {ga:.1f}x, cleaning {gc:.1f}x.")
+        goals.append(f"30,000 within {GOALS['growth']:.0f}x of 3,000: analysis {ga:.1f}x "
+                     f"({verdict(ga <= GOALS['growth'])}), cleaning {gc:.1f}x ({verdict(gc <= GOALS['growth'])})")
+    lines += ["", "## Responsiveness", "",
+              "`bench_latency.exe` sends WM_NULL with SendMessageTimeoutA (5 s) every 10 ms to the main window "
+              "from the click to the end of the pass.", "",
+              "| values | pass | samples | worst (ms) | p99 (ms) | ≥100 ms |", "|---|---|---|---|---|---|"]
+    for r in scales:
+        for name in ("analysis", "clean"):
+            lat = r[f"{name}_latency"]
+            lines.append(f"| {r['count']:,} | {name} | {lat['samples']:.0f} | {lat['worst_ms']:.1f} | "
+                         f"{lat['p99_ms']:.1f} | {lat['over100']:.0f} |")
+    lines += ["", "## Footprint", ""]
+    for r in scales:
+        lines.append(f"- {r['count']:,} values: peak resident set of the Wine process (VmHWM, whole life, "
+                     f"Wine's own mappings included) {r['vmhwm_kb'] / 1024:.1f} MiB; largest VmRSS sampled "
+                     f"during the passes {r['rss_sampled_kb'] / 1024:.1f} MiB")
+    for label, size in sizes.items():
+        lines.append(f"- {label}: " + (f"{size:,} bytes ({size / 1024:.0f} KiB)" if size else "not built"))
+    if 30000 in by:
+        r = by[30000]
+        ra, rc = r["ratios"]
+        goals.insert(0, f"analysis within {GOALS['floor_ratio']:.0f}x of its floor at 30,000: {ra:.1f}x "
+                        f"({verdict(ra <= GOALS['floor_ratio'])})")
+        goals.insert(1, f"cleaning within {GOALS['floor_ratio']:.0f}x of its floor at 30,000: {rc:.1f}x "
+                        f"({verdict(rc <= GOALS['floor_ratio'])})")
+        worst = max(r["analysis_latency"]["worst_ms"], r["clean_latency"]["worst_ms"])
+        goals.append(f"worst message latency under {GOALS['latency_ms']:.0f} ms during the 30,000-value "
+                     f"passes: {worst:.1f} ms ({verdict(worst < GOALS['latency_ms'])})")
+    lines += ["", "## Goals", ""] + [f"- {g}" for g in goals] + [""]
+    return "\n".join(lines)
+
+
+def main():
+    p = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    p.add_argument("--out", default=os.path.join(winetest.REPO, "docs", "benchmark-results.md"))
+    p.add_argument("--sizes", default="300,3000,30000", help="value counts, comma-separated")
+    p.add_argument("--startup-runs", type=int, default=3)
+    args = p.parse_args()
+
+    m = machine()
+    print(f"bench: {m['cpu']}, {m['cores']} cores, {m['wine']}, {m['arch']}", flush=True)
+    win32 = os.environ.get("KV_BUILD_WIN32") or os.path.join(winetest.REPO, "build", "win32")
+    under_test = (f"Kestravin.exe under test ({'64' if m['arch'] == 'win64' else '32'}-bit, "
+                  f"{os.path.relpath(winetest.BUILD, winetest.REPO)})")
+    sizes = {under_test: size_of(os.path.join(winetest.BUILD, "Kestravin.exe"))}
+    if m["arch"] == "win64":
+        sizes[f"Kestravin.exe, the 32-bit product ({os.path.relpath(win32, winetest.REPO)})"] = \
+            size_of(os.path.join(win32, "Kestravin.exe"))
+
+    startup = startup_runs(args.startup_runs)
+    for v, pnt in startup:
+        print(f"bench: start-up visible {v:.2f} s, first paint {pnt:.2f} s", flush=True)
+    silent_s = silent_error_box()
+    print(f"bench: silent stand-in: connection-error box after {silent_s:.1f} s", flush=True)
+    scales = []
+    for count in (int(c) for c in args.sizes.split(",")):
+        r = scale_run(count)
+        scales.append(r)
+        print(f"bench: {count} values: seed {r['seed_s']:.1f} s; analysis {r['analysis_s']:.2f} s "
+              f"(floor {r['floor_read_ms']:.0f} ms), cleaning {r['clean_s']:.2f} s "
+              f"(floor {r['floor_delete_ms']:.0f} ms); worst latency {r['analysis_latency']['worst_ms']:.0f} / "
+              f"{r['clean_latency']['worst_ms']:.0f} ms; VmHWM {r['vmhwm_kb'] / 1024:.1f} MiB; "
+              f"left {r['left_after_clean']}", flush=True)
+    text = report(m, sizes, startup, silent_s, scales)
+    os.makedirs(os.path.dirname(args.out), exist_ok=True)
+    with open(args.out, "w", encoding="utf-8") as f:
+        f.write(text)
+    print(text)
+    print(f"bench: wrote {args.out}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,114 @@
+// Analysis then cleaning over a fake registry whose history keys hold
+// whatever the input says: any value names and data bytes (invalid code page
+// 949 included), names around the 260-byte buffer, any value type. Cleaning
+// must delete exactly the values the analysis listed, and nothing else.
+#include <fuzzer/FuzzedDataProvider.h>
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/HistoryNames.h"
+#include "engine/HistorySources.h"
+#include "engine/StatusTexts.h"
+#include "engine/TraceCategories.h"
+#include "tests/fakes/FakePlatform.h"
+#include "tests/fakes/FoldCase.h"
+#include "tests/fakes/FakeView.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+namespace {
+
+using ValueId = std::tuple<kv::RegRoot, std::string, std::string>;  // root, key, lowered name
+
+kv::RegRoot RootOf(const kv::HistorySource& source) {
+    return source.rootName == "HKEY_LOCAL_MACHINE" ? kv::RegRoot::LocalMachine
+                                                   : kv::RegRoot::CurrentUser;
+}
+
+std::string Lowered(const std::string& text) { return kv::fakes::FoldCase(text); }
+
+std::string Bytes(FuzzedDataProvider& in) {
+    // The lengths around the 260-byte buffers are where the limits bite.
+    static const size_t kEdges[] = {258, 259, 260, 261, 300};
+    const int pick = in.ConsumeIntegralInRange<int>(0, 8);
+    if (pick < 4) return in.ConsumeRandomLengthString(64);
+    std::string text = in.ConsumeRandomLengthString(8);
+    text.resize(kEdges[pick - 4], text.empty() ? 'n' : text.back());
+    return text;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // The fake list reports a read past its end as a test failure: make it fatal.
+    GTEST_FLAG_SET(throw_on_failure, true);
+
+    FuzzedDataProvider in(data, size);
+    kv::fakes::FakePlatform fake;
+    fake.net.SetOnline(false);
+    const auto& sources = kv::HistorySources();
+    static const char* const kSingleNames[] = {"sRecentFile", "sRecentFolder", "sRecentURL", ""};
+
+    for (int n = 0; n < 64 && in.remaining_bytes() > 0; ++n) {
+        const auto& source = sources[in.ConsumeIntegralInRange<size_t>(0, sources.size() - 1)];
+        const std::string name = in.ConsumeBool() ? kSingleNames[in.ConsumeIntegralInRange(0, 3)]
+                                                  : Bytes(in);
+        const uint32_t type = in.ConsumeIntegralInRange<uint32_t>(0, 4);
+        const std::string bytes = Bytes(in);
+        if (in.ConsumeBool()) fake.system.AddFile(kv::CleanMuiCachePath(name));
+        fake.registry.SetBytes(RootOf(source), source.keyPath, name, type,
+                               std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
+
+    std::set<ValueId> before;
+    for (const auto& source : sources) {
+        for (const auto& name : fake.registry.ValueNames(RootOf(source), source.keyPath)) {
+            before.insert({RootOf(source), source.keyPath, Lowered(name)});
+        }
+    }
+
+    kv::EngineState state;
+    kv::fakes::FakeView view(&state);
+    view.List().SetBatching(true);
+    kv::CTraceCategories categories(fake.platform, state, view);
+    kv::CTraceEngine engine(fake.platform, state, view, categories);
+
+    engine.AnalyseOrClean();
+    std::set<ValueId> listed;
+    int recentRows = 0;
+    for (const auto& row : view.List().Rows()) {
+        if (row.Code() != "RECENT") continue;
+        ++recentRows;
+        const std::string& regKey = row.text[kv::kColRegKey];
+        const size_t slash = regKey.find('\\');
+        KV_FUZZ_CHECK(slash != std::string::npos);
+        const kv::RegRoot root = regKey.compare(0, slash, "HKEY_LOCAL_MACHINE") == 0
+                                     ? kv::RegRoot::LocalMachine
+                                     : kv::RegRoot::CurrentUser;
+        const ValueId id{root, regKey.substr(slash + 1), Lowered(row.text[kv::kColValue])};
+        KV_FUZZ_CHECK(before.count(id) == 1);  // a row names a value that is there
+        listed.insert(id);
+        KV_FUZZ_CHECK(row.text[kv::kColData].size() <= 260);
+    }
+    KV_FUZZ_CHECK(recentRows == state.Count(kv::kRecent));
+    KV_FUZZ_CHECK(fake.registry.OpenHandleCount() == 0);
+    if (recentRows == 0) return 0;
+
+    engine.AnalyseOrClean();
+    for (const auto& id : before) {
+        const bool present =
+            fake.registry.ValueExists(std::get<0>(id), std::get<1>(id), std::get<2>(id));
+        KV_FUZZ_CHECK(present == (listed.count(id) == 0));
+    }
+    KV_FUZZ_CHECK(state.Count(kv::kRecent) == 0);
+    KV_FUZZ_CHECK(state.StatusText() == kv::StatusCleanDone());
+    KV_FUZZ_CHECK(fake.registry.OpenHandleCount() == 0);
+    KV_FUZZ_CHECK(fake.registry.BadCloseCount() == 0);
+    KV_FUZZ_CHECK(view.List().Pending() == 0);
+    return 0;
+}

@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer targets (tests/fuzz/*.cpp) with clang into build/fuzz
+# and runs each for a bounded time on a copy of its seed corpus in
+# tests/fuzz/corpus/<target>, so the committed corpus does not grow.
+# A crash input is kept in build/fuzz/crashes/<target>/.
+# Usage: tools/fuzz.sh [seconds per target, default 15] [target...]
+set -euo pipefail
+
+KV_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+seconds="${1:-15}"
+shift || true
+build="${KV_FUZZ_BUILD:-$KV_REPO/build/fuzz}"
+
+targets=("$@")
+if ((${#targets[@]} == 0)); then
+    for src in "$KV_REPO"/tests/fuzz/*.cpp; do targets+=("$(basename "$src" .cpp)"); done
+fi
+
+CC=clang CXX=clang++ cmake -S "$KV_REPO" -B "$build" -DKV_FUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j2 --target "${targets[@]}"
+
+failed=0
+for target in "${targets[@]}"; do
+    work="$build/run/$target"
+    crashes="$build/crashes/$target"
+    rm -rf "$work"
+    mkdir -p "$work" "$crashes"
+    if [[ -d "$KV_REPO/tests/fuzz/corpus/$target" ]]; then
+        cp -a "$KV_REPO/tests/fuzz/corpus/$target/." "$work/"
+    fi
+    log="$build/$target.log"
+    status=0
+    UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
+        timeout --kill-after=10 $((seconds + 60)) "$build/$target" "$work" \
+        -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=4096 \
+        -print_final_stats=1 -artifact_prefix="$crashes/" >"$log" 2>&1 || status=$?
+    # The closing status line and the figures libFuzzer prints at the end.
+    summary="$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -n 1 || true)"
+    execs="$(grep -E '^stat::average_exec_per_sec' "$log" | awk '{print $2}' || true)"
+    if [[ "$status" == 0 ]]; then
+        echo "fuzz: PASS  $target  ${execs:-?} exec/s  $summary"
+    else
+        failed=$((failed + 1))
+        echo "fuzz: FAIL  $target (exit $status), log ${log#"$KV_REPO"/}:"
+        tail -n 40 "$log" | sed 's/^/    /'
+    fi
+done
+echo "fuzz: $((${#targets[@]} - failed)) passed, $failed failed"
+((failed == 0))
