@@ -122,7 +122,7 @@ std::optional<LRESULT> CMainDialog::OnTraceBatch(WPARAM, LPARAM lParam) {
 }
 
 std::optional<LRESULT> CMainDialog::OnTraceFetch(WPARAM, LPARAM lParam) {
-    ReadTraceRows(m_listTraces, *reinterpret_cast<std::vector<kv::TraceItem>*>(lParam));
+    ReadTraceRows(m_listTraces, *reinterpret_cast<TraceFetch*>(lParam));
     return 0;
 }
 

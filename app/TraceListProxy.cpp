@@ -2,6 +2,8 @@
 
 #include "app/MainMessages.h"
 
+#include <algorithm>
+
 namespace app {
 
 void CTraceListProxy::SendBatch(kv::TraceBatch& batch) {
@@ -9,10 +11,17 @@ void CTraceListProxy::SendBatch(kv::TraceBatch& batch) {
     ::SendMessageA(m_hDlg, WM_KV_TRACE_BATCH, 0, reinterpret_cast<LPARAM>(&batch));
 }
 
+// In chunks: copying a large list in one message would keep the window from
+// answering for as long as the copy takes. The worker is the list's only
+// writer while a pass runs, so the chunks add up to one consistent copy.
 void CTraceListProxy::FetchRows(std::vector<kv::TraceItem>& rows) {
     rows.clear();
-    if (m_bClosing.load() || !m_hDlg) return;
-    ::SendMessageA(m_hDlg, WM_KV_TRACE_FETCH, 0, reinterpret_cast<LPARAM>(&rows));
+    TraceFetch fetch{&rows, 0};
+    do {
+        if (m_bClosing.load() || !m_hDlg) return;
+        fetch.read = 0;
+        ::SendMessageA(m_hDlg, WM_KV_TRACE_FETCH, 0, reinterpret_cast<LPARAM>(&fetch));
+    } while (fetch.read == kTraceFetchChunk);
 }
 
 void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch) {
@@ -28,12 +37,16 @@ void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch) {
     }
 }
 
-void ReadTraceRows(const win::CListView& list, std::vector<kv::TraceItem>& rows) {
-    const int count = list.GetItemCount();
-    rows.resize(static_cast<size_t>(count));
-    for (int index = 0; index < count; ++index)
+void ReadTraceRows(const win::CListView& list, TraceFetch& fetch) {
+    std::vector<kv::TraceItem>& rows = *fetch.rows;
+    const int first = static_cast<int>(rows.size());
+    const int end = std::min(list.GetItemCount(), first + kTraceFetchChunk);
+    for (int index = first; index < end; ++index) {
+        kv::TraceItem& row = rows.emplace_back();
         for (int column = 0; column < kv::kColumnCount; ++column)
-            rows[static_cast<size_t>(index)].text[column] = list.GetItemText(index, column);
+            row.text[column] = list.GetItemText(index, column);
+    }
+    fetch.read = std::max(0, end - first);
 }
 
 }  // namespace app

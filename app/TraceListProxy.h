@@ -30,8 +30,16 @@ private:
     std::atomic<bool> m_bClosing{false};
 };
 
-// Window thread: apply a batch to the list / read every row of it.
+// One fetch message: the rows after those already in *rows, at most
+// kTraceFetchChunk of them; `read` says how many were added.
+inline constexpr int kTraceFetchChunk = 1000;
+struct TraceFetch {
+    std::vector<kv::TraceItem>* rows;
+    int read;
+};
+
+// Window thread: apply a batch to the list / read the next chunk of its rows.
 void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch);
-void ReadTraceRows(const win::CListView& list, std::vector<kv::TraceItem>& rows);
+void ReadTraceRows(const win::CListView& list, TraceFetch& fetch);
 
 }  // namespace app

@@ -22,6 +22,7 @@ product's build directory, for its size).
 import argparse
 import os
 import platform
+import shutil
 import statistics
 import subprocess
 import sys
@@ -192,6 +193,7 @@ def startup_runs(runs):
                                                           f"^{winetest.TITLE}$").split(), 30, "the window to go")
     finally:
         server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
     return results
 
 
@@ -215,6 +217,7 @@ def silent_error_box():
             return seconds
     finally:
         server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 # -- passes at scale -------------------------------------------------------------------
@@ -269,6 +272,7 @@ def scale_run(count):
             r["floor_delete_ms"] = min(ms for _, ms in deletes)
     finally:
         server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
     return r
 
 

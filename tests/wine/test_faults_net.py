@@ -156,6 +156,9 @@ def case_menu_status_500():
     seconds = wait_for_check_end(before, "status 500")
     server.control(status=0)
     print(f"  menu, status 500: ended after {seconds:.1f} s")
+    fetched = server.requests()[before:]
+    check(fetched[:2] == ["/kestravin/update/ver.php", f"/files/{SETUP}"],
+          f"the error page's reply was not read as version 2: requests {fetched}")
     time.sleep(1.0)
     check_usable("menu, status 500")
     check_no_update_written("menu, status 500")
