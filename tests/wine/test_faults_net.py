@@ -113,17 +113,16 @@ def wait_for_check_end(before, what):
 
 
 def case_start_up_stalled_reply():
-    proc = None
     try:
         proc = start_up_box(partial=1)
         session.click_button(main_hwnd, EXIT)
         winetest.wait_until(lambda: proc.poll() is not None, 30, "the program to exit")
     finally:
         # A first instance left behind would turn the next start into a second one.
-        stray = session.procs[-1]
-        if stray.poll() is None:
-            stray.kill()
-            stray.wait(timeout=10)
+        for stray in session.procs:
+            if stray.poll() is None:
+                stray.kill()
+                stray.wait(timeout=10)
 
 
 def case_start_up_reset():
