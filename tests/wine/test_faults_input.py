@@ -14,6 +14,7 @@ Every case checks that the window still answers, what the registry lost,
 the status line, and that nothing was written outside the program's folder.
 """
 import os
+import shutil
 import sys
 import tempfile
 import time
@@ -229,6 +230,7 @@ def main():
             ])
     finally:
         server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
 
 
 if __name__ == "__main__":
