@@ -23,7 +23,10 @@ std::string Convert(const char* to, const char* from, std::string_view in) {
         out.append(buf.data(), dst - buf.data());
         if (r == static_cast<size_t>(-1) && errno != E2BIG) {
             // Unconvertible or broken input: keep going past one byte, as '?'.
+            // glibc's CP949 decoder may already have stepped over the bad
+            // bytes, up to the end of the input; never step past that.
             out.push_back('?');
+            if (srcLeft == 0) break;
             ++src;
             --srcLeft;
         }
