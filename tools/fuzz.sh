@@ -4,6 +4,9 @@
 # tests/fuzz/corpus/<target>, so the committed corpus does not grow.
 # A crash input is kept in build/fuzz/crashes/<target>/.
 # Usage: tools/fuzz.sh [seconds per target, default 15] [target...]
+# The random seed is fixed (KV_FUZZ_SEED, default 1) so that the test run
+# repeats the same search; KV_FUZZ_SEED=0 lets libFuzzer pick a new one, for
+# exploring beyond it.
 set -euo pipefail
 
 KV_REPO="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
@@ -32,7 +35,7 @@ for target in "${targets[@]}"; do
     status=0
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
         timeout --kill-after=10 $((seconds + 60)) "$build/$target" "$work" \
-        -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=4096 \
+        -max_total_time="$seconds" -seed="${KV_FUZZ_SEED:-1}" -rss_limit_mb=2048 -timeout=10 -max_len=4096 \
         -print_final_stats=1 -artifact_prefix="$crashes/" >"$log" 2>&1 || status=$?
     # The closing status line and the figures libFuzzer prints at the end.
     summary="$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -n 1 || true)"
