@@ -4,6 +4,7 @@
 #include "app/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
+#include "ui/SkinDialog.h"
 #include "win/Gdi.h"
 
 namespace app {
@@ -50,8 +51,7 @@ void CMainDialog::PaintSkin(HDC target) {
                  SRCCOPY);
     }
 
-    win::UniqueFont font(::CreateFontA(12, 0, 0, 0, 500, FALSE, FALSE, FALSE, 0, OUT_TT_PRECIS, 0, PROOF_QUALITY,
-                                       FF_MODERN, kv::SkinFontFace().c_str()));
+    win::UniqueFont font = ui::CreateSkinFont(500);
     win::SelectScope selectFont(surface.Dc(), font.Get());
     ::SetBkMode(surface.Dc(), TRANSPARENT);
     ::SetTextColor(surface.Dc(), RGB(51, 51, 51));
@@ -66,12 +66,7 @@ void CMainDialog::PaintSkin(HDC target) {
 }
 
 std::optional<LRESULT> CMainDialog::OnSize(WPARAM, LPARAM) {
-    const RECT window = WindowRect();
-    const kv::Rect shape = kv::RoundRegionRect(window.right - window.left, window.bottom - window.top);
-    win::UniqueRegion region(::CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom,
-                                                  kv::layout::kCornerEllipse, kv::layout::kCornerEllipse));
-    // On success the window owns the region.
-    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Detach();
+    ui::ApplyRoundedRegion(m_hWnd);
     return std::nullopt;
 }
 

@@ -65,13 +65,18 @@ std::optional<LRESULT> CSkinDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
 }
 
 std::optional<LRESULT> CSkinDialog::OnSize(WPARAM, LPARAM) {
-    const RECT window = WindowRect();
+    ApplyRoundedRegion(m_hWnd);
+    return std::nullopt;
+}
+
+void ApplyRoundedRegion(HWND hWnd) {
+    RECT window{};
+    ::GetWindowRect(hWnd, &window);
     const kv::Rect shape = kv::RoundRegionRect(window.right - window.left, window.bottom - window.top);
     win::UniqueRegion region(::CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom,
                                                   kv::layout::kCornerEllipse, kv::layout::kCornerEllipse));
     // On success the window owns the region.
-    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Detach();
-    return std::nullopt;
+    if (region && ::SetWindowRgn(hWnd, region.Get(), TRUE)) region.Detach();
 }
 
 win::UniqueFont CreateSkinFont(int weight) {

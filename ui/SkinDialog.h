@@ -51,6 +51,9 @@ private:
 
 // The texts' font: "굴림", 12 pixels high, of `weight`; created for one paint.
 win::UniqueFont CreateSkinFont(int weight);
+// Gives the window the skin's rounded shape for its current size; the
+// window owns the region afterwards.
+void ApplyRoundedRegion(HWND hWnd);
 // Draws `text` left and top aligned in `where`.
 void DrawSkinText(HDC dc, const std::string& text, const kv::Rect& where);
 
