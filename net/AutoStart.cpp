@@ -1,8 +1,23 @@
 #include "net/AutoStart.h"
 
+#include <vector>
+
 #include "registry/RegHelpers.h"
 
 namespace kv {
+namespace {
+
+// The value holds exactly the command this copy writes. Read with room for
+// that command and one byte more, so a longer value never matches.
+bool HoldsOwnCommand(IRegistry& reg, const std::string& command) {
+    std::vector<char> text(command.size() + 2, '\0');
+    if (!ReadRegString(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue, "0", text.data(),
+                       static_cast<uint32_t>(text.size())))
+        return false;
+    return std::string(text.data()) == command;
+}
+
+}  // namespace
 
 std::string AutoStartCommand(const std::string& appDir) { return "\"" + appDir + "Kestravin.exe\""; }
 
@@ -14,10 +29,14 @@ bool IsAutoStartOn(IRegistry& reg) {
 }
 
 void ToggleAutoStart(IRegistry& reg, const std::string& appDir) {
-    if (IsAutoStartOn(reg))
+    const std::string command = AutoStartCommand(appDir);
+    // From a deep enough directory the command itself no longer fits the
+    // read and counts as off; writing it again would leave auto-start on for
+    // good, so the value this copy wrote is taken as on here.
+    if (IsAutoStartOn(reg) || HoldsOwnCommand(reg, command))
         DeleteRegValue(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue);
     else
-        WriteRegString(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue, AutoStartCommand(appDir));
+        WriteRegString(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue, command);
 }
 
 }  // namespace kv

@@ -26,8 +26,11 @@ std::string AutoStartCommand(const std::string& appDir);
 // "0", so they count as off.
 bool IsAutoStartOn(IRegistry& reg);
 
-// Off: writes AutoStartCommand(appDir). On: deletes the value. Failures are
-// not reported; the registry keeps its previous state.
+// On: deletes the value. Off: writes AutoStartCommand(appDir), unless the
+// value already holds exactly that command (too long for the read, so it
+// counts as off), which is deleted instead: a value the toggle wrote can
+// always be switched off again. Failures are not reported; the registry
+// keeps its previous state.
 void ToggleAutoStart(IRegistry& reg, const std::string& appDir);
 
 }  // namespace kv

@@ -81,6 +81,37 @@ TEST_F(AutoStart, TheCommandIsQuotedAndNamesKestravinExe) {
     EXPECT_EQ("\"C:\\Program Files\\Kes Test\\Kestravin.exe\"", Data());
 }
 
+TEST_F(AutoStart, AValueTooLongToReadIsStillSwitchedOffByTheCopyThatWroteIt) {
+    // The longest directories a module path can have: the quoted command is
+    // two bytes longer than the path and no longer fits the 260-byte read.
+    for (size_t pathBytes : {258u, 259u}) {
+        SCOPED_TRACE(pathBytes);
+        const std::string longDir = "C:\\" + std::string(pathBytes - 3 - 1 - 13, 'd') + "\\";
+        ASSERT_EQ(pathBytes, (longDir + "Kestravin.exe").size());
+
+        ToggleAutoStart(m_reg, longDir);
+        EXPECT_EQ(AutoStartCommand(longDir), Data());
+        EXPECT_FALSE(IsAutoStartOn(m_reg)) << "the read rule holds: too long to read is off";
+
+        ToggleAutoStart(m_reg, longDir);
+        EXPECT_FALSE(HasValue()) << "the program's own value could not be switched off";
+        ToggleAutoStart(m_reg, longDir);
+        EXPECT_EQ(AutoStartCommand(longDir), Data());
+        ToggleAutoStart(m_reg, longDir);
+        EXPECT_FALSE(HasValue());
+    }
+
+    // Another long value that reads as off is still overwritten, as before;
+    // so is one that only starts with the program's command.
+    const std::string longDir = "C:\\" + std::string(241, 'd') + "\\";
+    m_reg.SetString(kHkcu, kRunKey, kAutoStartValue, "\"D:\\" + std::string(260, 'e') + "\\Kestravin.exe\"");
+    ToggleAutoStart(m_reg, longDir);
+    EXPECT_EQ(AutoStartCommand(longDir), Data());
+    m_reg.SetString(kHkcu, kRunKey, kAutoStartValue, AutoStartCommand(longDir) + " /min");
+    ToggleAutoStart(m_reg, longDir);
+    EXPECT_EQ(AutoStartCommand(longDir), Data());
+}
+
 TEST_F(AutoStart, AnUnreadableRunKeyCountsAsOffAndStaysUnchanged) {
     m_reg.SetString(kHkcu, kRunKey, kAutoStartValue, "\"C:\\Old\\Kestravin.exe\"");
     m_reg.Deny(kHkcu, kRunKey, fakes::kDenyOpen);
