@@ -1,5 +1,5 @@
 // The main window's commands and the worker thread of a pass.
-#include "app/Layout.h"
+#include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainMessages.h"
 #include "net/Server.h"
@@ -55,7 +55,7 @@ void CMainDialog::OnToggleCategory(UINT nId) {
     const unsigned face = bEnable ? IDB_CHECK_ON : IDB_CHECK_OFF;
     m_btnCategory[c].LoadBitmaps(face, face, face);
     m_state.SetEnabled(category, bEnable);
-    const kv::Rect& box = kv::layout::kCheck[c];
+    const layout::Rect& box = layout::kCheck[c];
     const RECT rc{box.left, box.top, box.right, box.bottom};
     InvalidateRect(rc, true);
     m_btnCategory[c].Invalidate(true);
@@ -129,7 +129,7 @@ std::optional<LRESULT> CMainDialog::OnTraceFetch(WPARAM, LPARAM lParam) {
 std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
     const auto face = static_cast<unsigned>(wParam);
     m_btnAction.LoadBitmaps(face, face, face);
-    const kv::Rect& r = kv::layout::kAction;
+    const layout::Rect& r = layout::kAction;
     InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
     m_btnAction.Invalidate(true);
     return 0;

@@ -1,7 +1,7 @@
 #include "app/MainDialog.h"
 
 #include "app/AppDir.h"
-#include "app/Layout.h"
+#include "layout/Layout.h"
 #include "app/MainTexts.h"
 #include "engine/StatusTexts.h"
 #include "ui/resource.h"
@@ -15,6 +15,7 @@ constexpr int kTraceColumnWidth = 100;
 const char* const kTraceColumns[kv::kColumnCount] = {"NAME", "READ", "CODE", "REGKEY", "VALUe", "DATA"};
 const int kCategoryControl[kv::kCategoryCount] = {IDC_CHECK_GRID, IDC_CHECK_PROCESS, IDC_CHECK_REGISTRY,
                                                   IDC_CHECK_RECENT};
+static_assert(layout::kCategoryRows == kv::kCategoryCount, "the skin has one row per category");
 
 }  // namespace
 
@@ -53,11 +54,11 @@ BOOL CMainDialog::OnInitDialog() {
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
     ::SetWindowTextA(m_hWnd, kv::kProgramName);
-    Move(0, 0, kv::layout::kWindowWidth, kv::layout::kWindowHeight, true);
+    Move(0, 0, layout::kWindowWidth, layout::kWindowHeight, true);
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const kv::Point origin = kv::CentredOrigin(kv::Rect{work.left, work.top, work.right, work.bottom},
-                                               kv::layout::kWindowWidth, kv::layout::kWindowHeight);
+    const layout::Point origin = layout::CentredOrigin(layout::Rect{work.left, work.top, work.right, work.bottom},
+                                               layout::kWindowWidth, layout::kWindowHeight);
     ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 
     if (m_bSecondInstance) {
@@ -92,7 +93,7 @@ void CMainDialog::SetUpControls() {
     m_btnExit.LoadBitmaps(IDB_BTN_CLOSE, IDB_BTN_CLOSE, IDB_BTN_CLOSE);
     m_progress.LoadBitmaps(IDB_PROGRESS_FILL, IDB_PROGRESS_FILL, IDB_PROGRESS_TRACK, IDB_PROGRESS_FILL);
 
-    using namespace kv::layout;
+    using namespace layout;
     m_progress.SetRect(kProgress.left, kProgress.top, kProgress.right, kProgress.bottom);
     for (int c = 0; c < kv::kCategoryCount; ++c) m_btnCategory[c].Place(kCheck[c]);
     m_btnAction.Place(kAction);

@@ -2,7 +2,7 @@
 // point, and the right-click menu.
 #include <windowsx.h>
 
-#include "app/Layout.h"
+#include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
 #include "net/AutoStart.h"
@@ -15,7 +15,7 @@ namespace app {
 std::optional<LRESULT> CMainDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam);
     const int y = GET_Y_LPARAM(lParam);
-    using namespace kv::layout;
+    using namespace layout;
     if (kMinimiseHot.Contains(x, y)) {
         ::ShowWindow(m_hWnd, SW_MINIMIZE);
     } else if (kCloseHot.Contains(x, y)) {

@@ -1,7 +1,7 @@
 // The main window's painting and shape. Everything is drawn in the
 // background erase, from one off-screen picture, so the window never shows
 // the skin without its texts.
-#include "app/Layout.h"
+#include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
 #include "ui/SkinDialog.h"
@@ -11,9 +11,9 @@ namespace app {
 
 namespace {
 
-RECT ToRect(const kv::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const layout::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 
-void DrawLine(HDC dc, const std::string& text, const kv::Rect& where) {
+void DrawLine(HDC dc, const std::string& text, const layout::Rect& where) {
     RECT rc = ToRect(where);
     ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_TOP);
 }
@@ -25,7 +25,7 @@ std::optional<LRESULT> CMainDialog::OnPaint(WPARAM, LPARAM) {
     win::PaintScope paint(m_hWnd);
     Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Dc()), 0);
     const RECT client = ClientRect();
-    const kv::Point at = kv::MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
+    const layout::Point at = layout::MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
                                                  ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
     ::DrawIcon(paint.Dc(), at.x, at.y, m_hIcon);
     return 0;
@@ -56,11 +56,11 @@ void CMainDialog::PaintSkin(HDC target) {
     ::SetBkMode(surface.Dc(), TRANSPARENT);
     ::SetTextColor(surface.Dc(), RGB(51, 51, 51));
 
-    DrawLine(surface.Dc(), m_state.StatusText(), kv::layout::kStatus);
+    DrawLine(surface.Dc(), m_state.StatusText(), layout::kStatus);
     for (int c = 0; c < kv::kCategoryCount; ++c) {
         const auto category = static_cast<kv::Category>(c);
         DrawLine(surface.Dc(), kv::CountLabel(category) + m_state.CountText(category) + kv::CountSuffix(),
-                 kv::layout::kCountLine[c]);
+                 layout::kCountLine[c]);
     }
     surface.CopyTo(target, client.left, client.top);
 }

@@ -1,13 +1,13 @@
 #include "app/MainView.h"
 
-#include "app/Layout.h"
+#include "layout/Layout.h"
 #include "app/MainMessages.h"
 #include "ui/SkinProgress.h"
 
 namespace app {
 
 namespace {
-RECT ToRect(const kv::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
+RECT ToRect(const layout::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
 }  // namespace
 
 void CMainView::Bind(HWND hDlg, ui::CSkinProgress& progress) {
@@ -34,12 +34,12 @@ void CMainView::FlushRepaints() {
     if (!marks || m_bClosing.load()) return;
     for (int c = 0; c < kv::kCategoryCount; ++c) {
         if (marks & (kMarkCount0 << c)) {
-            const RECT rc = ToRect(kv::layout::kCountLine[c]);
+            const RECT rc = ToRect(layout::kCountLine[c]);
             ::InvalidateRect(m_hDlg, &rc, TRUE);
         }
     }
     if (marks & kMarkStatus) {
-        const RECT rc = ToRect(kv::layout::kStatus);
+        const RECT rc = ToRect(layout::kStatus);
         ::InvalidateRect(m_hDlg, &rc, TRUE);
     }
     if (marks & kMarkProgress) m_pProgress->Invalidate(true);

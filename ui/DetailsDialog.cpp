@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "layout/Layout.h"
 #include "seam/View.h"
 #include "ui/resource.h"
 #include "win/Gdi.h"
@@ -12,15 +13,6 @@
 namespace ui {
 
 namespace {
-
-constexpr int kWidth = 510;
-constexpr int kHeight = 360;
-constexpr kv::Rect kCloseArea{480, 11, 497, 27};
-// The gap the background's sentence leaves for the number.
-constexpr kv::Rect kCountText{162, 103, 192, 116};
-constexpr kv::Rect kList{12, 181, 498, 309};
-constexpr kv::Rect kClean{172, 320, 252, 349};
-constexpr kv::Rect kClose{257, 320, 337, 349};
 
 // Only the name and its description are shown; the other columns travel
 // along, zero wide, so a row is the whole trace.
@@ -39,7 +31,8 @@ constexpr int kTextBytes = 260;
 }  // namespace
 
 CDetailsDialog::CDetailsDialog(const win::CListView& source)
-    : CSkinDialog(IDD_DETAILS, IDB_DETAILS_BG, kWidth, kHeight, kCloseArea), m_source(source) {}
+    : CSkinDialog(IDD_DETAILS, IDB_DETAILS_BG, layout::kWindowWidth, layout::kWindowHeight, layout::kCloseHot),
+      m_source(source) {}
 
 BOOL CDetailsDialog::OnInitDialog() {
     CSkinDialog::OnInitDialog();
@@ -48,9 +41,10 @@ BOOL CDetailsDialog::OnInitDialog() {
     AttachControl(m_btnClose, IDC_CLOSE);
     m_btnClean.LoadBitmaps(IDB_BTN_CLEAN, IDB_BTN_CLEAN, IDB_BTN_CLEAN);
     m_btnClose.LoadBitmaps(IDB_BTN_CLOSE, IDB_BTN_CLOSE, IDB_BTN_CLOSE);
-    m_btnClean.Place(kClean);
-    m_btnClose.Place(kClose);
-    m_list.Move(kList.left, kList.top, kList.Width(), kList.Height(), true);
+    m_btnClean.Place(layout::kAction);
+    m_btnClose.Place(layout::kExit);
+    const layout::Rect& list = layout::details::kList;
+    m_list.Move(list.left, list.top, list.Width(), list.Height(), true);
 
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
     // The list keeps no focused row of its own.
@@ -99,7 +93,7 @@ void CDetailsDialog::DrawTexts(HDC dc) {
     win::UniqueFont font = CreateSkinFont(500);
     win::SelectScope select(dc, font.Get());
     ::SetTextColor(dc, RGB(102, 102, 102));
-    DrawSkinText(dc, m_strCount, kCountText);
+    DrawSkinText(dc, m_strCount, layout::details::kCountText);
 }
 
 }  // namespace ui

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "layout/Layout.h"
 #include "net/Server.h"
 #include "seam/Text.h"
 #include "ui/resource.h"
@@ -9,30 +10,20 @@
 
 namespace ui {
 
-namespace {
-
-constexpr int kWidth = 343;
-constexpr int kHeight = 200;
-constexpr kv::Rect kCloseArea{314, 11, 331, 27};
-constexpr kv::Rect kVersionLine{108, 80, 338, 93};
-constexpr kv::Rect kWebSiteLine{108, 100, 338, 113};
-constexpr kv::Rect kOk{131, 149, 211, 178};
-
-}  // namespace
-
 std::string VersionLine(const std::string& strVersion) {
     static const std::string prefix = kv::Cp949FromUtf8("케스트라빈 : 버전(");
     return prefix + strVersion + ")";
 }
 
 CInfoDialog::CInfoDialog(std::string strVersion)
-    : CSkinDialog(IDD_INFO, IDB_INFO_BG, kWidth, kHeight, kCloseArea), m_strVersion(std::move(strVersion)) {}
+    : CSkinDialog(IDD_INFO, IDB_INFO_BG, layout::info::kWindowWidth, layout::info::kWindowHeight,
+                  layout::info::kCloseHot), m_strVersion(std::move(strVersion)) {}
 
 BOOL CInfoDialog::OnInitDialog() {
     CSkinDialog::OnInitDialog();
     AttachControl(m_btnOk, IDC_INFO_OK);
     m_btnOk.LoadBitmaps(IDB_BTN_OK, IDB_BTN_OK, IDB_BTN_OK);
-    m_btnOk.Place(kOk);
+    m_btnOk.Place(layout::info::kOk);
     m_strVersionLine = VersionLine(m_strVersion);
     m_strWebSite = kv::kWebSiteHost;
     return TRUE;
@@ -50,11 +41,11 @@ void CInfoDialog::DrawTexts(HDC dc) {
     {
         win::UniqueFont bold = CreateSkinFont(700);
         win::SelectScope select(dc, bold.Get());
-        DrawSkinText(dc, m_strVersionLine, kVersionLine);
+        DrawSkinText(dc, m_strVersionLine, layout::info::kVersionLine);
     }
     win::UniqueFont regular = CreateSkinFont(400);
     win::SelectScope select(dc, regular.Get());
-    DrawSkinText(dc, m_strWebSite, kWebSiteLine);
+    DrawSkinText(dc, m_strWebSite, layout::info::kWebSiteLine);
 }
 
 }  // namespace ui

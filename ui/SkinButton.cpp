@@ -11,7 +11,7 @@ int CSkinButton::LoadBitmaps(unsigned nNormal, unsigned nPressed, unsigned nHove
     return 0;
 }
 
-void CSkinButton::Place(const kv::Rect& rect) {
+void CSkinButton::Place(const layout::Rect& rect) {
     SetRect(rect.left, rect.top, rect.right, rect.bottom);
     Move(rect.left, rect.top, rect.Width(), rect.Height(), true);
 }

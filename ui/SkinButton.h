@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "app/Layout.h"
+#include "layout/Geometry.h"
 #include "ui/OwnedImages.h"
 #include "ui/SkinBitmaps.h"
 #include "ui/SkinButtonState.h"
@@ -22,9 +22,9 @@ public:
     int LoadBitmaps(unsigned nNormal, unsigned nPressed, unsigned nHover);
     // Stores the placement (parent client coordinates) only; the caller moves
     // the window. Its size is the size of the face copied when drawing.
-    void SetRect(int left, int top, int right, int bottom) { m_rect = kv::Rect{left, top, right, bottom}; }
+    void SetRect(int left, int top, int right, int bottom) { m_rect = layout::Rect{left, top, right, bottom}; }
     // SetRect, then move the window there.
-    void Place(const kv::Rect& rect);
+    void Place(const layout::Rect& rect);
 
     bool DrawItem(const DRAWITEMSTRUCT& item) override;
 
@@ -34,7 +34,7 @@ protected:
 private:
     kv::SkinButtonState m_state;
     kv::OwnedImages<ResourceBitmapTraits, 3> m_faces;
-    kv::Rect m_rect{0, 0, 0, 0};
+    layout::Rect m_rect{0, 0, 0, 0};
 };
 
 }  // namespace ui

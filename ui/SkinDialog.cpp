@@ -5,6 +5,7 @@
 #include <string>
 
 #include "app/MainTexts.h"
+#include "layout/Layout.h"
 #include "win/App.h"
 #include "win/Gdi.h"
 
@@ -16,7 +17,7 @@ const win::MessageEntry<CSkinDialog> CSkinDialog::kMessages[] = {
     {WM_SIZE, &CSkinDialog::OnSize},
 };
 
-CSkinDialog::CSkinDialog(UINT nTemplateId, UINT nBackground, int w, int h, const kv::Rect& closeArea)
+CSkinDialog::CSkinDialog(UINT nTemplateId, UINT nBackground, int w, int h, const layout::Rect& closeArea)
     : CDialog(nTemplateId, nullptr), m_nBackground(nBackground), m_nWidth(w), m_nHeight(h), m_rcClose(closeArea) {}
 
 BOOL CSkinDialog::OnInitDialog() {
@@ -24,8 +25,8 @@ BOOL CSkinDialog::OnInitDialog() {
     m_bmpBackground.Reset(::LoadBitmapA(win::ResourceInstance(), MAKEINTRESOURCEA(m_nBackground)));
     RECT work{};
     ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const kv::Point origin =
-        kv::CentredOrigin(kv::Rect{work.left, work.top, work.right, work.bottom}, m_nWidth, m_nHeight);
+    const layout::Point origin =
+        layout::CentredOrigin(layout::Rect{work.left, work.top, work.right, work.bottom}, m_nWidth, m_nHeight);
     Move(origin.x, origin.y, m_nWidth, m_nHeight, true);
     return TRUE;
 }
@@ -72,9 +73,9 @@ std::optional<LRESULT> CSkinDialog::OnSize(WPARAM, LPARAM) {
 void ApplyRoundedRegion(HWND hWnd) {
     RECT window{};
     ::GetWindowRect(hWnd, &window);
-    const kv::Rect shape = kv::RoundRegionRect(window.right - window.left, window.bottom - window.top);
+    const layout::Rect shape = layout::RoundRegionRect(window.right - window.left, window.bottom - window.top);
     win::UniqueRegion region(::CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom,
-                                                  kv::layout::kCornerEllipse, kv::layout::kCornerEllipse));
+                                                  layout::kCornerEllipse, layout::kCornerEllipse));
     // On success the window owns the region.
     if (region && ::SetWindowRgn(hWnd, region.Get(), TRUE)) region.Detach();
 }
@@ -85,7 +86,7 @@ win::UniqueFont CreateSkinFont(int weight) {
                                          kv::SkinFontFace().c_str()));
 }
 
-void DrawSkinText(HDC dc, const std::string& text, const kv::Rect& where) {
+void DrawSkinText(HDC dc, const std::string& text, const layout::Rect& where) {
     RECT rc{where.left, where.top, where.right, where.bottom};
     ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_TOP);
 }

@@ -10,8 +10,9 @@
 #include <windows.h>
 
 #include <optional>
+#include <string>
 
-#include "app/Layout.h"
+#include "layout/Geometry.h"
 #include "win/Dialog.h"
 #include "win/Handles.h"
 #include "win/MessageMap.h"
@@ -22,7 +23,7 @@ class CSkinDialog : public win::CDialog {
 public:
     // `nBackground`: bitmap resource of w x h pixels, the window's size.
     // `closeArea`: the cross drawn in the background, in client pixels.
-    CSkinDialog(UINT nTemplateId, UINT nBackground, int w, int h, const kv::Rect& closeArea);
+    CSkinDialog(UINT nTemplateId, UINT nBackground, int w, int h, const layout::Rect& closeArea);
 
 protected:
     // Loads the background and gives the window its size, centred on the
@@ -45,7 +46,7 @@ private:
     UINT m_nBackground;
     int m_nWidth;
     int m_nHeight;
-    kv::Rect m_rcClose;
+    layout::Rect m_rcClose;
     win::UniqueBitmap m_bmpBackground;
 };
 
@@ -55,6 +56,6 @@ win::UniqueFont CreateSkinFont(int weight);
 // window owns the region afterwards.
 void ApplyRoundedRegion(HWND hWnd);
 // Draws `text` left and top aligned in `where`.
-void DrawSkinText(HDC dc, const std::string& text, const kv::Rect& where);
+void DrawSkinText(HDC dc, const std::string& text, const layout::Rect& where);
 
 }  // namespace ui

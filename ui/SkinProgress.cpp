@@ -10,7 +10,7 @@ void CSkinProgress::LoadBitmaps(unsigned nLeft, unsigned nRight, unsigned nTrack
 }
 
 void CSkinProgress::SetRect(int left, int top, int right, int bottom) {
-    m_rect = kv::Rect{left, top, right, bottom};
+    m_rect = layout::Rect{left, top, right, bottom};
     Move(left, top, m_rect.Width(), m_rect.Height(), true);
 }
 

@@ -7,7 +7,7 @@
 
 #include <atomic>
 
-#include "app/Layout.h"
+#include "layout/Geometry.h"
 #include "ui/OwnedImages.h"
 #include "ui/SkinBitmaps.h"
 #include "win/Subclass.h"
@@ -36,7 +36,7 @@ private:
     enum { kLeft, kRight, kTrack, kFill };
     kv::OwnedImages<ResourceBitmapTraits, 4> m_images;
     std::atomic<int> m_nFill{0};
-    kv::Rect m_rect{0, 0, 0, 0};
+    layout::Rect m_rect{0, 0, 0, 0};
 };
 
 }  // namespace ui

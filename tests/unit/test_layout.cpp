@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include "app/AppDir.h"
-#include "app/Layout.h"
+#include "layout/Layout.h"
 
 namespace {
 
-using namespace kv::layout;
-using kv::Rect;
+using namespace layout;
+using layout::Rect;
 
 TEST(Layout, HotSpotsIncludeTopLeftAndExcludeRightBottom) {
     EXPECT_TRUE(kMinimiseHot.Contains(460, 11));
@@ -32,7 +32,7 @@ TEST(Layout, ControlsHaveTheirArtworkSizes) {
     EXPECT_EQ(kAction.Height(), 29);
     EXPECT_EQ(kExit.Width(), 80);
     EXPECT_EQ(kExit.Height(), 29);
-    for (int c = 0; c < kv::kCategoryCount; ++c) {
+    for (int c = 0; c < kCategoryRows; ++c) {
         EXPECT_EQ(kCheck[c].Width(), 13) << c;
         EXPECT_EQ(kCheck[c].Height(), 13) << c;
         EXPECT_EQ(kCountLine[c].top, kCheck[c].top + 1) << "count line sits beside its box";
@@ -50,34 +50,34 @@ TEST(Layout, ControlsHaveTheirArtworkSizes) {
 }
 
 TEST(Layout, CentringAndShape) {
-    const auto centred = kv::CentredOrigin(Rect{0, 0, 1024, 768}, 510, 360);
+    const auto centred = layout::CentredOrigin(Rect{0, 0, 1024, 768}, 510, 360);
     EXPECT_EQ(centred.x, 257);
     EXPECT_EQ(centred.y, 204);
 
     // A work area that does not start at 0 (a task bar on the left).
-    const auto shifted = kv::CentredOrigin(Rect{100, 0, 1124, 768}, 510, 360);
+    const auto shifted = layout::CentredOrigin(Rect{100, 0, 1124, 768}, 510, 360);
     EXPECT_EQ(shifted.x, 357);
 
     // Odd sizes: the window's centre is within a pixel of the area's.
-    const auto odd = kv::CentredOrigin(Rect{0, 0, 801, 601}, 511, 361);
+    const auto odd = layout::CentredOrigin(Rect{0, 0, 801, 601}, 511, 361);
     EXPECT_EQ(odd.x, 400 - 255);
     EXPECT_EQ(odd.y, 300 - 180);
 
     // A screen smaller than the window keeps the window's top-left corner visible.
-    const auto small = kv::CentredOrigin(Rect{0, 0, 400, 300}, 510, 360);
+    const auto small = layout::CentredOrigin(Rect{0, 0, 400, 300}, 510, 360);
     EXPECT_EQ(small.x, 0);
     EXPECT_EQ(small.y, 0);
 
-    const Rect region = kv::RoundRegionRect(510, 360);
+    const Rect region = layout::RoundRegionRect(510, 360);
     EXPECT_EQ(region.left, 0);
     EXPECT_EQ(region.top, 0);
     EXPECT_EQ(region.right, 511);
     EXPECT_EQ(region.bottom, 361);
 
-    const auto icon = kv::MinimisedIconOrigin(160, 28, 32, 32);
+    const auto icon = layout::MinimisedIconOrigin(160, 28, 32, 32);
     EXPECT_EQ(icon.x, 64);
     EXPECT_EQ(icon.y, -1) << "integer division truncates toward zero, as in C";
-    const auto oddIcon = kv::MinimisedIconOrigin(37, 37, 32, 32);
+    const auto oddIcon = layout::MinimisedIconOrigin(37, 37, 32, 32);
     EXPECT_EQ(oddIcon.x, 3);
     EXPECT_EQ(oddIcon.y, 3);
 }

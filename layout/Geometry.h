@@ -1,11 +1,9 @@
-// Where everything sits on the main window, in client pixels, and the small
-// pieces of geometry the window needs (centring, rounded shape, minimised
-// icon). Portable, so the numbers are tested natively.
+// Rectangles and points in window pixels, and the few calculations the
+// windows make with them (centring, rounded shape, minimised icon). Portable,
+// so they are tested natively.
 #pragma once
 
-#include "seam/View.h"
-
-namespace kv {
+namespace layout {
 
 struct Rect {
     int left, top, right, bottom;
@@ -21,30 +19,6 @@ struct Rect {
 struct Point {
     int x, y;
 };
-
-namespace layout {
-
-inline constexpr int kWindowWidth = 510;
-inline constexpr int kWindowHeight = 360;
-
-inline constexpr Rect kMinimiseHot{460, 11, 477, 27};
-inline constexpr Rect kCloseHot{480, 11, 497, 27};
-inline constexpr Rect kStatus{98, 130, 498, 143};
-inline constexpr Rect kProgress{98, 150, 416, 157};
-inline constexpr Rect kDetailsHot{425, 283, 486, 296};
-inline constexpr Rect kAction{172, 320, 252, 349};
-inline constexpr Rect kExit{257, 320, 337, 349};
-
-// Indexed by kv::Category: GRID, PROCESS, REGISTRY, RECENT.
-inline constexpr Rect kCheck[kCategoryCount] = {
-    {97, 177, 110, 190}, {97, 203, 110, 216}, {97, 229, 110, 242}, {97, 255, 110, 268}};
-inline constexpr Rect kCountLine[kCategoryCount] = {
-    {119, 178, 319, 191}, {119, 204, 319, 217}, {119, 230, 319, 243}, {119, 256, 319, 269}};
-
-// Corner ellipse of the rounded window shape.
-inline constexpr int kCornerEllipse = 7;
-
-}  // namespace layout
 
 // The rounded region spans one pixel past the window on the right and bottom
 // (CreateRoundRectRgn excludes its right and bottom edges).
@@ -70,4 +44,4 @@ constexpr Point MinimisedIconOrigin(int clientWidth, int clientHeight, int iconW
     return Point{(clientWidth - iconWidth + 1) / 2, (clientHeight - iconHeight + 1) / 2};
 }
 
-}  // namespace kv
+}  // namespace layout
