@@ -14,6 +14,7 @@ cd "$KV_REPO"
 
 timeout 1200 bash tools/setup.sh </dev/null
 source "$KV_REPO/tools/wine_env.sh"
+source "$KV_REPO/tools/stand_in.sh"
 timeout 1800 bash tools/build.sh --win-only
 [[ -x build/win/Kestravin.exe ]] || { echo "run: build/win/Kestravin.exe was not built" >&2; exit 1; }
 
@@ -36,15 +37,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-mkdir -p build/stand-in-files
-rm -f build/run-server.port
-/usr/bin/python3 tools/stand_in_server.py --port 0 --port-file build/run-server.port \
-    --log build/run-server-requests.txt --files build/stand-in-files --lifetime 3600 \
-    >build/run-server.log 2>&1 </dev/null &
-server_pid=$!
-for _ in $(seq 100); do [[ -s build/run-server.port ]] && break; sleep 0.1; done
-[[ -s build/run-server.port ]] || { echo "run: the stand-in server did not start" >&2; exit 1; }
-export KESTRAVIN_SERVER="http://127.0.0.1:$(cat build/run-server.port)"
+kv_start_stand_in build/run-server.port build/run-server-requests.txt build/run-server.log ||
+    { echo "run: cannot go on without the stand-in server" >&2; exit 1; }
+server_pid="$KV_STAND_IN_PID"
+export KESTRAVIN_SERVER="$KV_STAND_IN_URL"
 echo "run: stand-in server at $KESTRAVIN_SERVER (requests in build/run-server-requests.txt)"
 
 # The sample profile (tools/sample_profile.reg and two idle sample programs),

@@ -15,6 +15,7 @@ cd "$KV_REPO"
 
 timeout 1200 bash tools/setup.sh </dev/null
 source "$KV_REPO/tools/wine_env.sh"
+source "$KV_REPO/tools/stand_in.sh"
 
 LOGS="$KV_REPO/build/test-logs"
 mkdir -p "$LOGS"
@@ -87,14 +88,14 @@ fi
 export KV_TEMPLATE_PREFIX="$KV_REPO/build/wine-template"
 suite "wine template prefix" 600 bash tools/wine_prefix.sh "$KV_TEMPLATE_PREFIX"
 
-mkdir -p build/stand-in-files
-rm -f build/stand-in.port
-/usr/bin/python3 tools/stand_in_server.py --port 0 --port-file build/stand-in.port \
-    --log "$LOGS/stand-in-requests.txt" --files build/stand-in-files --lifetime 3600 \
-    >"$LOGS/stand-in.log" 2>&1 </dev/null &
-server_pid=$!
-for _ in $(seq 100); do [[ -s build/stand-in.port ]] && break; sleep 0.1; done
-export KV_TEST_SERVER="http://127.0.0.1:$(cat build/stand-in.port 2>/dev/null || echo 1)"
+# The contract suite's network tests talk to this one; without it they
+# could only skip, so a server that does not start is a failure of its own.
+if kv_start_stand_in build/stand-in.port "$LOGS/stand-in-requests.txt" "$LOGS/stand-in.log"; then
+    server_pid="$KV_STAND_IN_PID"
+    export KV_TEST_SERVER="$KV_STAND_IN_URL"
+else
+    record "stand-in server" 1 "$LOGS/stand-in.log"
+fi
 
 run_contract() {
     local prefix="$KV_REPO/build/wine-contract"

@@ -32,6 +32,7 @@ import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(os.path.dirname(HERE), "wine"))
+import product  # noqa: E402
 import scenario  # noqa: E402
 import winetest  # noqa: E402
 
@@ -172,7 +173,7 @@ def timed_pass(session, face_after, timeout):
 def startup_runs(runs):
     """Visible and first-paint seconds of `runs` starts against an answering stand-in."""
     workdir = tempfile.mkdtemp(prefix="kv-bench-")
-    server = scenario.StandIn(workdir)
+    server = winetest.StandIn(workdir)
     results = []
     try:
         with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
@@ -208,11 +209,12 @@ def silent_error_box():
             time.sleep(2)
             start = time.monotonic()
             s.start()
-            winetest.wait_until(lambda: s.xdotool("search", "--onlyvisible", "--name", "접속 오류").split(),
+            caption = product.text("kCaptionConnectionError")
+            winetest.wait_until(lambda: s.xdotool("search", "--onlyvisible", "--name", caption).split(),
                                 120, "the connection-error box", 0.05)
             seconds = time.monotonic() - start
-            box = [w for w in s.windows() if w["title"] == "접속 오류"]
-            winetest.check(box and "서버에 접속할수 없습니다." in box[0]["text"],
+            box = [w for w in s.windows() if w["title"] == caption]
+            winetest.check(box and product.text("kTextConnectionError") in box[0]["text"],
                            f"the box is not the connection error: {s.windows()}")
             return seconds
     finally:
@@ -225,7 +227,7 @@ def silent_error_box():
 
 def scale_run(count):
     workdir = tempfile.mkdtemp(prefix="kv-bench-")
-    server = scenario.StandIn(workdir)
+    server = winetest.StandIn(workdir)
     r = {"count": count}
     try:
         with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:

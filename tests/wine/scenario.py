@@ -1,5 +1,5 @@
-"""Pieces the category tests share: the stand-in server, programs copied into
-the prefix under chosen names, services, the registry as a set, and the
+"""Pieces the category tests share: programs copied into the prefix under
+chosen names, services, the registry as a set, and the
 action button's passes.
 
 Every Wine command here writes its output to a file, not a pipe: a Wine
@@ -9,65 +9,31 @@ reader waiting for the end of a pipe would then wait for ever.
 import os
 import re
 import shutil
-import subprocess
-import tempfile
 import time
 
+import product
+import screen_text
 import winetest
 from winetest import check
 
-ACTION_POINT = (212, 334)
-ACTION_ORIGIN = (172, 320)
-# Client points inside the four category check boxes: GRID, PROCESS, REGISTRY, RECENT.
-BOX_POINTS = {"GRID": (103, 183), "PROCESS": (103, 209), "REGISTRY": (103, 235), "RECENT": (103, 261)}
-STATUS_RECT = (98, 130, 498, 143)
-COUNT_RECTS = {"GRID": (119, 178, 319, 191), "PROCESS": (119, 204, 319, 217),
-               "REGISTRY": (119, 230, 319, 243), "RECENT": (119, 256, 319, 269)}
+ACTION_RECT = product.rect("kAction")
+ACTION_POINT = product.centre(ACTION_RECT)
+ACTION_ORIGIN = product.origin(ACTION_RECT)
+# Client points inside the category check boxes and their count lines, by code.
+BOX_RECTS = dict(zip(product.CATEGORIES, product.rects("kCheck")))
+BOX_POINTS = {code: product.centre(r) for code, r in BOX_RECTS.items()}
+STATUS_RECT = product.rect("kStatus")
+COUNT_RECTS = dict(zip(product.CATEGORIES, product.rects("kCountLine")))
 PROGRAM_DIR = r"C:\kvtest"
 
 SERVICE_STOPPED, SERVICE_STOP_PENDING, SERVICE_RUNNING = 1, 3, 4
-
-
-# -- the stand-in for the maker's server ----------------------------------------
-
-class StandIn:
-    """tools/stand_in_server.py on a free port, with its request log."""
-
-    def __init__(self, workdir):
-        self.log = os.path.join(workdir, "requests.log")
-        port_file = os.path.join(workdir, "port")
-        script = os.environ.get("KV_STAND_IN") or os.path.join(winetest.REPO, "tools", "stand_in_server.py")
-        self.proc = subprocess.Popen(["/usr/bin/python3", script, "--port", "0", "--port-file", port_file,
-                                      "--log", self.log, "--lifetime", "900"],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        winetest.wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 20,
-                            "the stand-in server")
-        self.base = f"http://127.0.0.1:{open(port_file).read().strip()}"
-
-    def count(self, mode):
-        if not os.path.exists(self.log):
-            return 0
-        wanted = f"/request/count.php?mode={mode}&key=kestravin"
-        with open(self.log, encoding="utf-8") as f:
-            return sum(1 for line in f if line.split(" ", 2)[-1].strip() == wanted)
-
-    def stop(self):
-        self.proc.terminate()
-        try:
-            self.proc.wait(timeout=10)
-        except subprocess.TimeoutExpired:
-            self.proc.kill()
 
 
 # -- Wine commands, programs and processes --------------------------------------
 
 def wine(session, *args, timeout=90):
     """Runs a Windows command in the session's prefix; returns (exit code, output)."""
-    with tempfile.TemporaryFile() as out:
-        done = subprocess.run(session.wine + list(args), env=session.env, stdin=subprocess.DEVNULL,
-                              stdout=out, stderr=subprocess.DEVNULL, timeout=timeout)
-        out.seek(0)
-        return done.returncode, out.read().decode("utf-8", "replace")
+    return session.wine_command(*args, timeout=timeout)
 
 
 def install_program(session, build_exe, name):
@@ -81,10 +47,7 @@ def install_program(session, build_exe, name):
 
 def start_program(session, path, *args):
     """Starts a program without a pipe that a Wine server could inherit."""
-    proc = subprocess.Popen(session.wine + [path, *args], env=session.env, stdin=subprocess.DEVNULL,
-                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-    session.procs.append(proc)
-    return proc
+    return session.start_at(path, *args)
 
 
 def processes(session):
@@ -237,11 +200,11 @@ def press_action(session):
 
 def set_box(session, category, ticked):
     """Clicks a category's check box and waits for the face it should show."""
-    x, y = BOX_POINTS[category]
     face = winetest.load_bmp("check_on.bmp" if ticked else "check_off.bmp")
-    session.click(x, y)
+    session.click(*BOX_POINTS[category])
     session.move_away()
-    winetest.wait_until(lambda: winetest.region_matches(session.client_shot(), (x - 6, y - 6), face), 10,
+    box = product.origin(BOX_RECTS[category])
+    winetest.wait_until(lambda: winetest.region_matches(session.client_shot(), box, face), 10,
                         f"the {category} box to show its {'ticked' if ticked else 'empty'} face")
     time.sleep(0.7)  # past the double-click time, so that the next click is a click of its own
 
@@ -271,56 +234,13 @@ def same_region(a, b, rect):
 
 # -- painted texts ------------------------------------------------------------------
 
-FONT = "/usr/share/fonts/truetype/nanum/NanumGothic.ttf"
-CLEAN_DONE = "분석정리(100%) : 분석정리를 성공적으로 완료하였습니다."
-CLEAN_FAILED_ONE = "분석정리(100%) : 1개 항목을 정리하지 못했습니다."
-
-
-def _ink(image, background):
-    """Per column, how much darker the image is than the bare skin, trimmed to the inked columns."""
-    shot, bare = image.convert("L"), background.convert("L")
-    w, h = shot.size
-    sp, bp = shot.load(), bare.load()
-    columns = [sum(max(0, bp[x, y] - sp[x, y]) for y in range(h)) for x in range(w)]
-    inked = [i for i, v in enumerate(columns) if v > 30]
-    return columns[inked[0]:inked[-1] + 1] if inked else []
-
-
-def _drawn(text):
-    from PIL import Image, ImageDraw, ImageFont
-    # The size whose line height is the 12-pixel cell the program asks for.
-    size = min(range(6, 16), key=lambda s: abs(sum(ImageFont.truetype(FONT, s).getmetrics()) - 12))
-    canvas = Image.new("L", (420, 20), 255)
-    ImageDraw.Draw(canvas).text((0, 2), text, font=ImageFont.truetype(FONT, size), fill=51)
-    return _ink(canvas, Image.new("L", canvas.size, 255))
-
-
-def _correlation(a, b):
-    n = min(len(a), len(b))
-    a = [a[int(i * len(a) / n)] for i in range(n)]
-    b = [b[int(i * len(b) / n)] for i in range(n)]
-    ma, mb = sum(a) / n, sum(b) / n
-    cov = sum((x - ma) * (y - mb) for x, y in zip(a, b))
-    va = sum((x - ma) ** 2 for x in a) ** 0.5
-    vb = sum((y - mb) ** 2 for y in b) ** 0.5
-    return cov / (va * vb) if va and vb else 0.0
+CLEAN_DONE = product.text("kCleanDone")
+CLEAN_FAILED_ONE = product.text("kCleanFailed") % 1
 
 
 def status_reads(shot, text, other):
-    """True when the painted status line looks like `text` rather than `other`.
-
-    The ink's column profile is held against NanumGothic's own drawing of
-    each text.
-    """
-    measured = _ink(shot.crop(STATUS_RECT), winetest.load_bmp("main_bg.bmp").crop(STATUS_RECT))
-    if not measured:
-        return False
-    want, alt = _drawn(text), _drawn(other)
-    # Wine draws about 8% wider than PIL, too close to the two texts' own
-    # difference to tell them by width: the width only has to be plausible,
-    # and the column profile decides which text fits better.
-    plausible = 0.9 < len(measured) / len(want) < 1.25
-    return plausible and _correlation(measured, want) > _correlation(measured, alt) + 0.1
+    """True when the painted status line looks like `text` rather than `other`."""
+    return screen_text.reads_as(shot, STATUS_RECT, text, other)
 
 
 # -- faults: what a run left behind ---------------------------------------------------

@@ -291,7 +291,7 @@ def run_two():
 def main():
     global server
     workdir = tempfile.mkdtemp(prefix="kv-e2e-")
-    server = scenario.StandIn(workdir)
+    server = winetest.StandIn(workdir)
     failed = 0
     try:
         failed += run_one()

@@ -8,22 +8,20 @@ cross, close and clean buttons; then the program-information window from the
 menu command. KV_SHOT_DIR, when set, keeps the screenshots of both windows.
 """
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import product  # noqa: E402
+import scenario  # noqa: E402
 import winetest  # noqa: E402
 from winetest import check  # noqa: E402
 
-DETAILS_POINT = (455, 289)
-ACTION_POINT = (212, 334)
-GRID_BOX, PROCESS_BOX = (103, 183), (103, 209)
-PROGRAM_INFO = 32778
+DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
+PROGRAM_INFO = product.resource_id("ID_PROGRAM_INFO")
 IDOK = 1
-TRACE_LIST = 1007
-NO_ITEMS_TEXT = "분석항목이 존재하지 않습니다."
+TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
+NO_ITEMS_TEXT = product.texts_of("NoAnalysisItemsText")[0]
 
 TYPED_URLS = r"HKCU\Software\Microsoft\Internet Explorer\TypedURLs"
 RUN_MRU = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\RunMRU"
@@ -31,17 +29,17 @@ SEEDS = [(TYPED_URLS, "url1", "http://example.com/"), (TYPED_URLS, "url2", "http
          (RUN_MRU, "a", "notepad\\1"), (RUN_MRU, "MRUList", "a")]
 
 # Details window (client = window: no caption)
-DETAILS_SIZE = (510, 360)
-COUNT_GAP = (162, 103, 192, 116)
-LIST_RECT = (12, 181, 498, 309)
-DETAILS_CROSS = (488, 19)
-DETAILS_CLOSE = (297, 334)
-DETAILS_CLEAN = (212, 334)
+DETAILS_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
+COUNT_GAP = product.rect("details::kCountText")
+LIST_RECT = product.rect("details::kList")
+DETAILS_CROSS = product.centre(product.rect("kCloseHot"))
+DETAILS_CLOSE = product.centre(product.rect("kExit"))
+DETAILS_CLEAN = product.centre(product.rect("kAction"))
 # Program-information window
-INFO_SIZE = (343, 200)
-VERSION_LINE = (108, 80, 338, 93)
-WEB_LINE = (108, 100, 338, 113)
-INFO_OK = (171, 163)
+INFO_SIZE = (product.number("info::kWindowWidth"), product.number("info::kWindowHeight"))
+VERSION_LINE = product.rect("info::kVersionLine")
+WEB_LINE = product.rect("info::kWebSiteLine")
+INFO_OK = product.centre(product.rect("info::kOk"))
 
 session = None
 main_hwnd = None
@@ -123,15 +121,13 @@ def case_details_link_with_empty_list():
 
 
 def case_analysis_fills_the_list():
-    session.click(*GRID_BOX)
+    session.click(*scenario.BOX_POINTS["GRID"])
     time.sleep(0.7)
-    session.click(*PROCESS_BOX)
+    session.click(*scenario.BOX_POINTS["PROCESS"])
     session.move_away()
     time.sleep(0.7)
-    session.click(*ACTION_POINT)
-    session.move_away()
-    winetest.wait_until(lambda: winetest.region_matches(session.client_shot(), (172, 320),
-                                                        winetest.load_bmp("btn_clean.bmp")),
+    scenario.press_action(session)
+    winetest.wait_until(lambda: scenario.action_face_is(session, "btn_clean.bmp"),
                         60, "the analysis to end with traces")
     check(session.item_count(main_hwnd, TRACE_LIST) >= len(SEEDS), "fewer rows than values seeded")
 
@@ -183,7 +179,8 @@ def case_program_information():
     session.click_button(main_hwnd, PROGRAM_INFO)
     info = session.wait_for_window("the program-information window", untitled_dialog(INFO_SIZE), 20)
     left, top, right, bottom = info["rect"]
-    check((left, top) == (1024 // 2 - 343 // 2, 768 // 2 - 200 // 2), f"not centred: {info['rect']}")
+    check((left, top) == (winetest.SCREEN[0] // 2 - INFO_SIZE[0] // 2, winetest.SCREEN[1] // 2 - INFO_SIZE[1] // 2),
+          f"not centred: {info['rect']}")
     time.sleep(1.0)
     keep_shot("info.png")
     background = winetest.load_bmp("info_bg.bmp")
@@ -203,28 +200,22 @@ def case_program_information():
 
 def main():
     global session, main_hwnd
-    workdir = tempfile.mkdtemp(prefix="kv-dialogs-")
-    server = winetest.StandIn(workdir)
-    try:
-        with winetest.Session() as s:
-            session = s
-            for key, name, data in SEEDS:
-                s.reg("add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f")
-            exe = s.install("Kestravin")
-            s.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
-            s.find_window()
-            main_hwnd = s.wait_for_window("the main window", lambda w: w["title"] == winetest.TITLE)["hwnd"]
-            winetest.run([
-                ("the details link with nothing analysed shows the no-items box", case_details_link_with_empty_list),
-                ("an analysis of the registry categories fills the trace list", case_analysis_fills_the_list),
-                ("details: rows, count in the gap, keys swallowed, 1006 closes", case_details_shows_rows_and_count),
-                ("details: the cross closes", case_details_cross_closes),
-                ("details: 1009 closes and cleans", case_details_clean_closes_and_cleans),
-                ("program information: version line, keys swallowed, 1013 closes", case_program_information),
-            ])
-    finally:
-        server.stop()
-        shutil.rmtree(workdir, ignore_errors=True)
+    with winetest.served_session("dialogs", server_in_env=False) as (s, server):
+        session = s
+        for key, name, data in SEEDS:
+            s.reg("add", key, "/v", name, "/t", "REG_SZ", "/d", data, "/f")
+        exe = s.install("Kestravin")
+        s.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
+        s.find_window()
+        main_hwnd = s.wait_for_window("the main window", lambda w: w["title"] == winetest.TITLE)["hwnd"]
+        winetest.run([
+            ("the details link with nothing analysed shows the no-items box", case_details_link_with_empty_list),
+            ("an analysis of the registry categories fills the trace list", case_analysis_fills_the_list),
+            ("details: rows, count in the gap, keys swallowed, 1006 closes", case_details_shows_rows_and_count),
+            ("details: the cross closes", case_details_cross_closes),
+            ("details: 1009 closes and cleans", case_details_clean_closes_and_cleans),
+            ("program information: version line, keys swallowed, 1013 closes", case_program_information),
+        ])
 
 
 if __name__ == "__main__":

@@ -20,18 +20,19 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import product  # noqa: E402
 import scenario  # noqa: E402
 import winetest  # noqa: E402
 from winetest import check  # noqa: E402
 
 APP_FOLDER = "Kestravin"
-PROGRAM_INFO = 32778
-INFO_OK = 1013
-INFO_SIZE = (343, 200)
-CLOSE_POINT = (488, 19)
+PROGRAM_INFO = product.resource_id("ID_PROGRAM_INFO")
+INFO_OK = product.resource_id("IDC_INFO_OK")
+INFO_SIZE = (product.number("info::kWindowWidth"), product.number("info::kWindowHeight"))
+CLOSE_POINT = product.centre(product.rect("kCloseHot"))
 MENU_POINT = (300, 90)  # a bare spot of the skin: no hot spot, no control
-ANALYSED_FOUND = "분석완료(100%) : 정리시작을 통해서 PC를 정리하세요."
-ANALYSED_NONE = "분석완료(100%) : 분석항목이 존재하지 않습니다."
+ANALYSED_FOUND = product.text("kCleanPrompt")
+ANALYSED_NONE = product.text("kNoItems")
 TYPED_URLS = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs"
 SEEDS = [(TYPED_URLS, f"url{i}", "sz", f"http://example{i}.com/") for i in range(1, 41)]
 SEEDED_NAMES = {(TYPED_URLS.lower(), name.lower()) for _, name, _, _ in SEEDS}
@@ -49,8 +50,7 @@ files_before = None
 
 
 def count(mode):
-    wanted = f"/request/count.php?mode={mode}&key=kestravin"
-    return sum(1 for r in server.requests() if r == wanted)
+    return server.count(mode)
 
 
 def hold_next_pass(mode):
@@ -67,10 +67,6 @@ def pass_started(mode, before):
 
 def wait_for_face(bitmap, what):
     winetest.wait_until(lambda: scenario.action_face_is(session, bitmap), PASS_BOUND_S, what, interval=0.5)
-
-
-def is_main(w):
-    return w["title"] == winetest.TITLE and w["cls"] == "#32770" and not w["text"]
 
 
 def info_window(w):
@@ -217,7 +213,7 @@ def main():
             files_before = scenario.drive_c_files(s)
             proc = s.start_at(exe)
             s.find_window()
-            main_hwnd = s.wait_for_window("the main window", is_main)["hwnd"]
+            main_hwnd = s.wait_for_main()["hwnd"]
             winetest.wait_until(lambda: count("run") == 1, 30, "the start-up request")
             scenario.set_box(s, "GRID", False)
             scenario.set_box(s, "PROCESS", False)

@@ -13,27 +13,18 @@ Each is bounded, leaves the window answering, and writes nothing outside
 the program's folder but what Wine writes for itself.
 """
 import os
-import shutil
 import sys
 import subprocess
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import scenario  # noqa: E402
+import updates  # noqa: E402
 import winetest  # noqa: E402
+from updates import (APP_FOLDER, CHECK_VERSION, ERROR_CAPTION, ERROR_TEXT, EXIT, IDOK,  # noqa: E402
+                     LATEST_TEXT, MARKER, SETUP, UPDATE_EXE_REQUEST, VERSION_QUERY)
 from winetest import check  # noqa: E402
 
-APP_FOLDER = "Kestravin"
-SETUP = "KestravinSetup.exe"
-MARKER = "update-ran.txt"  # written by the update (tests/probes/fake_update.cpp) when it runs
-CHECK_VERSION = 32772
-EXIT = 32773
-IDOK = 1
-LATEST_TEXT = "사용 중인 케스트라빈은 이미 최신 버전입니다."
-ERROR_TEXT = "서버에 접속할수 없습니다."
-ERROR_CAPTION = "접속 오류"
-UPDATE_EXE_REQUEST = "/request/count.php?mode=update_exe&key=kestravin"
 # Connect and receive time-outs of 4 s each, twice over for a reply that
 # trickles, and Wine's own start: anything longer is a hang.
 NET_BOUND_S = 30
@@ -46,36 +37,15 @@ main_hwnd = None
 files_before = None
 
 
-def app_dir(*name):
-    return session.drive_c(APP_FOLDER, *name)
-
-
-def setup_url():
-    return f"{server.base}/files/{SETUP}"
-
-
-def is_main(w):
-    return w["title"] == winetest.TITLE and w["cls"] == "#32770" and not w["text"]
-
-
-def boxes():
-    return [w for w in session.windows() if w["text"]]
-
-
-def wait_for_box(title, text):
-    return session.wait_for_window(f"the box {title!r}: {text!r}",
-                                   lambda w: w["title"] == title and w["text"] == text, NET_BOUND_S)
-
-
 def check_usable(what):
     check(scenario.answers(session, main_hwnd), f"{what}: the main window did not answer within 2 s")
-    check(not boxes(), f"{what}: a box is left open: {boxes()}")
+    check(not session.boxes(), f"{what}: a box is left open: {session.boxes()}")
     outside = scenario.written_outside(session, files_before, APP_FOLDER)
     check(not outside, f"{what}: files written outside C:\\{APP_FOLDER}: {outside[:10]}")
 
 
 def check_no_update_written(what):
-    left = [n for n in os.listdir(app_dir()) if n != "Kestravin.exe"]
+    left = [n for n in os.listdir(updates.app_dir(session)) if n != "Kestravin.exe"]
     check(not left, f"{what}: written into the program's folder: {left}")
 
 
@@ -85,12 +55,13 @@ def start_up_box(**fault):
     server.control(**fault)
     start = time.monotonic()
     proc = session.start_at(exe)
-    box = wait_for_box(ERROR_CAPTION, ERROR_TEXT)
+    box = session.wait_for_box(ERROR_CAPTION, ERROR_TEXT, NET_BOUND_S)
     print(f"  {fault}: the connection-error box after {time.monotonic() - start:.1f} s")
-    check(not any(is_main(w) for w in session.windows()), "the main window shows beside the start-up box")
+    check(not any(winetest.is_main_window(w) for w in session.windows()),
+          "the main window shows beside the start-up box")
     server.control(reset=0, partial=0)
     session.click_button(box["hwnd"], IDOK)
-    main_hwnd = session.wait_for_window("the main window after the box", is_main, NET_BOUND_S)["hwnd"]
+    main_hwnd = session.wait_for_window("the main window after the box", winetest.is_main_window, NET_BOUND_S)["hwnd"]
     check_usable(f"start-up, {fault}")
     check_no_update_written(f"start-up, {fault}")
     return proc
@@ -133,17 +104,17 @@ def case_menu_connection_faults():
     for fault in ({"reset": 1}, {"partial": 1}):
         start = time.monotonic()
         menu_check(**fault)
-        box = wait_for_box(ERROR_CAPTION, ERROR_TEXT)
+        box = session.wait_for_box(ERROR_CAPTION, ERROR_TEXT, NET_BOUND_S)
         print(f"  menu, {fault}: the connection-error box after {time.monotonic() - start:.1f} s")
         server.control(reset=0, partial=0)
         before = len(server.requests())
         session.click_button(box["hwnd"], IDOK)
         # The check goes on with the last reply it had (none: version 0), as
         # it was designed, and so ends with the already-latest box.
-        latest = wait_for_box(winetest.TITLE, LATEST_TEXT)
+        latest = session.wait_for_box(winetest.TITLE, LATEST_TEXT, NET_BOUND_S)
         session.click_button(latest["hwnd"], IDOK)
         wait_for_check_end(before, f"{fault}")
-        winetest.wait_until(lambda: not boxes(), 10, "the boxes to close")
+        winetest.wait_until(lambda: not session.boxes(), 10, "the boxes to close")
         check_usable(f"menu, {fault}")
         check_no_update_written(f"menu, {fault}")
 
@@ -151,12 +122,12 @@ def case_menu_connection_faults():
 def case_menu_status_500():
     # The body of an error page is read as the reply; the update it names is
     # refused because its own answer is an error page too.
-    before = menu_check(reply=f"2#{setup_url()}", status=500)
+    before = menu_check(reply=f"2#{updates.setup_url(server)}", status=500)
     seconds = wait_for_check_end(before, "status 500")
     server.control(status=0)
     print(f"  menu, status 500: ended after {seconds:.1f} s")
     fetched = server.requests()[before:]
-    check(fetched[:2] == ["/kestravin/update/ver.php", f"/files/{SETUP}"],
+    check(fetched[:2] == [VERSION_QUERY, f"/files/{SETUP}"],
           f"the error page's reply was not read as version 2: requests {fetched}")
     time.sleep(1.0)
     check_usable("menu, status 500")
@@ -164,9 +135,9 @@ def case_menu_status_500():
 
 
 def case_menu_ten_megabytes():
-    before = menu_check(reply=f"1#{setup_url()}", big=BIG_REPLY)
+    before = menu_check(reply=f"1#{updates.setup_url(server)}", big=BIG_REPLY)
     start = time.monotonic()
-    box = wait_for_box(winetest.TITLE, LATEST_TEXT)
+    box = session.wait_for_box(winetest.TITLE, LATEST_TEXT, NET_BOUND_S)
     print(f"  menu, a 10 MB reply: the already-latest box after {time.monotonic() - start:.1f} s")
     server.control(big=0)
     session.click_button(box["hwnd"], IDOK)
@@ -177,24 +148,23 @@ def case_menu_ten_megabytes():
 
 
 def case_menu_version_beyond_32_bits_is_newer():
-    before = menu_check(reply=f"99999999999#{setup_url()}")
-    winetest.wait_until(lambda: os.path.exists(app_dir(MARKER)), NET_BOUND_S, "the update to run")
+    before = menu_check(reply=f"99999999999#{updates.setup_url(server)}")
+    winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), NET_BOUND_S, "the update to run")
     wait_for_check_end(before, "version 99999999999")
-    with open(app_dir(SETUP), "rb") as got, open(os.path.join(winetest.BUILD, "fake_update.exe"), "rb") as sent:
-        check(got.read() == sent.read(), "the file in the program's folder is not the update served")
+    check(updates.downloaded_is_served(session), "the file in the program's folder is not the update served")
     check_usable("menu, version 99999999999")
-    os.remove(app_dir(MARKER))
-    os.remove(app_dir(SETUP))
+    os.remove(updates.app_dir(session, MARKER))
+    os.remove(updates.app_dir(session, SETUP))
 
 
 def case_menu_negative_versions_are_older():
     for version in ("-1", "-99999999999"):
-        before = menu_check(reply=f"{version}#{setup_url()}")
-        box = wait_for_box(winetest.TITLE, LATEST_TEXT)
+        before = menu_check(reply=f"{version}#{updates.setup_url(server)}")
+        box = session.wait_for_box(winetest.TITLE, LATEST_TEXT, NET_BOUND_S)
         session.click_button(box["hwnd"], IDOK)
         wait_for_check_end(before, f"version {version}")
         fetched = server.requests()[before:]
-        check(fetched == ["/kestravin/update/ver.php", UPDATE_EXE_REQUEST], f"version {version}: requests {fetched}")
+        check(fetched == [VERSION_QUERY, UPDATE_EXE_REQUEST], f"version {version}: requests {fetched}")
         check_usable(f"menu, version {version}")
         check_no_update_written(f"menu, version {version}")
 
@@ -205,42 +175,32 @@ def case_menu_url_without_slash():
         wait_for_check_end(before, f"the URL {url!r}")
         time.sleep(1.0)
         fetched = server.requests()[before:]
-        check(fetched == ["/kestravin/update/ver.php", UPDATE_EXE_REQUEST], f"URL {url!r}: requests {fetched}")
+        check(fetched == [VERSION_QUERY, UPDATE_EXE_REQUEST], f"URL {url!r}: requests {fetched}")
         check_usable(f"menu, URL {url!r}")
         check_no_update_written(f"menu, URL {url!r}")
 
 
 def main():
     global session, server, exe, files_before
-    workdir = tempfile.mkdtemp(prefix="kv-faults-net-")
-    files = os.path.join(workdir, "files")
-    os.makedirs(files)
-    shutil.copy2(os.path.join(winetest.BUILD, "fake_update.exe"), os.path.join(files, SETUP))
-    server = winetest.StandIn(workdir, "--files", files)
-    try:
-        with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
-            session = s
-            exe = s.install(APP_FOLDER)
-            files_before = scenario.drive_c_files(s)
-            # Wine's server and desktop started first, by a command whose
-            # output is a file: started by a probe, they would hold its pipe
-            # open and the probe's reader would wait for them.
-            subprocess.run(["wineserver", "-p"], env=s.env, timeout=30)
-            scenario.wine(s, os.path.join(winetest.BUILD, "winprobe.exe"), "--list")
-            winetest.run([
-                ("start-up, reply stalls half-way: the error box, then the window", case_start_up_stalled_reply),
-                ("start-up, connection reset: the error box, then the window", case_start_up_reset),
-                ("menu, reset or stalled reply: the error box, window usable", case_menu_connection_faults),
-                ("menu, status 500: nothing written", case_menu_status_500),
-                ("menu, a 10 MB reply: bounded, read as version 1", case_menu_ten_megabytes),
-                ("menu, a version beyond 32 bits is newer: downloaded and opened",
-                 case_menu_version_beyond_32_bits_is_newer),
-                ("menu, negative versions are older: nothing fetched", case_menu_negative_versions_are_older),
-                ("menu, a URL without '/': nothing fetched or written", case_menu_url_without_slash),
-            ])
-    finally:
-        server.stop()
-        shutil.rmtree(workdir, ignore_errors=True)
+    with updates.installed("faults-net") as (s, served, installed):
+        session, server, exe = s, served, installed
+        files_before = scenario.drive_c_files(s)
+        # Wine's server and desktop started first, by a command whose
+        # output is a file: started by a probe, they would hold its pipe
+        # open and the probe's reader would wait for them.
+        subprocess.run(["wineserver", "-p"], env=s.env, timeout=30)
+        scenario.wine(s, os.path.join(winetest.BUILD, "winprobe.exe"), "--list")
+        winetest.run([
+            ("start-up, reply stalls half-way: the error box, then the window", case_start_up_stalled_reply),
+            ("start-up, connection reset: the error box, then the window", case_start_up_reset),
+            ("menu, reset or stalled reply: the error box, window usable", case_menu_connection_faults),
+            ("menu, status 500: nothing written", case_menu_status_500),
+            ("menu, a 10 MB reply: bounded, read as version 1", case_menu_ten_megabytes),
+            ("menu, a version beyond 32 bits is newer: downloaded and opened",
+             case_menu_version_beyond_32_bits_is_newer),
+            ("menu, negative versions are older: nothing fetched", case_menu_negative_versions_are_older),
+            ("menu, a URL without '/': nothing fetched or written", case_menu_url_without_slash),
+        ])
 
 
 if __name__ == "__main__":

@@ -80,7 +80,7 @@ def case_stuck_stop_hits_bound():
 def main():
     global session, server, server_dir
     workdir = server_dir = tempfile.mkdtemp(prefix="kv-grid-")
-    server = scenario.StandIn(workdir)
+    server = winetest.StandIn(workdir)
     try:
         with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
             session = s

@@ -12,33 +12,21 @@ One prefix, two program starts:
      are never fetched or written; version 2 again downloads and opens.
 """
 import os
-import shutil
 import sys
-import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import updates  # noqa: E402
 import winetest  # noqa: E402
+from updates import (APP_FOLDER, CHECK_VERSION, ERROR_CAPTION, ERROR_TEXT, EXIT, IDOK,  # noqa: E402
+                     LATEST_TEXT, MARKER, SETUP, UPDATE_EXE_REQUEST, VERSION_QUERY)
 from winetest import check  # noqa: E402
 
-APP_FOLDER = "Kestravin"
-SETUP = "KestravinSetup.exe"
-MARKER = "update-ran.txt"  # written by the update (tests/probes/fake_update.cpp) when it runs
-CHECK_VERSION = 32772
-EXIT = 32773
-IDOK = 1
-LATEST_TEXT = "사용 중인 케스트라빈은 이미 최신 버전입니다."
-ERROR_TEXT = "서버에 접속할수 없습니다."
-ERROR_CAPTION = "접속 오류"
 
 session = None
 server = None
 exe = None
 main_hwnd = None
-
-
-def app_dir(*name):
-    return session.drive_c(APP_FOLDER, *name)
 
 
 def files_of_drive_c():
@@ -48,33 +36,16 @@ def files_of_drive_c():
     return found
 
 
-def is_main(w):
-    return w["title"] == winetest.TITLE and w["cls"] == "#32770" and not w["text"]
-
-
-def wait_for_box(title, text, timeout=30):
-    return session.wait_for_window(f"the box {title!r}: {text!r}",
-                                   lambda w: w["title"] == title and w["text"] == text, timeout)
-
-
-def no_box_shown():
-    return not [w for w in session.windows() if w["text"]]
-
-
-def setup_url():
-    return f"{server.base}/files/{SETUP}"
-
-
 def check_latest_from_menu(reply):
     """Menu command with `reply` served: the "already latest" box, and nothing fetched but the query."""
     server.control(reply=reply)
     before = len(server.requests())
     session.click_button(main_hwnd, CHECK_VERSION)
-    box = wait_for_box(winetest.TITLE, LATEST_TEXT)
+    box = session.wait_for_box(winetest.TITLE, LATEST_TEXT)
     after = server.requests()[before:]
-    check(after == ["/kestravin/update/ver.php"], f"requests before the box was confirmed: {after}")
+    check(after == [VERSION_QUERY], f"requests before the box was confirmed: {after}")
     session.click_button(box["hwnd"], IDOK)
-    winetest.wait_until(lambda: "/request/count.php?mode=update_exe&key=kestravin" in server.requests()[before:],
+    winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
                         20, "the update_exe usage request after the box")
     check(not any(r.startswith("/files/") for r in server.requests()[before:]), "an update was downloaded")
 
@@ -82,13 +53,14 @@ def check_latest_from_menu(reply):
 def case_server_down_box_before_window():
     global main_hwnd
     proc = session.start_at(exe, env={"KESTRAVIN_SERVER": winetest.closed_port_url()})
-    box = wait_for_box(ERROR_CAPTION, ERROR_TEXT, timeout=60)
+    box = session.wait_for_box(ERROR_CAPTION, ERROR_TEXT, timeout=60)
     check(box["cls"] == "#32770", f"the connection-error box is a {box['cls']}")
-    check(not any(is_main(w) for w in session.windows()), "the main window shows beside the start-up box")
+    check(not any(winetest.is_main_window(w) for w in session.windows()),
+          "the main window shows beside the start-up box")
     session.click_button(box["hwnd"], IDOK)
-    main = session.wait_for_window("the main window after the box", is_main)
+    main = session.wait_for_window("the main window after the box", winetest.is_main_window)
     time.sleep(1.0)
-    check(no_box_shown(), f"another box followed: {session.windows()}")
+    check(not session.boxes(), f"another box followed: {session.windows()}")
     session.click_button(main["hwnd"], EXIT)
     # Wholly gone, or the next start would meet it as a first instance.
     winetest.wait_until(lambda: proc.poll() is not None, 30, "the program to exit")
@@ -96,88 +68,77 @@ def case_server_down_box_before_window():
 
 def case_newer_version_at_start_up_updates_before_window():
     global main_hwnd
-    server.control(reply=f"2#{setup_url()}")
+    server.control(reply=f"2#{updates.setup_url(server)}")
     session.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
-    winetest.wait_until(lambda: os.path.exists(app_dir(MARKER)), 60, "the downloaded update to run")
-    main = session.wait_for_window("the main window", is_main, timeout=60)
+    winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), 60, "the downloaded update to run")
+    main = session.wait_for_window("the main window", winetest.is_main_window, timeout=60)
     main_hwnd = main["hwnd"]
-    with open(app_dir(SETUP), "rb") as got, open(os.path.join(winetest.BUILD, "fake_update.exe"), "rb") as sent:
-        check(got.read() == sent.read(), "the file in the program's directory is not the update served")
-    with open(app_dir(MARKER), encoding="utf-8", errors="replace") as f:
+    check(updates.downloaded_is_served(session), "the file in the program's directory is not the update served")
+    with open(updates.app_dir(session, MARKER), encoding="utf-8", errors="replace") as f:
         ran = f.readline().strip()
     check(ran.lower() == ("C:\\" + APP_FOLDER + "\\" + SETUP).lower(), f"the update ran as {ran!r}")
     order = [r for r in server.requests() if r.startswith(("/kestravin/", "/files/", "/request/"))]
-    check(order[:3] == ["/kestravin/update/ver.php", f"/files/{SETUP}", "/request/count.php?mode=run&key=kestravin"],
+    check(order[:3] == [VERSION_QUERY, f"/files/{SETUP}", winetest.usage_request("run")],
           f"start-up requests in this order: {order}")
-    check(no_box_shown(), "a box was shown for the silent start-up check")
+    check(not session.boxes(), "a box was shown for the silent start-up check")
 
 
 def case_menu_version_one_is_latest():
-    check_latest_from_menu(f"1#{setup_url()}")
+    check_latest_from_menu(f"1#{updates.setup_url(server)}")
 
 
 def case_menu_empty_or_no_hash_never_updates():
     # An empty reply keeps the last one (version 1): still the latest.
     check_latest_from_menu("")
     # Without "#" the version counts as 0, whatever the digits.
-    check_latest_from_menu(f"7{setup_url()}")
+    check_latest_from_menu(f"7{updates.setup_url(server)}")
 
 
 def case_menu_refused_names_write_nothing():
-    os.remove(app_dir(SETUP))
-    os.remove(app_dir(MARKER))
+    os.remove(updates.app_dir(session, SETUP))
+    os.remove(updates.app_dir(session, MARKER))
     before_files = files_of_drive_c()
     for name in ["..%5C..%5Cevil.exe", "files/sub%5Cevil.exe", "files\\evil\\", "files/.."]:
         before = len(server.requests())
         server.control(reply=f"2#{server.base}/{name}")
         session.click_button(main_hwnd, CHECK_VERSION)
-        winetest.wait_until(lambda: "/request/count.php?mode=update_exe&key=kestravin" in server.requests()[before:],
+        winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
                             30, f"the check with {name!r} to end")
         fetched = server.requests()[before:]
-        check(fetched == ["/kestravin/update/ver.php", "/request/count.php?mode=update_exe&key=kestravin"],
+        check(fetched == [VERSION_QUERY, UPDATE_EXE_REQUEST],
               f"{name!r}: requests {fetched}")
-        check(no_box_shown(), f"{name!r}: a box was shown for an announced update")
+        check(not session.boxes(), f"{name!r}: a box was shown for an announced update")
     new_files = sorted(files_of_drive_c() - before_files)
-    check(not [f for f in new_files if "evil" in f.lower() or f.startswith(app_dir())],
+    check(not [f for f in new_files if "evil" in f.lower() or f.startswith(updates.app_dir(session))],
           f"files written: {new_files}")
 
 
 def case_menu_newer_version_downloads_and_opens():
     before = len(server.requests())
-    server.control(reply=f"2#{setup_url()}")
+    server.control(reply=f"2#{updates.setup_url(server)}")
     session.click_button(main_hwnd, CHECK_VERSION)
-    winetest.wait_until(lambda: os.path.exists(app_dir(MARKER)), 60, "the update to run from the menu")
-    winetest.wait_until(lambda: "/request/count.php?mode=update_exe&key=kestravin" in server.requests()[before:],
+    winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), 60, "the update to run from the menu")
+    winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
                         30, "the update_exe usage request")
-    check(server.requests()[before:before + 2] == ["/kestravin/update/ver.php", f"/files/{SETUP}"],
+    check(server.requests()[before:before + 2] == [VERSION_QUERY, f"/files/{SETUP}"],
           f"requests: {server.requests()[before:]}")
-    check(no_box_shown(), "a box was shown although an update was found")
+    check(not session.boxes(), "a box was shown although an update was found")
 
 
 def main():
     global session, server, exe
-    workdir = tempfile.mkdtemp(prefix="kv-version-")
-    files = os.path.join(workdir, "files")
-    os.makedirs(files)
-    shutil.copy2(os.path.join(winetest.BUILD, "fake_update.exe"), os.path.join(files, SETUP))
-    server = winetest.StandIn(workdir, "--files", files)
-    try:
-        with winetest.Session() as s:
-            session = s
-            exe = s.install(APP_FOLDER)
-            winetest.run([
-                ("server down: the connection-error box, then the window", case_server_down_box_before_window),
-                ("version 2 at start-up: update downloaded and opened before the window",
-                 case_newer_version_at_start_up_updates_before_window),
-                ("menu, version 1: the already-latest box, nothing downloaded", case_menu_version_one_is_latest),
-                ("menu, empty reply or no '#': never an update", case_menu_empty_or_no_hash_never_updates),
-                ("menu, names leaving the directory: nothing fetched or written",
-                 case_menu_refused_names_write_nothing),
-                ("menu, version 2: update downloaded and opened", case_menu_newer_version_downloads_and_opens),
-            ])
-    finally:
-        server.stop()
-        shutil.rmtree(workdir, ignore_errors=True)
+    with updates.installed("version", server_in_env=False) as (s, served, installed):
+        session, server, exe = s, served, installed
+        winetest.run([
+            ("server down: the connection-error box, then the window", case_server_down_box_before_window),
+            ("version 2 at start-up: update downloaded and opened before the window",
+             case_newer_version_at_start_up_updates_before_window),
+            ("menu, version 1: the already-latest box, nothing downloaded", case_menu_version_one_is_latest),
+            ("menu, empty reply or no '#': never an update", case_menu_empty_or_no_hash_never_updates),
+            ("menu, names leaving the directory: nothing fetched or written",
+             case_menu_refused_names_write_nothing),
+            ("menu, version 2: update downloaded and opened", case_menu_newer_version_downloads_and_opens),
+        ])
 
 
 if __name__ == "__main__":

@@ -9,8 +9,12 @@ Environment:
 
 A Session owns one copy of the prefix, one Xvfb display and the Wine
 processes started in it; leaving it (with or without an exception) ends
-them all and removes the copy. Test files list their cases and call run().
+them all and removes the copy. StandIn is the stand-in for the maker's
+server; served_session gives both at once. Test files list their cases and
+call run(). Ids, texts and click points come from product.py, which reads
+them from the program's sources.
 """
+import contextlib
 import os
 import re
 import shutil
@@ -25,11 +29,13 @@ import urllib.request
 
 from PIL import Image
 
+import product
+
 REPO = os.environ.get("KV_REPO") or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("KV_BUILD_WIN") or os.path.join(REPO, "build", "win")
 ART = os.path.join(REPO, "ui", "art")
 SCREEN = (1024, 768)
-TITLE = "Kestravin"
+TITLE = product.text("kProgramName")
 
 
 class TestFailure(AssertionError):
@@ -54,21 +60,18 @@ def wait_until(predicate, timeout, what, interval=0.2):
 
 
 def wine_env_base():
-    """Wine settings: the 32-bit loader when this kernel can run it, wine64 otherwise."""
-    env = dict(os.environ)
-    env.update(WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=", LC_ALL="ko_KR.UTF-8")
-    try:
-        ok32 = subprocess.run(["/usr/lib/wine/wine", "--version"], capture_output=True, timeout=30).returncode == 0
-    except OSError:
-        ok32 = False
-    if ok32:
-        env["WINEARCH"] = "win32"
-        wine = ["wine"]
-    else:
-        env["WINEARCH"] = "win64"
-        env["WINELOADER"] = "/usr/lib/wine/wine64"
-        wine = ["/usr/lib/wine/wine64"]
-    return env, wine
+    """The Wine settings of tools/wine_env.sh, which alone decides between the
+    32-bit Wine and wine64; returns (environment, the command that starts a
+    Windows program). Its `wine` runs whichever it chose."""
+    script = 'export KV_REPO="$1"; source "$KV_REPO/tools/wine_env.sh" && env -0'
+    done = subprocess.run(["bash", "-c", script, "_", REPO], stdin=subprocess.DEVNULL, capture_output=True,
+                          timeout=60)
+    if done.returncode != 0:
+        raise TestFailure(f"tools/wine_env.sh failed: {done.stderr.decode(errors='replace')[-300:]}")
+    env = dict(item.split("=", 1) for item in done.stdout.decode("utf-8", "replace").split("\0") if "=" in item)
+    if env.get("KV_WINE_ARCH") not in ("win32", "win64"):
+        raise TestFailure(f"no Wine to run Windows programs with (KV_WINE_ARCH={env.get('KV_WINE_ARCH')!r})")
+    return env, ["wine"]
 
 
 def template_prefix():
@@ -111,15 +114,26 @@ class StandIn:
         script = os.environ.get("KV_STAND_IN") or os.path.join(REPO, "tools", "stand_in_server.py")
         self.proc = subprocess.Popen(["/usr/bin/python3", script, "--port", "0", "--port-file", port_file,
                                       "--log", self.log, "--lifetime", "900", *options],
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 20, "the stand-in server")
+                                     stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        try:
+            wait_until(lambda: os.path.exists(port_file) and open(port_file).read().strip(), 20,
+                       "the stand-in server")
+        except BaseException:
+            self.stop()
+            raise
         self.base = f"http://127.0.0.1:{open(port_file).read().strip()}"
 
     def requests(self):
+        """Every request's path and query so far, in order."""
         if not os.path.exists(self.log):
             return []
         with open(self.log, encoding="utf-8") as f:
             return [line.split(" ", 2)[2].strip() for line in f if line.count(" ") >= 2]
+
+    def count(self, mode):
+        """How many usage-count requests of that mode arrived."""
+        wanted = usage_request(mode)
+        return sum(1 for r in self.requests() if r == wanted)
 
     def control(self, **settings):
         query = urllib.parse.urlencode(settings)
@@ -127,7 +141,51 @@ class StandIn:
 
     def stop(self):
         self.proc.terminate()
-        self.proc.wait(timeout=10)
+        try:
+            self.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            self.proc.kill()
+            self.proc.wait(timeout=10)
+
+
+def usage_request(mode):
+    """The usage-count request the program sends for mode (run, analysis, clean, update_exe)."""
+    return f"/request/count.php?mode={mode}&key=kestravin"
+
+
+@contextlib.contextmanager
+def served_session(name, *server_options, files=None, server_in_env=True, extra_env=None):
+    """A stand-in server and a Session beside it, both ended on leaving; yields (session, server).
+
+    files maps a name the server offers under /files/ to a program of the
+    build; with server_in_env every program the session starts talks to the
+    stand-in, else each start names its server itself.
+    """
+    workdir = tempfile.mkdtemp(prefix=f"kv-{name}-")
+    try:
+        options = list(server_options)
+        if files:
+            folder = os.path.join(workdir, "files")
+            os.makedirs(folder)
+            for served, exe in files.items():
+                shutil.copy2(os.path.join(BUILD, exe), os.path.join(folder, served))
+            options += ["--files", folder]
+        server = StandIn(workdir, *options)
+        try:
+            env = dict(extra_env or {})
+            if server_in_env:
+                env["KESTRAVIN_SERVER"] = server.base
+            with Session(extra_env=env) as session:
+                yield session, server
+        finally:
+            server.stop()
+    finally:
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+def is_main_window(w):
+    """The main window in a windows() list: the program's title, a dialog, no text of a box."""
+    return w["title"] == TITLE and w["cls"] == "#32770" and not w["text"]
 
 
 def closed_port_url():
@@ -187,10 +245,7 @@ class Session:
     # -- Windows programs -----------------------------------------------------
 
     def start(self, exe="Kestravin.exe", *args):
-        proc = subprocess.Popen(self.wine + [os.path.join(BUILD, exe), *args], env=self.env,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        self.procs.append(proc)
-        return proc
+        return self.start_at(os.path.join(BUILD, exe), *args)
 
     def drive_c(self, *parts):
         """A path inside the prefix's C: drive."""
@@ -208,7 +263,7 @@ class Session:
         """Starts a program by its Windows path, optionally with extra environment."""
         run_env = dict(self.env)
         run_env.update(env or {})
-        proc = subprocess.Popen(self.wine + [windows_path, *args], env=run_env,
+        proc = subprocess.Popen(self.wine + [windows_path, *args], env=run_env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.procs.append(proc)
         return proc
@@ -232,6 +287,19 @@ class Session:
             return next((w for w in self.windows() if predicate(w)), None)
         return wait_until(look, timeout, what, interval=0.3)
 
+    def wait_for_main(self, timeout=30):
+        """Waits for the main window (is_main_window); returns it."""
+        return self.wait_for_window("the main window", is_main_window, timeout)
+
+    def wait_for_box(self, title, text, timeout=30):
+        """Waits for a message box of that caption and text; returns it."""
+        return self.wait_for_window(f"the box {title!r}: {text!r}",
+                                    lambda w: w["title"] == title and w["text"] == text, timeout)
+
+    def boxes(self):
+        """The message boxes shown: top-level windows with a text."""
+        return [w for w in self.windows() if w["text"]]
+
     def click_button(self, hwnd, control_id):
         """Posts a click of button control_id (or a menu command) to the top-level window hwnd."""
         code, _ = self.run("winprobe.exe", "--click", hwnd, str(control_id))
@@ -241,6 +309,10 @@ class Session:
         code, out = self.run("winprobe.exe", "--items", hwnd, str(control_id))
         check(code == 0, f"no list {control_id} in window {hwnd}")
         return int(out.split()[0])
+
+    def wine_command(self, *args, timeout=90):
+        """Runs a Windows command (a path or a command Wine knows) in the prefix; returns (exit code, output)."""
+        return self._wine_output(self.wine + list(args), timeout)
 
     def _wine_output(self, argv, timeout):
         """Runs a Wine program and returns (exit code, stdout). Its output goes
@@ -302,9 +374,10 @@ class Session:
         return Image.open(path).convert("RGB")
 
     def client_shot(self):
-        """The main window's client area as an image (510 x 360)."""
+        """The main window's client area as an image."""
         ox, oy = self.origin
-        return self.screenshot().crop((ox, oy, ox + 510, oy + 360))
+        return self.screenshot().crop((ox, oy, ox + product.number("kWindowWidth"),
+                                       oy + product.number("kWindowHeight")))
 
 
 def run(cases):
