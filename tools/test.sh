@@ -61,7 +61,7 @@ trap cleanup EXIT
 
 # --- build: stale test programs must not stand in for ones that failed to build
 rm -f build/native/unit_tests build/tsan/unit_tests build/asan/unit_tests \
-      build/win/contract_tests.exe build/win/Kestravin.exe
+      build/win/contract_tests.exe build/win/Kestravin.exe build/win32/Kestravin.exe
 suite build 2400 bash tools/build.sh --sanitizers
 
 # --- native
@@ -127,5 +127,17 @@ done
 echo
 echo "test: summary"
 for line in "${results[@]}"; do echo "  $line"; done
+# What ran under Wine, said where it is read: the 64-bit build stands in for
+# the 32-bit product on a kernel that cannot start 32-bit programs.
+case "$KV_WINE_ARCH" in
+    win32)
+        echo "test: the Wine suites ran the 32-bit product, build/win/Kestravin.exe, under 32-bit Wine" ;;
+    win64)
+        if [[ -f build/win32/Kestravin.exe ]]; then built="compiled only"; else built="and it was not even built"; fi
+        echo "test: the 32-bit product, build/win32/Kestravin.exe, was NOT run ($built): this machine cannot run 32-bit programs"
+        echo "test: the Wine suites ran the 64-bit build of the same sources instead: build/win/Kestravin.exe under wine64" ;;
+    *)
+        echo "test: no Wine on this machine: no Windows build was run" ;;
+esac
 echo "$passed passed, $failed failed"
 ((failed == 0))
