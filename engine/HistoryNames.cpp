@@ -21,6 +21,12 @@ std::string CleanMuiCachePath(std::string_view valueName) {
     return path;
 }
 
+bool HasUnspellableCharacter(std::string_view path) {
+    // '?' is below 0x41, so it is never a trail byte.
+    if (path.substr(0, 4) == "\\\\?\\") path.remove_prefix(4);
+    return path.find('?') != std::string_view::npos;
+}
+
 bool NamesDriveC(std::string_view path) {
     return FindText949(path, "C:\\") != std::string_view::npos;
 }

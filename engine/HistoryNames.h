@@ -18,6 +18,11 @@ std::string FileNameOf(std::string_view path);
 // a name without a comma is taken as it is.
 std::string CleanMuiCachePath(std::string_view valueName);
 
+// True when the path holds a '?' (a leading "\\?\" aside). No file name has
+// one: it is how the ANSI calls spell a character that code page 949 lacks,
+// so the path names a file that no ANSI call can look at.
+bool HasUnspellableCharacter(std::string_view path);
+
 // True when the text contains "C:\" (capital C only).
 bool NamesDriveC(std::string_view path);
 

@@ -126,9 +126,11 @@ void ScanValue(Platform& platform, EngineState& state, IView& view, const Histor
         AddRecentRow(state, view, source, data, valueName, data);
         break;
     case HistorySourceKind::MuiCache: {
-        // Only entries for programs on C: that no longer exist are traces.
+        // Only entries for programs on C: that no longer exist are traces. A
+        // path that code page 949 cannot spell cannot be looked at, so its
+        // program is not known to be gone.
         const std::string path = CleanMuiCachePath(valueName);
-        if (platform.system.FileExists(path) || !NamesDriveC(path)) break;
+        if (HasUnspellableCharacter(path) || platform.system.FileExists(path) || !NamesDriveC(path)) break;
         AddRecentRow(state, view, source, FileNameOf(path), valueName, data);
         break;
     }

@@ -23,6 +23,8 @@ enum : long {
     kErrFileNotFound = 2,
     kErrAccessDenied = 5,
     kErrInvalidHandle = 6,
+    // ERROR_DUP_NAME: the name stands for several values (see IRegistry).
+    kErrAmbiguousName = 52,
     kErrMoreData = 234,
     kErrNoMoreItems = 259,
 };
@@ -40,6 +42,14 @@ enum class RegAccess { Default, AllAccess, Read, Write };
 // opened it: close it with CloseKey (see ScopedRegKey in seam/Scoped.h).
 using RegKey = std::uintptr_t;
 
+// Value names and the ANSI calls: the registry keeps names in UTF-16, and a
+// name with a character that code page 949 cannot spell comes out of
+// RegEnumValueA spelled differently ('?' in its place), a spelling that the
+// ANSI calls then cannot find. QueryValue and DeleteValue take such a name as
+// the enumeration gave it: when no value has it, they look it up among the
+// key's real (wide) names, and when exactly one value is spelled that way in
+// code page 949, they work on that value. When several are, they touch
+// nothing and give kErrAmbiguousName, so no caller mistakes them for gone.
 class IRegistry {
 public:
     virtual ~IRegistry() = default;
@@ -54,13 +64,16 @@ public:
     // A name that does not fit gives kErrMoreData; past the last value, kErrNoMoreItems.
     virtual long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) = 0;
     // RegQueryValueExA into a buffer of `capacity` bytes. On success `data` holds the
-    // value's bytes; when they do not fit, kErrMoreData and `data` is left empty.
-    // `type` may be null.
+    // value's bytes (string data in code page 949); when they do not fit,
+    // kErrMoreData and `data` is left empty. `type` may be null. A name the
+    // enumeration spelled lossily is resolved as described above.
     virtual long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
                             uint32_t capacity, uint32_t* type) = 0;
     // RegSetValueExA with the given type and bytes.
     virtual long SetValue(RegKey key, const std::string& name, uint32_t type,
                           const std::vector<uint8_t>& data) = 0;
+    // RegDeleteValueA; a name the enumeration spelled lossily is resolved as
+    // described above and its value deleted with RegDeleteValueW.
     virtual long DeleteValue(RegKey key, const std::string& name) = 0;
 
     // RegEnumKeyA with a name buffer of `capacity` bytes.

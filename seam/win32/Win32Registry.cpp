@@ -1,12 +1,79 @@
 // The registry through the ANSI advapi32 calls. Keys handed to the engine are
 // HKEYs carried as RegKey; the engine gives each back through CloseKey.
+//
+// The wide calls serve one purpose: reaching a value whose name code page 949
+// cannot spell, which RegEnumValueA hands out under a spelling that the ANSI
+// calls do not find (see IRegistry in seam/Platform.h).
 #include <windows.h>
+
+#include <string>
+#include <vector>
 
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
 namespace kv {
 namespace {
+
+// Value names are at most 16,383 characters.
+constexpr DWORD kMaxValueName = 16384;
+
+// How the ANSI calls spell a wide text: the same conversion RegEnumValueA
+// makes, so a name compares equal to what the enumeration gave.
+std::string AnsiOf(const wchar_t* text, int length) {
+    if (length <= 0) return std::string();
+    int bytes = ::WideCharToMultiByte(CP_ACP, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(bytes > 0 ? bytes : 0), '\0');
+    if (bytes > 0) ::WideCharToMultiByte(CP_ACP, 0, text, length, &out[0], bytes, nullptr, nullptr);
+    return out;
+}
+
+// The real names of the values that the ANSI calls cannot reach by `name`:
+// those whose ANSI spelling is `name` byte for byte.
+std::vector<std::wstring> WideNamesSpelled(HKEY key, const std::string& name) {
+    std::vector<std::wstring> out;
+    std::wstring buf(kMaxValueName, L'\0');
+    for (DWORD index = 0;; ++index) {
+        DWORD len = kMaxValueName;
+        if (::RegEnumValueW(key, index, &buf[0], &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        if (AnsiOf(buf.data(), static_cast<int>(len)) == name) out.emplace_back(buf.data(), len);
+    }
+    return out;
+}
+
+// After an ANSI call found no value `name`: the one wide name it stands for,
+// or the error to give (not found, or several values spelled alike).
+LONG ResolveWideName(HKEY key, const std::string& name, std::wstring& wide) {
+    std::vector<std::wstring> names = WideNamesSpelled(key, name);
+    if (names.empty()) return ERROR_FILE_NOT_FOUND;
+    if (names.size() > 1) return kErrAmbiguousName;
+    wide = names.front();
+    return ERROR_SUCCESS;
+}
+
+bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ; }
+
+// RegQueryValueExW, with string data turned into code page 949 as
+// RegQueryValueExA would return it, `capacity` counted in those bytes.
+LONG QueryWide(HKEY key, const std::wstring& name, std::vector<uint8_t>& data, uint32_t capacity,
+               DWORD& type) {
+    DWORD size = 0;
+    LONG rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, nullptr, &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    std::vector<uint8_t> raw(size ? size : 1);
+    rc = ::RegQueryValueExW(key, name.c_str(), nullptr, &type, raw.data(), &size);
+    if (rc != ERROR_SUCCESS) return rc;
+    raw.resize(size);
+    if (IsStringType(type)) {
+        const std::string text = AnsiOf(reinterpret_cast<const wchar_t*>(raw.data()),
+                                        static_cast<int>(raw.size() / sizeof(wchar_t)));
+        raw.assign(text.begin(), text.end());
+    }
+    if (raw.size() > capacity) return ERROR_MORE_DATA;
+    data.swap(raw);
+    return ERROR_SUCCESS;
+}
 
 HKEY RootKey(RegRoot root) {
     return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
@@ -59,11 +126,14 @@ public:
         DWORD size = capacity;
         DWORD valueType = REG_NONE;
         LONG rc = ::RegQueryValueExA(AsHkey(key), name.c_str(), nullptr, &valueType, buf.data(), &size);
+        data.clear();
+        std::wstring wide;
         if (rc == ERROR_SUCCESS) {
             buf.resize(size);
             data.swap(buf);
-        } else {
-            data.clear();
+        } else if (rc == ERROR_FILE_NOT_FOUND &&
+                   (rc = ResolveWideName(AsHkey(key), name, wide)) == ERROR_SUCCESS) {
+            rc = QueryWide(AsHkey(key), wide, data, capacity, valueType);
         }
         if (type) *type = valueType;
         return rc;
@@ -76,7 +146,11 @@ public:
     }
 
     long DeleteValue(RegKey key, const std::string& name) override {
-        return ::RegDeleteValueA(AsHkey(key), name.c_str());
+        LONG rc = ::RegDeleteValueA(AsHkey(key), name.c_str());
+        if (rc != ERROR_FILE_NOT_FOUND) return rc;
+        std::wstring wide;
+        rc = ResolveWideName(AsHkey(key), name, wide);
+        return rc == ERROR_SUCCESS ? ::RegDeleteValueW(AsHkey(key), wide.c_str()) : rc;
     }
 
     long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {

@@ -22,6 +22,14 @@ public:
     // the object is destroyed.
     virtual std::string ScratchKey() = 0;
 
+    // Sets a REG_SZ value under HKEY_CURRENT_USER\`path` (created when
+    // missing) whose real name is `utf8Name`, which may hold characters that
+    // code page 949 cannot spell; `text` is code page 949.
+    virtual void SetUnicodeNamedText(const std::string& path, const std::string& utf8Name,
+                                     const std::string& text) = 0;
+    // Whether HKEY_CURRENT_USER\`path` holds a value of that real name.
+    virtual bool UnicodeNamedValueExists(const std::string& path, const std::string& utf8Name) = 0;
+
     // Starts a process that idles until ended, running under the executable
     // file name `exeName` (e.g. "qdownagent.exe"); returns its process id, 0 on failure.
     virtual uint32_t StartIdleProcess(const std::string& exeName) = 0;

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "seam/Scoped.h"
+#include "seam/Text.h"
 #include "tests/contract/ContractFixture.h"
 
 namespace kv::contract {
@@ -133,6 +134,79 @@ TEST_F(ContractRegistry, NamesCompareWithoutCaseAndKeepTheirSpelling) {
     ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, parent.Out()));
     EXPECT_EQ(kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 260));
     EXPECT_EQ("CamelKey", name);
+}
+
+// Thai letters: code page 949 has no spelling for either.
+constexpr const char* kThaiKo = "\xE0\xB8\x81";   // U+0E01
+constexpr const char* kThaiKho = "\xE0\xB8\x82";  // U+0E02
+
+// Every value name of root\path as the enumeration spells it.
+std::vector<std::string> EnumeratedNames(IRegistry& reg, const std::string& path) {
+    std::vector<std::string> names;
+    ScopedRegKey key(reg);
+    if (reg.OpenKey(RegRoot::CurrentUser, path, RegAccess::Read, key.Out()) != kErrSuccess) return names;
+    std::string name;
+    for (uint32_t i = 0; reg.EnumValueName(key.Get(), i, name, 260) == kErrSuccess; ++i) names.push_back(name);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST_F(ContractRegistry, ANameOutsideCodePage949IsReachedUnderItsEnumeratedSpelling) {
+    // "C:\앱\<Thai>\tool.exe": the Korean survives, the Thai letter cannot.
+    const std::string realName = "C:\\\xEC\x95\xB1\\" + std::string(kThaiKo) + "\\tool.exe";
+    m_cp->SetUnicodeNamedText(m_strScratch, realName, "Tool");
+    SetText(m_strScratch, "plain", "kept");
+
+    const std::vector<std::string> names = EnumeratedNames(Reg(), m_strScratch);
+    ASSERT_EQ(2u, names.size());
+    const std::string spelled = names[0];
+    EXPECT_EQ("C:\\" + Cp949FromUtf8("\xEC\x95\xB1") + "\\?\\tool.exe", spelled);
+    ASSERT_NE(realName, Utf8FromCp949(spelled)) << "the name should not survive code page 949";
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    std::vector<uint8_t> data;
+    uint32_t type = 0;
+    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, &type));
+    EXPECT_EQ(TextBytes("Tool"), data);
+    EXPECT_EQ(kRegSz, type);
+    EXPECT_EQ(kErrMoreData, Reg().QueryValue(key.Get(), spelled, data, 2, nullptr));
+    EXPECT_TRUE(data.empty());
+
+    EXPECT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_FALSE(m_cp->UnicodeNamedValueExists(m_strScratch, realName));
+    EXPECT_TRUE(ValueExists(m_strScratch, "plain"));
+    EXPECT_EQ(kErrFileNotFound, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(kErrFileNotFound, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+}
+
+TEST_F(ContractRegistry, NamesSpelledAlikeAreNeitherReadNorDeleted) {
+    const std::string first = "C:\\Apps\\" + std::string(kThaiKo) + ".exe";
+    const std::string second = "C:\\Apps\\" + std::string(kThaiKho) + ".exe";
+    m_cp->SetUnicodeNamedText(m_strScratch, first, "one");
+    m_cp->SetUnicodeNamedText(m_strScratch, second, "two");
+    const std::vector<std::string> names = EnumeratedNames(Reg(), m_strScratch);
+    ASSERT_EQ(2u, names.size());
+    ASSERT_EQ(names[0], names[1]) << "both names should have the one ANSI spelling";
+    const std::string spelled = names[0];
+
+    ScopedRegKey key(Reg());
+    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    std::vector<uint8_t> data;
+    EXPECT_EQ(kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+    EXPECT_EQ(kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 0, nullptr));
+    EXPECT_EQ(kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
+    EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
+
+    // A value really named with that spelling is what the name reaches first.
+    SetText(m_strScratch, spelled, "literal");
+    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+    EXPECT_EQ(TextBytes("literal"), data);
+    EXPECT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
+    EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
+    EXPECT_EQ(kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
 }
 
 TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {

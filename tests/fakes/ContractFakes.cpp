@@ -25,6 +25,14 @@ public:
     Platform& Get() override { return m_fakes.platform; }
     std::string ScratchKey() override { return m_strScratch; }
 
+    void SetUnicodeNamedText(const std::string& path, const std::string& utf8Name,
+                             const std::string& text) override {
+        m_fakes.registry.SetStringUnicodeName(RegRoot::CurrentUser, path, utf8Name, text);
+    }
+    bool UnicodeNamedValueExists(const std::string& path, const std::string& utf8Name) override {
+        return m_fakes.registry.UnicodeNamedValueExists(RegRoot::CurrentUser, path, utf8Name);
+    }
+
     uint32_t StartIdleProcess(const std::string& exeName) override {
         return m_fakes.processes.Add(exeName);
     }

@@ -2,10 +2,31 @@
 
 #include <cstring>
 
+#include "seam/Text.h"
 #include "tests/fakes/FoldCase.h"
 
 namespace kv::fakes {
 namespace {
+
+// How RegEnumValueA spells a UTF-16 name: each character in code page 949,
+// and '?' for each UTF-16 unit of a character that 949 lacks.
+std::string AnsiSpelling(const std::string& utf8) {
+    std::string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        size_t len = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (len > utf8.size() - i) len = utf8.size() - i;
+        const std::string character = utf8.substr(i, len);
+        const std::string ansi = Cp949FromUtf8(character);
+        if (Utf8FromCp949(ansi) == character) {
+            out += ansi;
+        } else {
+            out.append(len == 4 ? 2 : 1, '?');  // four UTF-8 bytes: a surrogate pair
+        }
+        i += len;
+    }
+    return out;
+}
 
 bool MayRead(RegAccess a) { return a != RegAccess::Write; }
 bool MayWrite(RegAccess a) { return a != RegAccess::Read; }
@@ -76,9 +97,25 @@ RegKey FakeRegistry::NewHandle(std::shared_ptr<Key> key, RegAccess access) {
 
 FakeRegistry::Value* FakeRegistry::FindValue(Key& key, const std::string& name) {
     for (auto& v : key.values) {
-        if (SameName(v.name, name)) return &v;
+        // An ANSI name never reaches a value whose real name 949 cannot spell.
+        if (v.unicodeName.empty() && SameName(v.name, name)) return &v;
     }
     return nullptr;
+}
+
+long FakeRegistry::ResolveValue(Key& key, const std::string& name, Value*& out) {
+    out = FindValue(key, name);
+    if (out) return kErrSuccess;
+    int matches = 0;
+    for (auto& v : key.values) {
+        if (!v.unicodeName.empty() && v.name == name) {
+            out = &v;
+            ++matches;
+        }
+    }
+    if (matches == 1) return kErrSuccess;
+    out = nullptr;
+    return matches == 0 ? kErrFileNotFound : kErrAmbiguousName;
 }
 
 long FakeRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) {
@@ -128,8 +165,8 @@ long FakeRegistry::QueryValue(RegKey key, const std::string& name, std::vector<u
     if (!h) return kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
     if (!MayRead(h->access)) return kErrAccessDenied;
-    const Value* v = FindValue(*h->key, name);
-    if (!v) return kErrFileNotFound;
+    Value* v = nullptr;
+    if (long r = ResolveValue(*h->key, name, v); r != kErrSuccess) return r;
     if (type) *type = v->type;
     if (v->data.size() > capacity) return kErrMoreData;
     data = v->data;
@@ -147,7 +184,7 @@ long FakeRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
         v->type = type;  // an existing value keeps its place and its spelling
         v->data = data;
     } else {
-        h->key->values.push_back(Value{name, type, data});
+        h->key->values.push_back(Value{name, type, data, {}});
     }
     return kErrSuccess;
 }
@@ -159,14 +196,11 @@ long FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
     if (!h) return kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
     if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return kErrAccessDenied;
+    Value* v = nullptr;
+    if (long r = ResolveValue(*h->key, name, v); r != kErrSuccess) return r;
     auto& values = h->key->values;
-    for (auto it = values.begin(); it != values.end(); ++it) {
-        if (SameName(it->name, name)) {
-            values.erase(it);
-            return kErrSuccess;
-        }
-    }
-    return kErrFileNotFound;
+    values.erase(values.begin() + (v - values.data()));
+    return kErrSuccess;
 }
 
 long FakeRegistry::EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
@@ -228,8 +262,29 @@ void FakeRegistry::SetBytes(RegRoot root, const std::string& path, const std::st
         v->type = type;
         v->data = data;
     } else {
-        key->values.push_back(Value{name, type, data});
+        key->values.push_back(Value{name, type, data, {}});
     }
+}
+
+void FakeRegistry::SetStringUnicodeName(RegRoot root, const std::string& path,
+                                        const std::string& utf8Name, const std::string& text) {
+    const std::string spelling = AnsiSpelling(utf8Name);
+    std::vector<uint8_t> bytes(text.begin(), text.end());
+    bytes.push_back(0);
+    if (Utf8FromCp949(spelling) == utf8Name) {
+        SetBytes(root, path, spelling, kRegSz, bytes);
+        return;
+    }
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::shared_ptr<Key> key = Make(root, path);
+    for (auto& v : key->values) {
+        if (SameName(v.unicodeName, utf8Name)) {
+            v.type = kRegSz;
+            v.data = bytes;
+            return;
+        }
+    }
+    key->values.push_back(Value{spelling, kRegSz, bytes, utf8Name});
 }
 
 void FakeRegistry::Deny(RegRoot root, const std::string& path, unsigned what) {
@@ -246,6 +301,18 @@ bool FakeRegistry::ValueExists(RegRoot root, const std::string& path, const std:
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Find(root, path);
     return key && FindValue(*key, name) != nullptr;
+}
+
+bool FakeRegistry::UnicodeNamedValueExists(RegRoot root, const std::string& path,
+                                           const std::string& utf8Name) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::shared_ptr<Key> key = Find(root, path);
+    if (!key) return false;
+    for (const auto& v : key->values) {
+        const std::string real = v.unicodeName.empty() ? Utf8FromCp949(v.name) : v.unicodeName;
+        if (SameName(real, utf8Name)) return true;
+    }
+    return false;
 }
 
 std::string FakeRegistry::StringValue(RegRoot root, const std::string& path,

@@ -4,6 +4,12 @@
 // down after a deletion, the real error codes, access masks honoured, and
 // RegDeleteKeyA refusing a key that still has subkeys.
 //
+// Value names are kept as the ANSI calls spell them; a value set up with a
+// UTF-8 name that code page 949 cannot spell also keeps its real name, as the
+// registry's UTF-16 would: RegEnumValueA's spelling of it ('?' for each
+// missing character) is not a name the ANSI calls find, and QueryValue and
+// DeleteValue resolve it as seam/Platform.h says.
+//
 // Beyond Windows: tests can deny single keys (to exercise failure paths),
 // count the handles still open and catch handles closed twice. Key names
 // have no length limit here (Windows stops at 255), so tests can build
@@ -63,10 +69,16 @@ public:
     void SetBytes(RegRoot root, const std::string& path, const std::string& name, uint32_t type,
                   const std::vector<uint8_t>& data);
     void Deny(RegRoot root, const std::string& path, unsigned what);
+    // A REG_SZ value whose real name is `utf8Name`, which may hold characters
+    // that code page 949 lacks; `text` is code page 949.
+    void SetStringUnicodeName(RegRoot root, const std::string& path, const std::string& utf8Name,
+                              const std::string& text);
 
     // Test inspection.
     bool KeyExists(RegRoot root, const std::string& path) const;
     bool ValueExists(RegRoot root, const std::string& path, const std::string& name) const;
+    // By real name, in UTF-8: also finds the values the ANSI calls cannot.
+    bool UnicodeNamedValueExists(RegRoot root, const std::string& path, const std::string& utf8Name) const;
     // The value's bytes up to its first zero byte; "" when absent.
     std::string StringValue(RegRoot root, const std::string& path, const std::string& name) const;
     std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
@@ -81,9 +93,12 @@ public:
 
 private:
     struct Value {
-        std::string name;
+        std::string name;  // as RegEnumValueA spells it
         uint32_t type = kRegNone;
         std::vector<uint8_t> data;
+        // The real name in UTF-8 when `name` is not it (the name has characters
+        // code page 949 lacks); empty otherwise.
+        std::string unicodeName;
     };
     struct Key {
         std::string name;
@@ -104,6 +119,9 @@ private:
     const Handle* Lookup(RegKey key) const;
     RegKey NewHandle(std::shared_ptr<Key> key, RegAccess access);
     static Value* FindValue(Key& key, const std::string& name);
+    // FindValue, then the lossy spellings: kErrSuccess with `out` set,
+    // kErrFileNotFound or kErrAmbiguousName.
+    static long ResolveValue(Key& key, const std::string& name, Value*& out);
 
     mutable std::mutex m_lock;
     std::shared_ptr<Key> m_roots[2];

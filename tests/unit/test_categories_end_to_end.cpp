@@ -111,6 +111,32 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     EXPECT_EQ(0, m_state.m_nAnalysed.load());
 }
 
+TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedOrReportedNeverCountedAsGone) {
+    auto& reg = m_fake.registry;
+    const std::string ko = "\xE0\xB8\x81";   // Thai letters: code page 949 has neither
+    const std::string kho = "\xE0\xB8\x82";
+    constexpr const char* kALZip = "Software\\ESTsoft\\ALZip\\MRUOpen";
+    reg.SetStringUnicodeName(kHkcu, kTyped, "url" + ko, "http://a.example/");
+    reg.SetStringUnicodeName(kHklm, kHelp, ko + ".chm", "");
+    // Two names with one ANSI spelling: neither can be told from the other.
+    reg.SetStringUnicodeName(kHkcu, kALZip, ko + "1", "D:\\a.alz");
+    reg.SetStringUnicodeName(kHkcu, kALZip, kho + "1", "D:\\b.alz");
+
+    Pass();
+    ASSERT_EQ(4, CountOf("RECENT"));
+    EXPECT_EQ(4, m_state.Count(kRecent));
+    Pass();
+
+    EXPECT_FALSE(reg.UnicodeNamedValueExists(kHkcu, kTyped, "url" + ko));
+    EXPECT_FALSE(reg.UnicodeNamedValueExists(kHklm, kHelp, ko + ".chm"));
+    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, ko + "1"));
+    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, kho + "1"));
+    EXPECT_EQ(2, CountOf("RECENT"));
+    EXPECT_EQ(2, m_state.Count(kRecent));
+    for (const auto& row : m_view.List().Rows()) EXPECT_EQ("?1", row.text[kColValue]);
+    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+}
+
 TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {
     const uint32_t stuck = m_fake.processes.Add("stuck.exe");
     m_fake.processes.SetTerminateMode(stuck, fakes::TerminateMode::Refuses);

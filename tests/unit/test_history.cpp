@@ -200,6 +200,25 @@ TEST_F(History, MuiCacheListsOnlyMissingProgramsOnDriveC) {
     EXPECT_EQ(2, m_state.Count(kRecent));
 }
 
+TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
+    const std::string thai = "\xE0\xB8\x81";  // U+0E01, which code page 949 lacks
+    m_fake.registry.SetStringUnicodeName(kHkcu, kTyped, "url" + thai, "http://a.example/");
+    ScanSource(19);
+    ASSERT_EQ(1u, Rows().size());
+    EXPECT_EQ("http://a.example/", Rows()[0].Name());
+    EXPECT_EQ("url?", Rows()[0].text[kColValue]);
+    EXPECT_EQ("http://a.example/", Rows()[0].text[kColData]);
+
+    // A MUI-cache path that cannot be spelled cannot be looked at: whether
+    // its program is gone is unknown, so it is not listed.
+    m_fake.registry.SetStringUnicodeName(kHkcu, kMuiCache, "C:\\Apps\\" + thai + "\\tool.exe", "Tool");
+    m_fake.registry.SetString(kHkcu, kMuiCache, "C:\\Old\\gone.exe", "Gone");
+    ScanSource(20);
+    ASSERT_EQ(2u, Rows().size());
+    EXPECT_EQ("gone.exe", Rows()[0].Name());
+    EXPECT_EQ(2, m_state.Count(kRecent));
+}
+
 TEST_F(History, HelpListsValuesWithoutDataAndNeedsFullAccess) {
     m_fake.registry.SetString(kHklm, kHelp, "windows.hlp", "C:\\Windows\\Help\\");
     m_fake.registry.SetString(kHklm, kHelp, "old.hlp", "");

@@ -36,6 +36,14 @@ TEST(HistoryNames, MuiCacheNameIsCutAtTheFirstCommaAndStripped) {
     EXPECT_EQ("", CleanMuiCachePath(",C:\\x.exe"));
 }
 
+TEST(HistoryNames, AQuestionMarkIsACharacterThePathCannotSpell) {
+    EXPECT_TRUE(HasUnspellableCharacter("C:\\Apps\\?\\tool.exe"));
+    EXPECT_TRUE(HasUnspellableCharacter("\\\\?\\C:\\??.exe"));
+    EXPECT_FALSE(HasUnspellableCharacter("\\\\?\\C:\\Apps\\tool.exe"));  // the long-path prefix
+    EXPECT_FALSE(HasUnspellableCharacter("C:\\\xB9\xAE\xBC\xAD\\tool.exe"));
+    EXPECT_FALSE(HasUnspellableCharacter(""));
+}
+
 TEST(HistoryNames, DriveCTestIsCaseSensitiveAndCharacterAligned) {
     EXPECT_TRUE(NamesDriveC("C:\\Old\\tool.exe"));
     EXPECT_TRUE(NamesDriveC("\"C:\\Old\\tool.exe\""));

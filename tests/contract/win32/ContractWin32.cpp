@@ -61,6 +61,14 @@ void RemoveKeyTree(HKEY root, const std::string& path) {
     ::RegDeleteKeyA(root, path.c_str());
 }
 
+std::wstring Widen(UINT codePage, const std::string& text) {
+    if (text.empty()) return std::wstring();
+    int n = ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring out(static_cast<size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0) ::MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), &out[0], n);
+    return out;
+}
+
 bool ProcessListed(DWORD pid) {
     win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     if (!snap) return false;
@@ -214,6 +222,27 @@ public:
         std::string key = std::string(kScratchRoot) + "\\" + UniqueTag();
         m_scratchKeys.push_back(key);
         return key;
+    }
+
+    void SetUnicodeNamedText(const std::string& path, const std::string& utf8Name,
+                             const std::string& text) override {
+        win::UniqueKey key;
+        if (::RegCreateKeyExW(HKEY_CURRENT_USER, Widen(CP_UTF8, path).c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, key.Put(), nullptr) != ERROR_SUCCESS)
+            return;
+        const std::wstring data = Widen(949, text);
+        ::RegSetValueExW(key.Get(), Widen(CP_UTF8, utf8Name).c_str(), 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(data.c_str()),
+                         static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    }
+
+    bool UnicodeNamedValueExists(const std::string& path, const std::string& utf8Name) override {
+        win::UniqueKey key;
+        if (::RegOpenKeyExW(HKEY_CURRENT_USER, Widen(CP_UTF8, path).c_str(), 0, KEY_READ, key.Put()) !=
+            ERROR_SUCCESS)
+            return false;
+        return ::RegQueryValueExW(key.Get(), Widen(CP_UTF8, utf8Name).c_str(), nullptr, nullptr, nullptr,
+                                  nullptr) == ERROR_SUCCESS;
     }
 
     uint32_t StartIdleProcess(const std::string& exeName) override { return m_processes.Start(exeName); }
