@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace kv {
+namespace app {
 
 // The directory part of a module path with a trailing backslash:
 // "C:\Program Files\Kestravin\Kestravin.exe" -> "C:\Program Files\Kestravin\".
@@ -14,4 +14,4 @@ inline std::string AppDirFromModulePath(const std::string& modulePath) {
     return modulePath.substr(0, cut + 1);
 }
 
-}  // namespace kv
+}  // namespace app

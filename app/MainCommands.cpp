@@ -11,9 +11,6 @@ namespace app {
 const win::MessageEntry<CMainDialog> CMainDialog::kMessages[] = {
     {WM_PAINT, &CMainDialog::OnPaint},
     {WM_QUERYDRAGICON, &CMainDialog::OnQueryDragIcon},
-    {WM_ERASEBKGND, &CMainDialog::OnEraseBkgnd},
-    {WM_LBUTTONDOWN, &CMainDialog::OnLButtonDown},
-    {WM_SIZE, &CMainDialog::OnSize},
     {WM_RBUTTONDOWN, &CMainDialog::OnRButtonDown},
     {WM_TIMER, &CMainDialog::OnTimer},
     {WM_DESTROY, &CMainDialog::OnDestroy},
@@ -36,7 +33,8 @@ const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
 };
 
 std::optional<LRESULT> CMainDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
-    return win::DispatchMessageMap(*this, kMessages, msg, wParam, lParam);
+    if (std::optional<LRESULT> result = win::DispatchMessageMap(*this, kMessages, msg, wParam, lParam)) return result;
+    return CSkinDialog::OnMessage(msg, wParam, lParam);
 }
 
 bool CMainDialog::OnCommand(UINT nId) { return win::DispatchCommandMap(*this, kCommands, nId); }
@@ -117,7 +115,7 @@ void CMainDialog::RunPass() {
 }
 
 std::optional<LRESULT> CMainDialog::OnTraceBatch(WPARAM, LPARAM lParam) {
-    ApplyTraceBatch(m_listTraces, *reinterpret_cast<const kv::TraceBatch*>(lParam));
+    ApplyTraceBatch(m_listTraces, *reinterpret_cast<const TraceBatch*>(lParam));
     return 0;
 }
 

@@ -20,7 +20,7 @@ static_assert(layout::kCategoryRows == kv::kCategoryCount, "the skin has one row
 }  // namespace
 
 CMainDialog::CMainDialog()
-    : CDialog(IDD_MAIN, nullptr),
+    : CSkinDialog(IDD_MAIN, IDB_MAIN_BG, layout::kWindowWidth, layout::kWindowHeight, layout::kCloseHot),
       m_categories(m_platform.Get(), m_state, m_view),
       m_engine(m_platform.Get(), m_state, m_view, m_categories) {
     m_hIcon = ::LoadIconA(win::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
@@ -32,7 +32,7 @@ CMainDialog::~CMainDialog() = default;
 void CMainDialog::AnalyseOrClean() { m_engine.AnalyseOrClean(); }
 
 BOOL CMainDialog::OnInitDialog() {
-    CDialog::OnInitDialog();
+    CSkinDialog::OnInitDialog();
     m_listTraces.Attach(GetDlgItem(IDC_TRACE_LIST));
     AttachControl(m_btnAction, IDC_ACTION);
     AttachControl(m_btnExit, IDC_CLOSE);
@@ -45,21 +45,14 @@ BOOL CMainDialog::OnInitDialog() {
 
     EnforceSingleInstance();
 
-    m_bmpSkin.Reset(::LoadBitmapA(win::ResourceInstance(), MAKEINTRESOURCEA(IDB_MAIN_BG)));
     SetUpControls();
-    m_strAppDir = kv::AppDirFromModulePath(m_platform.Get().system.ModulePath());
+    m_strAppDir = AppDirFromModulePath(m_platform.Get().system.ModulePath());
     m_prompts.Bind(m_hWnd);
     m_checker.emplace(m_platform.Get().net, m_strAppDir, m_prompts);
     ReportStartUp();
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
-    ::SetWindowTextA(m_hWnd, kv::kProgramName);
-    Move(0, 0, layout::kWindowWidth, layout::kWindowHeight, true);
-    RECT work{};
-    ::SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
-    const layout::Point origin = layout::CentredOrigin(layout::Rect{work.left, work.top, work.right, work.bottom},
-                                               layout::kWindowWidth, layout::kWindowHeight);
-    ::SetWindowPos(m_hWnd, nullptr, origin.x, origin.y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextA(m_hWnd, kProgramName);
 
     if (m_bSecondInstance) {
         // This instance is closing (its IDCANCEL is queued): it must never appear.
@@ -70,14 +63,14 @@ BOOL CMainDialog::OnInitDialog() {
 }
 
 void CMainDialog::EnforceSingleInstance() {
-    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kv::kProgramName));
+    win::UniqueHandle mutex(::CreateMutexA(nullptr, FALSE, kProgramName));
     if (::GetLastError() != ERROR_ALREADY_EXISTS) {
         m_hInstanceMutex = std::move(mutex);
         return;
     }
     mutex.Reset();
     // This dialog's own title is still empty, so the search finds only the first instance.
-    HWND hFirst = ::FindWindowA(nullptr, kv::kProgramName);
+    HWND hFirst = ::FindWindowA(nullptr, kProgramName);
     if (!hFirst) return;
     m_bSecondInstance = true;
     Send(WM_COMMAND, IDCANCEL, 0);

@@ -1,4 +1,4 @@
-// The program's only top-level window: a modal dialog drawn from the skin,
+// The program's only top-level window: a skinned dialog (ui/SkinDialog.h),
 // 510 x 360 with rounded corners and no title bar.
 //
 // The dialog shows state; the engine owns it. The flags, counters and the
@@ -7,7 +7,7 @@
 // m_view (app/MainView.h).
 //
 // Files: MainDialog.cpp (construction, initialisation, single instance),
-// MainPaint.cpp (painting and shape), MainInput.cpp (mouse and menu),
+// MainPaint.cpp (painting), MainInput.cpp (mouse and menu),
 // MainCommands.cpp (commands and the pass's worker).
 #pragma once
 
@@ -24,15 +24,15 @@
 #include "net/VersionCheck.h"
 #include "seam/win32/Win32Platform.h"
 #include "ui/SkinButton.h"
+#include "ui/SkinDialog.h"
 #include "ui/SkinProgress.h"
-#include "win/Dialog.h"
 #include "win/Handles.h"
 #include "win/ListView.h"
 #include "win/MessageMap.h"
 
 namespace app {
 
-class CMainDialog : public win::CDialog {
+class CMainDialog : public ui::CSkinDialog {
 public:
     CMainDialog();
     ~CMainDialog() override;
@@ -47,6 +47,10 @@ protected:
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT nId) override;
     void OnControlNotify(UINT nId, UINT nCode) override;
+    // Enter and Escape still reach the dialog manager.
+    bool PreTranslateMessage(const MSG&) override { return false; }
+    void DrawTexts(HDC dc) override;
+    bool OnHotSpot(int x, int y) override;
 
 private:
     // Initialisation
@@ -56,15 +60,11 @@ private:
     // start-up usage count: all before the window is shown.
     void ReportStartUp();
 
-    // Painting and shape (MainPaint.cpp)
+    // Painting of the minimised window (MainPaint.cpp)
     std::optional<LRESULT> OnPaint(WPARAM, LPARAM);
     std::optional<LRESULT> OnQueryDragIcon(WPARAM, LPARAM);
-    std::optional<LRESULT> OnEraseBkgnd(WPARAM, LPARAM);
-    std::optional<LRESULT> OnSize(WPARAM, LPARAM);
-    void PaintSkin(HDC target);
 
     // Mouse (MainInput.cpp)
-    std::optional<LRESULT> OnLButtonDown(WPARAM, LPARAM);
     std::optional<LRESULT> OnRButtonDown(WPARAM, LPARAM);
     void OpenDetails();
 
@@ -103,7 +103,6 @@ private:
     kv::CTraceCategories m_categories;
     kv::CTraceEngine m_engine;
 
-    win::UniqueBitmap m_bmpSkin;
     std::string m_strAppDir;
     CUpdatePrompts m_prompts;
     // The version check with the program's own version and the server's last

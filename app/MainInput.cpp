@@ -1,7 +1,4 @@
-// The main window's mouse input: hot spots of the skin, dragging by any
-// point, and the right-click menu.
-#include <windowsx.h>
-
+// The main window's own hot spots and its right-click menu.
 #include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
@@ -12,23 +9,17 @@
 
 namespace app {
 
-std::optional<LRESULT> CMainDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
-    const int x = GET_X_LPARAM(lParam);
-    const int y = GET_Y_LPARAM(lParam);
-    using namespace layout;
-    if (kMinimiseHot.Contains(x, y)) {
+bool CMainDialog::OnHotSpot(int x, int y) {
+    if (layout::kMinimiseHot.Contains(x, y)) {
         ::ShowWindow(m_hWnd, SW_MINIMIZE);
-    } else if (kCloseHot.Contains(x, y)) {
-        OnCancel();
-    } else if (!kDetailsHot.Contains(x, y)) {
-        // Any other point drags the window, as its caption would.
-        Send(WM_NCLBUTTONDOWN, HTCAPTION, lParam);
-    } else if (m_listTraces.GetItemCount() > 0) {
-        OpenDetails();
-    } else {
-        ::MessageBoxA(m_hWnd, kv::NoAnalysisItemsText().c_str(), kv::kProgramName, MB_OK);
+        return true;
     }
-    return std::nullopt;
+    if (!layout::kDetailsHot.Contains(x, y)) return false;
+    if (m_listTraces.GetItemCount() > 0)
+        OpenDetails();
+    else
+        ::MessageBoxA(m_hWnd, NoAnalysisItemsText().c_str(), kProgramName, MB_OK);
+    return true;
 }
 
 // Modal and without owner: the main window stays usable as a window of its
@@ -46,7 +37,7 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     if (!popup) return std::nullopt;
     if (m_listTraces.GetItemCount() > 0)
         ::ModifyMenuA(popup, ID_START_PASS, MF_BYCOMMAND | MF_STRING, ID_START_PASS,
-                      kv::StartCleaningMenuText().c_str());
+                      StartCleaningMenuText().c_str());
     const bool bAutoStart = kv::IsAutoStartOn(m_platform.Get().registry);
     ::CheckMenuItem(popup, ID_AUTOSTART, MF_BYCOMMAND | (bAutoStart ? MF_CHECKED : MF_UNCHECKED));
     POINT cursor{};

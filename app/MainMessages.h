@@ -7,9 +7,10 @@
 namespace app {
 
 enum : UINT {
-    // Sent. lParam: kv::TraceBatch* to apply to the trace list, in order.
+    // Sent. lParam: TraceBatch* to apply to the trace list, in order.
     WM_KV_TRACE_BATCH = WM_APP + 1,
-    // Sent. lParam: std::vector<kv::TraceItem>* to fill with every row, top first.
+    // Sent. lParam: TraceFetch* (app/TraceListProxy.h) to receive the next
+    // chunk of rows, top first.
     WM_KV_TRACE_FETCH,
     // Posted. wParam: bitmap id of the action button's new face.
     WM_KV_ACTION_FACE,

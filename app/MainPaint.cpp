@@ -1,24 +1,11 @@
-// The main window's painting and shape. Everything is drawn in the
-// background erase, from one off-screen picture, so the window never shows
-// the skin without its texts.
-#include "layout/Layout.h"
+// The main window's texts over the skin, and its minimised face.
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
-#include "ui/SkinDialog.h"
+#include "layout/Layout.h"
+#include "ui/SkinText.h"
 #include "win/Gdi.h"
 
 namespace app {
-
-namespace {
-
-RECT ToRect(const layout::Rect& r) { return RECT{r.left, r.top, r.right, r.bottom}; }
-
-void DrawLine(HDC dc, const std::string& text, const layout::Rect& where) {
-    RECT rc = ToRect(where);
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_TOP);
-}
-
-}  // namespace
 
 std::optional<LRESULT> CMainDialog::OnPaint(WPARAM, LPARAM) {
     if (!::IsIconic(m_hWnd)) return std::nullopt;
@@ -26,7 +13,7 @@ std::optional<LRESULT> CMainDialog::OnPaint(WPARAM, LPARAM) {
     Send(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(paint.Dc()), 0);
     const RECT client = ClientRect();
     const layout::Point at = layout::MinimisedIconOrigin(client.right - client.left, client.bottom - client.top,
-                                                 ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
+                                                         ::GetSystemMetrics(SM_CXICON), ::GetSystemMetrics(SM_CYICON));
     ::DrawIcon(paint.Dc(), at.x, at.y, m_hIcon);
     return 0;
 }
@@ -35,39 +22,16 @@ std::optional<LRESULT> CMainDialog::OnQueryDragIcon(WPARAM, LPARAM) {
     return reinterpret_cast<LRESULT>(m_hIcon);
 }
 
-std::optional<LRESULT> CMainDialog::OnEraseBkgnd(WPARAM wParam, LPARAM) {
-    PaintSkin(reinterpret_cast<HDC>(wParam));
-    return TRUE;
-}
-
-void CMainDialog::PaintSkin(HDC target) {
-    const RECT client = ClientRect();
-    win::OffscreenSurface surface(target, client.right - client.left, client.bottom - client.top);
-    if (!surface.Valid()) return;
-    {
-        win::MemoryDC skin(target);
-        win::SelectScope select(skin.Dc(), m_bmpSkin.Get());
-        ::BitBlt(surface.Dc(), 0, 0, client.right - client.left, client.bottom - client.top, skin.Dc(), 0, 0,
-                 SRCCOPY);
-    }
-
+void CMainDialog::DrawTexts(HDC dc) {
     win::UniqueFont font = ui::CreateSkinFont(500);
-    win::SelectScope selectFont(surface.Dc(), font.Get());
-    ::SetBkMode(surface.Dc(), TRANSPARENT);
-    ::SetTextColor(surface.Dc(), RGB(51, 51, 51));
-
-    DrawLine(surface.Dc(), m_state.StatusText(), layout::kStatus);
+    win::SelectScope selectFont(dc, font.Get());
+    ::SetTextColor(dc, RGB(51, 51, 51));
+    ui::DrawSkinText(dc, m_state.StatusText(), layout::kStatus);
     for (int c = 0; c < kv::kCategoryCount; ++c) {
         const auto category = static_cast<kv::Category>(c);
-        DrawLine(surface.Dc(), kv::CountLabel(category) + m_state.CountText(category) + kv::CountSuffix(),
-                 layout::kCountLine[c]);
+        ui::DrawSkinText(dc, CountLabel(category) + m_state.CountText(category) + CountSuffix(),
+                         layout::kCountLine[c]);
     }
-    surface.CopyTo(target, client.left, client.top);
-}
-
-std::optional<LRESULT> CMainDialog::OnSize(WPARAM, LPARAM) {
-    ui::ApplyRoundedRegion(m_hWnd);
-    return std::nullopt;
 }
 
 }  // namespace app

@@ -2,10 +2,11 @@
 
 #include "seam/Text.h"
 
-namespace kv {
+namespace app {
 
-const std::string& CountLabel(Category category) {
-    static const std::string labels[kCategoryCount] = {
+const std::string& CountLabel(kv::Category category) {
+    using kv::Cp949FromUtf8;
+    static const std::string labels[kv::kCategoryCount] = {
         Cp949FromUtf8("그리드 딜리버리 : "),
         Cp949FromUtf8("프로세스 초기화 : "),
         Cp949FromUtf8("자동저장된 암호 : "),
@@ -15,23 +16,18 @@ const std::string& CountLabel(Category category) {
 }
 
 const std::string& CountSuffix() {
-    static const std::string text = Cp949FromUtf8("개");
+    static const std::string text = kv::Cp949FromUtf8("개");
     return text;
 }
 
 const std::string& NoAnalysisItemsText() {
-    static const std::string text = Cp949FromUtf8("분석항목이 존재하지 않습니다.");
+    static const std::string text = kv::Cp949FromUtf8("분석항목이 존재하지 않습니다.");
     return text;
 }
 
 const std::string& StartCleaningMenuText() {
-    static const std::string text = Cp949FromUtf8("정리시작");
+    static const std::string text = kv::Cp949FromUtf8("정리시작");
     return text;
 }
 
-const std::string& SkinFontFace() {
-    static const std::string text = Cp949FromUtf8("굴림");
-    return text;
-}
-
-}  // namespace kv
+}  // namespace app

@@ -6,7 +6,7 @@
 
 namespace app {
 
-void CTraceListProxy::SendBatch(kv::TraceBatch& batch) {
+void CTraceListProxy::SendBatch(TraceBatch& batch) {
     if (m_bClosing.load() || !m_hDlg) return;
     ::SendMessageA(m_hDlg, WM_KV_TRACE_BATCH, 0, reinterpret_cast<LPARAM>(&batch));
 }
@@ -24,9 +24,9 @@ void CTraceListProxy::FetchRows(std::vector<kv::TraceItem>& rows) {
     } while (fetch.read == kTraceFetchChunk);
 }
 
-void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch) {
-    for (const kv::TraceOp& op : batch) {
-        if (op.kind == kv::TraceOp::kDelete) {
+void ApplyTraceBatch(const win::CListView& list, const TraceBatch& batch) {
+    for (const TraceOp& op : batch) {
+        if (op.kind == TraceOp::kDelete) {
             list.DeleteItem(op.index);
             continue;
         }

@@ -1,4 +1,4 @@
-// The trace list as a pass's worker sees it: kv::TraceOpQueue carrying its
+// The trace list as a pass's worker sees it: TraceOpQueue carrying its
 // batches to the hidden list view on the window thread (one sent message per
 // batch), plus the window thread's side that applies them.
 #pragma once
@@ -13,7 +13,7 @@
 
 namespace app {
 
-class CTraceListProxy : public kv::TraceOpQueue {
+class CTraceListProxy : public TraceOpQueue {
 public:
     // The dialog whose thread owns the list; set once at initialisation.
     void Bind(HWND hDlg) { m_hDlg = hDlg; }
@@ -22,7 +22,7 @@ public:
     void SetClosing() { m_bClosing.store(true); }
 
 protected:
-    void SendBatch(kv::TraceBatch& batch) override;
+    void SendBatch(TraceBatch& batch) override;
     void FetchRows(std::vector<kv::TraceItem>& rows) override;
 
 private:
@@ -39,7 +39,7 @@ struct TraceFetch {
 };
 
 // Window thread: apply a batch to the list / read the next chunk of its rows.
-void ApplyTraceBatch(const win::CListView& list, const kv::TraceBatch& batch);
+void ApplyTraceBatch(const win::CListView& list, const TraceBatch& batch);
 void ReadTraceRows(const win::CListView& list, TraceFetch& fetch);
 
 }  // namespace app

@@ -20,10 +20,10 @@ void CUpdatePrompts::ShowConnectionError() {
     Show(m_hOwner, kv::kTextConnectionError, kv::Cp949FromUtf8(kv::kCaptionConnectionError), MB_ICONERROR | MB_OK);
 }
 
-void CUpdatePrompts::ShowAlreadyLatest() { Show(m_hOwner, kv::kTextAlreadyLatest, kv::kProgramName, MB_OK); }
+void CUpdatePrompts::ShowAlreadyLatest() { Show(m_hOwner, kv::kTextAlreadyLatest, kProgramName, MB_OK); }
 
 void CUpdatePrompts::ShowConnectionFailed() {
-    Show(m_hOwner, kv::kTextConnectionFailed, kv::kProgramName, MB_OK);
+    Show(m_hOwner, kv::kTextConnectionFailed, kProgramName, MB_OK);
 }
 
 }  // namespace app

@@ -79,6 +79,7 @@ suite "unit_tests (tsan)" 900 setarch "$(uname -m)" -R bash -c \
 suite "unit_tests (asan+ubsan)" 900 run_unit build/asan \
     ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 suite "fuzz (libFuzzer, 15 s per target)" 900 bash tools/fuzz.sh 15
+suite "check_layers" 120 /usr/bin/python3 tools/check_layers.py --self-test
 
 if [[ -f tools/check_art.py ]]; then
     suite "check_art" 300 /usr/bin/python3 tools/check_art.py

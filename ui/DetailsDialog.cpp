@@ -8,7 +8,7 @@
 #include "seam/View.h"
 #include "ui/resource.h"
 #include "win/Gdi.h"
-#include "ui/SkinDialog.h"
+#include "ui/SkinText.h"
 
 namespace ui {
 
@@ -53,9 +53,8 @@ BOOL CDetailsDialog::OnInitDialog() {
         m_list.InsertColumn(c, kColumns[c].name, kColumns[c].format, kColumns[c].width);
 
     CopyRows();
-    m_nRowCount = m_list.GetItemCount();
     char text[16];
-    std::snprintf(text, sizeof text, "%d", m_nRowCount);
+    std::snprintf(text, sizeof text, "%d", m_list.GetItemCount());
     m_strCount = text;
     return TRUE;
 }

@@ -23,8 +23,6 @@ public:
     // After DoModal: true when the window was closed by its clean button,
     // and the opener should start the pass.
     bool CleanRequested() const { return m_bCleanRequested; }
-    // The rows copied (valid once the dialog has initialised).
-    int RowCount() const { return m_nRowCount; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -39,7 +37,6 @@ private:
     CSkinButton m_btnClose;
     const win::CListView& m_source;  // not owned
     std::string m_strCount = "0";
-    int m_nRowCount = 0;
     bool m_bCleanRequested = false;
 };
 

@@ -14,7 +14,7 @@
 #include <cstddef>
 #include <initializer_list>
 
-namespace kv {
+namespace ui {
 
 template <typename Traits, std::size_t N>
 class OwnedImages {
@@ -50,4 +50,4 @@ private:
     std::array<Handle, N> m_images;
 };
 
-}  // namespace kv
+}  // namespace ui

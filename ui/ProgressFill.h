@@ -1,7 +1,7 @@
 // The progress bar's arithmetic, apart from Win32 (used by CSkinProgress).
 #pragma once
 
-namespace kv {
+namespace ui {
 
 // Fill position in pixels for `percent` on a bar `width` pixels wide:
 // width x 0.01 x percent in floating point, truncated toward zero. Percent
@@ -25,4 +25,4 @@ void PaintProgressColumns(int width, int fill, Blit&& blit) {
     for (int x = fill < 0 ? 0 : fill; x < width; ++x) blit(ProgressImage::Track, x);
 }
 
-}  // namespace kv
+}  // namespace ui

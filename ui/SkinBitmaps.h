@@ -1,4 +1,4 @@
-// Skin bitmaps loaded from the program's resources, for kv::OwnedImages.
+// Skin bitmaps loaded from the program's resources, for OwnedImages.
 #pragma once
 
 #include <windows.h>

@@ -42,7 +42,7 @@ LRESULT CSkinButton::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 bool CSkinButton::DrawItem(const DRAWITEMSTRUCT& item) {
-    const kv::ButtonFace face = m_state.Face((item.itemState & ODS_SELECTED) != 0);
+    const ButtonFace face = m_state.Face((item.itemState & ODS_SELECTED) != 0);
     HBITMAP image = m_faces[static_cast<size_t>(face)];
     if (!image) {
         ::FillRect(item.hDC, &item.rcItem, ::GetSysColorBrush(COLOR_BTNFACE));

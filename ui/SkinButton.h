@@ -32,8 +32,8 @@ protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:
-    kv::SkinButtonState m_state;
-    kv::OwnedImages<ResourceBitmapTraits, 3> m_faces;
+    SkinButtonState m_state;
+    OwnedImages<ResourceBitmapTraits, 3> m_faces;
     layout::Rect m_rect{0, 0, 0, 0};
 };
 

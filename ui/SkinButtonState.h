@@ -3,7 +3,7 @@
 // mouse messages and draws the face it picks.
 #pragma once
 
-namespace kv {
+namespace ui {
 
 enum class ButtonFace { Normal = 0, Pressed = 1, Hover = 2 };
 
@@ -16,13 +16,13 @@ public:
     // enough.
     template <typename Request>
     void OnMouseMove(Request&& requestTracking) {
-        if (m_bTracking == 0) m_bTracking = requestTracking() ? 1 : 0;
+        if (!m_bTracking) m_bTracking = requestTracking() != 0;
     }
-    void OnMouseHover() { m_bHover = 1; }
+    void OnMouseHover() { m_bHover = true; }
     // Ends the entry: the next move starts a new tracking request.
     void OnMouseLeave() {
-        m_bTracking = 0;
-        m_bHover = 0;
+        m_bTracking = false;
+        m_bHover = false;
     }
 
     // Pressed wins over hover; hover stays until the mouse leaves.
@@ -31,12 +31,12 @@ public:
         return m_bHover ? ButtonFace::Hover : ButtonFace::Normal;
     }
 
-    bool Hover() const { return m_bHover != 0; }
-    bool Tracking() const { return m_bTracking != 0; }
+    bool Hover() const { return m_bHover; }
+    bool Tracking() const { return m_bTracking; }
 
 private:
-    int m_bHover = 0;
-    int m_bTracking = 0;
+    bool m_bHover = false;
+    bool m_bTracking = false;
 };
 
-}  // namespace kv
+}  // namespace ui

@@ -2,9 +2,6 @@
 
 #include <windowsx.h>
 
-#include <string>
-
-#include "app/MainTexts.h"
 #include "layout/Layout.h"
 #include "win/App.h"
 #include "win/Gdi.h"
@@ -39,6 +36,8 @@ bool CSkinDialog::PreTranslateMessage(const MSG& msg) {
     return msg.message == WM_KEYDOWN && (msg.wParam == VK_ESCAPE || msg.wParam == VK_RETURN);
 }
 
+// Everything is drawn here, from one off-screen picture, so the window never
+// shows the background without its texts.
 std::optional<LRESULT> CSkinDialog::OnEraseBkgnd(WPARAM wParam, LPARAM) {
     const HDC target = reinterpret_cast<HDC>(wParam);
     const RECT client = ClientRect();
@@ -58,37 +57,25 @@ std::optional<LRESULT> CSkinDialog::OnEraseBkgnd(WPARAM wParam, LPARAM) {
 }
 
 std::optional<LRESULT> CSkinDialog::OnLButtonDown(WPARAM, LPARAM lParam) {
-    if (m_rcClose.Contains(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)))
+    const int x = GET_X_LPARAM(lParam);
+    const int y = GET_Y_LPARAM(lParam);
+    if (OnHotSpot(x, y)) return std::nullopt;
+    if (m_rcClose.Contains(x, y))
         OnCancel();
     else
         Send(WM_NCLBUTTONDOWN, HTCAPTION, lParam);  // any other point drags, as a caption would
     return std::nullopt;
 }
 
+// The shape follows the window's size; on success the window owns the region.
 std::optional<LRESULT> CSkinDialog::OnSize(WPARAM, LPARAM) {
-    ApplyRoundedRegion(m_hWnd);
-    return std::nullopt;
-}
-
-void ApplyRoundedRegion(HWND hWnd) {
     RECT window{};
-    ::GetWindowRect(hWnd, &window);
+    ::GetWindowRect(m_hWnd, &window);
     const layout::Rect shape = layout::RoundRegionRect(window.right - window.left, window.bottom - window.top);
     win::UniqueRegion region(::CreateRoundRectRgn(shape.left, shape.top, shape.right, shape.bottom,
                                                   layout::kCornerEllipse, layout::kCornerEllipse));
-    // On success the window owns the region.
-    if (region && ::SetWindowRgn(hWnd, region.Get(), TRUE)) region.Detach();
-}
-
-win::UniqueFont CreateSkinFont(int weight) {
-    return win::UniqueFont(::CreateFontA(12, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_TT_PRECIS,
-                                         CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_MODERN,
-                                         kv::SkinFontFace().c_str()));
-}
-
-void DrawSkinText(HDC dc, const std::string& text, const layout::Rect& where) {
-    RECT rc{where.left, where.top, where.right, where.bottom};
-    ::DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &rc, DT_LEFT | DT_TOP);
+    if (region && ::SetWindowRgn(m_hWnd, region.Get(), TRUE)) region.Detach();
+    return std::nullopt;
 }
 
 }  // namespace ui

@@ -1,16 +1,16 @@
-// What the program's secondary windows share: a popup dialog without a
-// title bar, drawn from one background bitmap with a few texts on it,
-// rounded corners, closed only by the title strip's cross or its own
-// buttons, and dragged by any other point.
+// What every window of the program shares: a popup dialog without a title
+// bar, drawn from one background bitmap with a few texts on it, rounded
+// corners, closed only by the title strip's cross or its own buttons, and
+// dragged by any other point.
 //
-// A derived dialog names its background, size and cross, and draws its texts
-// into the off-screen picture in DrawTexts; everything else is here.
+// A derived dialog names its background, size and cross, draws its texts
+// into the off-screen picture in DrawTexts and may take clicks on hot spots
+// of its own in OnHotSpot; everything else is here.
 #pragma once
 
 #include <windows.h>
 
 #include <optional>
-#include <string>
 
 #include "layout/Geometry.h"
 #include "win/Dialog.h"
@@ -29,12 +29,17 @@ protected:
     // Loads the background and gives the window its size, centred on the
     // work area. Derived dialogs call it first.
     BOOL OnInitDialog() override;
+    // Derived dialogs with a message map of their own hand on what it does
+    // not take.
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Escape and Enter never reach the dialog manager, so neither closes the window.
     bool PreTranslateMessage(const MSG& msg) override;
 
     // Draws the dialog's texts over the background, into the off-screen picture.
     virtual void DrawTexts(HDC dc) = 0;
+    // A left click at client point (x, y), before the cross and the drag see
+    // it. True when the point was a hot spot of the derived dialog.
+    virtual bool OnHotSpot(int /*x*/, int /*y*/) { return false; }
 
 private:
     std::optional<LRESULT> OnEraseBkgnd(WPARAM, LPARAM);
@@ -49,13 +54,5 @@ private:
     layout::Rect m_rcClose;
     win::UniqueBitmap m_bmpBackground;
 };
-
-// The texts' font: "굴림", 12 pixels high, of `weight`; created for one paint.
-win::UniqueFont CreateSkinFont(int weight);
-// Gives the window the skin's rounded shape for its current size; the
-// window owns the region afterwards.
-void ApplyRoundedRegion(HWND hWnd);
-// Draws `text` left and top aligned in `where`.
-void DrawSkinText(HDC dc, const std::string& text, const layout::Rect& where);
 
 }  // namespace ui

@@ -14,12 +14,7 @@ void CSkinProgress::SetRect(int left, int top, int right, int bottom) {
     Move(left, top, m_rect.Width(), m_rect.Height(), true);
 }
 
-void CSkinProgress::StorePos(int percent) { m_nFill.store(kv::ProgressFillPosition(m_rect.Width(), percent)); }
-
-void CSkinProgress::SetPos(int percent) {
-    StorePos(percent);
-    Invalidate(true);
-}
+void CSkinProgress::StorePos(int percent) { m_nFill.store(ProgressFillPosition(m_rect.Width(), percent)); }
 
 LRESULT CSkinProgress::WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -45,7 +40,7 @@ void CSkinProgress::Paint(HDC target) {
     win::MemoryDC source(target);
 
     const HBITMAP columns[] = {m_images[kLeft], m_images[kRight], m_images[kTrack], m_images[kFill]};
-    kv::PaintProgressColumns(w, m_nFill.load(), [&](kv::ProgressImage image, int x) {
+    PaintProgressColumns(w, m_nFill.load(), [&](ProgressImage image, int x) {
         HBITMAP column = columns[static_cast<int>(image)];
         if (!column) return;
         win::SelectScope select(source.Dc(), column);

@@ -20,12 +20,9 @@ public:
     void LoadBitmaps(unsigned nLeft, unsigned nRight, unsigned nTrack, unsigned nFill);
     // Stores the placement and moves the window there, repainting.
     void SetRect(int left, int top, int right, int bottom);
-    // StorePos, then invalidate the whole bar with erasing.
-    void SetPos(int percent);
     // Sets the fill position from a percentage without repainting; safe from
     // any thread (the window thread reads the position when it paints).
     void StorePos(int percent);
-    int FillPosition() const { return m_nFill.load(); }
 
 protected:
     LRESULT WindowProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
@@ -34,7 +31,7 @@ private:
     void Paint(HDC target);
 
     enum { kLeft, kRight, kTrack, kFill };
-    kv::OwnedImages<ResourceBitmapTraits, 4> m_images;
+    OwnedImages<ResourceBitmapTraits, 4> m_images;
     std::atomic<int> m_nFill{0};
     layout::Rect m_rect{0, 0, 0, 0};
 };

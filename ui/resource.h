@@ -44,6 +44,3 @@
 #define ID_AUTOSTART        32775
 #define ID_SUPPORT          32777
 #define ID_PROGRAM_INFO     32778
-
-// The application object's help command (ID_HELP)
-#define ID_APP_HELP         57670

@@ -70,7 +70,7 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
     try {
         handled = self->Dispatch(msg, wParam, lParam);
     } catch (...) {
-        ::OutputDebugStringA("Kestravin: a dialog's message handler failed\n");
+        ::OutputDebugStringA("a dialog's message handler failed\n");
         handled = FALSE;
     }
     if (msg == WM_NCDESTROY) {
@@ -109,7 +109,6 @@ void CDialog::RouteCommand(WPARAM wParam, LPARAM) {
         return;
     }
     if (OnCommand(nId)) return;
-    if (CWinApp* app = CWinApp::Current(); app && app->OnCommand(nId)) return;
     if (nId == IDOK) OnOK();
     else if (nId == IDCANCEL) OnCancel();
 }

@@ -3,8 +3,7 @@
 // One static dialog procedure stores the object at WM_INITDIALOG (from
 // DialogBoxParamA's parameter) and hands every later message to it:
 //   - WM_DRAWITEM is reflected to the control object that draws the item;
-//   - WM_COMMAND goes to OnCommand, then to the application (win/App.h),
-//     then IDOK / IDCANCEL end the dialog;
+//   - WM_COMMAND goes to OnCommand, then IDOK / IDCANCEL end the dialog;
 //   - everything else goes to OnMessage, normally a message map (win/MessageMap.h).
 // While a dialog runs modally, its PreTranslateMessage sees each input
 // message for it or its controls before the dialog manager does (through a

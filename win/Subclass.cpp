@@ -3,7 +3,7 @@
 namespace win {
 
 namespace {
-const char kThisProp[] = "Kestravin.CSubclassWindow";
+const char kThisProp[] = "win.CSubclassWindow";
 }
 
 CSubclassWindow::~CSubclassWindow() { Unsubclass(); }
@@ -53,7 +53,7 @@ LRESULT CALLBACK CSubclassWindow::SubclassProc(HWND hWnd, UINT msg, WPARAM wPara
     try {
         return self->WindowProc(msg, wParam, lParam);
     } catch (...) {
-        ::OutputDebugStringA("Kestravin: a control's message handler failed\n");
+        ::OutputDebugStringA("a control's message handler failed\n");
         return self->Default(msg, wParam, lParam);
     }
 }

@@ -14,11 +14,6 @@ public:
 
     HWND Hwnd() const { return m_hWnd; }
     void Attach(HWND hWnd) { m_hWnd = hWnd; }
-    HWND Detach() {
-        HWND hWnd = m_hWnd;
-        m_hWnd = nullptr;
-        return hWnd;
-    }
 
     HWND GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
@@ -35,11 +30,6 @@ public:
     RECT ClientRect() const {
         RECT rc{};
         ::GetClientRect(m_hWnd, &rc);
-        return rc;
-    }
-    RECT WindowRect() const {
-        RECT rc{};
-        ::GetWindowRect(m_hWnd, &rc);
         return rc;
     }
 

@@ -83,16 +83,16 @@ TEST(Layout, CentringAndShape) {
 }
 
 TEST(AppDir, DirectoryWithTrailingBackslash) {
-    EXPECT_EQ(kv::AppDirFromModulePath("C:\\Program Files\\Kestravin\\Kestravin.exe"),
+    EXPECT_EQ(app::AppDirFromModulePath("C:\\Program Files\\Kestravin\\Kestravin.exe"),
               "C:\\Program Files\\Kestravin\\");
-    EXPECT_EQ(kv::AppDirFromModulePath("C:\\Kestravin.exe"), "C:\\");
-    EXPECT_EQ(kv::AppDirFromModulePath("C:\\a.b\\other-name.exe"), "C:\\a.b\\")
+    EXPECT_EQ(app::AppDirFromModulePath("C:\\Kestravin.exe"), "C:\\");
+    EXPECT_EQ(app::AppDirFromModulePath("C:\\a.b\\other-name.exe"), "C:\\a.b\\")
         << "the running file's own name does not matter";
-    EXPECT_EQ(kv::AppDirFromModulePath("Kestravin.exe"), "");
+    EXPECT_EQ(app::AppDirFromModulePath("Kestravin.exe"), "");
     // Code page 949 never uses a backslash as a trail byte: Korean directory
     // names are cut at the real separator ("케스트라빈" in 949).
     const std::string korean = "C:\\\xC4\xC9\xBD\xBA\xC6\xAE\xB6\xF3\xBA\xF3\\";
-    EXPECT_EQ(kv::AppDirFromModulePath(korean + "Kestravin.exe"), korean);
+    EXPECT_EQ(app::AppDirFromModulePath(korean + "Kestravin.exe"), korean);
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 
 namespace {
 
-using kv::ButtonFace;
-using kv::SkinButtonState;
+using ui::ButtonFace;
+using ui::SkinButtonState;
 
 TEST(SkinButtonState, OneTrackingRequestPerEntry) {
     SkinButtonState state;
@@ -88,7 +88,7 @@ struct CountingTraits {
 TEST(OwnedImages, LoadingReplacesFacesWithoutAccumulating) {
     CountingTraits::Reset();
     {
-        kv::OwnedImages<CountingTraits, 3> faces;
+        ui::OwnedImages<CountingTraits, 3> faces;
         faces.Load({130, 130, 130});
         EXPECT_EQ(CountingTraits::s_live.size(), 3u);
         const int first = faces[0];

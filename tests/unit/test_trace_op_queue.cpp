@@ -10,7 +10,7 @@
 namespace {
 
 using kv::TraceItem;
-using Clock = kv::TraceOpQueue::Clock;
+using Clock = app::TraceOpQueue::Clock;
 
 TraceItem Row(const std::string& name, const std::string& code = "RECENT") {
     TraceItem row;
@@ -20,7 +20,7 @@ TraceItem Row(const std::string& name, const std::string& code = "RECENT") {
 }
 
 // The list as the window thread holds it, with a record of each hand-over.
-class RecordingQueue : public kv::TraceOpQueue {
+class RecordingQueue : public app::TraceOpQueue {
 public:
     RecordingQueue() : TraceOpQueue([this] { return m_now; }) {}
 
@@ -30,10 +30,10 @@ public:
     Clock::time_point m_now{};
 
 protected:
-    void SendBatch(kv::TraceBatch& batch) override {
+    void SendBatch(app::TraceBatch& batch) override {
         m_batchSizes.push_back(batch.size());
-        for (const kv::TraceOp& op : batch) {
-            if (op.kind == kv::TraceOp::kInsertTop) {
+        for (const app::TraceOp& op : batch) {
+            if (op.kind == app::TraceOp::kInsertTop) {
                 m_list.insert(m_list.begin(), op.row);
             } else if (op.index >= 0 && static_cast<size_t>(op.index) < m_list.size()) {
                 m_list.erase(m_list.begin() + op.index);
