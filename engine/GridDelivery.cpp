@@ -66,19 +66,18 @@ bool StopGridService(Platform& platform, EngineState& state, IView& view, const 
     svcs.ControlStop(service.Get());
     uint32_t serviceState = 0;
     if (!svcs.QueryState(service.Get(), serviceState)) return false;
-    bool stateKnown = true;
     for (int polls = 0; serviceState == kSvcStopPending; ++polls) {
         // Still stopping after the bound: the row stays, and so does its count.
         if (polls == kStopPollLimit) return false;
         platform.system.Sleep(kStopPollMs);
-        if (!svcs.QueryState(service.Get(), serviceState)) {
-            stateKnown = false;
-            break;
-        }
+        if (!svcs.QueryState(service.Get(), serviceState)) return false;
     }
+    // A service that refused the stop or goes on running is a trace that
+    // stays, and its row keeps the count up.
+    if (serviceState != kSvcStopped) return false;
     state.AddCount(kGrid, -1);
     view.CounterChanged(kGrid);
-    return stateKnown && serviceState == kSvcStopped;
+    return true;
 }
 
 }  // namespace kv

@@ -26,11 +26,10 @@ inline bool IsGridAgent(const std::string& exeName) { return GridServiceOf(exeNa
 const std::string& GridLabel();
 
 // Stops the service paired with agent `name`, waiting while it reports
-// STOP_PENDING (bounded by kStopPollLimit polls). The GRID counter is lowered
-// once when the service was opened, its state could be read and the wait
-// ended within the bound. True when the
-// trace is gone: the service reached STOPPED, or no service could be opened
-// (not installed) and no process of `name` is running any more.
+// STOP_PENDING (bounded by kStopPollLimit polls). True when the trace is
+// gone: the service reached STOPPED (the GRID counter is then lowered once),
+// or no service could be opened (not installed) and no process of `name` is
+// running any more (the counter is left alone: nothing was stopped).
 bool StopGridService(Platform& platform, EngineState& state, IView& view, const std::string& name);
 
 }  // namespace kv

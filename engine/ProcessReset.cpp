@@ -105,15 +105,35 @@ bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, 
     std::vector<ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return false;
     const uint32_t self = procs.CurrentProcessId();
+    uint32_t unsettled = 0;  // the process the walk stopped at, if any
     for (const ProcessEntry& entry : entries) {
         if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
         // One stubborn process stops the walk rather than stretching the pass
         // by a wait per copy; the row stays and a later pass tries again.
-        if (!EndProcess(procs, entry.pid)) break;
+        if (!EndProcess(procs, entry.pid)) {
+            unsettled = entry.pid;
+            break;
+        }
         state.AddCount(kProcess, -1);
         view.CounterChanged(kProcess);
     }
-    return CountRunning(procs, name) == 0;
+
+    std::vector<ProcessEntry> after;
+    if (!procs.Snapshot(after)) return false;
+    bool unsettledGone = unsettled != 0;
+    int running = 0;
+    for (const ProcessEntry& entry : after) {
+        if (entry.pid == self) continue;
+        if (entry.pid == unsettled) unsettledGone = false;
+        if (LowerAscii949(entry.exeName) == target) ++running;
+    }
+    // Ended after all, only too late for the bounded wait (or just before it
+    // could be opened): one process fewer, like the others.
+    if (unsettledGone) {
+        state.AddCount(kProcess, -1);
+        view.CounterChanged(kProcess);
+    }
+    return running == 0;
 }
 
 int CountRunning(IProcesses& procs, const std::string& name) {

@@ -32,8 +32,10 @@ void ScanProcesses(IProcesses& procs, EngineState& state, IView& view, const std
 // Ends the processes whose name equals `name` with ASCII letters compared in
 // any case, lowering the PROCESS counter once per process that ended. The
 // first process that cannot be opened, refuses termination or outlives
-// kTerminateWaitMs ends the walk. True when, afterwards, no process of that
-// name is running (the program's own aside).
+// kTerminateWaitMs ends the walk; when it has gone by the final look at the
+// process list, it counts as ended too. True when, at that final look, no
+// process of that name is running (the program's own aside), also none that
+// started again meanwhile.
 bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, const std::string& name);
 
 // Processes running under `name` (ASCII letters in any case), the program's

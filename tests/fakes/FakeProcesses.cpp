@@ -58,11 +58,22 @@ bool FakeProcesses::Terminate(ProcHandle process, uint32_t exitCode) {
         return false;
     case TerminateMode::Ignores:
         return true;
-    case TerminateMode::Ends:
-        p->running = false;
+    case TerminateMode::EndsLate:
+        p->endsAfterWait = true;
         p->exitCode = exitCode;
         m_terminated.push_back(p->pid);
         return true;
+    case TerminateMode::Ends:
+    case TerminateMode::Respawns: {
+        p->running = false;
+        p->exitCode = exitCode;
+        m_terminated.push_back(p->pid);
+        if (p->mode == TerminateMode::Respawns) {
+            const std::string exeName = p->exeName;  // AddLocked may move p
+            AddLocked(exeName);
+        }
+        return true;
+    }
     }
     return false;
 }
@@ -71,6 +82,10 @@ WaitResult FakeProcesses::Wait(ProcHandle process, uint32_t) {
     std::lock_guard<std::mutex> hold(m_lock);
     Proc* p = ByHandle(process);
     if (!p) return WaitResult::Failed;
+    if (p->running && p->endsAfterWait) {
+        p->running = false;  // just too late for this wait
+        return WaitResult::TimedOut;
+    }
     return p->running ? WaitResult::TimedOut : WaitResult::Signalled;
 }
 
@@ -81,6 +96,10 @@ void FakeProcesses::Close(ProcHandle process) {
 
 uint32_t FakeProcesses::Add(const std::string& exeName) {
     std::lock_guard<std::mutex> hold(m_lock);
+    return AddLocked(exeName);
+}
+
+uint32_t FakeProcesses::AddLocked(const std::string& exeName) {
     Proc p;
     p.pid = m_nNextPid;
     m_nNextPid += 4;

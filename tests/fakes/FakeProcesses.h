@@ -1,6 +1,8 @@
 // A process table for the engine's snapshot walk and terminations. Processes
-// can be made unopenable, can refuse termination, or can accept it and keep
-// running (so a bounded wait times out). Wait never sleeps.
+// can be made unopenable, can refuse termination, can accept it and keep
+// running (so a bounded wait times out), can end only once the wait has
+// given up, or can be started again at once by someone else. Wait never
+// sleeps.
 #pragma once
 
 #include <cstdint>
@@ -19,6 +21,8 @@ enum class TerminateMode {
     Ends,     // TerminateProcess succeeds and the process ends
     Refuses,  // TerminateProcess fails
     Ignores,  // TerminateProcess succeeds but the process keeps running
+    EndsLate, // TerminateProcess succeeds; the process outlives the bounded wait, then ends
+    Respawns, // the process ends, and a new one of the same name starts at once (a watchdog)
 };
 
 class FakeProcesses : public IProcesses {
@@ -60,9 +64,11 @@ private:
         uint32_t exitCode = kStillActive;
         bool openFails = false;
         TerminateMode mode = TerminateMode::Ends;
+        bool endsAfterWait = false;
     };
 
     Proc* ByHandle(ProcHandle h);
+    uint32_t AddLocked(const std::string& exeName);
 
     mutable std::mutex m_lock;
     std::vector<Proc> m_procs;

@@ -60,6 +60,8 @@ bool FakeServices::ControlStop(SvcHandle service) {
     ++s->stopControls;
     // Windows refuses the control for a service that is stopped or already stopping.
     if (s->state != kSvcRunning) return false;
+    if (s->stopMode == StopMode::Refuses) return false;
+    if (s->stopMode == StopMode::Ignores) return true;
     if (s->pendingPolls == 0) {
         Stopped(*s);
     } else {
@@ -119,6 +121,11 @@ void FakeServices::SetOpenDenied(const std::string& name, bool denied) {
 void FakeServices::SetQueryFails(const std::string& name, bool fails) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (Service* s = Find(name)) s->queryFails = fails;
+}
+
+void FakeServices::SetStopMode(const std::string& name, StopMode mode) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Service* s = Find(name)) s->stopMode = mode;
 }
 
 uint32_t FakeServices::State(const std::string& name) const {

@@ -1,7 +1,8 @@
 // A service control manager. A running service answers the stop control by
 // reporting STOP_PENDING for a chosen number of status queries and then
-// STOPPED (or never, when told so); a service linked to a fake process ends
-// that process when it stops. Names are case-insensitive, as in the SCM.
+// STOPPED (or never, when told so), or it does not stop at all (see
+// StopMode); a service linked to a fake process ends that process when it
+// stops. Names are case-insensitive, as in the SCM.
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,13 @@
 namespace kv::fakes {
 
 class FakeProcesses;
+
+// How a running service answers SERVICE_CONTROL_STOP.
+enum class StopMode {
+    Stops,    // accepts it and stops (after its pending polls)
+    Refuses,  // ControlService fails (the service does not accept stop); it stays RUNNING
+    Ignores,  // ControlService succeeds, but the service goes on reporting RUNNING
+};
 
 class FakeServices : public IServices {
 public:
@@ -37,6 +45,7 @@ public:
     void SetManagerFails(bool fails);
     void SetOpenDenied(const std::string& name, bool denied);
     void SetQueryFails(const std::string& name, bool fails);
+    void SetStopMode(const std::string& name, StopMode mode);
 
     // Test inspection.
     uint32_t State(const std::string& name) const;  // 0 when not installed
@@ -54,6 +63,7 @@ private:
         uint32_t linkedPid = 0;
         bool openDenied = false;
         bool queryFails = false;
+        StopMode stopMode = StopMode::Stops;
         int stopControls = 0;
         int queries = 0;
     };

@@ -105,6 +105,28 @@ TEST_F(GridDelivery, StopPollsWhileStopPendingWithinABound) {
     EXPECT_EQ(1, m_state.Count(kGrid));  // the trace stays, so does its count
 }
 
+TEST_F(GridDelivery, AServiceThatDoesNotStopKeepsItsTraceAndItsCount) {
+    // Refuses the control (it does not accept stop) and stays RUNNING.
+    const uint32_t refuses = RunAgent("SuperDownService.exe", "Superdownservice");
+    m_fake.services.SetStopMode("Superdownservice", fakes::StopMode::Refuses);
+    // Accepts the control, then goes on reporting RUNNING.
+    const uint32_t ignores = RunAgent("MicroCloudEngine.exe", "MicroCloudEngine");
+    m_fake.services.SetStopMode("MicroCloudEngine", fakes::StopMode::Ignores);
+    m_state.SetCount(kGrid, 2);
+
+    EXPECT_FALSE(Stop("SuperDownService.exe"));
+    EXPECT_FALSE(Stop("MicroCloudEngine.exe"));
+    EXPECT_EQ(1, m_fake.services.StopControls("Superdownservice"));
+    EXPECT_EQ(1, m_fake.services.StopControls("MicroCloudEngine"));
+    EXPECT_EQ(kSvcRunning, m_fake.services.State("Superdownservice"));
+    EXPECT_EQ(kSvcRunning, m_fake.services.State("MicroCloudEngine"));
+    EXPECT_TRUE(m_fake.processes.IsRunning(refuses));
+    EXPECT_TRUE(m_fake.processes.IsRunning(ignores));
+    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_TRUE(m_view.CounterChanges().empty());
+    EXPECT_EQ(0, m_fake.system.SleepCalls());
+}
+
 TEST_F(GridDelivery, AlreadyStoppedServiceIsGone) {
     m_fake.services.Install("GDownService", kSvcStopped);
     EXPECT_TRUE(Stop("GDownService.exe"));

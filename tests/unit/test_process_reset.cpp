@@ -140,6 +140,31 @@ TEST_F(ProcessReset, FailedTerminationsLeaveTheTraceAndTheCount) {
     EXPECT_TRUE(Clean("locked.exe"));
 }
 
+TEST_F(ProcessReset, AProcessThatEndsOnlyAfterTheBoundedWaitIsCountedOnceGone) {
+    const uint32_t slow = m_procs.Add("slow.exe");
+    m_procs.SetTerminateMode(slow, TerminateMode::EndsLate);
+    Scan();
+    ASSERT_EQ(1, m_state.Count(kProcess));
+    EXPECT_TRUE(Clean("slow.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(slow));
+    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ("0", m_state.CountText(kProcess));
+    EXPECT_EQ((std::vector<Category>{kProcess, kProcess}), m_view.CounterChanges());  // up, then down
+}
+
+TEST_F(ProcessReset, AProcessThatComesBackIsATraceThatStays) {
+    const uint32_t first = m_procs.Add("agent.exe");
+    m_procs.SetTerminateMode(first, TerminateMode::Respawns);
+    Scan();
+    // The listed process ends (and is counted), but another one of the name
+    // runs at the final look: the trace is not gone.
+    EXPECT_FALSE(Clean("agent.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(first));
+    EXPECT_EQ(1, m_procs.RunningCount("agent.exe"));
+    EXPECT_EQ((std::vector<uint32_t>{first}), m_procs.Terminated());
+    EXPECT_EQ(0, m_state.Count(kProcess));
+}
+
 TEST_F(ProcessReset, OtherCopiesOfTheProgramAreTreatedByName) {
     const uint32_t copy = m_procs.Add("Kestravin.exe");  // another copy, same name: excluded
     const uint32_t renamed = m_procs.Add("Kestravin (1).exe");
