@@ -41,6 +41,7 @@ step() { echo "build: $1"; }
 step "build/win ($KV_WINE_ARCH)"
 KV_TOOLCHAIN_FOR_DIR="$KV_TOOLCHAIN" configure build/win -DCMAKE_TOOLCHAIN_FILE="$KV_TOOLCHAIN"
 cmake --build build/win -j2
+built_win=(build/win)
 
 if ((!win_only)); then
     if [[ "$KV_WINE_ARCH" == win64 ]]; then
@@ -50,6 +51,7 @@ if ((!win_only)); then
         KV_TOOLCHAIN_FOR_DIR="$KV_REPO/cmake/mingw-i686.cmake" configure build/win32 \
             -DCMAKE_TOOLCHAIN_FILE="$KV_REPO/cmake/mingw-i686.cmake"
         cmake --build build/win32 -j2 --target Kestravin
+        built_win+=(build/win32)
     fi
     step "build/native"
     configure build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
@@ -63,4 +65,14 @@ if ((!win_only)); then
         cmake --build build/asan -j2
     fi
 fi
+# What a user copies must carry no debug information (CMakeLists.txt moves
+# it to Kestravin.exe.debug); a change that brings it back fails here.
+for dir in "${built_win[@]}"; do
+    exe="$dir/Kestravin.exe"
+    if x86_64-w64-mingw32-objdump -h "$exe" | grep -q '\.debug_'; then
+        echo "build: $exe carries debug information" >&2
+        exit 1
+    fi
+    echo "build: $exe: $(stat -c %s "$exe") bytes"
+done
 step "done"

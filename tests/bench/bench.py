@@ -370,7 +370,7 @@ def report(m, sizes, startup, silent_s, scales):
                      f"Wine's own mappings included) {r['vmhwm_kb'] / 1024:.1f} MiB; largest VmRSS sampled "
                      f"during the passes {r['rss_sampled_kb'] / 1024:.1f} MiB")
     for label, size in sizes.items():
-        lines.append(f"- {label}: " + (f"{size:,} bytes ({size / 1024:.0f} KiB)" if size else "not built"))
+        lines.append(f"- {label}: " + (f"{size:,} bytes ({size / 1048576:.2f} MiB)" if size else "not built"))
     if 30000 in by:
         r = by[30000]
         ra, rc = r["ratios"]
@@ -401,6 +401,14 @@ def main():
     if m["arch"] == "win64":
         sizes[f"Kestravin.exe, the 32-bit product ({os.path.relpath(win32, winetest.REPO)})"] = \
             size_of(os.path.join(win32, "Kestravin.exe"))
+    # The symbols kept beside each program, which a user does not copy.
+    for folder in dict.fromkeys([winetest.BUILD, win32]):
+        debug = os.path.join(folder, "Kestravin.exe.debug")
+        if os.path.exists(debug):
+            sizes[f"its debug symbols, {os.path.relpath(debug, winetest.REPO)}"] = size_of(debug)
+    for label, size in sizes.items():
+        print(f"bench: {label}: " + (f"{size:,} bytes ({size / 1048576:.2f} MiB)" if size else "not built"),
+              flush=True)
 
     startup = startup_runs(args.startup_runs)
     for v, pnt in startup:
