@@ -47,8 +47,6 @@ protected:
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT nId) override;
     void OnControlNotify(UINT nId, UINT nCode) override;
-    // Enter and Escape still reach the dialog manager.
-    bool PreTranslateMessage(const MSG&) override { return false; }
     void DrawTexts(HDC dc) override;
     bool OnHotSpot(int x, int y) override;
 

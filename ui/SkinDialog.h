@@ -1,7 +1,7 @@
 // What every window of the program shares: a popup dialog without a title
 // bar, drawn from one background bitmap with a few texts on it, rounded
-// corners, closed only by the title strip's cross or its own buttons, and
-// dragged by any other point.
+// corners, closed only by the title strip's cross, its own buttons or
+// Alt+F4 (never by Enter or Escape), and dragged by any other point.
 //
 // A derived dialog names its background, size and cross, draws its texts
 // into the off-screen picture in DrawTexts and may take clicks on hot spots
@@ -34,6 +34,9 @@ protected:
     std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     // Escape and Enter never reach the dialog manager, so neither closes the window.
     bool PreTranslateMessage(const MSG& msg) override;
+    // No window has a default button: an IDOK from anywhere (a key press
+    // meant for a message box that has gone, say) ends none of them.
+    void OnOK() override {}
 
     // Draws the dialog's texts over the background, into the off-screen picture.
     virtual void DrawTexts(HDC dc) = 0;

@@ -1,10 +1,13 @@
 #!/usr/bin/python3
-"""The main window under Wine: shape, place, Korean text, check boxes, single instance.
+"""The main window under Wine: shape, place, Korean text, check boxes, single
+instance, and which keys and buttons close it.
 
-One program start serves every case, in order.
+One program start serves every case up to Alt+F4, which ends it; the exit
+button then gets a start of its own.
 """
 import os
 import sys
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import product  # noqa: E402
@@ -16,6 +19,7 @@ STATUS_RECT = product.rect("kStatus")
 COUNT_RECT_GRID = product.rects("kCountLine")[product.CATEGORIES.index("GRID")]
 CHECK_ORIGINS = [product.origin(r) for r in product.rects("kCheck")]
 MINIMISE_POINT = product.centre(product.rect("kMinimiseHot"))
+EXIT_POINT = product.centre(product.rect("kExit"))
 WINDOW_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
 WAITING_TEXT = product.text("kWaiting")
 GRID_COUNT_ZERO = product.texts_of("CountLabel")[product.CATEGORIES.index("GRID")] + "0" + \
@@ -86,6 +90,43 @@ def case_second_start_restores_first():
     check(session.procs[0].poll() is None, "the first instance ended")
 
 
+def press_over_window(key):
+    """A key with the pointer on the window's bare skin (no window manager:
+    keys go to the window under the pointer)."""
+    ox, oy = session.origin
+    session.xdotool("mousemove", str(ox + 255), str(oy + 60))
+    time.sleep(0.3)
+    session.xdotool("key", key)
+
+
+def program_running():
+    return session.procs[-1].poll() is None
+
+
+def case_enter_and_escape_keep_the_window():
+    for key in ("Return", "KP_Enter", "Escape"):
+        press_over_window(key)
+        time.sleep(1.5)
+        check(program_running(), f"{key} ended the program")
+        facts = session.probe()
+        check(facts["found"] == 1 and facts["visible"] == 1, f"{key} closed the main window: {facts}")
+
+
+def case_alt_f4_closes():
+    # Also proves that the keys above reached the window.
+    press_over_window("alt+F4")
+    winetest.wait_until(lambda: not program_running(), 20, "Alt+F4 to end the program")
+    check(session.probe()["found"] == 0, "a window titled Kestravin remains after Alt+F4")
+
+
+def case_exit_button_closes():
+    session.start()
+    session.find_window()
+    winetest.wait_until(lambda: session.probe()["visible"] == 1, 20, "the restarted window")
+    session.click(*EXIT_POINT)
+    winetest.wait_until(lambda: not program_running(), 20, "the exit button to end the program")
+
+
 def main():
     global session
     # A server that answers: an unreachable one would hold each start behind
@@ -99,6 +140,9 @@ def main():
             ("status and count lines drawn in Korean", case_korean_texts_rendered),
             ("a category check box switches between ticked and empty", case_check_box_toggles_face),
             ("a second start restores the minimised first and exits", case_second_start_restores_first),
+            ("Enter and Escape leave the main window open", case_enter_and_escape_keep_the_window),
+            ("Alt+F4 closes the main window and ends the program", case_alt_f4_closes),
+            ("the exit button closes the main window and ends the program", case_exit_button_closes),
         ])
 
 
