@@ -1,4 +1,6 @@
-// The four trace categories as the analyse/clean driver calls them.
+// The four trace categories: for each its code text, its scanner and its
+// remover, in the order analysis runs them. The driver walks this table;
+// nothing else spells a category code.
 //
 // CTraceCategories (engine/TraceCategories.h) is the real implementation;
 // the driver's tests use a fake that adds chosen rows.
@@ -6,23 +8,67 @@
 
 #include <string>
 
+#include "seam/View.h"
+
 namespace kv {
+
+// What cleaning one row came to.
+enum class CleanOutcome {
+    Skipped,  // not attempted: unknown code or root, or category switched off
+    Gone,     // the trace is gone: the row leaves the list
+    Stayed,   // the removal failed: the row stays and the pass reports it
+};
 
 class ICategories {
 public:
     virtual ~ICategories() = default;
 
-    // Analysis: add the category's rows to the top of the trace list and raise
-    // its counter by one per row. "GRID" / "PROCESS" for the process walk,
-    // "REGISTRY" / "RECENT" for the registry scans; other codes add nothing.
-    virtual void ScanProcesses(const std::string& code) = 0;
-    virtual void ScanRegistryTraces(const std::string& code) = 0;
+    // Analysis: each adds its category's rows to the top of the trace list
+    // and raises its counter by one per row.
+    virtual void ScanGridAgents() = 0;      // GRID: running grid agents
+    virtual void ScanProcesses() = 0;       // PROCESS: running programs not excluded
+    virtual void ScanIntelliForms() = 0;    // REGISTRY: autosaved form entries
+    virtual void ScanRegistryTraces() = 0;  // RECENT: every usage-history source
 
-    // Cleaning of one GRID / PROCESS row. True when the trace is gone
-    // afterwards; each lowers its own counter as it ends processes or
-    // stops services.
-    virtual bool StopGridService(const std::string& name) = 0;
-    virtual bool TerminateProcessByName(const std::string& name) = 0;
+    // Cleaning of one row of the category. Each lowers its own counter as
+    // the traces go.
+    virtual CleanOutcome StopGridService(const TraceItem& row) = 0;
+    virtual CleanOutcome TerminateProcessByName(const TraceItem& row) = 0;
+    virtual CleanOutcome DeleteIntelliForms(const TraceItem& row) = 0;
+    virtual CleanOutcome DeleteHistoryValue(const TraceItem& row) = 0;
 };
+
+struct CategoryEntry {
+    Category category;
+    const char* code;  // the CODE column's text, compared exactly
+    void (ICategories::*scan)();
+    CleanOutcome (ICategories::*remove)(const TraceItem& row);
+};
+
+// In scan order; the Category enum indexes it.
+inline constexpr CategoryEntry kCategoryTable[kCategoryCount] = {
+    {kGrid, "GRID", &ICategories::ScanGridAgents, &ICategories::StopGridService},
+    {kProcess, "PROCESS", &ICategories::ScanProcesses, &ICategories::TerminateProcessByName},
+    {kRegistry, "REGISTRY", &ICategories::ScanIntelliForms, &ICategories::DeleteIntelliForms},
+    {kRecent, "RECENT", &ICategories::ScanRegistryTraces, &ICategories::DeleteHistoryValue},
+};
+
+constexpr bool TableFollowsTheEnum() {
+    for (int c = 0; c < kCategoryCount; ++c) {
+        if (kCategoryTable[c].category != c) return false;
+    }
+    return true;
+}
+static_assert(TableFollowsTheEnum(), "kCategoryTable is indexed by Category");
+
+inline const char* CodeOf(Category category) { return kCategoryTable[category].code; }
+
+// The entry whose code equals `code` exactly (case-sensitive), or nullptr.
+inline const CategoryEntry* CategoryOfCode(const std::string& code) {
+    for (const CategoryEntry& entry : kCategoryTable) {
+        if (code == entry.code) return &entry;
+    }
+    return nullptr;
+}
 
 }  // namespace kv

@@ -5,7 +5,7 @@
 namespace kv {
 
 EngineState::EngineState() {
-    for (auto& flag : m_bEnabled) flag.store(1);
+    for (auto& flag : m_bEnabled) flag.store(true);
     for (auto& count : m_nCount) count.store(0);
 }
 

@@ -18,13 +18,14 @@ class EngineState {
 public:
     EngineState();
 
-    // 0: the next pass analyses; 1: rows are pending and the next pass cleans.
-    std::atomic<int> m_nAnalysed{0};
-    // Result of the last online test: 1 online, 0 not.
-    std::atomic<int> m_bOnline{0};
+    // The analysed flag. Down: the next pass analyses; up: rows are pending
+    // and the next pass cleans.
+    std::atomic<bool> m_bAnalysed{false};
+    // Result of the last online test.
+    std::atomic<bool> m_bOnline{false};
 
-    bool IsEnabled(Category c) const { return m_bEnabled[c].load() != 0; }
-    void SetEnabled(Category c, bool on) { m_bEnabled[c].store(on ? 1 : 0); }
+    bool IsEnabled(Category c) const { return m_bEnabled[c].load(); }
+    void SetEnabled(Category c, bool on) { m_bEnabled[c].store(on); }
 
     int32_t Count(Category c) const { return m_nCount[c].load(); }
     // The counter rule: the count text is always the integer with "%d".
@@ -41,7 +42,7 @@ public:
     bool PassRunning() const { return m_bPassRunning.load(); }
 
 private:
-    std::atomic<int> m_bEnabled[kCategoryCount];
+    std::atomic<bool> m_bEnabled[kCategoryCount];
     std::atomic<int32_t> m_nCount[kCategoryCount];
     std::atomic<bool> m_bPassRunning{false};
     mutable std::mutex m_lock;  // guards m_strStatus

@@ -1,6 +1,6 @@
 // Grid delivery (GRID): the upload agents that Korean download managers run
 // as Windows services. Analysis lists their running processes (through
-// ScanProcesses, engine/ProcessReset.h); cleaning stops the paired service.
+// ScanGridAgents, engine/ProcessReset.h); cleaning stops the paired service.
 #pragma once
 
 #include <cstdint>

@@ -1,6 +1,8 @@
 #include "engine/HistorySources.h"
 
 #include "engine/HistoryNames.h"
+#include "engine/KeyPattern.h"
+#include "engine/RegKeyText.h"
 #include "engine/TraceRows.h"
 #include "engine/ValueText.h"
 #include "registry/RegHelpers.h"
@@ -10,7 +12,7 @@
 namespace kv {
 namespace {
 
-// Labels (UTF-8 here; the rows and the kind test use their code page 949 form).
+// Labels (UTF-8 here; the rows carry their code page 949 form).
 constexpr const char* kLabelSearch = "검색기록";
 constexpr const char* kLabelRun = "실행기록";
 constexpr const char* kLabelDocument = "문서기록";
@@ -29,87 +31,82 @@ constexpr const char* kLabelMuiCache = "MUI캐시";
 constexpr const char* kLabelHelp = "도움말";
 constexpr const char* kLabelALZip = "알집기록";
 
-constexpr const char* kHkcu = "HKEY_CURRENT_USER";
-constexpr const char* kHklm = "HKEY_LOCAL_MACHINE";
-constexpr const char* kEveryValue = "0";
+constexpr const char* kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
+constexpr const char* kOffice = "Software\\Microsoft\\Office\\";
 
-struct SourceRow {
-    const char* rootName;
-    const char* keyPath;
-    const char* valueName;
-    const char* labelUtf8;
-};
+using Kind = HistorySourceKind;
 
-constexpr SourceRow kSources[] = {
-    {kHkcu, "Software\\Microsoft\\Search Assistant\\ACMru\\5603", kEveryValue, kLabelSearch},
-    {kHkcu, "Software\\Microsoft\\Search Assistant\\ACMru\\5604", kEveryValue, kLabelSearch},
-    {kHkcu, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU", kEveryValue, kLabelRun},
-    {kHkcu, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU", kEveryValue,
-     kLabelDocument},
-    {kHkcu, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU", kEveryValue,
-     kLabelExplorer},
-    {kHkcu, "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List", kEveryValue,
-     kLabelPaint},
-    {kHkcu, "Software\\Microsoft\\Office\\12.0\\Excel\\File MRU", kEveryValue, kLabelExcel},
-    {kHkcu, "Software\\Microsoft\\Office\\14.0\\Excel\\File MRU", kEveryValue, kLabelExcel},
-    {kHkcu, "Software\\Microsoft\\Office\\12.0\\PowerPoint\\File MRU", kEveryValue, kLabelPowerPoint},
-    {kHkcu, "Software\\Microsoft\\Office\\14.0\\PowerPoint\\File MRU", kEveryValue, kLabelPowerPoint},
-    {kHkcu, "Software\\Microsoft\\Office\\12.0\\Word\\File MRU", kEveryValue, kLabelWord},
-    {kHkcu, "Software\\Microsoft\\Office\\14.0\\Word\\File MRU", kEveryValue, kLabelWord},
-    {kHkcu, "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList", kEveryValue, kLabelMediaPlayer},
-    {kHkcu, "Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList", kEveryValue, kLabelMediaPlayer},
-    {kHkcu, "Software\\GRETECH\\GomPlayer\\OPTION", "sRecentFile", kLabelGomPlayback},
-    {kHkcu, "Software\\GRETECH\\GomPlayer\\OPTION", "sRecentFolder", kLabelGomPlayback},
-    {kHkcu, "Software\\GRETECH\\GomPlayer\\OPTION", "sRecentURL", kLabelGomAddress},
-    {kHkcu, "Software\\ESTsoft\\ALSong\\Param\\RecentURL", kEveryValue, kLabelALSong},
-    {kHkcu, "Software\\DAUM\\PotPlayerMini\\BMList", kEveryValue, kLabelPotPlayer},
-    {kHkcu, "Software\\Microsoft\\Internet Explorer\\TypedURLs", kEveryValue, kLabelInternet},
-    {kHkcu, "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kEveryValue, kLabelMuiCache},
-    {kHklm, "SOFTWARE\\Microsoft\\Windows\\Help", kEveryValue, kLabelHelp},
-    {kHkcu, "Software\\ESTsoft\\ALZip\\MRUOpen", kEveryValue, kLabelALZip},
-};
-
-// The labels whose sources hold file paths in their data.
-constexpr const char* kFilePathLabels[] = {
-    kLabelMediaPlayer, kLabelDocument, kLabelPaint, kLabelExplorer,
-    kLabelPowerPoint,  kLabelExcel,    kLabelWord,
-};
-
-struct KindLabels {
-    std::vector<std::string> filePath;
-    std::string muiCache;
-    std::string help;
-};
-
-const KindLabels& Cp949KindLabels() {
-    static const KindLabels labels = [] {
-        KindLabels out;
-        for (const char* label : kFilePathLabels) out.filePath.push_back(Cp949FromUtf8(label));
-        out.muiCache = Cp949FromUtf8(kLabelMuiCache);
-        out.help = Cp949FromUtf8(kLabelHelp);
-        return out;
-    }();
-    return labels;
-}
-
-bool RootFromName(const std::string& name, RegRoot& root) {
-    if (name == kHkcu) {
-        root = RegRoot::CurrentUser;
-    } else if (name == kHklm) {
-        root = RegRoot::LocalMachine;
-    } else {
-        return false;
+// The table in a row-making form: each call adds one source.
+class SourceTable {
+public:
+    // Every value of HKEY_CURRENT_USER\`path`.
+    SourceTable& All(const std::string& path, const char* label, Kind kind) {
+        return Add(RegRoot::CurrentUser, path, false, kEveryValue, label, kind);
     }
-    return true;
+    // The same, for the key and each of its direct subkeys.
+    SourceTable& AllWithSubkeys(const std::string& path, const char* label, Kind kind) {
+        return Add(RegRoot::CurrentUser, path, true, kEveryValue, label, kind);
+    }
+    // One named value of HKEY_CURRENT_USER\`path`.
+    SourceTable& One(const std::string& path, const char* value, const char* label) {
+        return Add(RegRoot::CurrentUser, path, false, value, label, Kind::SingleValue);
+    }
+    // Every value of HKEY_LOCAL_MACHINE\`path`.
+    SourceTable& AllMachine(const std::string& path, const char* label, Kind kind) {
+        return Add(RegRoot::LocalMachine, path, false, kEveryValue, label, kind);
+    }
+
+    std::vector<HistorySource> Take() { return std::move(m_sources); }
+
+private:
+    SourceTable& Add(RegRoot root, const std::string& path, bool withSubkeys, const char* value,
+                     const char* labelUtf8, Kind kind) {
+        m_sources.push_back(HistorySource{root, path, withSubkeys, value, Cp949FromUtf8(labelUtf8), kind});
+        return *this;
+    }
+
+    std::vector<HistorySource> m_sources;
+};
+
+std::vector<HistorySource> MakeSources() {
+    const std::string e = kExplorer;
+    const std::string office = kOffice;
+    const std::string gom = "Software\\GRETECH\\GomPlayer\\OPTION";
+    SourceTable t;
+    t.All("Software\\Microsoft\\Search Assistant\\ACMru\\5603", kLabelSearch, Kind::PlainData)
+        .All("Software\\Microsoft\\Search Assistant\\ACMru\\5604", kLabelSearch, Kind::PlainData)
+        .All(e + "RunMRU", kLabelRun, Kind::PlainData)
+        .All(e + "Doc Find Spec MRU", kLabelDocument, Kind::FilePathData)
+        .All(e + "ComDlg32\\OpenSaveMRU", kLabelExplorer, Kind::FilePathData)
+        .All("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List", kLabelPaint,
+             Kind::FilePathData)
+        .All(office + "12.0\\Excel\\File MRU", kLabelExcel, Kind::FilePathData)
+        .All(office + "14.0\\Excel\\File MRU", kLabelExcel, Kind::FilePathData)
+        .All(office + "12.0\\PowerPoint\\File MRU", kLabelPowerPoint, Kind::FilePathData)
+        .All(office + "14.0\\PowerPoint\\File MRU", kLabelPowerPoint, Kind::FilePathData)
+        .All(office + "12.0\\Word\\File MRU", kLabelWord, Kind::FilePathData)
+        .All(office + "14.0\\Word\\File MRU", kLabelWord, Kind::FilePathData)
+        .All("Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList", kLabelMediaPlayer, Kind::FilePathData)
+        .All("Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList", kLabelMediaPlayer, Kind::FilePathData)
+        .One(gom, "sRecentFile", kLabelGomPlayback)
+        .One(gom, "sRecentFolder", kLabelGomPlayback)
+        .One(gom, "sRecentURL", kLabelGomAddress)
+        .All("Software\\ESTsoft\\ALSong\\Param\\RecentURL", kLabelALSong, Kind::PlainData)
+        .All("Software\\DAUM\\PotPlayerMini\\BMList", kLabelPotPlayer, Kind::PlainData)
+        .All("Software\\Microsoft\\Internet Explorer\\TypedURLs", kLabelInternet, Kind::PlainData)
+        .All("Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kLabelMuiCache, Kind::MuiCache)
+        .AllMachine("SOFTWARE\\Microsoft\\Windows\\Help", kLabelHelp, Kind::Help)
+        .All("Software\\ESTsoft\\ALZip\\MRUOpen", kLabelALZip, Kind::PlainData);
+    return t.Take();
 }
 
-void AddRecentRow(EngineState& state, IView& view, const HistorySource& source,
+void AddRecentRow(EngineState& state, IView& view, const HistorySource& source, const std::string& regKey,
                   const std::string& name, const std::string& valueName, const std::string& data) {
     TraceItem row;
     row.text[kColName] = name;
     row.text[kColRead] = source.label;
-    row.text[kColCode] = "RECENT";
-    row.text[kColRegKey] = source.rootName + "\\" + source.keyPath;
+    row.text[kColCode] = CodeOf(kRecent);
+    row.text[kColRegKey] = regKey;
     row.text[kColValue] = valueName;
     row.text[kColData] = data;
     AddTraceRow(state, view, kRecent, row);
@@ -117,92 +114,109 @@ void AddRecentRow(EngineState& state, IView& view, const HistorySource& source,
 
 // One enumerated value of a listing source, by the source's kind.
 void ScanValue(Platform& platform, EngineState& state, IView& view, const HistorySource& source,
-               HistorySourceKind kind, const std::string& valueName, const std::string& data) {
-    switch (kind) {
-    case HistorySourceKind::FilePathData:
-        AddRecentRow(state, view, source, FileNameOf(data), valueName, data);
+               const std::string& regKey, const std::string& valueName, const std::vector<uint8_t>& bytes) {
+    const std::string data = ValueTextOf(bytes);
+    switch (source.kind) {
+    case Kind::FilePathData:
+        AddRecentRow(state, view, source, regKey, FileNameOf(data), valueName, data);
         break;
-    case HistorySourceKind::PlainData:
-        AddRecentRow(state, view, source, data, valueName, data);
+    case Kind::PlainData:
+        AddRecentRow(state, view, source, regKey, data, valueName, data);
         break;
-    case HistorySourceKind::MuiCache: {
+    case Kind::MuiCache: {
         // Only entries for programs on C: that no longer exist are traces. A
         // path that code page 949 cannot spell cannot be looked at, so its
         // program is not known to be gone.
         const std::string path = CleanMuiCachePath(valueName);
         if (HasUnspellableCharacter(path) || platform.system.FileExists(path) || !NamesDriveC(path)) break;
-        AddRecentRow(state, view, source, FileNameOf(path), valueName, data);
+        AddRecentRow(state, view, source, regKey, FileNameOf(path), valueName, data);
         break;
     }
-    case HistorySourceKind::Help:
-        if (data.empty()) AddRecentRow(state, view, source, valueName, valueName, std::string());
+    case Kind::Help:
+        if (data.empty()) AddRecentRow(state, view, source, regKey, valueName, valueName, std::string());
         break;
-    case HistorySourceKind::SingleValue:
+    case Kind::SingleValue:
         break;
     }
 }
 
-void ScanSingleValue(Platform& platform, EngineState& state, IView& view, RegRoot root,
-                     const HistorySource& source) {
+// Every value of one concrete key of a listing source.
+void ScanKey(Platform& platform, EngineState& state, IView& view, const HistorySource& source,
+             const std::string& path) {
+    IRegistry& reg = platform.registry;
+    ScopedRegKey key(reg);
+    if (reg.OpenKey(source.root, path, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
+    const std::string regKey = RegKeyText(source.root, path);
+    std::vector<uint8_t> bytes;
+    for (uint32_t index = 0;; ++index) {
+        // The driver lowers the flag to call a scan off; rows found stay.
+        if (!state.m_bAnalysed.load()) return;
+        std::string valueName;
+        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != kErrSuccess) return;
+        ReadValueBytes(reg, key.Get(), valueName, bytes);
+        ScanValue(platform, state, view, source, regKey, valueName, bytes);
+    }
+}
+
+void ScanSingleValue(Platform& platform, EngineState& state, IView& view, const HistorySource& source) {
+    IRegistry& reg = platform.registry;
+    ScopedRegKey key(reg);
+    if (reg.OpenKey(source.root, source.keyPath, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
+    // The key is open, so this read cannot create it.
     char text[kValueBuffer];
-    ReadRegString(platform.registry, root, source.keyPath, source.valueName, "0", text, sizeof text);
+    ReadRegString(reg, source.root, source.keyPath, source.valueName, "0", text, sizeof text);
     const std::string value = text;
     if (value.empty() || value == "0") return;
-    AddRecentRow(state, view, source, SingleValueName(value), source.valueName, value);
+    AddRecentRow(state, view, source, RegKeyText(source.root, source.keyPath), SingleValueName(value),
+                 source.valueName, value);
+}
+
+bool ValueExists(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name) {
+    ScopedRegKey key(reg);
+    long r = reg.OpenKey(root, path, RegAccess::Default, key.Out());
+    if (r == kErrFileNotFound) return false;
+    if (r != kErrSuccess) return true;
+    // A zero-byte buffer: success or "more data" both prove the value is there.
+    std::vector<uint8_t> data;
+    return reg.QueryValue(key.Get(), name, data, 0, nullptr) != kErrFileNotFound;
 }
 
 }  // namespace
 
 const std::vector<HistorySource>& HistorySources() {
-    static const std::vector<HistorySource> sources = [] {
-        std::vector<HistorySource> out;
-        for (const SourceRow& s : kSources) {
-            out.push_back(HistorySource{s.rootName, s.keyPath, s.valueName, Cp949FromUtf8(s.labelUtf8)});
-        }
-        return out;
-    }();
+    static const std::vector<HistorySource> sources = MakeSources();
     return sources;
-}
-
-HistorySourceKind KindOfSource(const std::string& valueName, const std::string& label) {
-    if (valueName != kEveryValue) return HistorySourceKind::SingleValue;
-    const KindLabels& labels = Cp949KindLabels();
-    for (const std::string& filePath : labels.filePath) {
-        if (label == filePath) return HistorySourceKind::FilePathData;
-    }
-    if (label == labels.muiCache) return HistorySourceKind::MuiCache;
-    if (label == labels.help) return HistorySourceKind::Help;
-    return HistorySourceKind::PlainData;
 }
 
 void ScanHistorySource(Platform& platform, EngineState& state, IView& view,
                        const HistorySource& source) {
-    RegRoot root;
-    if (!RootFromName(source.rootName, root)) return;
-    IRegistry& reg = platform.registry;
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(root, source.keyPath, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
-
-    const HistorySourceKind kind = KindOfSource(source.valueName, source.label);
-    if (kind == HistorySourceKind::SingleValue) {
-        // The key is open, so this read cannot create it.
-        ScanSingleValue(platform, state, view, root, source);
+    if (source.kind == Kind::SingleValue) {
+        ScanSingleValue(platform, state, view, source);
         return;
     }
-    for (uint32_t index = 0;; ++index) {
-        // The driver lowers the flag to call a scan off; rows found stay.
-        if (state.m_nAnalysed.load() == 0) return;
-        std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != kErrSuccess) return;
-        const std::string data = ReadValueText(reg, key.Get(), valueName);
-        ScanValue(platform, state, view, source, kind, valueName, data);
-    }
+    ForEachKeyOfPattern(platform.registry, source.root, source.keyPath, source.withSubkeys,
+                        [&](const std::string& path) { ScanKey(platform, state, view, source, path); });
 }
 
 void ScanHistory(Platform& platform, EngineState& state, IView& view) {
     for (const HistorySource& source : HistorySources()) {
         ScanHistorySource(platform, state, view, source);
     }
+}
+
+CleanOutcome DeleteHistoryValue(IRegistry& reg, EngineState& state, IView& view, const TraceItem& row) {
+    RegRoot root;
+    std::string path;
+    if (!ParseRegKeyText(row.text[kColRegKey], root, path)) return CleanOutcome::Skipped;
+    const std::string& value = row.text[kColValue];
+    // A value that was already gone counts as cleaned; one that is still
+    // there after a failed deletion does not.
+    if (DeleteRegValue(reg, root, path, value) != kErrSuccess && ValueExists(reg, root, path, value)) {
+        return CleanOutcome::Stayed;
+    }
+    state.AddCount(kRecent, -1);
+    view.CounterChanged(kRecent);
+    return CleanOutcome::Gone;
 }
 
 }  // namespace kv

@@ -1,18 +1,19 @@
 // Usage history (RECENT): the registry lists that Windows and a fixed set of
 // applications keep, and the scan that makes one trace row per entry.
-// Cleaning a row deletes exactly the value it names (the driver does that).
+// Cleaning a row deletes exactly the value it names (DeleteHistoryValue).
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "engine/Categories.h"
 #include "engine/EngineState.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
 namespace kv {
 
-// How a source's values become rows; derived from the value name and the label.
+// How a source's values become rows.
 enum class HistorySourceKind {
     FilePathData,  // every value; NAME is the file name in the data
     PlainData,     // every value; NAME is the data
@@ -21,26 +22,36 @@ enum class HistorySourceKind {
     SingleValue,   // one named value; see SingleValueName
 };
 
+// The value name of a source that lists every value of its keys.
+inline constexpr const char* kEveryValue = "0";
+
 struct HistorySource {
-    std::string rootName;   // "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE"
+    RegRoot root;
+    // The key below the root; a "*" level stands for every direct subkey
+    // there (engine/KeyPattern.h).
     std::string keyPath;
-    std::string valueName;  // "0": every value of the key
+    bool withSubkeys;       // the key itself, then each of its direct subkeys
+    std::string valueName;  // a single-value source's value; kEveryValue otherwise
     std::string label;      // READ text, code page 949
+    HistorySourceKind kind;
 };
 
-// The 23 sources in scan order, labels in code page 949.
+// Every source in scan order, labels in code page 949.
 const std::vector<HistorySource>& HistorySources();
 
-HistorySourceKind KindOfSource(const std::string& valueName, const std::string& label);
-
 // Adds the rows of one source to the top of the trace list, raising the
-// RECENT counter once per row. A source whose key is missing, cannot be
-// opened with full access, or has an unknown root adds nothing. Between
-// values the scan stops as soon as the analysed flag reads 0.
+// RECENT counter once per row, REGKEY naming the concrete key each value was
+// found in. A key that is missing or cannot be opened with full access adds
+// nothing. Between values the scan stops as soon as the analysed flag is down.
 void ScanHistorySource(Platform& platform, EngineState& state, IView& view,
                        const HistorySource& source);
 
 // Every source in table order.
 void ScanHistory(Platform& platform, EngineState& state, IView& view);
+
+// Cleaning of one RECENT row: deletes the value VALUe under the key REGKEY
+// names and lowers the RECENT counter. Gone also when the value was already
+// gone; Stayed when it is still there; Skipped for an unknown root.
+CleanOutcome DeleteHistoryValue(IRegistry& reg, EngineState& state, IView& view, const TraceItem& row);
 
 }  // namespace kv

@@ -1,6 +1,6 @@
 // Autosaved passwords (REGISTRY): every value under the browser's three
 // IntelliForms keys (engine/IntelliFormsKeys.h) is one trace row. Cleaning
-// deletes the three keys whole (the driver does that), so the rows only show
+// deletes the three keys whole, so the rows only show
 // what will go.
 #pragma once
 
@@ -19,5 +19,10 @@ void ScanIntelliForms(IRegistry& reg, EngineState& state, IView& view);
 // top), raising the REGISTRY counter once per row. A key that cannot be
 // opened with full access adds nothing.
 void ScanIntelliFormsKey(IRegistry& reg, EngineState& state, IView& view, const std::string& keyPath);
+
+// Cleaning of any REGISTRY row: deletes the three keys with their subtrees.
+// True when none of them is left, and the REGISTRY counter is then 0; one
+// that stays (no right to delete it) leaves the counter as it was.
+bool DeleteIntelliForms(IRegistry& reg, EngineState& state, IView& view);
 
 }  // namespace kv

@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "engine/Categories.h"
 #include "engine/Cp949.h"
 #include "engine/GridDelivery.h"
 #include "engine/TraceRows.h"
@@ -56,11 +57,11 @@ const std::string& ProcessLabel() {
 }
 
 void AddProcessRow(EngineState& state, IView& view, Category category, const std::string& exeName,
-                   const std::string& label, const char* code) {
+                   const std::string& label) {
     TraceItem row;
     row.text[kColName] = exeName;
     row.text[kColRead] = label;
-    row.text[kColCode] = code;
+    row.text[kColCode] = CodeOf(category);
     AddTraceRow(state, view, category, row);
 }
 
@@ -84,19 +85,23 @@ bool IsExcludedProcess(const std::string& exeName) {
     return false;
 }
 
-void ScanProcesses(IProcesses& procs, EngineState& state, IView& view, const std::string& code) {
+void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view) {
     std::vector<ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
     for (const ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
-        if (code == "GRID") {
-            if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, kGrid, entry.exeName, GridLabel(), "GRID");
-        } else if (code == "PROCESS") {
-            if (!IsExcludedProcess(entry.exeName)) {
-                AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel(), "PROCESS");
-            }
-        }
+        if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, kGrid, entry.exeName, GridLabel());
+    }
+}
+
+void ScanProcesses(IProcesses& procs, EngineState& state, IView& view) {
+    std::vector<ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return;
+    const uint32_t self = procs.CurrentProcessId();
+    for (const ProcessEntry& entry : entries) {
+        if (entry.pid == self) continue;
+        if (!IsExcludedProcess(entry.exeName)) AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel());
     }
 }
 

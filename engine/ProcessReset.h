@@ -24,10 +24,12 @@ inline constexpr uint32_t kTerminateWaitMs = 5000;
 // Whole-string, byte-exact, case-sensitive test against the 28 exclusions.
 bool IsExcludedProcess(const std::string& exeName);
 
-// "GRID": one row per running grid agent; "PROCESS": one row per running
-// process not excluded; any other code adds nothing. Each row raises its
-// category's counter first and goes to the top of the trace list.
-void ScanProcesses(IProcesses& procs, EngineState& state, IView& view, const std::string& code);
+// One snapshot walk each: ScanGridAgents lists every running grid agent
+// (GRID), ScanProcesses every running process not excluded (PROCESS). Each
+// row raises its category's counter first and goes to the top of the trace
+// list.
+void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view);
+void ScanProcesses(IProcesses& procs, EngineState& state, IView& view);
 
 // Ends the processes whose name equals `name` with ASCII letters compared in
 // any case, lowering the PROCESS counter once per process that ended. The

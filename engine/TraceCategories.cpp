@@ -6,28 +6,37 @@
 #include "engine/ProcessReset.h"
 
 namespace kv {
+namespace {
+
+CleanOutcome GoneOrStayed(bool gone) { return gone ? CleanOutcome::Gone : CleanOutcome::Stayed; }
+
+}  // namespace
 
 CTraceCategories::CTraceCategories(Platform& platform, EngineState& state, IView& view)
     : m_platform(platform), m_state(state), m_view(view) {}
 
-void CTraceCategories::ScanProcesses(const std::string& code) {
-    kv::ScanProcesses(m_platform.processes, m_state, m_view, code);
+void CTraceCategories::ScanGridAgents() { kv::ScanGridAgents(m_platform.processes, m_state, m_view); }
+
+void CTraceCategories::ScanProcesses() { kv::ScanProcesses(m_platform.processes, m_state, m_view); }
+
+void CTraceCategories::ScanIntelliForms() { kv::ScanIntelliForms(m_platform.registry, m_state, m_view); }
+
+void CTraceCategories::ScanRegistryTraces() { ScanHistory(m_platform, m_state, m_view); }
+
+CleanOutcome CTraceCategories::StopGridService(const TraceItem& row) {
+    return GoneOrStayed(kv::StopGridService(m_platform, m_state, m_view, row.Name()));
 }
 
-void CTraceCategories::ScanRegistryTraces(const std::string& code) {
-    if (code == "REGISTRY") {
-        ScanIntelliForms(m_platform.registry, m_state, m_view);
-    } else if (code == "RECENT") {
-        ScanHistory(m_platform, m_state, m_view);
-    }
+CleanOutcome CTraceCategories::TerminateProcessByName(const TraceItem& row) {
+    return GoneOrStayed(kv::TerminateProcessByName(m_platform.processes, m_state, m_view, row.Name()));
 }
 
-bool CTraceCategories::StopGridService(const std::string& name) {
-    return kv::StopGridService(m_platform, m_state, m_view, name);
+CleanOutcome CTraceCategories::DeleteIntelliForms(const TraceItem&) {
+    return GoneOrStayed(kv::DeleteIntelliForms(m_platform.registry, m_state, m_view));
 }
 
-bool CTraceCategories::TerminateProcessByName(const std::string& name) {
-    return kv::TerminateProcessByName(m_platform.processes, m_state, m_view, name);
+CleanOutcome CTraceCategories::DeleteHistoryValue(const TraceItem& row) {
+    return kv::DeleteHistoryValue(m_platform.registry, m_state, m_view, row);
 }
 
 }  // namespace kv

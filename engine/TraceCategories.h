@@ -1,6 +1,7 @@
 // The four trace categories on the real seam: usage history (RECENT),
 // autosaved passwords (REGISTRY), process reset (PROCESS) and grid delivery
-// (GRID). Each category lives in its own file; this class only dispatches.
+// (GRID). Each category lives in its own file; this class binds them to the
+// category table's entries.
 #pragma once
 
 #include "engine/Categories.h"
@@ -14,12 +15,16 @@ class CTraceCategories : public ICategories {
 public:
     CTraceCategories(Platform& platform, EngineState& state, IView& view);
 
-    void ScanProcesses(const std::string& code) override;
-    void ScanRegistryTraces(const std::string& code) override;
-    bool StopGridService(const std::string& name) override;
-    bool TerminateProcessByName(const std::string& name) override;
+    void ScanGridAgents() override;
+    void ScanProcesses() override;
+    void ScanIntelliForms() override;
+    void ScanRegistryTraces() override;
+    CleanOutcome StopGridService(const TraceItem& row) override;
+    CleanOutcome TerminateProcessByName(const TraceItem& row) override;
+    CleanOutcome DeleteIntelliForms(const TraceItem& row) override;
+    CleanOutcome DeleteHistoryValue(const TraceItem& row) override;
 
-private:
+protected:
     Platform& m_platform;
     EngineState& m_state;
     IView& m_view;

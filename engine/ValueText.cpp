@@ -38,17 +38,28 @@ std::string TextUpToZero(const std::vector<uint8_t>& data) {
     return std::string(data.begin(), end);
 }
 
-std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name) {
-    std::vector<uint8_t> data;
+bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::vector<uint8_t>& data) {
     uint32_t type = 0;  // received, never used: every type is shown as bytes
     long r = reg.QueryValue(key, name, data, kValueBuffer, &type);
-    if (r == kErrSuccess) return TextUpToZero(data);
     for (uint32_t capacity : kLargerBuffers) {
         if (r != kErrMoreData) break;
         r = reg.QueryValue(key, name, data, capacity, &type);
-        if (r == kErrSuccess) return CutToCell(TextUpToZero(data));
     }
-    return std::string();
+    if (r == kErrSuccess) return true;
+    data.clear();
+    return false;
+}
+
+std::string ValueTextOf(const std::vector<uint8_t>& data) {
+    // What fits the first buffer is shown whole, up to its first zero.
+    if (data.size() <= kValueBuffer) return TextUpToZero(data);
+    return CutToCell(TextUpToZero(data));
+}
+
+std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name) {
+    std::vector<uint8_t> data;
+    if (!ReadValueBytes(reg, key, name, data)) return std::string();
+    return ValueTextOf(data);
 }
 
 }  // namespace kv

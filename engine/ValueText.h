@@ -24,4 +24,12 @@ std::string TextUpToZero(const std::vector<uint8_t>& data);
 // character is split. A value that cannot be read at all gives "".
 std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name);
 
+// The bytes of value `name` of the open `key`, read as ReadValueText reads
+// them (a kValueBuffer-byte buffer first, larger ones up to 1 MB for data
+// that does not fit). False, with `data` empty, when it cannot be read.
+bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::vector<uint8_t>& data);
+
+// The text ReadValueText makes of bytes that ReadValueBytes read.
+std::string ValueTextOf(const std::vector<uint8_t>& data);
+
 }  // namespace kv

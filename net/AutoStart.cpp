@@ -11,8 +11,8 @@ namespace {
 // that command and one byte more, so a longer value never matches.
 bool HoldsOwnCommand(IRegistry& reg, const std::string& command) {
     std::vector<char> text(command.size() + 2, '\0');
-    if (!ReadRegString(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue, "0", text.data(),
-                       static_cast<uint32_t>(text.size())))
+    if (ReadRegString(reg, RegRoot::CurrentUser, kRunKey, kAutoStartValue, "0", text.data(),
+                      static_cast<uint32_t>(text.size())) != kErrSuccess)
         return false;
     return std::string(text.data()) == command;
 }

@@ -86,24 +86,24 @@ void CUpdateChecker::FetchUpdate() {
     if (m_net.DownloadToFile(m_strUpdateUrl, path, kDownloadTimeouts)) m_net.ShellOpen(path);
 }
 
-void CheckVersionAtStartUp(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker) {
+void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
     if (!net.IsOnline()) {
-        bOnline.store(0);
+        bOnline.store(false);
         return;
     }
-    bOnline.store(1);
+    bOnline.store(true);
     checker.CheckForUpdate(0, 1);
     SendUsageCount(net, ServerUrl(kCountRun));
 }
 
-void CheckLatestVersionOnRequest(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker,
+void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
                                  IUpdatePrompts& prompts) {
     if (!net.IsOnline()) {
-        bOnline.store(0);
+        bOnline.store(false);
         prompts.ShowConnectionFailed();
         return;
     }
-    bOnline.store(1);
+    bOnline.store(true);
     checker.CheckForUpdate(1, 1);
     SendUsageCount(net, ServerUrl(kCountUpdateExe));
 }

@@ -92,16 +92,16 @@ private:
     std::string m_strUpdateFile;
 };
 
-// Start-up: the online test; when online, sets bOnline to 1, runs the silent
+// Start-up: the online test; when online, raises bOnline, runs the silent
 // check CheckForUpdate(0) and then sends the start-up usage count; offline,
-// sets bOnline to 0 and does neither.
-void CheckVersionAtStartUp(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker);
+// lowers bOnline and does neither.
+void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
 
 // The menu command 32772 (check the latest version): the online test; when
-// online, sets bOnline to 1, runs CheckForUpdate(1) and then sends the
-// update_exe usage count whether or not an update was found; offline, sets
-// bOnline to 0 and shows ShowConnectionFailed without any request.
-void CheckLatestVersionOnRequest(INet& net, std::atomic<int>& bOnline, CUpdateChecker& checker,
+// online, raises bOnline, runs CheckForUpdate(1) and then sends the
+// update_exe usage count whether or not an update was found; offline,
+// lowers bOnline and shows ShowConnectionFailed without any request.
+void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
                                  IUpdatePrompts& prompts);
 
 }  // namespace kv

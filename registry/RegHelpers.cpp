@@ -22,34 +22,37 @@ void CopyText(char* buffer, uint32_t size, const char* text, size_t length) {
 
 }  // namespace
 
-int ReadRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
-                  const std::string& defaultText, char* buffer, uint32_t size) {
+long ReadRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+                   const std::string& defaultText, char* buffer, uint32_t size) {
     ScopedRegKey key(reg);
     std::vector<uint8_t> data;
-    if (reg.CreateKey(root, path, RegAccess::Read, key.Out()) == kErrSuccess &&
-        reg.QueryValue(key.Get(), name, data, size, nullptr) == kErrSuccess) {
+    long r = reg.CreateKey(root, path, RegAccess::Read, key.Out());
+    if (r == kErrSuccess) r = reg.QueryValue(key.Get(), name, data, size, nullptr);
+    if (r == kErrSuccess) {
         // The value's bytes as stored, then a zero: data that fills the whole
         // buffer without a terminator of its own loses its last byte to it.
         CopyText(buffer, size, reinterpret_cast<const char*>(data.data()), data.size());
-        return 1;
+        return kErrSuccess;
     }
     CopyText(buffer, size, defaultText.c_str(), defaultText.size());
-    return 0;
+    return r;
 }
 
-int WriteRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
-                   const std::string& text) {
+long WriteRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+                    const std::string& text) {
     ScopedRegKey key(reg);
-    if (reg.CreateKey(root, path, RegAccess::Write, key.Out()) != kErrSuccess) return 0;
+    const long r = reg.CreateKey(root, path, RegAccess::Write, key.Out());
+    if (r != kErrSuccess) return r;
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    return reg.SetValue(key.Get(), name, kRegSz, data) == kErrSuccess ? 1 : 0;
+    return reg.SetValue(key.Get(), name, kRegSz, data);
 }
 
-int DeleteRegValue(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name) {
+long DeleteRegValue(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name) {
     ScopedRegKey key(reg);
-    if (reg.OpenKey(root, path, RegAccess::Default, key.Out()) != kErrSuccess) return 0;
-    return reg.DeleteValue(key.Get(), name) == kErrSuccess ? 1 : 0;
+    const long r = reg.OpenKey(root, path, RegAccess::Default, key.Out());
+    if (r != kErrSuccess) return r;
+    return reg.DeleteValue(key.Get(), name);
 }
 
 long DeleteSubkeys(IRegistry& reg, RegRoot root, const std::string& path) {
@@ -71,7 +74,7 @@ long DeleteSubkeys(IRegistry& reg, RegRoot root, const std::string& path) {
     }
 }
 
-long DeleteKeyTree(IRegistry& reg, RegRoot root, const std::string& path, int bDeleteSelf) {
+long DeleteKeyTree(IRegistry& reg, RegRoot root, const std::string& path, bool bDeleteSelf) {
     long r = DeleteSubkeys(reg, root, path);
     if (r != kErrSuccess) return r;
     if (!bDeleteSelf) return kErrSuccess;

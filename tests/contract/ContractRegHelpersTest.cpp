@@ -17,22 +17,22 @@ TEST_F(ContractRegHelpers, ReadRegStringFallsBackToTheDefault) {
 
     // Present value.
     SetText(Under("Run"), "Kestravin", "C:\\Tools\\Kestravin.exe");
-    EXPECT_EQ(1, ReadRegString(Reg(), kHkcu, Under("Run"), "Kestravin", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrSuccess, ReadRegString(Reg(), kHkcu, Under("Run"), "Kestravin", "0", buffer, sizeof buffer));
     EXPECT_STREQ("C:\\Tools\\Kestravin.exe", buffer);
 
     // Absent value: the default, result 0.
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(0, ReadRegString(Reg(), kHkcu, Under("Run"), "Other", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrFileNotFound, ReadRegString(Reg(), kHkcu, Under("Run"), "Other", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
 
     // Data longer than the buffer: the default.
     SetText(Under("Run"), "Long", std::string(400, 'L'));
-    EXPECT_EQ(0, ReadRegString(Reg(), kHkcu, Under("Run"), "Long", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrMoreData, ReadRegString(Reg(), kHkcu, Under("Run"), "Long", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
 
     // Absent key: the default, and the read leaves the key behind, empty.
     EXPECT_FALSE(KeyExists(Under("Created")));
-    EXPECT_EQ(0, ReadRegString(Reg(), kHkcu, Under("Created"), "v", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrFileNotFound, ReadRegString(Reg(), kHkcu, Under("Created"), "v", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
     EXPECT_TRUE(KeyExists(Under("Created")));
     ScopedRegKey key(Reg());
@@ -43,7 +43,7 @@ TEST_F(ContractRegHelpers, ReadRegStringFallsBackToTheDefault) {
 }
 
 TEST_F(ContractRegHelpers, WriteRegStringStoresATerminatedString) {
-    EXPECT_EQ(1, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "C:\\K\\Kestravin.exe"));
+    EXPECT_EQ(kErrSuccess, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "C:\\K\\Kestravin.exe"));
 
     ScopedRegKey key(Reg());
     ASSERT_EQ(kErrSuccess, Reg().OpenKey(kHkcu, Under("New\\Run"), RegAccess::Read, key.Out()));
@@ -54,9 +54,9 @@ TEST_F(ContractRegHelpers, WriteRegStringStoresATerminatedString) {
     EXPECT_EQ(TextBytes("C:\\K\\Kestravin.exe"), data);
 
     // Overwriting replaces the text.
-    EXPECT_EQ(1, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "x"));
+    EXPECT_EQ(kErrSuccess, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "x"));
     char buffer[260];
-    EXPECT_EQ(1, ReadRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrSuccess, ReadRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "0", buffer, sizeof buffer));
     EXPECT_STREQ("x", buffer);
 }
 
@@ -64,12 +64,12 @@ TEST_F(ContractRegHelpers, DeleteRegValueReportsWhetherItDeleted) {
     SetText(Under("TypedURLs"), "url1", "http://a.example/");
     SetText(Under("TypedURLs"), "url2", "http://b.example/");
 
-    EXPECT_EQ(1, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "URL1"));
+    EXPECT_EQ(kErrSuccess, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "URL1"));
     EXPECT_FALSE(ValueExists(Under("TypedURLs"), "url1"));
     EXPECT_TRUE(ValueExists(Under("TypedURLs"), "url2"));
 
-    EXPECT_EQ(0, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "url1"));  // already gone
-    EXPECT_EQ(0, DeleteRegValue(Reg(), kHkcu, Under("Nowhere"), "url1"));    // no key
+    EXPECT_EQ(kErrFileNotFound, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "url1"));  // already gone
+    EXPECT_EQ(kErrFileNotFound, DeleteRegValue(Reg(), kHkcu, Under("Nowhere"), "url1"));    // no key
     EXPECT_FALSE(KeyExists(Under("Nowhere")));                               // and none made
 }
 
@@ -82,7 +82,7 @@ TEST_F(ContractRegHelpers, DeleteKeyTreeRemovesNestedSubtrees) {
     SetText(tree + "\\Storage2\\x", "b", "1");
 
     // bDeleteSelf 0: the subkeys go, the key and its own values stay.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, 0));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, false));
     EXPECT_TRUE(KeyExists(tree));
     EXPECT_TRUE(ValueExists(tree, "own"));
     {
@@ -93,11 +93,11 @@ TEST_F(ContractRegHelpers, DeleteKeyTreeRemovesNestedSubtrees) {
     }
 
     // bDeleteSelf 1 on a key with values but no subkeys: the key goes.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, 1));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, true));
     EXPECT_FALSE(KeyExists(tree));
 
     // A missing key: ERROR_FILE_NOT_FOUND, nothing deleted, nothing made.
-    EXPECT_EQ(kErrFileNotFound, DeleteKeyTree(Reg(), kHkcu, tree, 1));
+    EXPECT_EQ(kErrFileNotFound, DeleteKeyTree(Reg(), kHkcu, tree, true));
     EXPECT_EQ(kErrFileNotFound, DeleteSubkeys(Reg(), kHkcu, tree));
     EXPECT_FALSE(KeyExists(tree));
 }
@@ -105,7 +105,7 @@ TEST_F(ContractRegHelpers, DeleteKeyTreeRemovesNestedSubtrees) {
 TEST_F(ContractRegHelpers, DeleteKeyTreeWithSelfRemovesEveryLevel) {
     const std::string tree = Under("T");
     for (const char* leaf : {"\\a\\b\\c", "\\a\\d", "\\e"}) SetText(tree + leaf, "v", leaf);
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, 1));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, true));
     EXPECT_FALSE(KeyExists(tree));
     EXPECT_TRUE(KeyExists(m_strScratch));  // the parent is not touched
 }

@@ -19,7 +19,7 @@ public:
         // "/stall" has no reply: like a server that never answers, it fails.
     }
     ~FakeContractPlatform() override {
-        DeleteKeyTree(m_fakes.registry, RegRoot::CurrentUser, m_strScratch, 1);
+        DeleteKeyTree(m_fakes.registry, RegRoot::CurrentUser, m_strScratch, true);
     }
 
     Platform& Get() override { return m_fakes.platform; }

@@ -3,20 +3,6 @@
 #include "engine/TraceRows.h"
 
 namespace kv::fakes {
-namespace {
-
-bool CategoryOf(const std::string& code, Category& out) {
-    static const char* const kCodes[kCategoryCount] = {"GRID", "PROCESS", "REGISTRY", "RECENT"};
-    for (int c = 0; c < kCategoryCount; ++c) {
-        if (code == kCodes[c]) {
-            out = static_cast<Category>(c);
-            return true;
-        }
-    }
-    return false;
-}
-
-}  // namespace
 
 TraceItem MakeTraceRow(const std::string& code, const std::string& name, const std::string& regKey,
                        const std::string& value, const std::string& data, const std::string& read) {
@@ -30,7 +16,8 @@ TraceItem MakeTraceRow(const std::string& code, const std::string& name, const s
     return row;
 }
 
-void FakeCategories::Scan(const char* entry, const std::string& code) {
+void FakeCategories::Scan(const char* entry, Category category) {
+    const std::string code = CodeOf(category);
     std::vector<TraceItem> rows;
     {
         std::lock_guard<std::mutex> hold(m_lock);
@@ -38,12 +25,10 @@ void FakeCategories::Scan(const char* entry, const std::string& code) {
         auto it = m_rows.find(code);
         if (it != m_rows.end()) rows = it->second;
     }
-    Category category;
-    if (!CategoryOf(code, category)) return;
     for (const auto& row : rows) AddTraceRow(m_state, m_view, category, row);
 }
 
-bool FakeCategories::Remove(const char* entry, Category category, const std::string& name) {
+CleanOutcome FakeCategories::Remove(const char* entry, Category category, const std::string& name) {
     Removal removal;
     {
         std::lock_guard<std::mutex> hold(m_lock);
@@ -55,19 +40,23 @@ bool FakeCategories::Remove(const char* entry, Category category, const std::str
         m_state.AddCount(category, removal.countDelta);
         m_view.CounterChanged(category);
     }
-    return removal.gone;
+    return removal.gone ? CleanOutcome::Gone : CleanOutcome::Stayed;
 }
 
-void FakeCategories::ScanProcesses(const std::string& code) { Scan("ScanProcesses", code); }
+void FakeCategories::ScanGridAgents() { Scan("ScanGridAgents", kGrid); }
 
-void FakeCategories::ScanRegistryTraces(const std::string& code) { Scan("ScanRegistryTraces", code); }
+void FakeCategories::ScanProcesses() { Scan("ScanProcesses", kProcess); }
 
-bool FakeCategories::StopGridService(const std::string& name) {
-    return Remove("StopGridService", kGrid, name);
+void FakeCategories::ScanIntelliForms() { Scan("ScanIntelliForms", kRegistry); }
+
+void FakeCategories::ScanRegistryTraces() { Scan("ScanRegistryTraces", kRecent); }
+
+CleanOutcome FakeCategories::StopGridService(const TraceItem& row) {
+    return Remove("StopGridService", kGrid, row.Name());
 }
 
-bool FakeCategories::TerminateProcessByName(const std::string& name) {
-    return Remove("TerminateProcessByName", kProcess, name);
+CleanOutcome FakeCategories::TerminateProcessByName(const TraceItem& row) {
+    return Remove("TerminateProcessByName", kProcess, row.Name());
 }
 
 void FakeCategories::SetRows(const std::string& code, const std::vector<TraceItem>& rows) {

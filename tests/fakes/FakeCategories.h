@@ -1,6 +1,8 @@
 // The four categories as the driver sees them: each scan adds the rows the
 // test chose (through AddTraceRow, so counters move as the real scanners
 // move them), and each GRID / PROCESS removal answers as the test chose.
+// REGISTRY and RECENT rows are removed by the real removers, on the
+// platform's registry.
 #pragma once
 
 #include <map>
@@ -8,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Categories.h"
 #include "engine/EngineState.h"
+#include "engine/TraceCategories.h"
 #include "seam/View.h"
 
 namespace kv::fakes {
@@ -19,17 +21,20 @@ TraceItem MakeTraceRow(const std::string& code, const std::string& name,
                        const std::string& regKey = "", const std::string& value = "",
                        const std::string& data = "", const std::string& read = "");
 
-class FakeCategories : public ICategories {
+class FakeCategories : public CTraceCategories {
 public:
-    FakeCategories(EngineState& state, IView& view) : m_state(state), m_view(view) {}
+    FakeCategories(Platform& platform, EngineState& state, IView& view)
+        : CTraceCategories(platform, state, view) {}
     FakeCategories(const FakeCategories&) = delete;
     FakeCategories& operator=(const FakeCategories&) = delete;
 
     // ICategories
-    void ScanProcesses(const std::string& code) override;
-    void ScanRegistryTraces(const std::string& code) override;
-    bool StopGridService(const std::string& name) override;
-    bool TerminateProcessByName(const std::string& name) override;
+    void ScanGridAgents() override;
+    void ScanProcesses() override;
+    void ScanIntelliForms() override;
+    void ScanRegistryTraces() override;
+    CleanOutcome StopGridService(const TraceItem& row) override;
+    CleanOutcome TerminateProcessByName(const TraceItem& row) override;
 
     // Rows every scan of `code` adds, bottom first (the last one ends on top).
     void SetRows(const std::string& code, const std::vector<TraceItem>& rows);
@@ -37,7 +42,7 @@ public:
     // category's counter. Unlisted names: gone, counter lowered by 1.
     void SetRemoval(const std::string& name, bool gone, int countDelta);
 
-    // "ScanProcesses:GRID", "ScanRegistryTraces:RECENT", ... in call order.
+    // "ScanGridAgents:GRID", "ScanRegistryTraces:RECENT", ... in call order.
     std::vector<std::string> Scans() const;
     // "StopGridService:<name>", "TerminateProcessByName:<name>" in call order.
     std::vector<std::string> Removals() const;
@@ -48,11 +53,9 @@ private:
         int countDelta = -1;
     };
 
-    void Scan(const char* entry, const std::string& code);
-    bool Remove(const char* entry, Category category, const std::string& name);
+    void Scan(const char* entry, Category category);
+    CleanOutcome Remove(const char* entry, Category category, const std::string& name);
 
-    EngineState& m_state;
-    IView& m_view;
     mutable std::mutex m_lock;
     std::map<std::string, std::vector<TraceItem>> m_rows;
     std::map<std::string, Removal> m_removals;

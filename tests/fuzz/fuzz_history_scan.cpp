@@ -14,6 +14,7 @@
 #include "engine/Engine.h"
 #include "engine/HistoryNames.h"
 #include "engine/HistorySources.h"
+#include "engine/RegKeyText.h"
 #include "engine/StatusTexts.h"
 #include "engine/TraceCategories.h"
 #include "tests/fakes/FakePlatform.h"
@@ -25,9 +26,11 @@ namespace {
 
 using ValueId = std::tuple<kv::RegRoot, std::string, std::string>;  // root, key, lowered name
 
-kv::RegRoot RootOf(const kv::HistorySource& source) {
-    return source.rootName == "HKEY_LOCAL_MACHINE" ? kv::RegRoot::LocalMachine
-                                                   : kv::RegRoot::CurrentUser;
+// A concrete key of the source: every "*" level taken as a fixed subkey.
+std::string KeyOf(const kv::HistorySource& source) {
+    std::string path = source.keyPath;
+    for (size_t star; (star = path.find('*')) != std::string::npos;) path[star] = 'x';
+    return path;
 }
 
 std::string Lowered(const std::string& text) { return kv::fakes::FoldCase(text); }
@@ -61,14 +64,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const uint32_t type = in.ConsumeIntegralInRange<uint32_t>(0, 4);
         const std::string bytes = Bytes(in);
         if (in.ConsumeBool()) fake.system.AddFile(kv::CleanMuiCachePath(name));
-        fake.registry.SetBytes(RootOf(source), source.keyPath, name, type,
+        fake.registry.SetBytes(source.root, KeyOf(source), name, type,
                                std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
 
     std::set<ValueId> before;
     for (const auto& source : sources) {
-        for (const auto& name : fake.registry.ValueNames(RootOf(source), source.keyPath)) {
-            before.insert({RootOf(source), source.keyPath, Lowered(name)});
+        for (const auto& name : fake.registry.ValueNames(source.root, KeyOf(source))) {
+            before.insert({source.root, KeyOf(source), Lowered(name)});
         }
     }
 
@@ -82,15 +85,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::set<ValueId> listed;
     int recentRows = 0;
     for (const auto& row : view.List().Rows()) {
-        if (row.Code() != "RECENT") continue;
+        if (row.Code() != kv::CodeOf(kv::kRecent)) continue;
         ++recentRows;
-        const std::string& regKey = row.text[kv::kColRegKey];
-        const size_t slash = regKey.find('\\');
-        KV_FUZZ_CHECK(slash != std::string::npos);
-        const kv::RegRoot root = regKey.compare(0, slash, "HKEY_LOCAL_MACHINE") == 0
-                                     ? kv::RegRoot::LocalMachine
-                                     : kv::RegRoot::CurrentUser;
-        const ValueId id{root, regKey.substr(slash + 1), Lowered(row.text[kv::kColValue])};
+        kv::RegRoot root;
+        std::string path;
+        KV_FUZZ_CHECK(kv::ParseRegKeyText(row.text[kv::kColRegKey], root, path));
+        const ValueId id{root, path, Lowered(row.text[kv::kColValue])};
         KV_FUZZ_CHECK(before.count(id) == 1);  // a row names a value that is there
         listed.insert(id);
         KV_FUZZ_CHECK(row.text[kv::kColData].size() <= 260);

@@ -16,15 +16,17 @@
 #include "registry/RegHelpers.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
+#include "tests/fakes/HistoryTable.h"
 
 namespace kv {
 namespace {
 
 constexpr RegRoot kHkcu = RegRoot::CurrentUser;
-constexpr const char* kTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr const char* kWordMru = "Software\\Microsoft\\Office\\12.0\\Word\\File MRU";
-constexpr const char* kMuiCache = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
-constexpr const char* kGom = "Software\\GRETECH\\GomPlayer\\OPTION";
+using K = HistorySourceKind;
+const std::string kTyped = fakes::SourceLabelled("인터넷기록", K::PlainData).keyPath;
+const std::string kWordMru = fakes::SourceLabelled("워드기록", K::FilePathData).keyPath;
+const std::string kMuiCache = fakes::SourceOfKind(K::MuiCache).keyPath;
+const std::string kGom = fakes::SourceReading("sRecentFile").keyPath;
 
 std::vector<uint8_t> Bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
@@ -129,7 +131,7 @@ TEST_F(BadInput, EmptySingleValueReadsAsNothing) {
     m_reg.SetBytes(kHkcu, kGom, "sRecentFile", kRegBinary, {});
     m_reg.SetBytes(kHkcu, kGom, "sRecentURL", kRegSz, Bytes("http://film/"));
     char buffer[8] = "garbage";
-    EXPECT_EQ(1, ReadRegString(m_reg, kHkcu, kGom, "sRecentFile", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, kGom, "sRecentFile", "0", buffer, sizeof buffer));
     EXPECT_STREQ("", buffer);
 
     Pass();
@@ -194,7 +196,7 @@ TEST_F(BadInput, RegistryChangingBetweenPassesIsReportedHonestly) {
     Pass();
     ASSERT_EQ(3, m_view.List().Count());
     ASSERT_EQ(kErrSuccess, m_reg.DeleteKey(kHkcu, kWordMru));
-    ASSERT_EQ(1, DeleteRegValue(m_reg, kHkcu, kTyped, "url2"));
+    ASSERT_EQ(kErrSuccess, DeleteRegValue(m_reg, kHkcu, kTyped, "url2"));
 
     // What is already gone counts as cleaned: every row leaves, nothing failed,
     // and the vanished key is not brought back.

@@ -3,50 +3,34 @@
 // and the service manager.
 #include <gtest/gtest.h>
 
-#include "engine/Engine.h"
 #include "engine/GridDelivery.h"
 #include "engine/IntelliFormsKeys.h"
 #include "engine/StatusTexts.h"
-#include "engine/TraceCategories.h"
 #include "seam/Text.h"
-#include "tests/fakes/FakePlatform.h"
-#include "tests/fakes/FakeView.h"
+#include "tests/fakes/EngineFixture.h"
+#include "tests/fakes/HistoryTable.h"
 
 namespace kv {
 namespace {
 
+using K = HistorySourceKind;
+
 constexpr RegRoot kHkcu = RegRoot::CurrentUser;
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
-constexpr const char* kTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr const char* kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-constexpr const char* kMuiCache = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
-constexpr const char* kHelp = "SOFTWARE\\Microsoft\\Windows\\Help";
-constexpr const char* kGom = "Software\\GRETECH\\GomPlayer\\OPTION";
+const std::string kTyped = fakes::SourceLabelled("인터넷기록", K::PlainData).keyPath;
+const std::string kRunMru = fakes::SourceLabelled("실행기록", K::PlainData).keyPath;
+const std::string kMuiCache = fakes::SourceOfKind(K::MuiCache).keyPath;
+const std::string kHelp = fakes::SourceOfKind(K::Help).keyPath;
+const std::string kGom = fakes::SourceReading("sRecentFile").keyPath;
 
-class EndToEnd : public ::testing::Test {
+class EndToEnd : public fakes::EngineFixture {
 protected:
-    EndToEnd() {
-        m_view.List().SetBatching(true);
-        m_fake.net.SetOnline(false);
-    }
-    void TearDown() override {
-        EXPECT_EQ(0, m_fake.registry.OpenHandleCount());
-        EXPECT_EQ(0, m_fake.processes.OpenHandleCount());
-        EXPECT_EQ(0, m_fake.services.OpenHandleCount());
-        EXPECT_EQ(0, m_view.List().Pending());
-    }
-    void Pass() { m_engine.AnalyseOrClean(); }
+    EndToEnd() { m_view.List().SetBatching(true); }
     int CountOf(const std::string& code) {
         int n = 0;
         for (const auto& row : m_view.List().Rows()) n += row.Code() == code;
         return n;
     }
-
-    fakes::FakePlatform m_fake;
-    EngineState m_state;
-    fakes::FakeView m_view{&m_state};
-    CTraceCategories m_categories{m_fake.platform, m_state, m_view};
-    CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
 };
 
 TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
@@ -81,7 +65,7 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     EXPECT_EQ(7, m_state.Count(kRecent));    // 2 + 2 + 1 + 1 + 1
     EXPECT_EQ(14, m_view.List().Count());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
-    EXPECT_EQ(1, m_state.m_nAnalysed.load());
+    EXPECT_TRUE(m_state.m_bAnalysed.load());
     EXPECT_EQ("RECENT", m_view.List().Rows().front().Code());
     EXPECT_EQ("GRID", m_view.List().Rows().back().Code());
 
@@ -108,14 +92,14 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
 
     Pass();  // a new analysis finds nothing
     EXPECT_EQ(StatusNoItems(), m_state.StatusText());
-    EXPECT_EQ(0, m_state.m_nAnalysed.load());
+    EXPECT_FALSE(m_state.m_bAnalysed.load());
 }
 
 TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedOrReportedNeverCountedAsGone) {
     auto& reg = m_fake.registry;
     const std::string ko = "\xE0\xB8\x81";   // Thai letters: code page 949 has neither
     const std::string kho = "\xE0\xB8\x82";
-    constexpr const char* kALZip = "Software\\ESTsoft\\ALZip\\MRUOpen";
+    const std::string kALZip = fakes::SourceLabelled("알집기록", K::PlainData).keyPath;
     reg.SetStringUnicodeName(kHkcu, kTyped, "url" + ko, "http://a.example/");
     reg.SetStringUnicodeName(kHklm, kHelp, ko + ".chm", "");
     // Two names with one ANSI spelling: neither can be told from the other.

@@ -50,7 +50,7 @@ protected:
     fakes::FakePlatform m_fake;
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
-    fakes::FakeCategories m_categories{m_state, m_view};
+    fakes::FakeCategories m_categories{m_fake.platform, m_state, m_view};
     CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
 };
 
@@ -61,7 +61,7 @@ TEST_F(Driver, AnalysisWithEveryCategoryOffFindsNothing) {
 
     EXPECT_TRUE(m_categories.Scans().empty());
     EXPECT_EQ(StatusNoItems(), m_state.StatusText());
-    EXPECT_EQ(0, m_state.m_nAnalysed.load());
+    EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_TRUE(m_view.Faces().empty());  // the button keeps its analyse face
     EXPECT_EQ((std::vector<int>{0, 100}), m_view.Progress());
     EXPECT_TRUE(Rows().empty());
@@ -72,14 +72,14 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     m_categories.SetRows("RECENT", {TypedRow("url1"), TypedRow("url2")});
     Pass();
 
-    EXPECT_EQ((std::vector<std::string>{"ScanProcesses:GRID", "ScanProcesses:PROCESS",
-                                        "ScanRegistryTraces:REGISTRY", "ScanRegistryTraces:RECENT"}),
+    EXPECT_EQ((std::vector<std::string>{"ScanGridAgents:GRID", "ScanProcesses:PROCESS",
+                                        "ScanIntelliForms:REGISTRY", "ScanRegistryTraces:RECENT"}),
               m_categories.Scans());
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("url2", Rows()[0].text[kColValue]);  // the last found is on top
     EXPECT_EQ(2, m_state.Count(kRecent));
     EXPECT_EQ("2", m_state.CountText(kRecent));
-    EXPECT_EQ(1, m_state.m_nAnalysed.load());
+    EXPECT_TRUE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
     EXPECT_EQ((std::vector<int>{kFaceClean}), m_view.Faces());
 
@@ -97,7 +97,7 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kTyped));
     EXPECT_EQ(0, m_state.Count(kRecent));
-    EXPECT_EQ(0, m_state.m_nAnalysed.load());
+    EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     EXPECT_EQ(kFaceAnalyse, m_view.Faces().back());
     EXPECT_EQ(2u, m_view.Progress().size());  // cleaning leaves the bar alone
@@ -166,7 +166,7 @@ TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
     m_view.List().Assign({MakeTraceRow("grid", "u0.exe"), MakeTraceRow("GRID", "g1.exe"),
                           MakeTraceRow("PROCESS", "p2.exe"), MakeTraceRow("", "u3"),
                           MakeTraceRow("GRID", "g4.exe")});
-    m_state.m_nAnalysed.store(1);
+    m_state.m_bAnalysed.store(true);
     Pass();
 
     EXPECT_EQ((std::vector<int>{0, 1, 1, 1, 2}), m_view.List().ReadIndices());
@@ -178,7 +178,7 @@ TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
     // All rows removable: index 0 every time, exactly once per row.
     m_view.List().Assign({MakeTraceRow("GRID", "a.exe"), MakeTraceRow("GRID", "b.exe"),
                           MakeTraceRow("PROCESS", "c.exe")});
-    m_state.m_nAnalysed.store(1);
+    m_state.m_bAnalysed.store(true);
     const size_t readsBefore = m_view.List().ReadIndices().size();
     Pass();
     const auto reads = m_view.List().ReadIndices();
@@ -196,7 +196,7 @@ TEST_F(Driver, UnknownCodesAndRootsStayWithoutCountingAsFailures) {
         MakeTraceRow("RECENT", "no backslash", "HKEY_CURRENT_USER", "url1"),
     });
     m_state.SetCount(kRecent, 5);
-    m_state.m_nAnalysed.store(1);
+    m_state.m_bAnalysed.store(true);
     Pass();
 
     // "HKEY_CURRENT_USER" alone is a known root with an empty key path: that
@@ -219,7 +219,7 @@ TEST_F(Driver, RecentRowWhoseTraceIsAlreadyGoneLeaves) {
                      "old.hlp"),                                                           // deleted
     });
     m_state.SetCount(kRecent, 3);
-    m_state.m_nAnalysed.store(1);
+    m_state.m_bAnalysed.store(true);
     Pass();
 
     EXPECT_TRUE(Rows().empty());
@@ -252,7 +252,7 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     m_state.SetCount(kGrid, 1);
     m_state.SetCount(kRecent, 1);
     m_state.SetCount(kRegistry, 1);
-    m_state.m_nAnalysed.store(1);
+    m_state.m_bAnalysed.store(true);
     Pass();
 
     EXPECT_EQ(StatusCleanFailed(4), m_state.StatusText());
@@ -262,7 +262,7 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     EXPECT_EQ(1, m_state.Count(kProcess));  // lowered by the remover of fine.exe only
     EXPECT_EQ(1, m_state.Count(kRecent));
     EXPECT_EQ(1, m_state.Count(kRegistry));
-    EXPECT_EQ(0, m_state.m_nAnalysed.load());
+    EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_EQ(kFaceAnalyse, m_view.Faces().back());
     // The key that refused its deletion is what kept the REGISTRY row.
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kIntelliFormsKeys[1]));
@@ -279,12 +279,12 @@ TEST_F(Driver, CountRequestsFollowTheOnlineTest) {
                                         base + "/request/count.php?mode=clean&key=kestravin",
                                         base + "/request/count.php?mode=analysis&key=kestravin"}),
               m_fake.net.RequestedUrls());
-    EXPECT_EQ(1, m_state.m_bOnline.load());
+    EXPECT_TRUE(m_state.m_bOnline.load());
 
     m_fake.net.SetOnline(false);
     Pass();
     EXPECT_EQ(3u, m_fake.net.RequestedUrls().size());
-    EXPECT_EQ(0, m_state.m_bOnline.load());
+    EXPECT_FALSE(m_state.m_bOnline.load());
     const auto progress = m_view.Progress();  // the pass ran all the same
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ((std::vector<int>{0, 100}), std::vector<int>(progress.end() - 2, progress.end()));

@@ -19,7 +19,7 @@ TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
     fakes::FakePlatform fake;
     EngineState state;
     fakes::FakeView view(&state);
-    fakes::FakeCategories categories(state, view);
+    fakes::FakeCategories categories(fake.platform, state, view);
     CTraceEngine engine(fake.platform, state, view, categories);
 
     std::vector<TraceItem> rows;
@@ -44,7 +44,7 @@ TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
                 (void)state.IsEnabled(category);
             }
             if (known.count(state.StatusText()) == 0) unknownStatus.fetch_add(1);
-            (void)state.m_nAnalysed.load();
+            (void)state.m_bAnalysed.load();
             (void)state.m_bOnline.load();
             reads.fetch_add(1);
         }

@@ -52,7 +52,7 @@ TEST_F(GridDelivery, ListsTheSixteenAgentsByExactName) {
     for (const Agent& a : kAgents) m_fake.processes.Add(a.exe);
     m_fake.processes.Add("QDownAgent.exe");  // differs in case only
     m_fake.processes.Add("notepad.exe");
-    ScanProcesses(m_fake.processes, m_state, m_view, "GRID");
+    ScanGridAgents(m_fake.processes, m_state, m_view);
 
     const auto rows = Rows();
     ASSERT_EQ(16u, rows.size());
@@ -169,8 +169,8 @@ TEST_F(GridDelivery, ManagerOrStatusFailuresLeaveTheTrace) {
 
 TEST_F(GridDelivery, RunningAgentIsBothAGridAndAProcessTrace) {
     RunAgent("KUploadService.exe", "KService");
-    ScanProcesses(m_fake.processes, m_state, m_view, "GRID");
-    ScanProcesses(m_fake.processes, m_state, m_view, "PROCESS");
+    ScanGridAgents(m_fake.processes, m_state, m_view);
+    ScanProcesses(m_fake.processes, m_state, m_view);
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ("PROCESS", rows[0].Code());

@@ -1,137 +1,124 @@
-// The usage-history scan over the fake registry: the source table, the five
+// The usage-history scan over the fake registry: the source table, the
 // source kinds, the data text rule and the analysed flag between values.
-// Row order is taken from the registry's own enumeration order.
+// Row order is taken from the registry's own enumeration order; sources are
+// taken from the table by what they are (tests/fakes/HistoryTable.h).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include "engine/HistorySources.h"
+#include "engine/KeyPattern.h"
+#include "engine/RegKeyText.h"
 #include "seam/Text.h"
-#include "tests/fakes/FakePlatform.h"
-#include "tests/fakes/FakeView.h"
+#include "tests/fakes/EngineFixture.h"
+#include "tests/fakes/HistoryTable.h"
 
 namespace kv {
 namespace {
 
+using fakes::SourceLabelled;
+using fakes::SourceOfKind;
+using fakes::SourceReading;
+using K = HistorySourceKind;
+
 constexpr RegRoot kHkcu = RegRoot::CurrentUser;
 constexpr RegRoot kHklm = RegRoot::LocalMachine;
-constexpr const char* kTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
-constexpr const char* kRunMru = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\RunMRU";
-constexpr const char* kWordMru = "Software\\Microsoft\\Office\\12.0\\Word\\File MRU";
-constexpr const char* kMuiCache = "Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache";
-constexpr const char* kHelp = "SOFTWARE\\Microsoft\\Windows\\Help";
-constexpr const char* kGom = "Software\\GRETECH\\GomPlayer\\OPTION";
-constexpr const char* kALZip = "Software\\ESTsoft\\ALZip\\MRUOpen";
 
-std::string Hkcu(const std::string& path) { return "HKEY_CURRENT_USER\\" + path; }
+const HistorySource& Typed() { return SourceLabelled("인터넷기록", K::PlainData); }
+const HistorySource& RunMru() { return SourceLabelled("실행기록", K::PlainData); }
+const HistorySource& WordMru() { return SourceLabelled("워드기록", K::FilePathData); }
+const HistorySource& MuiCache() { return SourceOfKind(K::MuiCache); }
+const HistorySource& Help() { return SourceOfKind(K::Help); }
+const HistorySource& ALZip() { return SourceLabelled("알집기록", K::PlainData); }
 
-class History : public ::testing::Test {
+const std::string kTyped = Typed().keyPath;
+const std::string kRunMru = RunMru().keyPath;
+const std::string kWordMru = WordMru().keyPath;
+const std::string kMuiCache = MuiCache().keyPath;
+const std::string kHelp = Help().keyPath;
+const std::string kGom = SourceReading("sRecentFile").keyPath;
+const std::string kALZip = ALZip().keyPath;
+
+std::string Hkcu(const std::string& path) { return RegKeyText(kHkcu, path); }
+
+// A key that a source's pattern names: every "*" level taken as "x".
+std::string ConcreteKey(const HistorySource& source) {
+    std::string path = source.keyPath;
+    for (size_t star; (star = path.find('*')) != std::string::npos;) path[star] = 'x';
+    return path;
+}
+
+class History : public fakes::EngineFixture {
 protected:
     // The driver raises the flag before any scan runs.
-    History() { m_state.m_nAnalysed.store(1); }
-    void TearDown() override {
-        EXPECT_EQ(0, m_fake.registry.OpenHandleCount()) << "a scan left a key open";
-        EXPECT_EQ(0, m_fake.registry.BadCloseCount());
-    }
+    History() { m_state.m_bAnalysed.store(true); }
 
     void ScanAll() { ScanHistory(m_fake.platform, m_state, m_view); }
-    void ScanSource(size_t index) {
-        ScanHistorySource(m_fake.platform, m_state, m_view, HistorySources().at(index));
+    void ScanSource(const HistorySource& source) {
+        ScanHistorySource(m_fake.platform, m_state, m_view, source);
     }
-    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
-    std::vector<std::string> Column(int column) {
-        std::vector<std::string> out;
-        for (const auto& row : Rows()) out.push_back(row.text[column]);
-        return out;
-    }
-    // Value names as the registry enumerates them, last first: the order rows end up in.
-    std::vector<std::string> TopDown(RegRoot root, const std::string& path) {
-        auto names = m_fake.registry.ValueNames(root, path);
-        std::reverse(names.begin(), names.end());
-        return names;
-    }
-
-    fakes::FakePlatform m_fake;
-    EngineState m_state;
-    fakes::FakeView m_view{&m_state};
 };
 
-TEST_F(History, SourceTableRootsPathsValuesAndKinds) {
-    using K = HistorySourceKind;
-    struct Expected {
-        const char* root;
-        const char* path;
-        const char* value;
-        const char* label;
-        K kind;
-    };
-    const Expected expected[] = {
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Search Assistant\\ACMru\\5603", "0", "검색기록", K::PlainData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Search Assistant\\ACMru\\5604", "0", "검색기록", K::PlainData},
-        {"HKEY_CURRENT_USER", kRunMru, "0", "실행기록", K::PlainData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Doc Find Spec MRU", "0", "문서기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\ComDlg32\\OpenSaveMRU", "0", "탐색기기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Paint\\Recent File List", "0", "그림판기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Office\\12.0\\Excel\\File MRU", "0", "엑셀 문서기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Office\\14.0\\Excel\\File MRU", "0", "엑셀 문서기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Office\\12.0\\PowerPoint\\File MRU", "0", "파워포인트 문서기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Office\\14.0\\PowerPoint\\File MRU", "0", "파워포인트 문서기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", kWordMru, "0", "워드기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\Office\\14.0\\Word\\File MRU", "0", "워드기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\MediaPlayer\\Player\\RecentFileList", "0", "미디어플레이어 기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", "Software\\Microsoft\\MediaPlayer\\Player\\RecentURLList", "0", "미디어플레이어 기록", K::FilePathData},
-        {"HKEY_CURRENT_USER", kGom, "sRecentFile", "곰플레이어 재생기록", K::SingleValue},
-        {"HKEY_CURRENT_USER", kGom, "sRecentFolder", "곰플레이어 재생기록", K::SingleValue},
-        {"HKEY_CURRENT_USER", kGom, "sRecentURL", "곰플레이어 주소기록", K::SingleValue},
-        {"HKEY_CURRENT_USER", "Software\\ESTsoft\\ALSong\\Param\\RecentURL", "0", "알송재생기록", K::PlainData},
-        {"HKEY_CURRENT_USER", "Software\\DAUM\\PotPlayerMini\\BMList", "0", "다음팟플레이어 재생기록", K::PlainData},
-        {"HKEY_CURRENT_USER", kTyped, "0", "인터넷기록", K::PlainData},
-        {"HKEY_CURRENT_USER", kMuiCache, "0", "MUI캐시", K::MuiCache},
-        {"HKEY_LOCAL_MACHINE", kHelp, "0", "도움말", K::Help},
-        {"HKEY_CURRENT_USER", kALZip, "0", "알집기록", K::PlainData},
-    };
+TEST_F(History, EverySourceIsScannedInTableOrder) {
     const auto& sources = HistorySources();
-    ASSERT_EQ(23u, sources.size());
-    for (size_t i = 0; i < sources.size(); ++i) {
-        SCOPED_TRACE("source " + std::to_string(i + 1));
-        EXPECT_EQ(expected[i].root, sources[i].rootName);
-        EXPECT_EQ(expected[i].path, sources[i].keyPath);
-        EXPECT_EQ(expected[i].value, sources[i].valueName);
-        EXPECT_EQ(Cp949FromUtf8(expected[i].label), sources[i].label);
-        EXPECT_EQ(expected[i].kind, KindOfSource(sources[i].valueName, sources[i].label));
-    }
-    // The kind follows the label exactly: a UTF-8 or altered label is plain data.
-    EXPECT_EQ(K::PlainData, KindOfSource("0", "MUI캐시"));
-    EXPECT_EQ(K::PlainData, KindOfSource("0", Cp949FromUtf8("워드 기록")));
-    EXPECT_EQ(K::SingleValue, KindOfSource("x", Cp949FromUtf8("도움말")));
-
-    // Every source is scanned, in table order: one value in each key gives
-    // one row per source, the first source's row at the bottom.
+    // Labels are code page 949; the table's first source is its oldest.
+    EXPECT_EQ("검색기록", Utf8FromCp949(sources.front().label));
+    EXPECT_NE("검색기록", sources.front().label);
     for (const auto& s : sources) {
-        const RegRoot root = s.rootName == "HKEY_LOCAL_MACHINE" ? kHklm : kHkcu;
-        const std::string value = s.valueName == "0" ? "v" : s.valueName;
-        m_fake.registry.SetString(root, s.keyPath, value, s.valueName == "0" ? "" : "C:\\x\\y.dat");
+        SCOPED_TRACE(s.keyPath + " " + s.valueName);
+        // Only single-value sources name their value; only the help list is
+        // the machine's.
+        EXPECT_EQ(s.kind == K::SingleValue, s.valueName != kEveryValue);
+        EXPECT_EQ(s.kind == K::Help, s.root == kHklm);
+        EXPECT_FALSE(s.label.empty());
     }
-    m_fake.registry.SetString(kHkcu, kMuiCache, "v", "");  // MUI cache: names a path...
+
+    // One value in each key gives one row per source, the first source's row
+    // at the bottom.
+    for (const auto& s : sources) {
+        const std::string value = s.kind == K::SingleValue ? s.valueName : "v";
+        m_fake.registry.SetString(s.root, ConcreteKey(s), value, s.kind == K::SingleValue ? "C:\\x\\y.dat" : "");
+    }
+    // The MUI cache's value names a path, which "v" is not (no "C:\"), so it adds nothing.
     ScanAll();
-    // ...which "v" is not (no "C:\"), so the MUI cache adds nothing.
     const auto rows = Rows();
-    ASSERT_EQ(22u, rows.size());
     std::vector<std::string> regKeys;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) regKeys.push_back(it->text[kColRegKey]);
     std::vector<std::string> want;
-    for (const auto& e : expected) {
-        if (e.kind != K::MuiCache) want.push_back(std::string(e.root) + "\\" + e.path);
+    for (const auto& s : sources) {
+        if (s.kind != K::MuiCache) want.push_back(RegKeyText(s.root, ConcreteKey(s)));
     }
     EXPECT_EQ(want, regKeys);
-    EXPECT_EQ(22, m_state.Count(kRecent));
+    EXPECT_EQ(static_cast<int>(want.size()), m_state.Count(kRecent));
+    EXPECT_EQ(sources.size() - 1, want.size());
+}
+
+TEST_F(History, KindIsTheSourcesOwnNotWorkedOutFromItsLabel) {
+    // The MUI cache's label on a plain-data source: every value a row, by its data.
+    HistorySource plain = MuiCache();
+    plain.kind = K::PlainData;
+    m_fake.registry.SetString(kHkcu, plain.keyPath, "v", "C:\\Apps\\live.exe");
+    ScanSource(plain);
+    ASSERT_EQ(1u, Rows().size());
+    EXPECT_EQ("C:\\Apps\\live.exe", Rows()[0].Name());
+    EXPECT_EQ(MuiCache().label, Rows()[0].text[kColRead]);
+
+    // A label no kind was ever chosen by, on a file-path source: named by the file.
+    HistorySource files = RunMru();
+    files.kind = K::FilePathData;
+    files.label = "x";
+    m_fake.registry.SetString(kHkcu, files.keyPath, "a", "C:\\Docs\\plan.docx");
+    ScanSource(files);
+    ASSERT_EQ(2u, Rows().size());
+    EXPECT_EQ("plan.docx", Rows()[0].Name());
+    EXPECT_EQ("x", Rows()[0].text[kColRead]);
 }
 
 TEST_F(History, FilePathDataListsEveryValueByFileName) {
     m_fake.registry.SetString(kHkcu, kWordMru, "Item 1", "[F00000000][T01D1A2B3C4D5E6F7]*C:\\Docs\\plan.docx");
     m_fake.registry.SetString(kHkcu, kWordMru, "Item 2", "[F00000000][T01D0]*C:\\Docs\\");
     m_fake.registry.SetDword(kHkcu, kWordMru, "Max Display", 25);  // a setting: a row all the same
-    ScanSource(10);
+    ScanSource(WordMru());
 
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
@@ -153,7 +140,7 @@ TEST_F(History, PlainDataListsEveryValueByItsData) {
     m_fake.registry.SetString(kHkcu, kRunMru, "a", "notepad\\1");
     m_fake.registry.SetString(kHkcu, kRunMru, "b", "cmd\\1");
     m_fake.registry.SetString(kHkcu, kRunMru, "MRUList", "ba");
-    ScanSource(2);
+    ScanSource(RunMru());
     EXPECT_EQ((std::vector<std::string>{"ba", "cmd\\1", "notepad\\1"}), Column(kColName));
     EXPECT_EQ(Column(kColName), Column(kColData));
     EXPECT_EQ(TopDown(kHkcu, kRunMru), Column(kColValue));
@@ -164,7 +151,7 @@ TEST_F(History, PlainDataListsEveryValueByItsData) {
         m_fake.registry.SetString(kHkcu, kTyped, "url" + std::to_string(i),
                                   "http://site" + std::to_string(i) + ".example/");
     }
-    ScanSource(19);
+    ScanSource(Typed());
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ(TopDown(kHkcu, kTyped), Column(kColValue));
@@ -187,7 +174,7 @@ TEST_F(History, MuiCacheListsOnlyMissingProgramsOnDriveC) {
     m_fake.registry.SetString(kHkcu, kMuiCache, "@C:\\Windows\\system32\\shell32.dll,-123", "Shell");
     m_fake.registry.SetString(kHkcu, kMuiCache, "\"@C:\\Gone\\lib.dll\",-5", "Lib");     // quoted
     m_fake.registry.SetString(kHkcu, kMuiCache, "LangID", "");
-    ScanSource(20);
+    ScanSource(MuiCache());
 
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
@@ -203,7 +190,7 @@ TEST_F(History, MuiCacheListsOnlyMissingProgramsOnDriveC) {
 TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
     const std::string thai = "\xE0\xB8\x81";  // U+0E01, which code page 949 lacks
     m_fake.registry.SetStringUnicodeName(kHkcu, kTyped, "url" + thai, "http://a.example/");
-    ScanSource(19);
+    ScanSource(Typed());
     ASSERT_EQ(1u, Rows().size());
     EXPECT_EQ("http://a.example/", Rows()[0].Name());
     EXPECT_EQ("url?", Rows()[0].text[kColValue]);
@@ -213,7 +200,7 @@ TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
     // its program is gone is unknown, so it is not listed.
     m_fake.registry.SetStringUnicodeName(kHkcu, kMuiCache, "C:\\Apps\\" + thai + "\\tool.exe", "Tool");
     m_fake.registry.SetString(kHkcu, kMuiCache, "C:\\Old\\gone.exe", "Gone");
-    ScanSource(20);
+    ScanSource(MuiCache());
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("gone.exe", Rows()[0].Name());
     EXPECT_EQ(2, m_state.Count(kRecent));
@@ -223,7 +210,7 @@ TEST_F(History, HelpListsValuesWithoutDataAndNeedsFullAccess) {
     m_fake.registry.SetString(kHklm, kHelp, "windows.hlp", "C:\\Windows\\Help\\");
     m_fake.registry.SetString(kHklm, kHelp, "old.hlp", "");
     m_fake.registry.SetBytes(kHklm, kHelp, "empty.hlp", kRegSz, {});
-    ScanSource(21);
+    ScanSource(Help());
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ((std::vector<std::string>{"empty.hlp", "old.hlp"}), Column(kColName));
@@ -237,6 +224,7 @@ TEST_F(History, HelpListsValuesWithoutDataAndNeedsFullAccess) {
     // source after it.
     m_view.List().Assign({});
     m_state.SetCount(kRecent, 0);
+    ASSERT_EQ(fakes::IndexOfSource(Help()) + 1, fakes::IndexOfSource(ALZip()));
     m_fake.registry.Deny(kHklm, kHelp, fakes::kDenyFullAccess);
     m_fake.registry.SetString(kHkcu, kALZip, "0", "D:\\archive.alz");
     ScanAll();
@@ -285,7 +273,7 @@ TEST_F(History, DataTextIsCutAtZeroOrTheBufferAndLongDataStillMakesARow) {
     m_fake.registry.SetString(kHkcu, kTyped, "long", "http://" + std::string(400, 'z'));
     // 258 ASCII bytes, then a double-byte character across the 259-byte cut.
     m_fake.registry.SetString(kHkcu, kTyped, "korean", std::string(258, 'k') + "\xB0\xA1\xB0\xA1");
-    ScanSource(19);
+    ScanSource(Typed());
 
     const auto rows = Rows();
     ASSERT_EQ(5u, rows.size());
@@ -323,12 +311,12 @@ public:
     }
     void CloseKey(RegKey key) override { m_inner.CloseKey(key); }
     long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
-        if (m_state.m_nAnalysed.load() == 0) ++m_nEnumsAfterDrop;
+        if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
         return m_inner.EnumValueName(key, index, name, capacity);
     }
     long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data, uint32_t capacity,
                     uint32_t* type) override {
-        if (--m_nReadsLeft == 0) m_state.m_nAnalysed.store(0);
+        if (--m_nReadsLeft == 0) m_state.m_bAnalysed.store(false);
         return m_inner.QueryValue(key, name, data, capacity, type);
     }
     long SetValue(RegKey key, const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override {
@@ -364,6 +352,57 @@ TEST_F(History, AnalysedFlagAtZeroStopsEnumeratingButNotOpening) {
     // Every later source was still opened.
     EXPECT_NE(reg.m_opened.end(), std::find(reg.m_opened.begin(), reg.m_opened.end(), kALZip));
     EXPECT_NE(reg.m_opened.end(), std::find(reg.m_opened.begin(), reg.m_opened.end(), kTyped));
+}
+
+TEST_F(History, KeyPatternsNameEachConcreteKeyInEnumerationOrder) {
+    auto& reg = m_fake.registry;
+    reg.SetString(kHkcu, "P\\b\\Count", "v1", "x");
+    reg.SetString(kHkcu, "P\\a\\Count", "v2", "y");
+    reg.AddKey(kHkcu, "P\\c");               // no Count below it: names nothing
+    reg.SetString(kHkcu, "P\\a\\Other", "v3", "z");
+    std::vector<std::string> seen;
+    ForEachKeyOfPattern(reg, kHkcu, "P\\*\\Count", false, [&](const std::string& p) { seen.push_back(p); });
+    std::vector<std::string> want;
+    for (const auto& name : reg.SubkeyNames(kHkcu, "P")) want.push_back("P\\" + name + "\\Count");
+    EXPECT_EQ(want, seen);
+
+    // "and its subkeys": the key first, then each direct subkey (not deeper).
+    reg.SetString(kHkcu, "R\\.docx\\deep", "v", "x");
+    reg.AddKey(kHkcu, "R\\Folder");
+    seen.clear();
+    ForEachKeyOfPattern(reg, kHkcu, "R", true, [&](const std::string& p) { seen.push_back(p); });
+    want = {"R"};
+    for (const auto& name : reg.SubkeyNames(kHkcu, "R")) want.push_back("R\\" + name);
+    EXPECT_EQ(want, seen);
+    EXPECT_EQ(3u, seen.size());
+
+    // A missing level names nothing; a plain path is named as it is.
+    seen.clear();
+    ForEachKeyOfPattern(reg, kHkcu, "Missing\\*", true, [&](const std::string& p) { seen.push_back(p); });
+    EXPECT_TRUE(seen.empty());
+    ForEachKeyOfPattern(reg, kHkcu, "Missing\\Key", false, [&](const std::string& p) { seen.push_back(p); });
+    EXPECT_EQ((std::vector<std::string>{"Missing\\Key"}), seen);
+}
+
+TEST_F(History, PatternSourceRowsCarryTheConcreteKey) {
+    const HistorySource source{kHkcu, "P\\*\\Count", false, kEveryValue, "label", K::PlainData};
+    m_fake.registry.SetString(kHkcu, "P\\one\\Count", "a", "first");
+    m_fake.registry.SetString(kHkcu, "P\\two\\Count", "b", "second");
+    m_fake.registry.SetString(kHkcu, "P\\two", "c", "not listed");
+    ScanSource(source);
+    std::vector<std::string> keys = Column(kColRegKey);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ((std::vector<std::string>{Hkcu("P\\one\\Count"), Hkcu("P\\two\\Count")}), keys);
+    EXPECT_EQ(2, m_state.Count(kRecent));
+
+    // Cleaning deletes the listed values in their own keys, nothing else.
+    for (const auto& row : Rows()) {
+        EXPECT_EQ(CleanOutcome::Gone, DeleteHistoryValue(m_fake.registry, m_state, m_view, row));
+    }
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\one\\Count").empty());
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\two\\Count").empty());
+    EXPECT_TRUE(m_fake.registry.ValueExists(kHkcu, "P\\two", "c"));
+    EXPECT_EQ(0, m_state.Count(kRecent));
 }
 
 }  // namespace

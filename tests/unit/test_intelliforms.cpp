@@ -72,7 +72,7 @@ TEST_F(IntelliForms, EveryValueIsARowLaterKeysAndLaterValuesOnTop) {
     m_reg.SetBytes(kHkcu, kStorage2, "hash-b", kRegBinary, {'b', 'b'});
     m_reg.SetDword(kHkcu, kStorage2, "hash-c", 0x00004443);
     // Not read: the flag belongs to the history scan.
-    m_state.m_nAnalysed.store(0);
+    m_state.m_bAnalysed.store(false);
     Scan();
 
     std::vector<std::string> want = m_reg.ValueNames(kHkcu, kSpw);

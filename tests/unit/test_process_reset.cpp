@@ -28,7 +28,8 @@ protected:
         EXPECT_EQ(0, m_procs.OpenHandleCount()) << "a process handle was left open";
         EXPECT_EQ(0, m_procs.BadCloseCount());
     }
-    void Scan(const std::string& code = "PROCESS") { ScanProcesses(m_procs, m_state, m_view, code); }
+    void Scan() { ScanProcesses(m_procs, m_state, m_view); }
+    void ScanGrid() { ScanGridAgents(m_procs, m_state, m_view); }
     bool Clean(const std::string& name) { return TerminateProcessByName(m_procs, m_state, m_view, name); }
     std::vector<std::string> Names() {
         std::vector<std::string> out;
@@ -66,9 +67,9 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
 }
 
-TEST_F(ProcessReset, OtherCodesAndFailedSnapshotsListNothing) {
+TEST_F(ProcessReset, OtherCategoriesWalkAndFailedSnapshotsListNothing) {
     m_procs.Add("notepad.exe");
-    for (const char* code : {"process", "RECENT", "", "PROCESS "}) Scan(code);
+    ScanGrid();  // the same snapshot, another category: notepad is no agent
     EXPECT_TRUE(Names().empty());
     m_procs.SetSnapshotFails(true);
     Scan();
@@ -179,7 +180,7 @@ TEST_F(ProcessResetRenamed, TheProgramNeverListsOrEndsItself) {
     const uint32_t self = m_procs.CurrentProcessId();
     const uint32_t other = m_procs.Add("kestravin (1).EXE");
     Scan();
-    Scan("GRID");
+    ScanGrid();
     EXPECT_EQ((std::vector<std::string>{"kestravin (1).EXE"}), Names());
 
     // Its own name: the other copy ends, the program itself stays, and with

@@ -28,40 +28,40 @@ TEST_F(RegHelpers, ReadRegStringNeverWritesPastTheBuffer) {
 
     // A default longer than the buffer is cut and terminated inside it.
     fill();
-    EXPECT_EQ(0, ReadRegString(m_reg, kHkcu, "K", "absent", "0123456789", buffer, 8));
+    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0123456789", buffer, 8));
     EXPECT_STREQ("0123456", buffer);
     EXPECT_EQ('#', buffer[8]);
 
     // Size 1 holds only the terminator; size 0 touches nothing.
     fill();
-    EXPECT_EQ(0, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 1));
+    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 1));
     EXPECT_EQ('\0', buffer[0]);
     EXPECT_EQ('#', buffer[1]);
     fill();
-    EXPECT_EQ(0, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 0));
+    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 0));
     EXPECT_EQ('#', buffer[0]);
 
     // Data that fills the buffer exactly without a terminator of its own.
     m_reg.SetBytes(kHkcu, "K", "bin", kRegBinary, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'});
     fill();
-    EXPECT_EQ(1, ReadRegString(m_reg, kHkcu, "K", "bin", "0", buffer, 8));
+    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "bin", "0", buffer, 8));
     EXPECT_STREQ("abcdefg", buffer);
     EXPECT_EQ('#', buffer[8]);
 
     // A terminated string that exactly fits is read whole.
     m_reg.SetString(kHkcu, "K", "sz", "1234567");
     fill();
-    EXPECT_EQ(1, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
+    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
     EXPECT_STREQ("1234567", buffer);
 
     // One byte too many: the default.
     m_reg.SetString(kHkcu, "K", "sz", "12345678");
-    EXPECT_EQ(0, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
+    EXPECT_EQ(kErrMoreData, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
     EXPECT_STREQ("0", buffer);
 
     // A DWORD is copied as its bytes, whatever the type.
     m_reg.SetDword(kHkcu, "K", "dw", 0x00434241);
-    EXPECT_EQ(1, ReadRegString(m_reg, kHkcu, "K", "dw", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "dw", "0", buffer, sizeof buffer));
     EXPECT_STREQ("ABC", buffer);
 }
 
@@ -72,18 +72,18 @@ TEST_F(RegHelpers, RefusedKeysGiveTheFailureResults) {
 
     m_reg.SetString(kHkcu, "Closed", "v", "secret");
     m_reg.Deny(kHkcu, "Closed", kDenyOpen);
-    EXPECT_EQ(0, ReadRegString(m_reg, kHkcu, "Closed", "v", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrAccessDenied, ReadRegString(m_reg, kHkcu, "Closed", "v", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
-    EXPECT_EQ(0, WriteRegString(m_reg, kHkcu, "Closed", "v", "new"));
-    EXPECT_EQ(0, DeleteRegValue(m_reg, kHkcu, "Closed", "v"));
-    EXPECT_EQ(kErrAccessDenied, DeleteKeyTree(m_reg, kHkcu, "Closed", 1));
+    EXPECT_EQ(kErrAccessDenied, WriteRegString(m_reg, kHkcu, "Closed", "v", "new"));
+    EXPECT_EQ(kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "Closed", "v"));
+    EXPECT_EQ(kErrAccessDenied, DeleteKeyTree(m_reg, kHkcu, "Closed", true));
     EXPECT_EQ("secret", m_reg.StringValue(kHkcu, "Closed", "v"));
 
     m_reg.SetString(kHkcu, "ReadOnly", "v", "kept");
     m_reg.Deny(kHkcu, "ReadOnly", kDenyWriteValues);
-    EXPECT_EQ(1, ReadRegString(m_reg, kHkcu, "ReadOnly", "v", "0", buffer, sizeof buffer));
-    EXPECT_EQ(0, WriteRegString(m_reg, kHkcu, "ReadOnly", "v", "new"));
-    EXPECT_EQ(0, DeleteRegValue(m_reg, kHkcu, "ReadOnly", "v"));
+    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "ReadOnly", "v", "0", buffer, sizeof buffer));
+    EXPECT_EQ(kErrAccessDenied, WriteRegString(m_reg, kHkcu, "ReadOnly", "v", "new"));
+    EXPECT_EQ(kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "ReadOnly", "v"));
     EXPECT_EQ("kept", m_reg.StringValue(kHkcu, "ReadOnly", "v"));
 }
 
@@ -114,7 +114,7 @@ TEST_F(RegHelpers, DeleteSubkeysEndsAtAChildThatStays) {
         if (c.deny != kDenyNone) reg.Deny(kHkcu, "T\\" + c.stuck, c.deny);
 
         EXPECT_EQ(c.expected, DeleteSubkeys(reg, kHkcu, "T"));
-        EXPECT_EQ(c.expected, DeleteKeyTree(reg, kHkcu, "T", 1));
+        EXPECT_EQ(c.expected, DeleteKeyTree(reg, kHkcu, "T", true));
         EXPECT_TRUE(reg.KeyExists(kHkcu, "T\\" + c.stuck));
         EXPECT_TRUE(reg.ValueExists(kHkcu, "T", "own"));
         EXPECT_LT(reg.DeleteKeyCalls(), 10) << "the walk came back to the same child";
@@ -133,10 +133,10 @@ TEST_F(RegHelpers, DeepAndLongPathsAreBuiltWhole) {
     for (char c : {'x', 'y', 'z'}) m_reg.AddKey(kHkcu, "Deep\\" + std::string(255, c));
     ASSERT_GT(path.size(), 8000u);
 
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", 0));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", false));
     EXPECT_TRUE(m_reg.KeyExists(kHkcu, "Deep"));
     EXPECT_TRUE(m_reg.SubkeyNames(kHkcu, "Deep").empty());
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", 1));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", true));
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, "Deep"));
 }
 
@@ -146,7 +146,7 @@ TEST_F(RegHelpers, DeleteKeyTreeRemovesDeepestKeysFirst) {
     m_reg.AddKey(kHkcu, "T\\B");
     // Deleting a parent before its children would fail in the fake as on
     // Windows, so success here means the order was right.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "T", 1));
+    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "T", true));
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, "T"));
     EXPECT_EQ(4, m_reg.DeleteKeyCalls());  // A1, A, B, T: each once
 }

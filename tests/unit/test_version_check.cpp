@@ -89,7 +89,7 @@ protected:
     LoggingNet m_net{m_log};
     LoggingPrompts m_prompts{m_log};
     CUpdateChecker m_checker{m_net, kAppDir, m_prompts};
-    std::atomic<int> m_bOnline{0};
+    std::atomic<bool> m_bOnline{false};
 };
 
 TEST_F(VersionCheck, SameOrOlderVersionDownloadsNothingAndSaysSoOnlyWhenAsked) {
@@ -320,7 +320,7 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
 
     Reply({std::string("1#") + kSetupUrl});
     CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
-    EXPECT_EQ(1, m_bOnline.load());
+    EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
@@ -340,7 +340,7 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     // Offline: neither the check nor the count.
     m_net.SetOnline(false);
     CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
-    EXPECT_EQ(0, m_bOnline.load());
+    EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?"}), Take());
 }
 
@@ -349,7 +349,7 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
 
     Reply({std::string("1#") + kSetupUrl});
     CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
-    EXPECT_EQ(1, m_bOnline.load());
+    EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box already-latest", count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
@@ -365,7 +365,7 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
 
     m_net.SetOnline(false);
     CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
-    EXPECT_EQ(0, m_bOnline.load());
+    EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", "box connection-failed"}), Take());
 }
 

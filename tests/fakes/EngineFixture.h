@@ -1,0 +1,58 @@
+// The engine over the whole fake machine, as the category tests use it: the
+// fakes, the engine's state and a fake window, the real categories under the
+// driver, and what the tests read back. Every test ends by checking that
+// nothing was left open and no row was left held back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "engine/Engine.h"
+#include "engine/TraceCategories.h"
+#include "tests/fakes/FakePlatform.h"
+#include "tests/fakes/FakeView.h"
+
+namespace kv::fakes {
+
+class EngineFixture : public ::testing::Test {
+protected:
+    EngineFixture() { m_fake.net.SetOnline(false); }
+    void TearDown() override {
+        EXPECT_EQ(0, m_fake.registry.OpenHandleCount()) << "a key was left open";
+        EXPECT_EQ(0, m_fake.registry.BadCloseCount());
+        EXPECT_EQ(0, m_fake.processes.OpenHandleCount());
+        EXPECT_EQ(0, m_fake.services.OpenHandleCount());
+        EXPECT_EQ(0, m_view.List().Pending());
+    }
+
+    void Pass() { m_engine.AnalyseOrClean(); }
+    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+    // One column of every row, top first.
+    std::vector<std::string> Column(int column) {
+        std::vector<std::string> out;
+        for (const auto& row : Rows()) out.push_back(row.text[column]);
+        return out;
+    }
+    int CountOf(Category category) {
+        int n = 0;
+        for (const auto& row : Rows()) n += row.Code() == CodeOf(category);
+        return n;
+    }
+    // Value names as the registry enumerates them, last first: the order rows end up in.
+    std::vector<std::string> TopDown(RegRoot root, const std::string& path) {
+        auto names = m_fake.registry.ValueNames(root, path);
+        std::reverse(names.begin(), names.end());
+        return names;
+    }
+
+    FakePlatform m_fake;
+    EngineState m_state;
+    FakeView m_view{&m_state};
+    CTraceCategories m_categories{m_fake.platform, m_state, m_view};
+    CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
+};
+
+}  // namespace kv::fakes
