@@ -13,7 +13,7 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 
 for p in cmake g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool x11-utils \
-         fonts-nanum locales imagemagick python3 python3-pil libgtest-dev \
+         fonts-nanum fonts-baekmuk locales imagemagick python3 python3-pil libgtest-dev \
          libclang-rt-14-dev; do
     have "$p" || need+=("$p")
 done
