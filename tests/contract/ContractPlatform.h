@@ -39,6 +39,12 @@ public:
     // one second each) before SERVICE_STOPPED. Removed when the object is destroyed.
     virtual bool InstallService(const std::string& name, int pendingPolls) = 0;
 
+    // Installs and starts a service named `name` that does not stop: with
+    // `acceptsStop` false it does not accept the stop control (ControlService
+    // fails); with true it accepts the control and goes on RUNNING. Removed
+    // when the object is destroyed.
+    virtual bool InstallUnstoppableService(const std::string& name, bool acceptsStop) = 0;
+
     // Base URL of a local HTTP server that answers GET /lines with the body
     // "one\ntwo\nthree\n" and GET /stall by accepting and never answering.
     virtual std::string TestServerBase() = 0;

@@ -58,6 +58,26 @@ TEST_F(ContractServices, StopReportsPendingThenStopped) {
     }
 }
 
+TEST_F(ContractServices, AServiceThatRefusesOrIgnoresTheStopStaysRunning) {
+    for (bool acceptsStop : {false, true}) {
+        SCOPED_TRACE(acceptsStop ? "accepts the control" : "refuses the control");
+        const std::string name = acceptsStop ? "KvContractSvcIgnores" : "KvContractSvcRefuses";
+        ASSERT_TRUE(m_cp->InstallUnstoppableService(name, acceptsStop));
+        ScopedService manager(P().services, P().services.OpenManager());
+        ASSERT_TRUE(manager);
+        ScopedService service(P().services, P().services.OpenService(manager.Get(), name));
+        ASSERT_TRUE(service);
+
+        EXPECT_EQ(acceptsStop, P().services.ControlStop(service.Get()));
+        for (int poll = 0; poll < 3; ++poll) {
+            uint32_t state = 0;
+            ASSERT_TRUE(P().services.QueryState(service.Get(), state));
+            EXPECT_EQ(kSvcRunning, state) << "poll " << poll;
+            P().system.Sleep(1000);
+        }
+    }
+}
+
 TEST_F(ContractServices, MissingServiceDoesNotOpen) {
     ScopedService manager(P().services, P().services.OpenManager());
     ASSERT_TRUE(manager);

@@ -43,6 +43,13 @@ public:
         return true;
     }
 
+    bool InstallUnstoppableService(const std::string& name, bool acceptsStop) override {
+        uint32_t pid = m_fakes.processes.Add(name + ".exe");
+        m_fakes.services.Install(name, kSvcRunning, 0, pid);
+        m_fakes.services.SetStopMode(name, acceptsStop ? fakes::StopMode::Ignores : fakes::StopMode::Refuses);
+        return true;
+    }
+
     std::string TestServerBase() override { return kFakeServer; }
 
 private:

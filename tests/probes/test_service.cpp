@@ -1,7 +1,11 @@
 // A real Windows service for the GRID tests: own process, accepts the stop
 // control and reports SERVICE_STOP_PENDING for a chosen time first.
 //
-//   test_service.exe --name NAME [--pending-ms N] [--lifetime-s N]
+//   test_service.exe --name NAME [--pending-ms N] [--lifetime-s N] [--stop refuse|ignore]
+//
+// --stop refuse: the service does not accept the stop control, so
+// ControlService fails; --stop ignore: it accepts the control and goes on
+// RUNNING. Either way only its lifetime or its process's end stops it.
 //
 // N = 0 stops at once (STOPPED is reported from the control handler itself,
 // so the first status query after ControlService already sees it); N = -1
@@ -17,6 +21,8 @@ namespace {
 
 std::string g_strName = "KestravinTestService";
 long g_nPendingMs = 0;
+bool g_bRefuseStop = false;
+bool g_bIgnoreStop = false;
 DWORD g_nLifetimeMs = 5 * 60 * 1000;
 
 SERVICE_STATUS_HANDLE g_hStatus = nullptr;
@@ -28,7 +34,7 @@ void Report(DWORD state, DWORD waitHint = 0) {
     ZeroMemory(&status, sizeof status);
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
-    status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP : 0;
+    status.dwControlsAccepted = state == SERVICE_RUNNING && !g_bRefuseStop ? SERVICE_ACCEPT_STOP : 0;
     status.dwWin32ExitCode = NO_ERROR;
     status.dwCheckPoint = (state == SERVICE_STOP_PENDING || state == SERVICE_START_PENDING) ? ++g_nCheckPoint : 0;
     status.dwWaitHint = waitHint;
@@ -37,6 +43,8 @@ void Report(DWORD state, DWORD waitHint = 0) {
 
 DWORD WINAPI Handler(DWORD control, DWORD, LPVOID, LPVOID) {
     if (control == SERVICE_CONTROL_STOP) {
+        if (g_bRefuseStop) return ERROR_CALL_NOT_IMPLEMENTED;
+        if (g_bIgnoreStop) return NO_ERROR;
         if (g_nPendingMs == 0) {
             Report(SERVICE_STOPPED);
         } else {
@@ -74,6 +82,10 @@ int main(int argc, char** argv) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], "--name") == 0) g_strName = argv[i + 1];
         if (std::strcmp(argv[i], "--pending-ms") == 0) g_nPendingMs = std::strtol(argv[i + 1], nullptr, 10);
+        if (std::strcmp(argv[i], "--stop") == 0) {
+            g_bRefuseStop = std::strcmp(argv[i + 1], "refuse") == 0;
+            g_bIgnoreStop = std::strcmp(argv[i + 1], "ignore") == 0;
+        }
         if (std::strcmp(argv[i], "--lifetime-s") == 0)
             g_nLifetimeMs = std::strtoul(argv[i + 1], nullptr, 10) * 1000;
     }

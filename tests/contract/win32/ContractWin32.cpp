@@ -11,6 +11,7 @@
 #include <tlhelp32.h>
 
 #include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -161,10 +162,11 @@ public:
         if (m_names.empty()) return;
         win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         if (!manager) return;
-        for (const auto& name : m_names) Remove(manager.Get(), name);
+        for (const auto& name : m_names) Remove(manager.Get(), name, m_unstoppable.count(name) != 0);
     }
 
-    bool Install(const std::string& name, int pendingPolls) {
+    // `stopOption` is test_service.exe's --stop argument, or empty.
+    bool Install(const std::string& name, int pendingPolls, const std::string& stopOption = std::string()) {
         win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
         if (!manager) return false;
         // Half a poll short of the count, so that the status queries a second
@@ -172,23 +174,26 @@ public:
         long pendingMs = pendingPolls < 0 ? -1 : pendingPolls == 0 ? 0 : pendingPolls * 1000 - 500;
         std::string binPath = "\"" + ProgramDir() + "test_service.exe\" --name \"" + name +
                               "\" --pending-ms " + std::to_string(pendingMs);
+        if (!stopOption.empty()) binPath += " --stop " + stopOption;
         win::UniqueServiceHandle service(::CreateServiceA(
             manager.Get(), name.c_str(), name.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
             SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binPath.c_str(), nullptr, nullptr, nullptr,
             nullptr, nullptr));
         if (!service) return false;
         m_names.push_back(name);
+        if (!stopOption.empty()) m_unstoppable.insert(name);
         if (!::StartServiceA(service.Get(), 0, nullptr)) return false;
         return WaitForState(service.Get(), SERVICE_RUNNING, kServiceStartMs);
     }
 
 private:
-    static void Remove(SC_HANDLE manager, const std::string& name) {
+    // `unstoppable`: no stop control will end it, so its process is ended at once.
+    static void Remove(SC_HANDLE manager, const std::string& name, bool unstoppable) {
         win::UniqueServiceHandle service(::OpenServiceA(manager, name.c_str(), SERVICE_ALL_ACCESS));
         if (!service) return;
         SERVICE_STATUS status;
-        ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
-        if (!WaitForState(service.Get(), SERVICE_STOPPED, kServiceStopMs)) {
+        if (!unstoppable) ::ControlService(service.Get(), SERVICE_CONTROL_STOP, &status);
+        if (unstoppable || !WaitForState(service.Get(), SERVICE_STOPPED, kServiceStopMs)) {
             // A service told never to stop: end its process.
             SERVICE_STATUS_PROCESS info;
             DWORD needed = 0;
@@ -206,6 +211,7 @@ private:
     }
 
     std::vector<std::string> m_names;
+    std::set<std::string> m_unstoppable;
 };
 
 class Win32Contract final : public ContractPlatform {
@@ -249,6 +255,10 @@ public:
 
     bool InstallService(const std::string& name, int pendingPolls) override {
         return m_services.Install(name, pendingPolls);
+    }
+
+    bool InstallUnstoppableService(const std::string& name, bool acceptsStop) override {
+        return m_services.Install(name, 0, acceptsStop ? "ignore" : "refuse");
     }
 
     std::string TestServerBase() override {
