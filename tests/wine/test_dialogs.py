@@ -94,6 +94,16 @@ def reg_has(key, name):
     return session.reg("query", key, "/v", name)[0] == 0
 
 
+def check_keys_kept_then_close(w, size, button_point, what, button):
+    """Neither Escape nor Enter closes the dialog w; its button at button_point does."""
+    key_over(w, "Escape")
+    key_over(w, "Return")
+    time.sleep(1.0)
+    check(not dialog_gone(size), f"Escape or Enter closed {what}")
+    click_in(w, button_point)
+    winetest.wait_until(lambda: dialog_gone(size), 10, f"{button} to close the window")
+
+
 def open_details(clicks=1):
     """Clicks the details link; returns the details window. Under Wine on a
     bare X server, the first click on the main window after a window that
@@ -150,13 +160,7 @@ def case_details_shows_rows_and_count():
     listed = ink_columns(region(details, LIST_RECT), background.crop(LIST_RECT))
     check(listed, "the list shows no text")
     check(max(listed) < 340 or min(listed) < 332, "nothing in the NAME column")
-    # Keys: neither Escape nor Enter closes it.
-    key_over(details, "Escape")
-    key_over(details, "Return")
-    time.sleep(1.0)
-    check(not dialog_gone(DETAILS_SIZE), "Escape or Enter closed the details window")
-    click_in(details, DETAILS_CLOSE)
-    winetest.wait_until(lambda: dialog_gone(DETAILS_SIZE), 10, "button 1006 to close the window")
+    check_keys_kept_then_close(details, DETAILS_SIZE, DETAILS_CLOSE, "the details window", "button 1006")
     check(all(reg_has(k, n) for k, n, _ in SEEDS), "closing the window cleaned")
 
 
@@ -189,12 +193,7 @@ def case_program_information():
     check(ink and 60 <= ink[-1] - ink[0] + 1 <= 200, f"version line ink spans {ink[:1]}..{ink[-1:]}")
     check(min(version.convert("L").getdata()) < 100, "the version line is not dark text")
     check(ink_columns(region(info, WEB_LINE), background.crop(WEB_LINE)), "no web-site line")
-    key_over(info, "Escape")
-    key_over(info, "Return")
-    time.sleep(1.0)
-    check(not dialog_gone(INFO_SIZE), "Escape or Enter closed the information window")
-    click_in(info, INFO_OK)
-    winetest.wait_until(lambda: dialog_gone(INFO_SIZE), 10, "button 1013 to close the window")
+    check_keys_kept_then_close(info, INFO_SIZE, INFO_OK, "the information window", "button 1013")
     check(any(w["hwnd"] == main_hwnd for w in session.windows()), "the main window went with it")
 
 

@@ -65,6 +65,16 @@ def pass_started(mode, before):
     server.control(delay=0, partial=0)
 
 
+def start_held_pass(mode):
+    """Presses the action button for a held pass; returns the registry before it and the count before it."""
+    registry = scenario.export_registry(session, "HKCU")
+    time.sleep(0.7)  # past the double-click time of the last case's clicks
+    before = hold_next_pass(mode)
+    scenario.press_action(session)
+    pass_started(mode, before)
+    return registry, before
+
+
 def wait_for_face(bitmap, what):
     winetest.wait_until(lambda: scenario.action_face_is(session, bitmap), PASS_BOUND_S, what, interval=0.5)
 
@@ -161,11 +171,7 @@ def case_menu_during_pass():
 
 def case_second_instance_during_pass():
     scenario.import_values(session, SEEDS)
-    registry = scenario.export_registry(session, "HKCU")
-    time.sleep(0.7)
-    before = hold_next_pass("analysis")
-    scenario.press_action(session)
-    pass_started("analysis", before)
+    registry, before = start_held_pass("analysis")
     start = time.monotonic()
     second = scenario.start_program(session, os.path.join(winetest.BUILD, "Kestravin.exe"))
     winetest.wait_until(lambda: second.poll() is not None, 30, "the second instance to exit")
@@ -185,11 +191,7 @@ def case_second_instance_during_pass():
 
 
 def case_close_during_pass():
-    registry = scenario.export_registry(session, "HKCU")
-    time.sleep(0.7)
-    before = hold_next_pass("clean")
-    scenario.press_action(session)
-    pass_started("clean", before)
+    registry, before = start_held_pass("clean")
     start = time.monotonic()
     session.click(*CLOSE_POINT)
     winetest.wait_until(lambda: proc.poll() is not None, 10, "the process to end after the close hot spot")
