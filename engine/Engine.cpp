@@ -1,5 +1,7 @@
 #include "engine/Engine.h"
 
+#include <utility>
+
 #include "engine/StatusTexts.h"
 #include "net/Server.h"
 #include "net/UsageCount.h"
@@ -65,28 +67,46 @@ void CTraceEngine::CleaningPass() {
     ITraceList& list = m_view.Traces();
     list.Flush();
     int failed = 0;
+    int rowsLeft[kCategoryCount] = {};
     int n = list.Count();
     for (int i = 0; i < n;) {
-        switch (CleanRow(list.Read(i))) {
-        case CleanOutcome::Gone:
+        TraceItem row = list.Read(i);
+        const CategoryEntry* entry = CategoryOfCode(row.Code());
+        const CleanOutcome outcome = CleanRow(std::move(row));
+        if (outcome == CleanOutcome::Gone) {
             // The rows below move up: index i holds the next row now.
             list.Delete(i);
             --n;
-            break;
-        case CleanOutcome::Stayed:
-            ++failed;
-            ++i;
-            break;
-        case CleanOutcome::Skipped:
-            ++i;
-            break;
+            continue;
         }
+        if (outcome == CleanOutcome::Stayed) ++failed;
+        if (entry != nullptr) ++rowsLeft[entry->category];
+        ++i;
     }
     list.Flush();
+    MatchCountersToRows(rowsLeft);
 
     m_state.SetStatusText(failed == 0 ? StatusCleanDone() : StatusCleanFailed(failed));
     m_view.StatusChanged();
     m_view.SetActionFace(kFaceAnalyse);
+}
+
+void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[kCategoryCount]) {
+    // The removers count what they ended, which need not be what the list
+    // holds: a process may come back, end by itself before cleaning, or have
+    // started after the analysis. A category that still has rows keeps its
+    // counter above 0, so the next analysis does not list them again; one
+    // with none left is not held above 0 by rows that have gone.
+    for (const CategoryEntry& entry : kCategoryTable) {
+        const int32_t count = m_state.Count(entry.category);
+        const int left = rowsLeft[entry.category];
+        int32_t wanted = count;
+        if (left > 0 && count <= 0) wanted = left;
+        if (left == 0 && count > 0) wanted = 0;
+        if (wanted == count) continue;
+        m_state.SetCount(entry.category, wanted);
+        m_view.CounterChanged(entry.category);
+    }
 }
 
 CleanOutcome CTraceEngine::CleanRow(TraceItem row) {

@@ -21,6 +21,8 @@ private:
     void AnalysisPass();
     void CleaningPass();
     CleanOutcome CleanRow(TraceItem row);
+    // After the walk: each category's counter against the rows it has left.
+    void MatchCountersToRows(const int (&rowsLeft)[kCategoryCount]);
 
     Platform& m_platform;
     EngineState& m_state;

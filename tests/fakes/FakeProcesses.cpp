@@ -71,6 +71,7 @@ bool FakeProcesses::Terminate(ProcHandle process, uint32_t exitCode) {
         if (p->mode == TerminateMode::Respawns) {
             const std::string exeName = p->exeName;  // AddLocked may move p
             AddLocked(exeName);
+            m_procs.back().mode = TerminateMode::Respawns;  // the watchdog is still there
         }
         return true;
     }

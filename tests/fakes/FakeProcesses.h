@@ -22,7 +22,7 @@ enum class TerminateMode {
     Refuses,  // TerminateProcess fails
     Ignores,  // TerminateProcess succeeds but the process keeps running
     EndsLate, // TerminateProcess succeeds; the process outlives the bounded wait, then ends
-    Respawns, // the process ends, and a new one of the same name starts at once (a watchdog)
+    Respawns, // the process ends, and a new one of the same name (and mode) starts at once: a watchdog
 };
 
 class FakeProcesses : public IProcesses {

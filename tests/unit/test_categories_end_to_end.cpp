@@ -147,5 +147,88 @@ TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
 }
 
+TEST_F(EndToEnd, AgentsWhoseServicesDoNotStopStayListedOnceWithTheirCount) {
+    const uint32_t refuses = m_fake.processes.Add("GDownService.exe");
+    m_fake.services.Install("GDownService", kSvcRunning, 0, refuses);
+    m_fake.services.SetStopMode("GDownService", fakes::StopMode::Refuses);
+    const uint32_t ignores = m_fake.processes.Add("OnDiskDownService.exe");
+    m_fake.services.Install("OnDiskDownService", kSvcRunning, 0, ignores);
+    m_fake.services.SetStopMode("OnDiskDownService", fakes::StopMode::Ignores);
+    m_state.SetEnabled(kProcess, false);
+
+    Pass();
+    ASSERT_EQ(2, CountOf("GRID"));
+    Pass();
+    EXPECT_EQ(2, CountOf("GRID"));
+    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_EQ("2", m_state.CountText(kGrid));
+    EXPECT_EQ(kSvcRunning, m_fake.services.State("GDownService"));
+    EXPECT_EQ(kSvcRunning, m_fake.services.State("OnDiskDownService"));
+    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+
+    Pass();  // not scanned again: each agent is listed once
+    EXPECT_EQ(2, CountOf("GRID"));
+    EXPECT_EQ(2, m_state.Count(kGrid));
+}
+
+TEST_F(EndToEnd, AProcessRowThatStaysKeepsItsCounterAboveZero) {
+    // One that comes back at once (a watchdog restarts it).
+    const uint32_t watched = m_fake.processes.Add("watched.exe");
+    m_fake.processes.SetTerminateMode(watched, fakes::TerminateMode::Respawns);
+    Pass();
+    ASSERT_EQ(1, CountOf("PROCESS"));
+    Pass();
+    EXPECT_FALSE(m_fake.processes.IsRunning(watched));
+    EXPECT_EQ(1, m_fake.processes.RunningCount("watched.exe"));
+    EXPECT_EQ(1, CountOf("PROCESS"));
+    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ("1", m_state.CountText(kProcess));
+    Pass();
+    EXPECT_EQ(1, CountOf("PROCESS")) << "the process was listed a second time";
+    EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
+
+    // One that refuses, beside a name with a copy started after the analysis,
+    // whose row ends two processes for one listed.
+    m_view.List().Assign({});
+    m_state.SetCount(kProcess, 0);
+    m_state.m_bAnalysed.store(false);
+    m_fake.processes.SetTerminateMode(m_fake.processes.Add("stuck.exe"), fakes::TerminateMode::Refuses);
+    m_fake.processes.Add("game.exe");
+    Pass();
+    ASSERT_EQ(3, CountOf("PROCESS"));  // watched, stuck, game
+    m_fake.processes.Add("game.exe");
+    Pass();
+    EXPECT_EQ(0, m_fake.processes.RunningCount("game.exe"));
+    EXPECT_EQ(2, CountOf("PROCESS"));  // watched came back again; stuck refused
+    EXPECT_EQ(2, m_state.Count(kProcess));
+    Pass();
+    EXPECT_EQ(2, CountOf("PROCESS"));
+}
+
+TEST_F(EndToEnd, RowsThatLeftDoNotHoldTheirCounterAboveZero) {
+    // Both end by themselves between the analysis and the cleaning: nothing
+    // is left to end, and their rows leave.
+    const uint32_t tool = m_fake.processes.Add("tool.exe");
+    const uint32_t agent = m_fake.processes.Add("WinCloud.exe");  // its service is not installed
+    Pass();
+    ASSERT_EQ(1, CountOf("GRID"));
+    ASSERT_EQ(2, CountOf("PROCESS"));  // tool and the agent
+    m_fake.processes.End(tool);
+    m_fake.processes.End(agent);
+    Pass();
+    EXPECT_EQ(0, m_view.List().Count());
+    EXPECT_EQ(0, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ("0", m_state.CountText(kProcess));
+    EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
+
+    // Started again: the next analysis finds them.
+    m_fake.processes.Add("tool.exe");
+    m_fake.processes.Add("WinCloud.exe");
+    Pass();
+    EXPECT_EQ(1, CountOf("GRID"));
+    EXPECT_EQ(2, CountOf("PROCESS"));
+}
+
 }  // namespace
 }  // namespace kv
