@@ -37,4 +37,34 @@ std::string SingleValueName(std::string_view text) {
     return name.empty() ? std::string(text) : name;
 }
 
+std::string Rot13(std::string_view text) {
+    std::string out(text);
+    for (size_t i = 0; i < out.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(out[i]);
+        if (IsCp949LeadByte(c)) {
+            ++i;  // the trail byte may look like a letter
+        } else if (c >= 'A' && c <= 'Z') {
+            out[i] = static_cast<char>('A' + (c - 'A' + 13) % 26);
+        } else if (c >= 'a' && c <= 'z') {
+            out[i] = static_cast<char>('a' + (c - 'a' + 13) % 26);
+        }
+    }
+    return out;
+}
+
+std::string_view CutMuiCacheSuffix(std::string_view valueName) {
+    for (std::string_view suffix : {std::string_view(".FriendlyAppName"), std::string_view(".ApplicationCompany")}) {
+        if (valueName.size() >= suffix.size() &&
+            valueName.substr(valueName.size() - suffix.size()) == suffix) {
+            return valueName.substr(0, valueName.size() - suffix.size());
+        }
+    }
+    return valueName;
+}
+
+std::string RememberedFileName(std::string_view valueName, std::string_view data) {
+    if (FindLastChar949(valueName, '\\') != std::string_view::npos) return FileNameOf(valueName);
+    return FileNameOf(data);
+}
+
 }  // namespace kv

@@ -31,4 +31,16 @@ bool NamesDriveC(std::string_view path);
 // path ending in a backslash).
 std::string SingleValueName(std::string_view text);
 
+// A UserAssist value name decoded: ROT13 applied to the ASCII letters A-Z
+// and a-z only (double-byte characters kept whole).
+std::string Rot13(std::string_view text);
+
+// A MUI-cache value name of the current form without its ".FriendlyAppName"
+// or ".ApplicationCompany" suffix; other names as they are.
+std::string_view CutMuiCacheSuffix(std::string_view valueName);
+
+// NAME of a remembered-file value: the file name of the value name when that
+// holds a backslash, else the file name of the data text.
+std::string RememberedFileName(std::string_view valueName, std::string_view data);
+
 }  // namespace kv

@@ -3,7 +3,9 @@
 #include "engine/HistoryNames.h"
 #include "engine/KeyPattern.h"
 #include "engine/RegKeyText.h"
+#include "engine/ShellItems.h"
 #include "engine/TraceRows.h"
+#include "engine/Utf16Text.h"
 #include "engine/ValueText.h"
 #include "registry/RegHelpers.h"
 #include "seam/Scoped.h"
@@ -30,6 +32,19 @@ constexpr const char* kLabelInternet = "인터넷기록";
 constexpr const char* kLabelMuiCache = "MUI캐시";
 constexpr const char* kLabelHelp = "도움말";
 constexpr const char* kLabelALZip = "알집기록";
+constexpr const char* kLabelRecentDocs = "최근 문서기록";
+constexpr const char* kLabelTypedPaths = "탐색기 주소기록";
+constexpr const char* kLabelExplorerSearch = "탐색기 검색기록";
+constexpr const char* kLabelFileDialogs = "파일 열기/저장 기록";
+constexpr const char* kLabelLaunches = "프로그램 실행기록";
+constexpr const char* kLabelAccess = "액세스 문서기록";
+constexpr const char* kLabelPublisher = "퍼블리셔 문서기록";
+constexpr const char* kLabelWordPad = "워드패드기록";
+constexpr const char* kLabelConsole = "관리콘솔기록";
+constexpr const char* kLabelRemoteDesktop = "원격데스크톱기록";
+constexpr const char* kLabelNetworkDrives = "네트워크드라이브기록";
+constexpr const char* kLabelRegedit = "레지스트리편집기기록";
+constexpr const char* kLabelGomPlaylist = "곰플레이어 재생목록기록";
 
 constexpr const char* kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 constexpr const char* kOffice = "Software\\Microsoft\\Office\\";
@@ -97,8 +112,53 @@ std::vector<HistorySource> MakeSources() {
         .All("Software\\Microsoft\\Windows\\ShellNoRoam\\MUICache", kLabelMuiCache, Kind::MuiCache)
         .AllMachine("SOFTWARE\\Microsoft\\Windows\\Help", kLabelHelp, Kind::Help)
         .All("Software\\ESTsoft\\ALZip\\MRUOpen", kLabelALZip, Kind::PlainData);
+
+    // What Windows 7 to 11 and Office 2013 to 365 keep.
+    const std::string dialogs = e + "ComDlg32\\";
+    t.AllWithSubkeys(e + "RecentDocs", kLabelRecentDocs, Kind::UnicodeName)
+        .All(e + "TypedPaths", kLabelTypedPaths, Kind::PlainData)
+        .All(e + "WordWheelQuery", kLabelExplorerSearch, Kind::UnicodeName)
+        .All(dialogs + "OpenSavePidlMRU\\*", kLabelFileDialogs, Kind::ShellItemList)
+        .All(dialogs + "LastVisitedPidlMRU", kLabelFileDialogs, Kind::UnicodeName)
+        .All(dialogs + "LastVisitedPidlMRULegacy", kLabelFileDialogs, Kind::UnicodeName)
+        .All(dialogs + "CIDSizeMRU", kLabelFileDialogs, Kind::UnicodeName)
+        .All(dialogs + "FirstFolder", kLabelFileDialogs, Kind::UnicodeName)
+        .All(e + "UserAssist\\*\\Count", kLabelLaunches, Kind::Rot13Name)
+        .All("Software\\Classes\\Local Settings\\Software\\Microsoft\\Windows\\Shell\\MuiCache", kLabelMuiCache,
+             Kind::MuiCacheCurrent);
+    struct OfficeApp {
+        const char* name;
+        const char* label;
+    };
+    constexpr OfficeApp kOfficeApps[] = {
+        {"Word", kLabelWord},     {"Excel", kLabelExcel},         {"PowerPoint", kLabelPowerPoint},
+        {"Access", kLabelAccess}, {"Publisher", kLabelPublisher},
+    };
+    constexpr const char* kOfficeLists[] = {"File MRU", "Place MRU", "User MRU\\*\\File MRU",
+                                            "User MRU\\*\\Place MRU"};
+    for (const char* version : {"15.0", "16.0"}) {
+        for (const OfficeApp& app : kOfficeApps) {
+            for (const char* list : kOfficeLists) {
+                t.All(office + version + "\\" + app.name + "\\" + list, app.label, Kind::FilePathData);
+            }
+        }
+    }
+    t.All("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Wordpad\\Recent File List", kLabelWordPad,
+          Kind::FilePathData)
+        .All("Software\\Microsoft\\Microsoft Management Console\\Recent File List", kLabelConsole,
+             Kind::FilePathData)
+        .All("Software\\Microsoft\\Terminal Server Client\\Default", kLabelRemoteDesktop, Kind::PlainData)
+        .All(e + "Map Network Drive MRU", kLabelNetworkDrives, Kind::PlainData)
+        .One("Software\\Microsoft\\Windows\\CurrentVersion\\Applets\\Regedit", "LastKey", kLabelRegedit)
+        .All("Software\\Microsoft\\Internet Explorer\\TypedURLsTime", kLabelInternet, Kind::ValueName)
+        .All("Software\\DAUM\\PotPlayerMini\\RememberFiles", kLabelPotPlayer, Kind::RememberedFile)
+        .All("Software\\DAUM\\PotPlayerMini64\\RememberFiles", kLabelPotPlayer, Kind::RememberedFile)
+        .One(gom, "sRecentPLFolder", kLabelGomPlaylist);
     return t.Take();
 }
+
+// The list-order values of Explorer's lists hold indexes, not names.
+bool IsListOrder(const std::string& valueName) { return valueName == "MRUListEx" || valueName == "MRUList"; }
 
 void AddRecentRow(EngineState& state, IView& view, const HistorySource& source, const std::string& regKey,
                   const std::string& name, const std::string& valueName, const std::string& data) {
@@ -136,6 +196,43 @@ void ScanValue(Platform& platform, EngineState& state, IView& view, const Histor
         if (data.empty()) AddRecentRow(state, view, source, regKey, valueName, valueName, std::string());
         break;
     case Kind::SingleValue:
+        break;
+    case Kind::UnicodeName: {
+        std::string text;
+        if (!IsListOrder(valueName) && LeadingUtf16Name(bytes, text)) {
+            text = TextForCell(text);
+            AddRecentRow(state, view, source, regKey, text, valueName, text);
+        } else {
+            AddRecentRow(state, view, source, regKey, valueName, valueName, std::string());
+        }
+        break;
+    }
+    case Kind::ShellItemList: {
+        std::string name;
+        if (!IsListOrder(valueName) && ShellItemListFileName(bytes.data(), bytes.size(), name)) {
+            name = TextForCell(name);
+            AddRecentRow(state, view, source, regKey, name, valueName, name);
+        } else {
+            AddRecentRow(state, view, source, regKey, valueName, valueName, std::string());
+        }
+        break;
+    }
+    case Kind::Rot13Name: {
+        const std::string decoded = Rot13(valueName);
+        AddRecentRow(state, view, source, regKey, FileNameOf(decoded), valueName, decoded);
+        break;
+    }
+    case Kind::MuiCacheCurrent: {
+        const std::string path = CleanMuiCachePath(CutMuiCacheSuffix(valueName));
+        if (HasUnspellableCharacter(path) || platform.system.FileExists(path) || !NamesDriveC(path)) break;
+        AddRecentRow(state, view, source, regKey, FileNameOf(path), valueName, data);
+        break;
+    }
+    case Kind::ValueName:
+        AddRecentRow(state, view, source, regKey, valueName, valueName, std::string());
+        break;
+    case Kind::RememberedFile:
+        AddRecentRow(state, view, source, regKey, RememberedFileName(valueName, data), valueName, data);
         break;
     }
 }

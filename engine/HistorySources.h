@@ -20,6 +20,12 @@ enum class HistorySourceKind {
     MuiCache,      // values naming a missing file on C:; NAME is that file name
     Help,          // values without data; NAME is the value name
     SingleValue,   // one named value; see SingleValueName
+    UnicodeName,   // every value; NAME is the UTF-16 text its data begins with
+    ShellItemList, // every value; NAME is the file its shell item list ends with
+    Rot13Name,     // every value; NAME is the file of its ROT13-decoded name
+    MuiCacheCurrent,  // as MuiCache, for names ending ".FriendlyAppName" / ".ApplicationCompany"
+    ValueName,     // every value; NAME is the value name
+    RememberedFile,   // every value; NAME is the file the value name or its data holds
 };
 
 // The value name of a source that lists every value of its keys.

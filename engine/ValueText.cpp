@@ -15,7 +15,9 @@ constexpr uint32_t kLargerBuffers[] = {4096, 65536, 1u << 20};
 // What a list cell keeps of a text (a 260-byte read buffer with its zero).
 constexpr size_t kCellText = kValueBuffer - 1;
 
-std::string CutToCell(std::string text) {
+}  // namespace
+
+std::string TextForCell(std::string text) {
     if (text.size() <= kCellText) return text;
     text.resize(kCellText);
     // Drop a lead byte whose trail byte was cut off.
@@ -30,8 +32,6 @@ std::string CutToCell(std::string text) {
     }
     return text;
 }
-
-}  // namespace
 
 std::string TextUpToZero(const std::vector<uint8_t>& data) {
     const auto end = std::find(data.begin(), data.end(), uint8_t{0});
@@ -53,7 +53,7 @@ bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::ve
 std::string ValueTextOf(const std::vector<uint8_t>& data) {
     // What fits the first buffer is shown whole, up to its first zero.
     if (data.size() <= kValueBuffer) return TextUpToZero(data);
-    return CutToCell(TextUpToZero(data));
+    return TextForCell(TextUpToZero(data));
 }
 
 std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name) {

@@ -29,6 +29,10 @@ std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name);
 // that does not fit). False, with `data` empty, when it cannot be read.
 bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::vector<uint8_t>& data);
 
+// `text` as a list cell keeps it: at most 259 bytes, cut so that no
+// double-byte character is split.
+std::string TextForCell(std::string text);
+
 // The text ReadValueText makes of bytes that ReadValueBytes read.
 std::string ValueTextOf(const std::vector<uint8_t>& data);
 

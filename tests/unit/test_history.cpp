@@ -79,18 +79,20 @@ TEST_F(History, EverySourceIsScannedInTableOrder) {
         const std::string value = s.kind == K::SingleValue ? s.valueName : "v";
         m_fake.registry.SetString(s.root, ConcreteKey(s), value, s.kind == K::SingleValue ? "C:\\x\\y.dat" : "");
     }
-    // The MUI cache's value names a path, which "v" is not (no "C:\"), so it adds nothing.
+    // The MUI caches' value names are paths, which "v" is not (no "C:\"), so they add nothing.
     ScanAll();
     const auto rows = Rows();
     std::vector<std::string> regKeys;
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) regKeys.push_back(it->text[kColRegKey]);
     std::vector<std::string> want;
     for (const auto& s : sources) {
-        if (s.kind != K::MuiCache) want.push_back(RegKeyText(s.root, ConcreteKey(s)));
+        if (s.kind != K::MuiCache && s.kind != K::MuiCacheCurrent) {
+            want.push_back(RegKeyText(s.root, ConcreteKey(s)));
+        }
     }
     EXPECT_EQ(want, regKeys);
     EXPECT_EQ(static_cast<int>(want.size()), m_state.Count(kRecent));
-    EXPECT_EQ(sources.size() - 1, want.size());
+    EXPECT_EQ(sources.size() - 2, want.size());
 }
 
 TEST_F(History, KindIsTheSourcesOwnNotWorkedOutFromItsLabel) {

@@ -1,0 +1,32 @@
+// The binary names of Explorer's and the file dialogs' lists on any bytes:
+// a shell item list and a leading UTF-16 name are read within the data only
+// (AddressSanitizer sees any read past it), and what comes out is never
+// longer than what went in.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "engine/ShellItems.h"
+#include "engine/Utf16Text.h"
+#include "tests/fuzz/FuzzCheck.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    // An exact-size copy, so that one byte past the end is outside the block.
+    const std::vector<uint8_t> bytes(data, data + size);
+
+    std::string name;
+    if (kv::ShellItemListFileName(bytes.data(), bytes.size(), name)) {
+        KV_FUZZ_CHECK(!name.empty());
+        // A UTF-16 unit becomes at most two code page 949 bytes.
+        KV_FUZZ_CHECK(name.size() <= size);
+        KV_FUZZ_CHECK(name.find('\0') == std::string::npos);
+    }
+
+    std::string leading;
+    if (kv::LeadingUtf16Name(bytes, leading)) {
+        KV_FUZZ_CHECK(!leading.empty());
+        KV_FUZZ_CHECK(leading.size() <= size);
+        KV_FUZZ_CHECK(leading.find('\0') == std::string::npos);
+    }
+    return 0;
+}
