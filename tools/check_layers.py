@@ -44,7 +44,10 @@ layout
 """.split()
 
 SOURCE_ENDINGS = (".h", ".hpp", ".c", ".cpp", ".rc")
-INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
+# Both spellings: the build puts the repository root on the include path, so
+# <app/MainDialog.h> reaches the same file as "app/MainDialog.h".
+INCLUDE = re.compile(r'^\s*#\s*include\s+([<"])([^>"]+)[>"]', re.MULTILINE)
+TOPS = {entry.split("/")[0] for entry in STACK}
 
 
 def layer_of(path):
@@ -88,11 +91,16 @@ def violations(root):
                 with open(full, encoding="utf-8", errors="replace") as f:
                     text = f.read()
                 for match in INCLUDE.finditer(text):
+                    bracket, named = match.group(1), match.group(2)
+                    # A system or library header (<windows.h>, <vector>) is no
+                    # folder of ours; one that starts with a folder of the stack is.
+                    if bracket == "<" and named.split("/")[0] not in TOPS:
+                        continue
                     line = text.count("\n", 0, match.start()) + 1
-                    target = resolve(root, path, match.group(1)).replace(os.sep, "/")
+                    target = resolve(root, path, named).replace(os.sep, "/")
                     theirs = layer_of(target)
                     if theirs is None:
-                        found.append(f"{path}:{line}: includes {match.group(1)}, which is in no folder of the stack")
+                        found.append(f"{path}:{line}: includes {named}, which is in no folder of the stack")
                     elif rank(theirs) > rank(own):
                         found.append(f"{path}:{line}: {own}/ includes {target}, up the stack in {theirs}/")
     return found
@@ -117,7 +125,7 @@ def self_test():
         write(sound, "seam/win32/Bind.cpp", '#include "seam/View.h"\n#include "win/Window.h"\n')
         write(sound, "ui/resource.h", "#pragma once\n")
         write(sound, "ui/Res.rc", '#include "resource.h"\n')
-        write(sound, "ui/Button.h", '#include "layout/Geometry.h"\n#include "win/Window.h"\n')
+        write(sound, "ui/Button.h", '#include "layout/Geometry.h"\n#include <win/Window.h>\n#include <vector>\n')
         write(sound, "app/Main.cpp", '#include "ui/Button.h"\n#include "seam/win32/Bind.cpp"\n')
         write(sound, "tests/unit/t.cpp", '#include "app/Main.cpp"\n')
         if violations(sound):
@@ -130,6 +138,7 @@ def self_test():
             ("seam/View.h", '#include "seam/win32/Bind.cpp"\n', "seam/ includes seam/win32/Bind.cpp"),
             ("app/Main.cpp", '#include "tests/unit/t.cpp"\n', "app/ includes tests/unit/t.cpp"),
             ("ui/Button.h", '#include "elsewhere/Thing.h"\n', "in no folder of the stack"),
+            ("ui/Button.h", '#include <app/Main.cpp>\n', "ui/ includes app/Main.cpp"),
         ]
         for n, (path, line, expected) in enumerate(planted):
             tree = os.path.join(work, f"planted{n}")
