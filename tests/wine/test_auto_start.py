@@ -2,9 +2,10 @@
 """Auto-start with Windows under Wine: the popup menu's "윈도우시작시 자동실행".
 
 The program runs from "C:\\Program Files\\Kes Test\\", a directory with a
-blank. Each case stages the Run value with reg.exe, opens the menu with a
-right click, reads the check mark from a screenshot, clicks the item and
-reads the value back with reg.exe.
+blank, and then from a folder deep enough that its quoted path no longer
+fits the 260-byte read. Each case stages the Run value with reg.exe, opens
+the menu with a right click, reads the check mark from a screenshot, clicks
+the item and reads the value back with reg.exe.
 """
 import os
 import shutil
@@ -135,17 +136,34 @@ def case_other_directory_counts_as_on_and_is_deleted():
     check(run_value() is None, f"another copy's value was not deleted: {run_value()!r}")
 
 
+# The deepest folder whose program path still fits the 260-byte module path
+# and the read, but whose quoted command (two bytes more) no longer fits.
+LONG_FOLDER = "Kes Long\\" + "d" * 232
+LONG_COMMAND = '"C:\\' + LONG_FOLDER + '\\Kestravin.exe"'
+
+
+def case_own_value_too_long_to_read_is_switched_off():
+    check(len("C:\\" + LONG_FOLDER + "\\Kestravin.exe") == 258, "the long folder has the wrong length")
+    delete_value()
+    toggle_from_menu()
+    check(run_value() == LONG_COMMAND, f"written {run_value()!r}, expected {LONG_COMMAND!r}")
+    check(not read_check_mark(), "a check mark for a value too long to read")
+    toggle_from_menu()
+    check(run_value() is None, f"the program's own long value could not be switched off: {run_value()!r}")
+
+
 def main():
     global session
     workdir = tempfile.mkdtemp(prefix="kv-autostart-")
     server = winetest.StandIn(workdir)
+    failed = 0
     try:
         with winetest.Session() as s:
             session = s
             exe = s.install(FOLDER)
             s.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
             s.find_window()
-            winetest.run([
+            failed += winetest.run_cases([
                 ("no value: unchecked; the item writes the quoted path, then deletes it",
                  case_no_value_toggles_on_and_off),
                 ('"0": unchecked; the item overwrites it', case_zero_counts_as_off_and_is_overwritten),
@@ -154,9 +172,19 @@ def main():
                 ("another directory's value: checked; the item deletes it",
                  case_other_directory_counts_as_on_and_is_deleted),
             ])
+        with winetest.Session() as s:
+            session = s
+            exe = s.install(LONG_FOLDER)
+            s.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
+            s.find_window()
+            failed += winetest.run_cases([
+                ("a folder so deep that the quoted path does not fit the read: the item still "
+                 "switches off the value it wrote", case_own_value_too_long_to_read_is_switched_off),
+            ])
     finally:
         server.stop()
         shutil.rmtree(workdir, ignore_errors=True)
+    sys.exit(1 if failed else 0)
 
 
 if __name__ == "__main__":
