@@ -4,6 +4,10 @@
 //
 //   bench_floor.exe --read KEY...    RegEnumValueA + RegQueryValueExA of every value
 //   bench_floor.exe --delete KEY...  RegEnumValueA (names) + RegDeleteValueA of every value
+//   bench_floor.exe --read-history   the same reads over every key of every usage-history
+//                                    source, as an analysis opens them (the program's own
+//                                    source table, its "*" levels and subkeys expanded
+//                                    with RegEnumKeyExA); keys that are missing are skipped
 //
 // KEY is a path below HKEY_CURRENT_USER. Prints one line:
 //   values=N ms=X
@@ -14,6 +18,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "engine/HistorySources.h"
 
 namespace {
 
@@ -26,9 +32,8 @@ double MillisecondsSince(const LARGE_INTEGER& start) {
 
 class CKey {
 public:
-    explicit CKey(const char* path) {
-        if (::RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ | KEY_SET_VALUE, &m_hKey) != ERROR_SUCCESS)
-            m_hKey = nullptr;
+    explicit CKey(const char* path, HKEY hRoot = HKEY_CURRENT_USER, REGSAM access = KEY_READ | KEY_SET_VALUE) {
+        if (::RegOpenKeyExA(hRoot, path, 0, access, &m_hKey) != ERROR_SUCCESS) m_hKey = nullptr;
     }
     ~CKey() {
         if (m_hKey) ::RegCloseKey(m_hKey);
@@ -72,11 +77,78 @@ long DeleteAll(HKEY hKey) {
     return nCount;
 }
 
+std::vector<std::string> Subkeys(HKEY hRoot, const std::string& path) {
+    std::vector<std::string> names;
+    CKey key(path.c_str(), hRoot, KEY_READ);
+    if (!key.Get()) return names;
+    char name[260];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLen = sizeof name;
+        if (::RegEnumKeyExA(key.Get(), i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(name, nameLen);
+    }
+    return names;
+}
+
+std::string Join(const std::string& a, const std::string& b) { return a.empty() ? b : a + "\\" + b; }
+
+// The concrete keys of a pattern: each "*" level stands for every subkey there.
+void Expand(HKEY hRoot, const std::string& done, const std::string& rest, std::vector<std::string>& out) {
+    const size_t star = rest.find('*');
+    if (star == std::string::npos) {
+        out.push_back(Join(done, rest));
+        return;
+    }
+    std::string prefix = rest.substr(0, star);
+    if (!prefix.empty() && prefix.back() == '\\') prefix.pop_back();
+    const std::string parent = Join(done, prefix);
+    const std::string tail = star + 2 <= rest.size() ? rest.substr(star + 2) : std::string();
+    for (const std::string& name : Subkeys(hRoot, parent)) Expand(hRoot, Join(parent, name), tail, out);
+}
+
+long ReadHistory() {
+    long nCount = 0;
+    for (const kv::HistorySource& source : kv::HistorySources()) {
+        const HKEY hRoot = source.root == kv::RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        if (source.kind == kv::HistorySourceKind::SingleValue) {
+            CKey key(source.keyPath.c_str(), hRoot);
+            if (!key.Get()) continue;
+            BYTE data[260];
+            DWORD dataLen = sizeof data;
+            if (::RegQueryValueExA(key.Get(), source.valueName.c_str(), nullptr, nullptr, data, &dataLen) ==
+                ERROR_SUCCESS)
+                ++nCount;
+            continue;
+        }
+        std::vector<std::string> keys;
+        Expand(hRoot, std::string(), source.keyPath, keys);
+        for (const std::string& path : keys) {
+            CKey key(path.c_str(), hRoot);
+            if (key.Get()) nCount += ReadAll(key.Get());
+            if (!source.withSubkeys) continue;
+            for (const std::string& name : Subkeys(hRoot, path)) {
+                CKey sub(Join(path, name).c_str(), hRoot);
+                if (sub.Get()) nCount += ReadAll(sub.Get());
+            }
+        }
+    }
+    return nCount;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--read-history") == 0) {
+        LARGE_INTEGER start{};
+        ::QueryPerformanceCounter(&start);
+        const long nValues = ReadHistory();
+        std::printf("values=%ld ms=%.1f\n", nValues, MillisecondsSince(start));
+        std::fflush(stdout);
+        return 0;
+    }
     if (argc < 3 || (std::strcmp(argv[1], "--read") != 0 && std::strcmp(argv[1], "--delete") != 0)) {
-        std::fprintf(stderr, "usage: bench_floor --read|--delete KEY...\n");
+        std::fprintf(stderr, "usage: bench_floor --read|--delete KEY... | --read-history\n");
         return 2;
     }
     const bool bDelete = std::strcmp(argv[1], "--delete") == 0;
