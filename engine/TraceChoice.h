@@ -1,0 +1,31 @@
+// The user's choice in the details window: which listed traces to clean.
+//
+// Rows that one removal takes together are chosen together: every REGISTRY
+// row (the IntelliForms keys go as a whole), PROCESS rows of one NAME (one
+// call ends every process of that name), GRID rows of one NAME.
+#pragma once
+
+#include <vector>
+
+#include "engine/EngineState.h"
+#include "seam/View.h"
+
+namespace kv {
+
+// True when cleaning one of the rows removes the other as well.
+bool RemovedTogether(const TraceItem& a, const TraceItem& b);
+
+// Takes the rows the user left out off the trace list without cleaning them,
+// one list row for each item of `leftOut` (matched by its six texts, so rows
+// that moved meanwhile are still found), and lowers their categories'
+// counters by one per row. A category with no row left goes back to 0; one
+// that still has rows keeps a counter above 0, so that the next analysis
+// neither scans it again nor lists a row twice.
+//
+// When no row is left, the program is back where it started: analysed flag
+// 0, every counter 0, status "분석대기 : 0%", progress 0, the action button's
+// analyse face. Returns how many rows are left for the cleaning pass. Call
+// only while no pass runs.
+int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& leftOut);
+
+}  // namespace kv
