@@ -80,6 +80,10 @@ void CMainDialog::OnProgramInfo(UINT) {
 // presses never run an analysis and a cleaning side by side on one list.
 void CMainDialog::StartPass(UINT) {
     if (!m_state.TryBeginPass()) return;
+    LaunchPass();
+}
+
+void CMainDialog::LaunchPass() {
     ::SetTimer(m_hWnd, kRepaintTimer, kRepaintPeriodMs, nullptr);
     DWORD threadId = 0;
     win::UniqueHandle worker(::CreateThread(nullptr, 0, &PassProc, this, CREATE_SUSPENDED, &threadId));

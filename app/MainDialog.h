@@ -69,6 +69,8 @@ private:
     // Commands (MainCommands.cpp)
     void OnToggleCategory(UINT nId);
     void StartPass(UINT = 0);
+    // The worker of a pass already begun (EngineState::TryBeginPass).
+    void LaunchPass();
     void OnExit(UINT = 0);
     void OnSupport(UINT);
     void OnCheckLatestVersion(UINT);

@@ -2,6 +2,7 @@
 #include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
+#include "engine/TraceChoice.h"
 #include "net/AutoStart.h"
 #include "ui/DetailsDialog.h"
 #include "ui/resource.h"
@@ -27,8 +28,18 @@ bool CMainDialog::OnHotSpot(int x, int y) {
 void CMainDialog::OpenDetails() {
     ui::CDetailsDialog details(m_listTraces);
     details.DoModal();
-    // Closed first, then the same pass as the action button.
-    if (details.CleanRequested()) StartPass();
+    if (!details.CleanRequested()) return;
+    // Closed first, then the same pass as the action button, on the rows the
+    // user kept. A pass that runs already keeps the list as it is.
+    if (!m_state.TryBeginPass()) return;
+    const int nLeft = kv::LeaveOut(m_state, m_view, details.LeftOut());
+    m_view.EndPass();
+    m_view.FlushRepaints();
+    if (nLeft == 0) {
+        m_state.EndPass();
+        return;
+    }
+    LaunchPass();
 }
 
 std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {

@@ -37,6 +37,8 @@ namespace details {
 // The gap the background's sentence leaves for the number.
 inline constexpr Rect kCountText{162, 103, 192, 116};
 inline constexpr Rect kList{12, 181, 498, 309};
+// Beside the sentence: how many rows are ticked.
+inline constexpr Rect kTickedText{336, 103, 490, 116};
 
 }  // namespace details
 

@@ -4,11 +4,13 @@
 
 #include <cstdio>
 
+#include "engine/TraceChoice.h"
 #include "layout/Layout.h"
 #include "seam/View.h"
+#include "ui/DetailsTexts.h"
 #include "ui/resource.h"
-#include "win/Gdi.h"
 #include "ui/SkinText.h"
+#include "win/Gdi.h"
 
 namespace ui {
 
@@ -30,6 +32,10 @@ constexpr int kTextBytes = 260;
 
 }  // namespace
 
+const win::MessageEntry<CDetailsDialog> CDetailsDialog::kMessages[] = {
+    {WM_NOTIFY, &CDetailsDialog::OnNotify},
+};
+
 CDetailsDialog::CDetailsDialog(const win::CListView& source)
     : CSkinDialog(IDD_DETAILS, IDB_DETAILS_BG, layout::kWindowWidth, layout::kWindowHeight, layout::kCloseHot),
       m_source(source) {}
@@ -46,7 +52,7 @@ BOOL CDetailsDialog::OnInitDialog() {
     const layout::Rect& list = layout::details::kList;
     m_list.Move(list.left, list.top, list.Width(), list.Height(), true);
 
-    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
     // The list keeps no focused row of its own.
     m_list.SetCallbackMask(LVIS_FOCUSED);
     for (int c = 0; c < kv::kColumnCount; ++c)
@@ -56,7 +62,64 @@ BOOL CDetailsDialog::OnInitDialog() {
     char text[16];
     std::snprintf(text, sizeof text, "%d", m_list.GetItemCount());
     m_strCount = text;
+    m_list.SetCheck(-1, true);
+    m_ticked.assign(m_rows.size(), true);
+    m_nTicked = static_cast<int>(m_rows.size());
+    m_bReady = true;
     return TRUE;
+}
+
+std::optional<LRESULT> CDetailsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (std::optional<LRESULT> result = win::DispatchMessageMap(*this, kMessages, msg, wParam, lParam)) return result;
+    return CSkinDialog::OnMessage(msg, wParam, lParam);
+}
+
+// A check box changed, by the mouse, the space bar or SetTicked.
+std::optional<LRESULT> CDetailsDialog::OnNotify(WPARAM, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (!m_bReady || header->idFrom != IDC_TRACE_LIST || header->code != LVN_ITEMCHANGED) return std::nullopt;
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
+    if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
+        return std::nullopt;
+    const int index = change->iItem;
+    if (index < 0 || static_cast<size_t>(index) >= m_ticked.size()) return std::nullopt;
+    const bool bTicked = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
+    if (m_ticked[static_cast<size_t>(index)] != bTicked) {
+        m_ticked[static_cast<size_t>(index)] = bTicked;
+        m_nTicked += bTicked ? 1 : -1;
+        InvalidateTickedText();
+    }
+    if (!m_bLinking) SetTicked(index, bTicked);
+    return 0;
+}
+
+void CDetailsDialog::SetTicked(int index, bool bTicked) {
+    m_bLinking = true;
+    const kv::TraceItem& row = m_rows[static_cast<size_t>(index)];
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        if (m_ticked[i] == bTicked) continue;
+        if (static_cast<int>(i) == index || kv::RemovedTogether(row, m_rows[i]))
+            m_list.SetCheck(static_cast<int>(i), bTicked);
+    }
+    m_bLinking = false;
+}
+
+bool CDetailsDialog::PreTranslateMessage(const MSG& msg) {
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_SPACE && msg.hwnd == m_list.Hwnd()) {
+        const int first = m_list.NextSelected(-1);
+        if (first >= 0) {
+            // The first selected row decides, as one click on its box would.
+            const bool bTicked = !m_ticked[static_cast<size_t>(first)];
+            for (int i = first; i >= 0; i = m_list.NextSelected(i)) SetTicked(i, bTicked);
+        }
+        return true;
+    }
+    return CSkinDialog::PreTranslateMessage(msg);
+}
+
+void CDetailsDialog::InvalidateTickedText() {
+    const layout::Rect& r = layout::details::kTickedText;
+    InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
 }
 
 // Tens of thousands of rows: with redraw off the list neither repaints nor
@@ -65,10 +128,14 @@ void CDetailsDialog::CopyRows() {
     m_list.SetRedraw(false);
     const int nRows = m_source.GetItemCount();
     m_list.ReserveItems(nRows);
+    m_rows.reserve(static_cast<size_t>(nRows));
     for (int i = 0; i < m_source.GetItemCount(); ++i) {
-        const int row = m_list.InsertItem(i, m_source.GetItemText(i, 0, kTextBytes));
+        kv::TraceItem item;
+        for (int c = 0; c < kv::kColumnCount; ++c) item.text[c] = m_source.GetItemText(i, c);
+        const int row = m_list.InsertItem(i, item.text[0].substr(0, kTextBytes - 1));
         if (row < 0) break;
-        for (int c = 1; c < kv::kColumnCount; ++c) m_list.SetItemText(row, c, m_source.GetItemText(i, c, kTextBytes));
+        for (int c = 1; c < kv::kColumnCount; ++c) m_list.SetItemText(row, c, item.text[c].substr(0, kTextBytes - 1));
+        m_rows.push_back(std::move(item));
     }
     m_list.SetRedraw(true);
     m_list.Invalidate(true);
@@ -81,6 +148,8 @@ bool CDetailsDialog::OnCommand(UINT nId) {
         return true;
     case IDC_DETAILS_CLEAN:
         m_bCleanRequested = true;
+        for (size_t i = 0; i < m_rows.size(); ++i)
+            if (!m_ticked[i]) m_leftOut.push_back(m_rows[i]);
         OnCancel();
         return true;
     default:
@@ -93,6 +162,7 @@ void CDetailsDialog::DrawTexts(HDC dc) {
     win::SelectScope select(dc, font.Get());
     ::SetTextColor(dc, RGB(102, 102, 102));
     DrawSkinText(dc, m_strCount, layout::details::kCountText);
+    DrawSkinText(dc, TickedCountText(m_nTicked), layout::details::kTickedText);
 }
 
 }  // namespace ui

@@ -1,13 +1,17 @@
 // The details window: every trace the last analysis found, one row each,
 // copied from the main window's hidden trace list, with the number of rows
-// drawn into the background's sentence. Its clean button closes it and asks
-// the opener to start the cleaning pass.
+// drawn into the background's sentence. Each row has a check box, ticked at
+// open; rows that one removal takes together tick together, and the number
+// ticked shows beside the sentence. Its clean button closes it and asks the
+// opener to leave the unticked rows out and clean the rest.
 #pragma once
 
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
+#include "seam/View.h"
 #include "ui/SkinButton.h"
 #include "ui/SkinDialog.h"
 #include "win/ListView.h"
@@ -23,20 +27,38 @@ public:
     // After DoModal: true when the window was closed by its clean button,
     // and the opener should start the pass.
     bool CleanRequested() const { return m_bCleanRequested; }
+    // After a clean request: the rows the user unticked, whole, as the
+    // source list held them.
+    const std::vector<kv::TraceItem>& LeftOut() const { return m_leftOut; }
 
 protected:
     BOOL OnInitDialog() override;
+    std::optional<LRESULT> OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool OnCommand(UINT nId) override;
+    // The space bar ticks or unticks every selected row.
+    bool PreTranslateMessage(const MSG& msg) override;
     void DrawTexts(HDC dc) override;
 
 private:
     void CopyRows();
+    std::optional<LRESULT> OnNotify(WPARAM, LPARAM);
+    // Ticks or unticks row `index` and every row linked to it.
+    void SetTicked(int index, bool bTicked);
+    void InvalidateTickedText();
+
+    static const win::MessageEntry<CDetailsDialog> kMessages[];
 
     win::CListView m_list;  // control 1007
     CSkinButton m_btnClean;
     CSkinButton m_btnClose;
     const win::CListView& m_source;  // not owned
     std::string m_strCount = "0";
+    std::vector<kv::TraceItem> m_rows;  // whole texts, in list order
+    std::vector<bool> m_ticked;         // as the check boxes show
+    int m_nTicked = 0;
+    bool m_bReady = false;  // the list's own notifications count from here
+    bool m_bLinking = false;
+    std::vector<kv::TraceItem> m_leftOut;
     bool m_bCleanRequested = false;
 };
 

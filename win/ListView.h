@@ -74,6 +74,18 @@ public:
     // Makes room for `count` rows at once rather than growing row by row.
     void ReserveItems(int count) const { Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), 0); }
 
+    // Check boxes (LVS_EX_CHECKBOXES). Index -1 sets every row.
+    void SetCheck(int index, bool bChecked) const {
+        LVITEMA item{};
+        item.stateMask = LVIS_STATEIMAGEMASK;
+        item.state = INDEXTOSTATEIMAGEMASK(bChecked ? 2 : 1);
+        Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    }
+    // The next selected row after `after` (-1: the first), -1 when there is none.
+    int NextSelected(int after) const {
+        return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
+    }
+
     bool DeleteItem(int index) const { return Send(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
     void SetRedraw(bool bRedraw) const { Send(WM_SETREDRAW, bRedraw ? TRUE : FALSE); }

@@ -26,7 +26,18 @@
 // sends WM_NULL to the window HWND (hex) and waits at most MS milliseconds
 // for its thread to answer; prints "answered=1 ms=N" or "answered=0 ms=N".
 // Exit code 0 when it answered, 1 when it did not (or HWND is no window).
+//
+//   winprobe.exe --texts HWND ID COLUMN
+// prints the text of COLUMN of every row of list view ID, one row a line, in UTF-8.
+//
+//   winprobe.exe --checks HWND ID
+// prints, one row a line, 1 when the row's check box is ticked, 0 when not.
+//
+//   winprobe.exe --row HWND ID ROW
+// scrolls row ROW of list view ID into view and prints its bounds in screen
+// pixels as L,T,R,B.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -130,6 +141,98 @@ int Ping(const char* hwndHex, const char* msText) {
     return answered ? 0 : 1;
 }
 
+HWND ListOf(const char* hwndHex, const char* idText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    return ::IsWindow(hWnd) ? ::GetDlgItem(hWnd, std::atoi(idText)) : nullptr;
+}
+
+// Memory in the list's own process: a list view writes its answers through
+// pointers, and a pointer of ours means nothing there.
+class RemoteBlock {
+public:
+    RemoteBlock(HWND hList, SIZE_T size) : m_nSize(size) {
+        DWORD pid = 0;
+        ::GetWindowThreadProcessId(hList, &pid);
+        m_hProcess = ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+        if (m_hProcess)
+            m_pBase = ::VirtualAllocEx(m_hProcess, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    }
+    ~RemoteBlock() {
+        if (m_pBase) ::VirtualFreeEx(m_hProcess, m_pBase, 0, MEM_RELEASE);
+        if (m_hProcess) ::CloseHandle(m_hProcess);
+    }
+    RemoteBlock(const RemoteBlock&) = delete;
+    RemoteBlock& operator=(const RemoteBlock&) = delete;
+
+    bool Valid() const { return m_pBase != nullptr; }
+    char* At(SIZE_T offset) const { return static_cast<char*>(m_pBase) + offset; }
+    bool Write(SIZE_T offset, const void* data, SIZE_T size) const {
+        return offset + size <= m_nSize && ::WriteProcessMemory(m_hProcess, At(offset), data, size, nullptr);
+    }
+    bool Read(SIZE_T offset, void* data, SIZE_T size) const {
+        return offset + size <= m_nSize && ::ReadProcessMemory(m_hProcess, At(offset), data, size, nullptr);
+    }
+
+private:
+    HANDLE m_hProcess = nullptr;
+    void* m_pBase = nullptr;
+    SIZE_T m_nSize;
+};
+
+int ListTexts(const char* hwndHex, const char* idText, const char* columnText) {
+    HWND hList = ListOf(hwndHex, idText);
+    if (!hList) return 1;
+    constexpr SIZE_T kText = 1024;
+    RemoteBlock block(hList, sizeof(LVITEMA) + kText);
+    if (!block.Valid()) return 1;
+    const int rows = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        LVITEMA item{};
+        item.iSubItem = std::atoi(columnText);
+        item.pszText = block.At(sizeof(LVITEMA));
+        item.cchTextMax = static_cast<int>(kText);
+        char text[kText] = {};
+        if (!block.Write(0, &item, sizeof item)) return 1;
+        ::SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.At(0)));
+        if (!block.Read(sizeof(LVITEMA), text, kText - 1)) return 1;
+        std::printf("%s\n", Utf8FromAnsi(text).c_str());
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+int ListChecks(const char* hwndHex, const char* idText) {
+    HWND hList = ListOf(hwndHex, idText);
+    if (!hList) return 1;
+    const int rows = static_cast<int>(::SendMessageA(hList, LVM_GETITEMCOUNT, 0, 0));
+    for (int row = 0; row < rows; ++row) {
+        const auto state = static_cast<UINT>(
+            ::SendMessageA(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(row), LVIS_STATEIMAGEMASK));
+        std::printf("%d\n", (state & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2) ? 1 : 0);
+    }
+    std::fflush(stdout);
+    return 0;
+}
+
+int RowRect(const char* hwndHex, const char* idText, const char* rowText) {
+    HWND hList = ListOf(hwndHex, idText);
+    if (!hList) return 1;
+    const int row = std::atoi(rowText);
+    ::SendMessageA(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    RemoteBlock block(hList, sizeof(RECT));
+    RECT rc{};
+    rc.left = LVIR_BOUNDS;
+    if (!block.Valid() || !block.Write(0, &rc, sizeof rc)) return 1;
+    if (!::SendMessageA(hList, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(block.At(0))))
+        return 1;
+    if (!block.Read(0, &rc, sizeof rc)) return 1;
+    ::MapWindowPoints(hList, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+    std::printf("%ld,%ld,%ld,%ld\n", static_cast<long>(rc.left), static_cast<long>(rc.top),
+                static_cast<long>(rc.right), static_cast<long>(rc.bottom));
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,8 +244,12 @@ int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--click") == 0) return ClickButton(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--items") == 0) return CountItems(argv[2], argv[3]);
     if (argc == 4 && std::strcmp(argv[1], "--ping") == 0) return Ping(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--texts") == 0) return ListTexts(argv[2], argv[3], argv[4]);
+    if (argc == 4 && std::strcmp(argv[1], "--checks") == 0) return ListChecks(argv[2], argv[3]);
+    if (argc == 5 && std::strcmp(argv[1], "--row") == 0) return RowRect(argv[2], argv[3], argv[4]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID | --ping HWND MS\n");
+        std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID | --ping HWND MS"
+                     " | --texts HWND ID COLUMN | --checks HWND ID | --row HWND ID ROW\n");
         return 2;
     }
     Tally tally{argv[1], 0, 0};
