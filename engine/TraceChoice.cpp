@@ -4,18 +4,15 @@
 #include <array>
 #include <string>
 
+#include "engine/Categories.h"
 #include "engine/StatusTexts.h"
 
 namespace kv {
 namespace {
 
-// Indexed by Category.
-const char* const kCodes[kCategoryCount] = {"GRID", "PROCESS", "REGISTRY", "RECENT"};
-
 int CategoryOf(const TraceItem& row) {
-    for (int c = 0; c < kCategoryCount; ++c)
-        if (row.Code() == kCodes[c]) return c;
-    return -1;
+    const CategoryEntry* entry = CategoryOfCode(row.Code());
+    return entry ? static_cast<int>(entry->category) : -1;
 }
 
 void SetCounter(EngineState& state, IView& view, Category category, int32_t value) {
@@ -28,8 +25,8 @@ void SetCounter(EngineState& state, IView& view, Category category, int32_t valu
 
 bool RemovedTogether(const TraceItem& a, const TraceItem& b) {
     if (a.Code() != b.Code()) return false;
-    if (a.Code() == "REGISTRY") return true;
-    return (a.Code() == "PROCESS" || a.Code() == "GRID") && a.Name() == b.Name();
+    if (a.Code() == CodeOf(kRegistry)) return true;
+    return (a.Code() == CodeOf(kProcess) || a.Code() == CodeOf(kGrid)) && a.Name() == b.Name();
 }
 
 int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& leftOut) {
@@ -66,7 +63,7 @@ int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& left
 
     if (n > 0) return n;
     for (int c = 0; c < kCategoryCount; ++c) SetCounter(state, view, static_cast<Category>(c), 0);
-    state.m_nAnalysed.store(0);
+    state.m_bAnalysed.store(false);
     state.SetStatusText(StatusWaiting());
     view.StatusChanged();
     view.SetProgress(0);

@@ -33,7 +33,7 @@ protected:
         m_state.SetCount(kRegistry, 2);
         m_state.SetCount(kProcess, 3);
         m_state.SetCount(kGrid, 1);
-        m_state.m_nAnalysed.store(1);
+        m_state.m_bAnalysed.store(true);
     }
 
     std::vector<std::string> Names() {
@@ -65,7 +65,7 @@ TEST_F(Choice, LeftOutRowsLeaveWithoutCleaningAndLowerTheirCounters) {
     EXPECT_EQ(m_state.Count(kRegistry), 0) << "no REGISTRY row left";
     EXPECT_EQ(m_state.Count(kProcess), 1) << "two of three PROCESS rows left out";
     EXPECT_EQ(m_state.Count(kGrid), 1) << "untouched";
-    EXPECT_EQ(m_state.m_nAnalysed.load(), 1) << "rows remain for the cleaning pass";
+    EXPECT_TRUE(m_state.m_bAnalysed.load()) << "rows remain for the cleaning pass";
     EXPECT_EQ(m_view.Faces(), std::vector<int>{});
     EXPECT_EQ(m_view.Statuses(), std::vector<std::string>{});
     EXPECT_EQ(m_view.List().Pending(), 0);
@@ -95,7 +95,7 @@ TEST_F(Choice, EveryRowLeftOutReturnsToTheStart) {
     EXPECT_TRUE(m_view.List().Rows().empty());
     for (int c = 0; c < kCategoryCount; ++c) EXPECT_EQ(m_state.Count(static_cast<Category>(c)), 0) << c;
     EXPECT_EQ(m_state.CountText(kProcess), "0");
-    EXPECT_EQ(m_state.m_nAnalysed.load(), 0) << "the next press analyses";
+    EXPECT_FALSE(m_state.m_bAnalysed.load()) << "the next press analyses";
     EXPECT_EQ(m_view.Statuses(), std::vector<std::string>{StatusWaiting()});
     EXPECT_EQ(m_view.Faces(), std::vector<int>{kFaceAnalyse});
     EXPECT_EQ(m_view.Progress(), std::vector<int>{0});
