@@ -36,6 +36,12 @@ enum class RegRoot { CurrentUser, LocalMachine };
 
 // How a key is opened: RegOpenKeyA takes no mask (Default); the others are
 // KEY_ALL_ACCESS, KEY_READ and KEY_WRITE.
+//
+// Keys below LocalMachine are always opened in the machine's own (64-bit)
+// view: the 32-bit program on 64-bit Windows then reads and deletes exactly
+// the keys that the 64-bit build, which is what the tests run, does, and a key
+// path that names Wow6432Node reaches the 32-bit view explicitly. On 32-bit
+// Windows there is one view and nothing changes.
 enum class RegAccess { Default, AllAccess, Read, Write };
 
 // An open key as the platform hands it out; 0 is "none". Owned by whoever

@@ -79,12 +79,26 @@ HKEY RootKey(RegRoot root) {
     return root == RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
 }
 
-REGSAM AccessMask(RegAccess access) {
+REGSAM AccessMask(RegRoot root, RegAccess access) {
+    REGSAM mask = KEY_ALL_ACCESS;
     switch (access) {
-        case RegAccess::Read: return KEY_READ;
-        case RegAccess::Write: return KEY_WRITE;
-        default: return KEY_ALL_ACCESS;
+        case RegAccess::Read: mask = KEY_READ; break;
+        case RegAccess::Write: mask = KEY_WRITE; break;
+        case RegAccess::Default: mask = MAXIMUM_ALLOWED; break;
+        case RegAccess::AllAccess: break;
     }
+    // Ignored by 32-bit Windows; see RegAccess for why the view is fixed.
+    return root == RegRoot::LocalMachine ? mask | KEY_WOW64_64KEY : mask;
+}
+
+// RegDeleteKeyA always deletes in the caller's own view, so a 32-bit process
+// needs RegDeleteKeyExA (not on 32-bit XP, which has one view anyway).
+LONG DeleteKeyIn64BitView(const char* path) {
+    using DeleteKeyEx = LONG(WINAPI*)(HKEY, LPCSTR, REGSAM, DWORD);
+    static const auto deleteKeyEx = reinterpret_cast<DeleteKeyEx>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("advapi32.dll"), "RegDeleteKeyExA")));
+    return deleteKeyEx ? deleteKeyEx(HKEY_LOCAL_MACHINE, path, KEY_WOW64_64KEY, 0)
+                       : ::RegDeleteKeyA(HKEY_LOCAL_MACHINE, path);
 }
 
 HKEY AsHkey(RegKey key) { return reinterpret_cast<HKEY>(key); }
@@ -93,16 +107,17 @@ class Win32Registry final : public IRegistry {
 public:
     long OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override {
         win::UniqueKey key;
-        LONG rc = access == RegAccess::Default
+        // RegOpenKeyA asks for the most it may have, in the caller's view.
+        LONG rc = access == RegAccess::Default && root == RegRoot::CurrentUser
                       ? ::RegOpenKeyA(RootKey(root), path.c_str(), key.Put())
-                      : ::RegOpenKeyExA(RootKey(root), path.c_str(), 0, AccessMask(access), key.Put());
+                      : ::RegOpenKeyExA(RootKey(root), path.c_str(), 0, AccessMask(root, access), key.Put());
         out = rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(key.Detach()) : 0;
         return rc;
     }
 
     long CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override {
         win::UniqueKey key;
-        LONG rc = ::RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, AccessMask(access),
+        LONG rc = ::RegCreateKeyExA(RootKey(root), path.c_str(), 0, nullptr, 0, AccessMask(root, access),
                                     nullptr, key.Put(), nullptr);
         out = rc == ERROR_SUCCESS ? reinterpret_cast<RegKey>(key.Detach()) : 0;
         return rc;
@@ -161,7 +176,8 @@ public:
     }
 
     long DeleteKey(RegRoot root, const std::string& path) override {
-        return ::RegDeleteKeyA(RootKey(root), path.c_str());
+        return root == RegRoot::LocalMachine ? DeleteKeyIn64BitView(path.c_str())
+                                             : ::RegDeleteKeyA(RootKey(root), path.c_str());
     }
 };
 
