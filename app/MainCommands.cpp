@@ -1,7 +1,7 @@
 // The main window's commands and the worker thread of a pass.
-#include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainMessages.h"
+#include "layout/Layout.h"
 #include "net/Server.h"
 #include "ui/InfoDialog.h"
 #include "ui/resource.h"

@@ -1,9 +1,9 @@
 #include "app/MainDialog.h"
 
 #include "app/AppDir.h"
-#include "layout/Layout.h"
 #include "app/MainTexts.h"
 #include "engine/StatusTexts.h"
+#include "layout/Layout.h"
 #include "ui/resource.h"
 #include "win/App.h"
 

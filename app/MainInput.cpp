@@ -1,8 +1,8 @@
 // The main window's own hot spots and its right-click menu.
-#include "layout/Layout.h"
 #include "app/MainDialog.h"
 #include "app/MainTexts.h"
 #include "engine/TraceChoice.h"
+#include "layout/Layout.h"
 #include "net/AutoStart.h"
 #include "ui/DetailsDialog.h"
 #include "ui/resource.h"

@@ -12,13 +12,13 @@ namespace app {
 // The program's name: window title, single-instance mutex, message-box caption.
 inline constexpr const char* kProgramName = "Kestravin";
 
-// The label of a category's count line, e.g. "그리드 딜리버리 : ".
+// The label before a category's count on its count line.
 const std::string& CountLabel(kv::Category category);
-// What follows the number on a count line: "개".
+// The unit that follows the number on a count line.
 const std::string& CountSuffix();
-// The details link with nothing analysed: "분석항목이 존재하지 않습니다.".
+// The details link's text while nothing is analysed.
 const std::string& NoAnalysisItemsText();
-// The popup menu's first item while rows are pending: "정리시작".
+// The popup menu's first item while rows are pending.
 const std::string& StartCleaningMenuText();
 
 }  // namespace app

@@ -6,7 +6,7 @@
 
 namespace kv {
 
-// Before the first pass: "분석대기 : 0%".
+// Before the first pass, and after a choice that left nothing to clean.
 const std::string& StatusWaiting();
 // Analysis found nothing.
 const std::string& StatusNoItems();

@@ -129,7 +129,8 @@ void CDetailsDialog::CopyRows() {
     const int nRows = m_source.GetItemCount();
     m_list.ReserveItems(nRows);
     m_rows.reserve(static_cast<size_t>(nRows));
-    for (int i = 0; i < m_source.GetItemCount(); ++i) {
+    // The main list cannot change meanwhile: its rows arrive on this thread.
+    for (int i = 0; i < nRows; ++i) {
         kv::TraceItem item;
         for (int c = 0; c < kv::kColumnCount; ++c) item.text[c] = m_source.GetItemText(i, c);
         const int row = m_list.InsertItem(i, item.text[0].substr(0, kTextBytes - 1));

@@ -11,7 +11,7 @@
 
 namespace ui {
 
-// "케스트라빈 : 버전(" + version + ")", in code page 949.
+// The version line: the program's Korean name and `strVersion`, in code page 949.
 std::string VersionLine(const std::string& strVersion);
 
 class CInfoDialog : public CSkinDialog {

@@ -19,9 +19,6 @@ public:
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageA(m_hWnd, msg, wParam, lParam);
     }
-    bool Post(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        return ::PostMessageA(m_hWnd, msg, wParam, lParam) != FALSE;
-    }
     void Invalidate(bool bErase = true) const { ::InvalidateRect(m_hWnd, nullptr, bErase); }
     void InvalidateRect(const RECT& rc, bool bErase = true) const { ::InvalidateRect(m_hWnd, &rc, bErase); }
     void Move(int x, int y, int w, int h, bool bRepaint = true) const {

@@ -52,7 +52,7 @@ Bytes Utf16(const std::u16string& text) {
 Bytes FileEntry(const std::string& shortName, const std::u16string& longName, uint16_t version) {
     Bytes item(14, 0);
     item[2] = 0x32;
-    item.insert(item.end(), shortName.begin(), shortName.end());
+    for (char c : shortName) item.push_back(static_cast<uint8_t>(c));
     item.push_back(0);
     if (item.size() % 2) item.push_back(0);
     if (version != 0) {
