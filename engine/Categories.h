@@ -26,7 +26,7 @@ public:
     // Analysis: each adds its category's rows to the top of the trace list
     // and raises its counter by one per row.
     virtual void ScanGridAgents() = 0;      // GRID: running grid agents
-    virtual void ScanProcesses() = 0;       // PROCESS: running programs not excluded
+    virtual void ScanProcesses() = 0;       // PROCESS: running programs neither protected nor excluded
     virtual void ScanIntelliForms() = 0;    // REGISTRY: autosaved form entries
     virtual void ScanRegistryTraces() = 0;  // RECENT: every usage-history source
 

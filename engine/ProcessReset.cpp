@@ -5,6 +5,7 @@
 #include "engine/Categories.h"
 #include "engine/Cp949.h"
 #include "engine/GridDelivery.h"
+#include "engine/ProtectedProcesses.h"
 #include "engine/TraceRows.h"
 #include "seam/Scoped.h"
 #include "seam/Text.h"
@@ -95,17 +96,25 @@ void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view) {
     }
 }
 
-void ScanProcesses(IProcesses& procs, EngineState& state, IView& view) {
+void ScanProcesses(Platform& platform, EngineState& state, IView& view) {
+    IProcesses& procs = platform.processes;
     std::vector<ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
+    const CProtectedProcesses guard(procs, platform.registry);
     for (const ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
-        if (!IsExcludedProcess(entry.exeName)) AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel());
+        if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
+        AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel());
     }
 }
 
-bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, const std::string& name) {
+bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view, const std::string& name) {
+    IProcesses& procs = platform.processes;
+    const CProtectedProcesses guard(procs, platform.registry);
+    // Whoever put the row there, a name of Windows' own processes is not a
+    // trace: nothing is ended and the row stays.
+    if (guard.IsProtectedName(name)) return false;
     const std::string target = LowerAscii949(name);
     std::vector<ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return false;
@@ -113,6 +122,8 @@ bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, 
     uint32_t unsettled = 0;  // the process the walk stopped at, if any
     for (const ProcessEntry& entry : entries) {
         if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
+        // A critical process under an ordinary name stays, and so does the row.
+        if (guard.IsProtected(entry)) continue;
         // One stubborn process stops the walk rather than stretching the pass
         // by a wait per copy; the row stays and a later pass tries again.
         if (!EndProcess(procs, entry.pid)) {

@@ -5,7 +5,8 @@
 //
 // The program's own process is never listed and never ended, whatever its
 // executable is called; other copies of it run as "Kestravin.exe", which the
-// exclusion list holds.
+// exclusion list holds. Windows' own processes are never listed or ended
+// either (engine/ProtectedProcesses.h); that guard comes before the list.
 #pragma once
 
 #include <cstdint>
@@ -25,20 +26,21 @@ inline constexpr uint32_t kTerminateWaitMs = 5000;
 bool IsExcludedProcess(const std::string& exeName);
 
 // One snapshot walk each: ScanGridAgents lists every running grid agent
-// (GRID), ScanProcesses every running process not excluded (PROCESS). Each
-// row raises its category's counter first and goes to the top of the trace
-// list.
+// (GRID), ScanProcesses every running process neither protected nor
+// excluded (PROCESS). Each row raises its category's counter first and goes
+// to the top of the trace list.
 void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view);
-void ScanProcesses(IProcesses& procs, EngineState& state, IView& view);
+void ScanProcesses(Platform& platform, EngineState& state, IView& view);
 
 // Ends the processes whose name equals `name` with ASCII letters compared in
 // any case, lowering the PROCESS counter once per process that ended. The
 // first process that cannot be opened, refuses termination or outlives
 // kTerminateWaitMs ends the walk; when it has gone by the final look at the
-// process list, it counts as ended too. True when, at that final look, no
+// process list, it counts as ended too. Protected processes are never ended,
+// and a protected name ends nothing at all. True when, at that final look, no
 // process of that name is running (the program's own aside), also none that
-// started again meanwhile.
-bool TerminateProcessByName(IProcesses& procs, EngineState& state, IView& view, const std::string& name);
+// started again meanwhile, and the name is not protected.
+bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view, const std::string& name);
 
 // Processes running under `name` (ASCII letters in any case), the program's
 // own aside; -1 when no snapshot could be taken.

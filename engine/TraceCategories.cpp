@@ -17,7 +17,7 @@ CTraceCategories::CTraceCategories(Platform& platform, EngineState& state, IView
 
 void CTraceCategories::ScanGridAgents() { kv::ScanGridAgents(m_platform.processes, m_state, m_view); }
 
-void CTraceCategories::ScanProcesses() { kv::ScanProcesses(m_platform.processes, m_state, m_view); }
+void CTraceCategories::ScanProcesses() { kv::ScanProcesses(m_platform, m_state, m_view); }
 
 void CTraceCategories::ScanIntelliForms() { kv::ScanIntelliForms(m_platform.registry, m_state, m_view); }
 
@@ -28,7 +28,7 @@ CleanOutcome CTraceCategories::StopGridService(const TraceItem& row) {
 }
 
 CleanOutcome CTraceCategories::TerminateProcessByName(const TraceItem& row) {
-    return GoneOrStayed(kv::TerminateProcessByName(m_platform.processes, m_state, m_view, row.Name()));
+    return GoneOrStayed(kv::TerminateProcessByName(m_platform, m_state, m_view, row.Name()));
 }
 
 CleanOutcome CTraceCategories::DeleteIntelliForms(const TraceItem&) {

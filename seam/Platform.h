@@ -97,6 +97,9 @@ using ProcHandle = std::uintptr_t;  // 0 is "none"
 
 enum class WaitResult { Signalled, TimedOut, Failed };
 
+// Whether Windows marks a process critical (its end stops the system).
+enum class Criticality { NotCritical, Critical, Unknown };
+
 class IProcesses {
 public:
     virtual ~IProcesses() = default;
@@ -112,6 +115,12 @@ public:
     // WaitForSingleObject with a finite time-out in milliseconds.
     virtual WaitResult Wait(ProcHandle process, uint32_t timeoutMs) = 0;
     virtual void Close(ProcHandle process) = 0;
+    // IsProcessCritical where kernel32 exports it (Windows 8.1 and later),
+    // else NtQueryInformationProcess(ProcessBreakOnTermination) from ntdll, on
+    // a handle opened for limited query (plain query where limited is not
+    // known). Unknown when the process cannot be opened for the query or
+    // neither call answers (Wine implements neither).
+    virtual Criticality QueryCritical(uint32_t pid) = 0;
 };
 
 using SvcHandle = std::uintptr_t;  // 0 is "none"

@@ -15,6 +15,22 @@ namespace {
 // wider mask is refused by older systems.
 constexpr DWORD kProcessAllAccess = 0x1F0FFF;
 
+// Access for asking whether a process is critical: limited query first (it
+// opens processes that plain query cannot, and is what IsProcessCritical
+// needs), then plain query, which is all that Windows before Vista knows.
+constexpr DWORD kQueryAccess[] = {0x1000 /* PROCESS_QUERY_LIMITED_INFORMATION */, PROCESS_QUERY_INFORMATION};
+// PROCESSINFOCLASS ProcessBreakOnTermination: a ULONG, nonzero for a critical process.
+constexpr ULONG kProcessBreakOnTermination = 29;
+
+using IsProcessCriticalFn = BOOL(WINAPI*)(HANDLE, PBOOL);
+using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+
+template <typename Fn>
+Fn Lookup(const char* module, const char* name) {
+    HMODULE h = ::GetModuleHandleA(module);  // both are mapped into every process
+    return h ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(h, name))) : nullptr;
+}
+
 #ifndef _WIN64
 static_assert(sizeof(PROCESSENTRY32) == 296, "the ANSI toolhelp entry of a 32-bit build");
 #endif
@@ -23,6 +39,11 @@ HANDLE AsHandle(ProcHandle h) { return reinterpret_cast<HANDLE>(h); }
 
 class Win32Processes final : public IProcesses {
 public:
+    Win32Processes()
+        : m_pIsProcessCritical(Lookup<IsProcessCriticalFn>("kernel32.dll", "IsProcessCritical")),
+          m_pNtQueryInformationProcess(
+              Lookup<NtQueryInformationProcessFn>("ntdll.dll", "NtQueryInformationProcess")) {}
+
     bool Snapshot(std::vector<ProcessEntry>& out) override {
         out.clear();
         win::UniqueFileHandle snap(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -67,6 +88,37 @@ public:
     void Close(ProcHandle process) override {
         if (process) ::CloseHandle(AsHandle(process));
     }
+
+    Criticality QueryCritical(uint32_t pid) override {
+        if (!m_pIsProcessCritical && !m_pNtQueryInformationProcess) return Criticality::Unknown;
+        for (DWORD access : kQueryAccess) {
+            win::UniqueHandle process(::OpenProcess(access, FALSE, pid));
+            if (!process) continue;
+            const Criticality answer = Ask(process.Get());
+            if (answer != Criticality::Unknown) return answer;
+        }
+        return Criticality::Unknown;
+    }
+
+private:
+    Criticality Ask(HANDLE process) const {
+        if (m_pIsProcessCritical) {
+            BOOL critical = FALSE;
+            if (m_pIsProcessCritical(process, &critical)) return critical ? Criticality::Critical : Criticality::NotCritical;
+        }
+        if (m_pNtQueryInformationProcess) {
+            ULONG breakOnTermination = 0;
+            ULONG returned = 0;
+            const LONG status = m_pNtQueryInformationProcess(process, kProcessBreakOnTermination, &breakOnTermination,
+                                                             sizeof breakOnTermination, &returned);
+            if (status >= 0 && returned == sizeof breakOnTermination)
+                return breakOnTermination ? Criticality::Critical : Criticality::NotCritical;
+        }
+        return Criticality::Unknown;
+    }
+
+    const IsProcessCriticalFn m_pIsProcessCritical;                  // null where kernel32 lacks it
+    const NtQueryInformationProcessFn m_pNtQueryInformationProcess;  // null where ntdll lacks it
 };
 
 }  // namespace

@@ -1,6 +1,8 @@
-// The process seam: snapshot, open, terminate and a bounded wait.
+// The process seam: snapshot, open, terminate, a bounded wait, and whether
+// a process is critical.
 #include <algorithm>
 
+#include "engine/ProtectedProcesses.h"
 #include "seam/Scoped.h"
 #include "tests/contract/ContractFixture.h"
 
@@ -60,6 +62,32 @@ TEST_F(ContractProcesses, IdleProcessIsListedOpenedAndEnded) {
 
 TEST_F(ContractProcesses, OpenOfAnUnknownProcessFails) {
     EXPECT_EQ(0u, P().processes.Open(0xFFFFFFF0u));
+}
+
+// Windows answers NotCritical for an ordinary process; Wine answers neither
+// query (Unknown). Never Critical: that would protect every program.
+TEST_F(ContractProcesses, OrdinaryProcessIsNotCriticalAndAGoneOneCannotBeAsked) {
+    IProcesses& procs = P().processes;
+    const uint32_t pid = m_cp->StartIdleProcess("notes.exe");
+    ASSERT_NE(0u, pid);
+    EXPECT_NE(Criticality::Critical, procs.QueryCritical(pid));
+    EXPECT_NE(Criticality::Critical, procs.QueryCritical(procs.CurrentProcessId()));
+    EXPECT_EQ(Criticality::Unknown, procs.QueryCritical(0xFFFFFFF0u));
+}
+
+// Whatever the platform can say about critical processes, the names decide
+// where it cannot: a copy running as wininit.exe is protected, notes.exe not.
+TEST_F(ContractProcesses, GuardProtectsCoreNamesOfRunningProcesses) {
+    const uint32_t core = m_cp->StartIdleProcess("wininit.exe");
+    const uint32_t shell = m_cp->StartIdleProcess("SiHost.exe");
+    const uint32_t plain = m_cp->StartIdleProcess("notes.exe");
+    ASSERT_NE(0u, core);
+    ASSERT_NE(0u, shell);
+    ASSERT_NE(0u, plain);
+    const CProtectedProcesses guard(P().processes, P().registry);
+    EXPECT_TRUE(guard.IsProtected(ProcessEntry{core, "wininit.exe"}));
+    EXPECT_TRUE(guard.IsProtected(ProcessEntry{shell, "SiHost.exe"}));
+    EXPECT_FALSE(guard.IsProtected(ProcessEntry{plain, "notes.exe"}));
 }
 
 }  // namespace

@@ -95,6 +95,14 @@ void FakeProcesses::Close(ProcHandle process) {
     if (m_handles.erase(process) == 0) ++m_nBadCloses;
 }
 
+Criticality FakeProcesses::QueryCritical(uint32_t pid) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (const auto& p : m_procs) {
+        if (p.pid == pid) return p.running && !p.openFails ? p.critical : Criticality::Unknown;
+    }
+    return Criticality::Unknown;
+}
+
 uint32_t FakeProcesses::Add(const std::string& exeName) {
     std::lock_guard<std::mutex> hold(m_lock);
     return AddLocked(exeName);
@@ -126,6 +134,13 @@ void FakeProcesses::SetTerminateMode(uint32_t pid, TerminateMode mode) {
 void FakeProcesses::SetSnapshotFails(bool fails) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_bSnapshotFails = fails;
+}
+
+void FakeProcesses::SetCritical(uint32_t pid, Criticality mark) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    for (auto& p : m_procs) {
+        if (p.pid == pid) p.critical = mark;
+    }
 }
 
 void FakeProcesses::End(uint32_t pid, uint32_t exitCode) {

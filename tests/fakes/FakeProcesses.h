@@ -1,8 +1,8 @@
 // A process table for the engine's snapshot walk and terminations. Processes
 // can be made unopenable, can refuse termination, can accept it and keep
 // running (so a bounded wait times out), can end only once the wait has
-// given up, or can be started again at once by someone else. Wait never
-// sleeps.
+// given up, or can be started again at once by someone else; and can be
+// marked critical, or be unable to say (as under Wine). Wait never sleeps.
 #pragma once
 
 #include <cstdint>
@@ -40,12 +40,16 @@ public:
     bool Terminate(ProcHandle process, uint32_t exitCode) override;
     WaitResult Wait(ProcHandle process, uint32_t timeoutMs) override;
     void Close(ProcHandle process) override;
+    // The process's mark; Unknown for a process that is gone or cannot be opened.
+    Criticality QueryCritical(uint32_t pid) override;
 
     // Test set-up. Add returns the new process id.
     uint32_t Add(const std::string& exeName);
     void SetOpenFails(uint32_t pid, bool fails);
     void SetTerminateMode(uint32_t pid, TerminateMode mode);
     void SetSnapshotFails(bool fails);
+    // NotCritical unless set.
+    void SetCritical(uint32_t pid, Criticality mark);
     // Ends a process from outside (it exited by itself); Signalled from then on.
     void End(uint32_t pid, uint32_t exitCode = 0);
 
@@ -65,6 +69,7 @@ private:
         bool openFails = false;
         TerminateMode mode = TerminateMode::Ends;
         bool endsAfterWait = false;
+        Criticality critical = Criticality::NotCritical;
     };
 
     Proc* ByHandle(ProcHandle h);

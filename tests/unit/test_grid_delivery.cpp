@@ -170,7 +170,7 @@ TEST_F(GridDelivery, ManagerOrStatusFailuresLeaveTheTrace) {
 TEST_F(GridDelivery, RunningAgentIsBothAGridAndAProcessTrace) {
     RunAgent("KUploadService.exe", "KService");
     ScanGridAgents(m_fake.processes, m_state, m_view);
-    ScanProcesses(m_fake.processes, m_state, m_view);
+    ScanProcesses(m_fake.platform, m_state, m_view);
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ("PROCESS", rows[0].Code());

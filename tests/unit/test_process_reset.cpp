@@ -1,10 +1,16 @@
 // Process reset over the fake process table: which processes are listed, and
-// how cleaning a row ends every process of its name, never the program's own.
+// how cleaning a row ends every process of its name, never the program's own
+// and never one of Windows' own.
 #include <gtest/gtest.h>
 
 #include "engine/ProcessReset.h"
+#include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeView.h"
 
 namespace kv {
@@ -27,10 +33,11 @@ protected:
     void TearDown() override {
         EXPECT_EQ(0, m_procs.OpenHandleCount()) << "a process handle was left open";
         EXPECT_EQ(0, m_procs.BadCloseCount());
+        EXPECT_EQ(0, m_reg.OpenHandleCount()) << "a registry key was left open";
     }
-    void Scan() { ScanProcesses(m_procs, m_state, m_view); }
+    void Scan() { ScanProcesses(m_platform, m_state, m_view); }
     void ScanGrid() { ScanGridAgents(m_procs, m_state, m_view); }
-    bool Clean(const std::string& name) { return TerminateProcessByName(m_procs, m_state, m_view, name); }
+    bool Clean(const std::string& name) { return TerminateProcessByName(m_platform, m_state, m_view, name); }
     std::vector<std::string> Names() {
         std::vector<std::string> out;
         for (const auto& row : m_view.List().Rows()) out.push_back(row.Name());
@@ -38,6 +45,11 @@ protected:
     }
 
     FakeProcesses m_procs;
+    fakes::FakeRegistry m_reg;
+    fakes::FakeServices m_services{&m_procs};
+    fakes::FakeNet m_net;
+    fakes::FakeSystem m_system;
+    Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };
@@ -49,13 +61,13 @@ protected:
 
 TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     for (const char* name : kExclusions) m_procs.Add(name);
-    m_procs.Add("EXPLORER.EXE");
+    m_procs.Add("ALG.EXE");
     m_procs.Add("System Idle Process");  // the real name, with a capital I
     m_procs.Add("explorer.exe ");
     m_procs.Add("notepad.exe");
     Scan();
 
-    EXPECT_EQ((std::vector<std::string>{"notepad.exe", "explorer.exe ", "System Idle Process", "EXPLORER.EXE"}),
+    EXPECT_EQ((std::vector<std::string>{"notepad.exe", "explorer.exe ", "System Idle Process", "ALG.EXE"}),
               Names());
     EXPECT_EQ(4, m_state.Count(kProcess));
     const TraceItem row = m_view.List().Rows().at(0);
@@ -190,6 +202,107 @@ TEST_F(ProcessResetRenamed, TheProgramNeverListsOrEndsItself) {
     EXPECT_FALSE(m_procs.IsRunning(other));
     EXPECT_EQ((std::vector<uint32_t>{other}), m_procs.Terminated());
     EXPECT_EQ(0, CountRunning(m_procs, "KESTRAVIN (1).EXE"));
+}
+
+const char* const kCoreProcesses[] = {
+    "System", "Registry", "Memory Compression", "Secure System", "smss.exe", "csrss.exe",
+    "wininit.exe", "winlogon.exe", "services.exe", "lsass.exe", "lsm.exe", "LsaIso.exe", "LogonUI.exe",
+    "userinit.exe", "dwm.exe", "fontdrvhost.exe", "sihost.exe", "taskhost.exe", "taskhostw.exe",
+    "taskeng.exe", "RuntimeBroker.exe", "ShellExperienceHost.exe", "StartMenuExperienceHost.exe",
+    "SearchHost.exe", "SearchApp.exe", "SearchUI.exe", "SearchIndexer.exe", "TextInputHost.exe",
+    "ctfmon.exe", "conhost.exe", "dllhost.exe", "audiodg.exe", "WmiPrvSE.exe", "WUDFHost.exe",
+    "spoolsv.exe", "svchost.exe", "explorer.exe", "MsMpEng.exe", "NisSrv.exe",
+    "MpDefenderCoreService.exe", "SecurityHealthService.exe", "SecurityHealthSystray.exe",
+    "SgrmBroker.exe", "smartscreen.exe",
+};
+
+std::string Upper(std::string text) {
+    for (char& c : text) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
+    return text;
+}
+
+TEST_F(ProcessReset, WindowsCoreProcessesAreNeitherListedNorEndedInAnyCase) {
+    std::vector<uint32_t> core;
+    for (const char* name : kCoreProcesses) {
+        core.push_back(m_procs.Add(name));
+        core.push_back(m_procs.Add(Upper(name)));
+    }
+    m_procs.Add("notes.exe");
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"notes.exe"}), Names());
+    EXPECT_EQ(1, m_state.Count(kProcess));
+
+    // Rows typed by hand: nothing ends, every row stays as not cleaned, and a
+    // capitalised "EXPLORER.EXE" does not take "explorer.exe" down either.
+    for (const char* name : kCoreProcesses) {
+        EXPECT_FALSE(Clean(name)) << name;
+        EXPECT_FALSE(Clean(Upper(name))) << name;
+    }
+    EXPECT_TRUE(m_procs.Terminated().empty());
+    for (uint32_t pid : core) EXPECT_TRUE(m_procs.IsRunning(pid));
+    EXPECT_EQ(1, m_state.Count(kProcess));
+    for (const char* name : kCoreProcesses) EXPECT_TRUE(IsCoreProcessName(name)) << name;
+}
+
+TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {
+    EXPECT_FALSE(IsCoreProcessName("dwm.exe "));
+    EXPECT_FALSE(IsCoreProcessName(Cp949FromUtf8("가dwm.exe")));
+    EXPECT_FALSE(IsCoreProcessName("System Idle Process"));
+    EXPECT_TRUE(IsCoreProcessName("SiHost.EXE"));
+
+    // "\x81\x41" and "\x81\x61" are two different characters: a byte-wise
+    // tolower would make the listed name protect the other one too.
+    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "\x81\x41" "Agent.EXE", 1);
+    const uint32_t listed = m_procs.Add("\x81\x41" "agent.exe");
+    const uint32_t other = m_procs.Add("\x81\x61" "agent.exe");
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"\x81\x61" "agent.exe"}), Names());
+    EXPECT_FALSE(Clean("\x81\x41" "AGENT.exe"));
+    EXPECT_TRUE(m_procs.IsRunning(listed));
+    EXPECT_TRUE(Clean("\x81\x61" "agent.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(other));
+}
+
+TEST_F(ProcessReset, CriticalProcessUnderAnOrdinaryNameIsProtected) {
+    const uint32_t critical = m_procs.Add("innocent.exe");
+    m_procs.SetCritical(critical, Criticality::Critical);
+    const uint32_t plain = m_procs.Add("innocent.exe");
+    const uint32_t unknown = m_procs.Add("unasked.exe");  // cannot be asked: judged by its name
+    m_procs.SetCritical(unknown, Criticality::Unknown);
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"unasked.exe", "innocent.exe"}), Names());
+    EXPECT_EQ(2, m_state.Count(kProcess));
+
+    // The ordinary copy of the name ends; the critical one stays, so the
+    // trace is not gone.
+    EXPECT_FALSE(Clean("innocent.exe"));
+    EXPECT_EQ((std::vector<uint32_t>{plain}), m_procs.Terminated());
+    EXPECT_TRUE(m_procs.IsRunning(critical));
+    EXPECT_EQ(1, m_state.Count(kProcess));
+
+    EXPECT_TRUE(Clean("unasked.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(unknown));
+}
+
+TEST_F(ProcessReset, NamesWindowsListsAsSystemProcessesAreProtected) {
+    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "Vendor Agent.exe", 1);
+    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "csrss.exe", 1);
+    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, std::string(300, 'x'), 1);  // too long to read
+    const uint32_t agent = m_procs.Add("VENDOR AGENT.EXE");
+    m_procs.Add(std::string(300, 'x'));
+    m_procs.Add("Vendor Agent.exe.bak");
+    Scan();
+    // The value name that does not fit the 260-byte read is skipped, not the rest.
+    EXPECT_EQ((std::vector<std::string>{"Vendor Agent.exe.bak", std::string(300, 'x')}), Names());
+    EXPECT_FALSE(Clean("vendor agent.exe"));
+    EXPECT_TRUE(m_procs.IsRunning(agent));
+
+    // Without the key only the fixed lists hold.
+    m_reg.DeleteKey(RegRoot::LocalMachine, kSysProcsKey);
+    EXPECT_TRUE(Clean("vendor agent.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(agent));
 }
 
 }  // namespace

@@ -1,0 +1,69 @@
+#include "engine/ProtectedProcesses.h"
+
+#include <algorithm>
+
+#include "engine/Cp949.h"
+#include "seam/Scoped.h"
+
+namespace kv {
+namespace {
+
+// Registry value names are at most this long in the ANSI calls the seam makes.
+constexpr uint32_t kNameCapacity = 260;
+// SysProcs holds a handful of names; this bounds a damaged or hostile key.
+constexpr uint32_t kMaxSysProcs = 1024;
+
+// Lower-case, so that a lookup lower-cases only the name it is given.
+constexpr const char* kCoreProcesses[] = {
+    "system", "registry", "memory compression", "secure system",
+    "smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe", "lsass.exe", "lsm.exe",
+    "lsaiso.exe", "logonui.exe", "userinit.exe", "dwm.exe", "fontdrvhost.exe", "sihost.exe",
+    "taskhost.exe", "taskhostw.exe", "taskeng.exe", "runtimebroker.exe", "shellexperiencehost.exe",
+    "startmenuexperiencehost.exe", "searchhost.exe", "searchapp.exe", "searchui.exe",
+    "searchindexer.exe", "textinputhost.exe", "ctfmon.exe", "conhost.exe", "dllhost.exe",
+    "audiodg.exe", "wmiprvse.exe", "wudfhost.exe", "spoolsv.exe", "svchost.exe", "explorer.exe",
+    "msmpeng.exe", "nissrv.exe", "mpdefendercoreservice.exe", "securityhealthservice.exe",
+    "securityhealthsystray.exe", "sgrmbroker.exe", "smartscreen.exe",
+};
+static_assert(sizeof kCoreProcesses / sizeof kCoreProcesses[0] == 44, "the core list has 44 names");
+
+std::vector<std::string> ReadSysProcs(IRegistry& registry) {
+    std::vector<std::string> names;
+    ScopedRegKey key(registry);
+    if (registry.OpenKey(RegRoot::LocalMachine, kSysProcsKey, RegAccess::Read, key.Out()) != kErrSuccess)
+        return names;
+    for (uint32_t index = 0; index < kMaxSysProcs; ++index) {
+        std::string name;
+        const long result = registry.EnumValueName(key.Get(), index, name, kNameCapacity);
+        if (result == kErrMoreData) continue;  // longer than any executable name we compare
+        if (result != kErrSuccess) break;
+        if (!name.empty()) names.push_back(LowerAscii949(name));
+    }
+    return names;
+}
+
+}  // namespace
+
+bool IsCoreProcessName(const std::string& exeName) {
+    const std::string lower = LowerAscii949(exeName);
+    for (const char* core : kCoreProcesses) {
+        if (lower == core) return true;
+    }
+    return false;
+}
+
+CProtectedProcesses::CProtectedProcesses(IProcesses& procs, IRegistry& registry)
+    : m_procs(procs), m_sysProcs(ReadSysProcs(registry)) {}
+
+bool CProtectedProcesses::IsProtectedName(const std::string& exeName) const {
+    if (IsCoreProcessName(exeName)) return true;
+    const std::string lower = LowerAscii949(exeName);
+    return std::find(m_sysProcs.begin(), m_sysProcs.end(), lower) != m_sysProcs.end();
+}
+
+bool CProtectedProcesses::IsProtected(const ProcessEntry& entry) const {
+    if (IsProtectedName(entry.exeName)) return true;
+    return m_procs.QueryCritical(entry.pid) == Criticality::Critical;
+}
+
+}  // namespace kv

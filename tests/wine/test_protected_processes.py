@@ -1,0 +1,76 @@
+#!/usr/bin/python3
+"""Windows' own processes under Wine: idle copies of a sample program running
+as wininit.exe, SiHost.exe and dwm.exe are neither listed nor ended by a
+PROCESS pass, while one running as notes.exe is listed and ended.
+
+Wine marks no process critical and answers neither query for the mark, so
+what protects the three here is their names (any letter case); the mark
+itself is shown by the native tests over the fake process table.
+"""
+import os
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import product  # noqa: E402
+import scenario  # noqa: E402
+import winetest  # noqa: E402
+from winetest import check  # noqa: E402
+
+TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
+PROTECTED = ["wininit.exe", "SiHost.exe", "dwm.exe"]
+ORDINARY = "notes.exe"
+
+session = None
+server = None
+main_hwnd = None
+
+
+def listed_names():
+    """The NAME column of the main window's trace list (tests/probes/winprobe.cpp --texts)."""
+    code, out = session.run("winprobe.exe", "--texts", main_hwnd, str(TRACE_LIST), "0")
+    check(code == 0, f"the trace list could not be read ({code})")
+    return [line.rstrip("\r") for line in out.splitlines()]
+
+
+def case_protected_processes_survive_a_process_pass():
+    for category in ("GRID", "REGISTRY", "RECENT"):
+        scenario.set_box(session, category, False)
+    for name in PROTECTED + [ORDINARY]:
+        path = scenario.install_program(session, "idle_process.exe", name)
+        scenario.start_program(session, path, "--seconds", "300")
+    for name in PROTECTED + [ORDINARY]:
+        scenario.wait_for_process(session, name)
+
+    scenario.run_pass(session, server, "analysis", "btn_clean.bmp", 120)
+    names = listed_names()
+    print(f"  listed after analysis: {names}")
+    check(ORDINARY in names, f"{ORDINARY} is not listed: {names}")
+    listed = [n for n in names if n.lower() in {p.lower() for p in PROTECTED}]
+    check(not listed, f"Windows' own processes are listed: {listed}")
+
+    time.sleep(0.7)  # past the double-click time: a press of its own
+    scenario.run_pass(session, server, "clean", "btn_analyse.bmp", 180)
+    running = scenario.process_names(session)
+    check(ORDINARY not in running, f"{ORDINARY} still runs after cleaning")
+    gone = [n for n in PROTECTED if n not in running]
+    check(not gone, f"cleaning ended {gone}")
+    check(listed_names() == [], f"rows left after cleaning: {listed_names()}")
+
+
+def main():
+    global session, server, main_hwnd
+    with winetest.served_session("protected") as (s, served):
+        session, server = s, served
+        s.start()
+        s.find_window()
+        main_hwnd = s.wait_for_main()["hwnd"]
+        winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
+        winetest.run([
+            ("PROCESS: wininit.exe, SiHost.exe and dwm.exe are neither listed nor ended, notes.exe is",
+             case_protected_processes_survive_a_process_pass),
+        ])
+
+
+if __name__ == "__main__":
+    main()
