@@ -26,4 +26,8 @@ void CUpdatePrompts::ShowConnectionFailed() {
     Show(m_hOwner, kv::kTextConnectionFailed, kProgramName, MB_OK);
 }
 
+void CUpdatePrompts::ShowDownloadFailed() { Show(m_hOwner, kv::kTextDownloadFailed, kProgramName, MB_OK); }
+
+void CUpdatePrompts::ShowUpdateUnsigned() { Show(m_hOwner, kv::kTextUpdateUnsigned, kProgramName, MB_OK); }
+
 }  // namespace app

@@ -17,6 +17,8 @@ public:
     void ShowConnectionError() override;
     void ShowAlreadyLatest() override;
     void ShowConnectionFailed() override;
+    void ShowDownloadFailed() override;
+    void ShowUpdateUnsigned() override;
 
 private:
     HWND m_hOwner = nullptr;  // not owned

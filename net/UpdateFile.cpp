@@ -1,5 +1,9 @@
 #include "net/UpdateFile.h"
 
+#include <string>
+
+#include "seam/Platform.h"
+
 namespace kv {
 namespace {
 
@@ -98,8 +102,12 @@ std::string UpdateFilePath(const std::string& appDir, std::string_view url) {
     if (!IsHttpUrl(url)) return std::string();
     const std::string name = LastUrlSegment(url);
     if (!IsPlainFileName(name)) return std::string();
+    // The download writes "<name>.part" beside it first: that name and path
+    // must fit as well, or the download could only fail.
+    const size_t partBytes = std::char_traits<char>::length(kPartFileSuffix);
+    if (name.size() + partBytes > kMaxFileNameBytes) return std::string();
     std::string path = appDir + name;
-    if (path.size() + 1 > kMaxPathBytes) return std::string();
+    if (path.size() + partBytes + 1 > kMaxPathBytes) return std::string();
     return path;
 }
 

@@ -47,7 +47,9 @@ bool IsHttpUrl(std::string_view url);
 // The path the update at `url` is saved under: `appDir` (which must end in
 // a backslash) followed by the URL's last segment. Empty when the URL is not
 // HTTP, the segment is not a plain file name, `appDir` has no trailing
-// backslash, or the path would not fit in kMaxPathBytes.
+// backslash, or the path, or the name and path of the partial download
+// beside it (kPartFileSuffix appended), would not fit (kMaxFileNameBytes,
+// kMaxPathBytes).
 std::string UpdateFilePath(const std::string& appDir, std::string_view url);
 
 }  // namespace kv

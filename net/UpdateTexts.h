@@ -10,6 +10,12 @@ inline constexpr const char* kTextConnectionError = "서버에 접속할수 없�
 inline constexpr const char* kCaptionConnectionError = "접속 오류";
 // The user asked and the server announces nothing newer; no icon.
 inline constexpr const char* kTextAlreadyLatest = "사용 중인 케스트라빈은 이미 최신 버전입니다.";
+// The user asked and the announced update could not be downloaded, or its
+// name or path was refused; no icon.
+inline constexpr const char* kTextDownloadFailed = "업데이트 파일을 내려받지 못했습니다.";
+// The user asked and the downloaded update's signature did not verify; it
+// was deleted unopened; no icon.
+inline constexpr const char* kTextUpdateUnsigned = "업데이트 파일의 서명을 확인할 수 없어 설치하지 않았습니다.";
 // The user asked while the machine is offline; no icon.
 inline constexpr const char* kTextConnectionFailed =
     "현재 서버와의 연결이 실패하였습니다. 나중에 다시 시도해주세요.";

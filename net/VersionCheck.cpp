@@ -50,14 +50,14 @@ void CUpdateChecker::FetchServerReply(const std::string& url) {
     m_strServerReply = std::move(joined);
 }
 
-void CUpdateChecker::CheckForUpdate(int bReportLatest, int bOnline) {
+void CUpdateChecker::CheckForUpdate(bool bReportLatest, int bOnline) {
     FetchServerReply(ServerUrl(kVersionQuery));
     SplitReply();
     if (VersionNumber(m_strVersion) < VersionNumber(m_strLatestVersion)) {
-        FetchUpdate();
+        FetchUpdate(bReportLatest);
         return;
     }
-    if (bReportLatest == 1 && bOnline == 1) m_prompts.ShowAlreadyLatest();
+    if (bReportLatest && bOnline == 1) m_prompts.ShowAlreadyLatest();
 }
 
 void CUpdateChecker::SplitReply() {
@@ -72,18 +72,31 @@ void CUpdateChecker::SplitReply() {
 }
 
 // The program keeps running after it has opened the update; the installer
-// is left to replace it.
-void CUpdateChecker::FetchUpdate() {
+// is left to replace it. Whoever answers in the server's place (a hostile
+// network, a poisoned name lookup) can announce any file: only the maker's
+// signature, checked against the machine's own trust store, makes it one to
+// open.
+void CUpdateChecker::FetchUpdate(bool bReportLatest) {
     const std::string path = UpdateFilePath(m_strAppDir, m_strUpdateUrl);
     if (path.empty()) {
         m_strUpdateFile.clear();
+        if (bReportLatest) m_prompts.ShowDownloadFailed();
         return;
     }
     m_strUpdateFile = path.substr(m_strAppDir.size());
     m_net.DeleteCacheEntry(m_strUpdateUrl);
     // A failed or partial download must not open whatever older file of that
     // name the directory holds.
-    if (m_net.DownloadToFile(m_strUpdateUrl, path, kDownloadTimeouts)) m_net.ShellOpen(path);
+    if (!m_net.DownloadToFile(m_strUpdateUrl, path, kDownloadTimeouts)) {
+        if (bReportLatest) m_prompts.ShowDownloadFailed();
+        return;
+    }
+    if (!m_net.IsSignedBy(path, kUpdatePublisher)) {
+        m_net.RemoveFile(path);
+        if (bReportLatest) m_prompts.ShowUpdateUnsigned();
+        return;
+    }
+    m_net.ShellOpen(path);
 }
 
 void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
@@ -92,7 +105,7 @@ void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker
         return;
     }
     bOnline.store(true);
-    checker.CheckForUpdate(0, 1);
+    checker.CheckForUpdate(false, 1);
     SendUsageCount(net, ServerUrl(kCountRun));
 }
 
@@ -104,7 +117,7 @@ void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateC
         return;
     }
     bOnline.store(true);
-    checker.CheckForUpdate(1, 1);
+    checker.CheckForUpdate(true, 1);
     SendUsageCount(net, ServerUrl(kCountUpdateExe));
 }
 

@@ -24,6 +24,8 @@ inline constexpr const char* kVersionQuery = "/kestravin/update/ver.php";
 // A reply is one short line; this much is read at most, so a runaway reply
 // costs neither the time nor the memory to read it whole.
 inline constexpr size_t kVersionReplyCap = 64 * 1024;
+// The subject common name of the certificate an update must be signed with.
+inline constexpr const char* kUpdatePublisher = "Kestravin";
 // Bounds of the query and of the update's download.
 inline constexpr NetTimeouts kVersionTimeouts{};
 inline constexpr NetTimeouts kDownloadTimeouts{};
@@ -39,6 +41,12 @@ public:
     virtual void ShowAlreadyLatest() = 0;
     // The user asked while offline: kTextConnectionFailed.
     virtual void ShowConnectionFailed() = 0;
+    // The user asked and the announced update was refused by name or could
+    // not be downloaded: kTextDownloadFailed.
+    virtual void ShowDownloadFailed() = 0;
+    // The user asked and the downloaded update was not signed by the maker:
+    // kTextUpdateUnsigned.
+    virtual void ShowUpdateUnsigned() = 0;
 };
 
 // The number a version text stands for: leading blanks skipped, an optional
@@ -63,12 +71,16 @@ public:
     // Queries the server and acts on the reply (kept from an earlier query
     // when this one fails). When the server's number is higher than ours and
     // its URL is an HTTP URL of a plain file name (net/UpdateFile.h): drops the
-    // URL's cached copy, downloads it to m_strAppDir + the name and opens the
-    // file only when the download succeeded. An announced update whose name
-    // or URL is refused downloads and opens nothing, and m_strUpdateFile stays
-    // empty. When nothing newer is announced: ShowAlreadyLatest if
-    // `bReportLatest` and `bOnline` are both 1.
-    void CheckForUpdate(int bReportLatest, int bOnline);
+    // URL's cached copy, downloads it to m_strAppDir + the name, and opens the
+    // file only when the download succeeded and the file is signed by
+    // kUpdatePublisher under a root the machine trusts; a file that is not is
+    // deleted unopened. An announced update whose name or URL is refused
+    // downloads and opens nothing, and m_strUpdateFile stays empty. When
+    // `bReportLatest` (the user asked), a refused name or failed download
+    // shows ShowDownloadFailed and a refused signature ShowUpdateUnsigned; at
+    // start-up nothing is shown. When nothing newer is announced:
+    // ShowAlreadyLatest if `bReportLatest` and `bOnline` is 1.
+    void CheckForUpdate(bool bReportLatest, int bOnline);
 
     const std::string& Version() const { return m_strVersion; }
     const std::string& ServerReply() const { return m_strServerReply; }
@@ -79,7 +91,7 @@ public:
 
 private:
     void SplitReply();
-    void FetchUpdate();
+    void FetchUpdate(bool bReportLatest);
 
     INet& m_net;                // not owned
     IUpdatePrompts& m_prompts;  // not owned
@@ -93,12 +105,12 @@ private:
 };
 
 // Start-up: the online test; when online, raises bOnline, runs the silent
-// check CheckForUpdate(0) and then sends the start-up usage count; offline,
+// check CheckForUpdate(false) and then sends the start-up usage count; offline,
 // lowers bOnline and does neither.
 void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
 
 // The menu command 32772 (check the latest version): the online test; when
-// online, raises bOnline, runs CheckForUpdate(1) and then sends the
+// online, raises bOnline, runs CheckForUpdate(true) and then sends the
 // update_exe usage count whether or not an update was found; offline,
 // lowers bOnline and shows ShowConnectionFailed without any request.
 void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,

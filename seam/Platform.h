@@ -161,14 +161,27 @@ public:
     // stalled, reset).
     virtual bool FetchLines(const std::string& url, const NetTimeouts& timeouts,
                             size_t maxBytes, std::vector<std::string>& lines) = 0;
-    // HTTP GET of `url` into the file `path`; true when the whole body was written.
+    // HTTP GET of `url` into the file `path`; true when the whole body was
+    // written. The body goes to `path` + kPartFileSuffix first and replaces
+    // `path` only when complete, so both names must fit the ANSI calls.
     virtual bool DownloadToFile(const std::string& url, const std::string& path,
                                 const NetTimeouts& timeouts) = 0;
     // DeleteUrlCacheEntryA.
     virtual void DeleteCacheEntry(const std::string& url) = 0;
     // ShellExecuteA(NULL, "open", target, NULL, NULL, SW_SHOWNORMAL) for a file or a URL.
     virtual bool ShellOpen(const std::string& target) = 0;
+    // True only when the Authenticode signature of the file `path` verifies
+    // (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface,
+    // revocation checked along the whole chain) up to a root the machine
+    // trusts, and the signing certificate's subject common name is exactly
+    // `publisher`. No key or certificate of our own takes part.
+    virtual bool IsSignedBy(const std::string& path, const std::string& publisher) = 0;
+    // DeleteFileA: true when the file was there and is gone.
+    virtual bool RemoveFile(const std::string& path) = 0;
 };
+
+// What DownloadToFile appends to the target's name while the body arrives.
+inline constexpr const char* kPartFileSuffix = ".part";
 
 class ISystem {
 public:

@@ -26,5 +26,17 @@ TEST_F(ContractNet, UnansweredAndRefusedRequestsFail) {
     EXPECT_FALSE(P().net.FetchLines(m_cp->TestServerBase() + "/stall", quick, 4096, lines));
     EXPECT_FALSE(P().net.FetchLines("http://127.0.0.1:1/lines", quick, 4096, lines));
 }
+// A file that carries no signature is never taken as the maker's; the file
+// can then be removed, once.
+TEST_F(ContractNet, UnsignedDownloadIsNotTheMakersAndCanBeRemoved) {
+    const std::string path = P().system.ModulePath() + ".contract-download";
+    ASSERT_TRUE(P().net.DownloadToFile(m_cp->TestServerBase() + "/lines", path, NetTimeouts{}));
+    EXPECT_FALSE(P().net.IsSignedBy(path, "Kestravin"));
+    EXPECT_FALSE(P().net.IsSignedBy(path, ""));
+    EXPECT_TRUE(P().net.RemoveFile(path));
+    EXPECT_FALSE(P().net.IsSignedBy(path, "Kestravin"));
+    EXPECT_FALSE(P().net.RemoveFile(path));
+}
+
 }  // namespace
 }  // namespace kv::contract

@@ -32,6 +32,7 @@ bool FakeNet::FetchLines(const std::string& url, const NetTimeouts& timeouts, si
 bool FakeNet::DownloadToFile(const std::string& url, const std::string& path, const NetTimeouts&) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_downloads.push_back(Download{url, path});
+    if (m_bDownloadOk) m_files[path] = m_downloadSignature;
     return m_bDownloadOk;
 }
 
@@ -44,6 +45,18 @@ bool FakeNet::ShellOpen(const std::string& target) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_shellOpened.push_back(target);
     return m_bShellOpenOk;
+}
+
+bool FakeNet::IsSignedBy(const std::string& path, const std::string& publisher) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    auto it = m_files.find(path);
+    return it != m_files.end() && it->second.intact && !it->second.signer.empty() &&
+           it->second.signer == publisher;
+}
+
+bool FakeNet::RemoveFile(const std::string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_files.erase(path) == 1;
 }
 
 void FakeNet::SetOnline(bool online) {
@@ -64,6 +77,11 @@ void FakeNet::SetFailure(const std::string& url) {
 void FakeNet::SetDownloadResult(bool ok) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_bDownloadOk = ok;
+}
+
+void FakeNet::SetDownloadSignature(const std::string& signer, bool intact) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_downloadSignature = Signature{signer, intact};
 }
 
 void FakeNet::SetShellOpenResult(bool ok) {
@@ -96,6 +114,13 @@ std::vector<std::string> FakeNet::CacheDeletions() const {
 std::vector<std::string> FakeNet::ShellOpened() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_shellOpened;
+}
+
+std::vector<std::string> FakeNet::Files() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::vector<std::string> paths;
+    for (const auto& file : m_files) paths.push_back(file.first);
+    return paths;
 }
 
 int FakeNet::OnlineTests() const {

@@ -1,6 +1,10 @@
 // The network as a table of URLs. A URL with a reply answers with its lines
 // (cut to the caller's byte cap, as a real body read would be); any other
 // URL fails like a refused connection. Every request is recorded.
+//
+// A successful download leaves a file at its path, carrying the signature
+// set for downloads (none unless set): the signer's common name and whether
+// the file still matches what was signed.
 #pragma once
 
 #include <cstddef>
@@ -37,6 +41,8 @@ public:
                         const NetTimeouts& timeouts) override;
     void DeleteCacheEntry(const std::string& url) override;
     bool ShellOpen(const std::string& target) override;
+    bool IsSignedBy(const std::string& path, const std::string& publisher) override;
+    bool RemoveFile(const std::string& path) override;
 
     // Test set-up.
     void SetOnline(bool online);
@@ -44,6 +50,10 @@ public:
     void SetFailure(const std::string& url);  // forget a reply: the URL fails again
     void SetDownloadResult(bool ok);
     void SetShellOpenResult(bool ok);
+    // The signature of files downloaded from now on: `signer` is the signing
+    // certificate's common name under a trusted root ("" for no signature);
+    // `intact` false plays a file changed after it was signed.
+    void SetDownloadSignature(const std::string& signer, bool intact = true);
 
     // Test inspection.
     std::vector<Request> Requests() const;
@@ -51,6 +61,7 @@ public:
     std::vector<Download> Downloads() const;
     std::vector<std::string> CacheDeletions() const;
     std::vector<std::string> ShellOpened() const;
+    std::vector<std::string> Files() const;  // paths of the files present
     int OnlineTests() const;
 
 private:
@@ -64,6 +75,12 @@ private:
     std::vector<Download> m_downloads;
     std::vector<std::string> m_cacheDeletions;
     std::vector<std::string> m_shellOpened;
+    struct Signature {
+        std::string signer;
+        bool intact = true;
+    };
+    Signature m_downloadSignature;
+    std::map<std::string, Signature> m_files;
 };
 
 }  // namespace kv::fakes

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "net/UpdateFile.h"
+#include "seam/Platform.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
@@ -23,7 +24,7 @@ void CheckJoined(const std::string& dir, std::string_view url) {
     const std::string path = kv::UpdateFilePath(dir, url);
     if (path.empty()) return;
     KV_FUZZ_CHECK(kv::IsHttpUrl(url));
-    KV_FUZZ_CHECK(path.size() < kv::kMaxPathBytes);
+    KV_FUZZ_CHECK(path.size() + std::string_view(kv::kPartFileSuffix).size() < kv::kMaxPathBytes);
     KV_FUZZ_CHECK(path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0);
     const std::string_view name = std::string_view(path).substr(dir.size());
     KV_FUZZ_CHECK(kv::IsPlainFileName(name));

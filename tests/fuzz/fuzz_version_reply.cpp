@@ -22,6 +22,8 @@ public:
     void ShowConnectionError() override {}
     void ShowAlreadyLatest() override {}
     void ShowConnectionFailed() override {}
+    void ShowDownloadFailed() override {}
+    void ShowUpdateUnsigned() override {}
 };
 
 void CheckSavedPath(const std::string& path) {
@@ -62,6 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     for (const auto& opened : net.ShellOpened()) CheckSavedPath(opened);
     if (downloads.empty()) KV_FUZZ_CHECK(net.ShellOpened().empty());
+    // The fake serves unsigned files: none is ever opened, none is left.
+    KV_FUZZ_CHECK(net.ShellOpened().empty());
+    KV_FUZZ_CHECK(net.Files().empty());
 
     // The number alone: any text gives a number, and a sign never flips it.
     const int32_t number = kv::VersionNumber(input);

@@ -220,6 +220,8 @@ public:
     void ShowConnectionError() override { ++m_nErrors; }
     void ShowAlreadyLatest() override { ++m_nLatest; }
     void ShowConnectionFailed() override {}
+    void ShowDownloadFailed() override {}
+    void ShowUpdateUnsigned() override {}
     int m_nErrors = 0;
     int m_nLatest = 0;
 };

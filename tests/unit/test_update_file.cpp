@@ -4,6 +4,7 @@
 #include <string>
 
 #include "net/UpdateFile.h"
+#include "seam/Platform.h"
 #include "seam/Text.h"
 
 namespace kv {
@@ -99,12 +100,20 @@ TEST(UpdateFile, UpdatePathStaysInTheProgramDirectory) {
     EXPECT_EQ("", UpdateFilePath("C:\\Program Files\\Kestravin", "http://h/a.exe"));
     EXPECT_EQ("", UpdateFilePath("", "http://h/a.exe"));
 
-    // The whole path must fit MAX_PATH with its terminator.
+    // The whole path must fit MAX_PATH with its terminator, and so must the
+    // partial download's "<path>.part" written beside it first.
     const std::string name = "a.exe";
-    const std::string longDir = "C:\\" + std::string(kMaxPathBytes - 1 - name.size() - 4, 'd') + "\\";
-    ASSERT_EQ(kMaxPathBytes - 1, longDir.size() + name.size());
+    const size_t part = std::string(kPartFileSuffix).size();
+    const std::string longDir = "C:\\" + std::string(kMaxPathBytes - 1 - part - name.size() - 4, 'd') + "\\";
+    ASSERT_EQ(kMaxPathBytes - 1, longDir.size() + name.size() + part);
     EXPECT_EQ(longDir + name, UpdateFilePath(longDir, "http://h/" + name));
     EXPECT_EQ("", UpdateFilePath(longDir, "http://h/b" + name));
+
+    // A name that fits only without ".part" cannot be downloaded either.
+    const std::string longest(kMaxFileNameBytes - part, 'n');
+    EXPECT_EQ("C:\\" + longest, UpdateFilePath("C:\\", "http://h/" + longest));
+    EXPECT_EQ("", UpdateFilePath("C:\\", "http://h/" + longest + "n"));
+    EXPECT_TRUE(IsPlainFileName(longest + "n"));
 }
 
 }  // namespace

@@ -48,6 +48,14 @@ public:
         m_log.push_back("open " + target);
         return FakeNet::ShellOpen(target);
     }
+    bool IsSignedBy(const std::string& path, const std::string& publisher) override {
+        m_log.push_back("verify " + path + " by " + publisher);
+        return FakeNet::IsSignedBy(path, publisher);
+    }
+    bool RemoveFile(const std::string& path) override {
+        m_log.push_back("remove " + path);
+        return FakeNet::RemoveFile(path);
+    }
 
 private:
     Events& m_log;
@@ -59,6 +67,8 @@ public:
     void ShowConnectionError() override { m_log.push_back("box connection-error"); }
     void ShowAlreadyLatest() override { m_log.push_back("box already-latest"); }
     void ShowConnectionFailed() override { m_log.push_back("box connection-failed"); }
+    void ShowDownloadFailed() override { m_log.push_back("box download-failed"); }
+    void ShowUpdateUnsigned() override { m_log.push_back("box update-unsigned"); }
 
 private:
     Events& m_log;
@@ -68,10 +78,14 @@ const char kServer[] = "http://127.0.0.1:8765";
 const char kAppDir[] = "C:\\Program Files\\Kestravin\\";
 const char kSetupUrl[] = "http://127.0.0.1:8765/files/KestravinSetup.exe";
 const std::string kSetupPath = std::string(kAppDir) + "KestravinSetup.exe";
+const std::string kVerifySetup = "verify " + kSetupPath + " by Kestravin";
 
 class VersionCheck : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("KESTRAVIN_SERVER", kServer, 1); }
+    void SetUp() override {
+        setenv("KESTRAVIN_SERVER", kServer, 1);
+        m_net.SetDownloadSignature(kUpdatePublisher);  // the maker's, under a trusted root
+    }
     void TearDown() override { unsetenv("KESTRAVIN_SERVER"); }
 
     void Reply(const std::vector<std::string>& lines) { m_net.SetReply(m_strQuery, lines); }
@@ -121,7 +135,7 @@ TEST_F(VersionCheck, NewerVersionIsDownloadedIntoTheProgramDirectoryAndOpened) {
         Reply({std::string("2#") + kSetupUrl});
         m_checker.CheckForUpdate(bReportLatest, 1);
         EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl,
-                          std::string("download ") + kSetupUrl + " > " + kSetupPath, "open " + kSetupPath}),
+                          std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath}),
                   Take())
             << "bReportLatest " << bReportLatest;
         EXPECT_EQ("2", m_checker.LatestVersion());
@@ -143,10 +157,48 @@ TEST_F(VersionCheck, FailedDownloadOpensNothing) {
     ASSERT_EQ(1u, m_net.Downloads().size());
     EXPECT_EQ(kSetupPath, m_net.Downloads()[0].path);
     EXPECT_TRUE(m_net.ShellOpened().empty());
-    // An announced update is not "already the latest", even when it failed.
+    // An announced update is not "already the latest", even when it failed;
+    // the user who asked is told, start-up stays silent.
+    EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl,
+                      std::string("download ") + kSetupUrl + " > " + kSetupPath, "box download-failed"}),
+              Take());
+    m_checker.CheckForUpdate(false, 1);
     EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath}),
               Take());
+    EXPECT_TRUE(m_net.Files().empty());
+}
+
+TEST_F(VersionCheck, OnlyAnUpdateSignedByTheMakerIsOpened) {
+    Reply({std::string("2#") + kSetupUrl});
+    const Events refused = {m_strFetchQuery, std::string("uncache ") + kSetupUrl,
+                            std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup,
+                            "remove " + kSetupPath};
+    struct Case {
+        const char* signer;
+        bool intact;
+    };
+    // Unsigned; signed by another name under a trusted root; signed by the
+    // maker and changed afterwards; the name differing in case only.
+    for (const Case& c : {Case{"", true}, Case{"Kestravin Ltd", true}, Case{"Kestravin", false},
+                          Case{"kestravin", true}}) {
+        m_net.SetDownloadSignature(c.signer, c.intact);
+        m_checker.CheckForUpdate(true, 1);
+        Events want = refused;
+        want.push_back("box update-unsigned");
+        EXPECT_EQ(want, Take()) << c.signer << (c.intact ? "" : " (changed)");
+        EXPECT_TRUE(m_net.Files().empty()) << "the refused file was left";
+
+        m_checker.CheckForUpdate(false, 1);  // start-up: deleted all the same, nothing shown
+        EXPECT_EQ(refused, Take()) << c.signer;
+        EXPECT_TRUE(m_net.Files().empty());
+    }
+    EXPECT_TRUE(m_net.ShellOpened().empty());
+
+    m_net.SetDownloadSignature("Kestravin");
+    m_checker.CheckForUpdate(true, 1);
+    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.ShellOpened());
+    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.Files());
 }
 
 TEST_F(VersionCheck, ReplyWithoutVersionCountsAsZero) {
@@ -270,9 +322,11 @@ TEST_F(VersionCheck, AnnouncedNamesOutsideTheProgramDirectoryDownloadNothing) {
     };
     for (const auto& reply : replies) {
         Reply({reply});
-        m_checker.CheckForUpdate(1, 1);
-        EXPECT_EQ(Events({m_strFetchQuery}), Take()) << reply;
+        m_checker.CheckForUpdate(true, 1);
+        EXPECT_EQ(Events({m_strFetchQuery, "box download-failed"}), Take()) << reply;
         EXPECT_EQ("", m_checker.UpdateFile()) << reply;
+        m_checker.CheckForUpdate(false, 1);
+        EXPECT_EQ(Events({m_strFetchQuery}), Take()) << reply;
     }
     EXPECT_TRUE(m_net.CacheDeletions().empty());
     EXPECT_TRUE(m_net.Downloads().empty());
@@ -311,7 +365,7 @@ TEST_F(VersionCheck, ServerDownShowsTheErrorAndGoesOnWithTheKeptReply) {
     ServerDown();
     m_checker.CheckForUpdate(1, 1);
     EXPECT_EQ(Events({m_strFetchQuery, "box connection-error", std::string("uncache ") + kSetupUrl,
-                      std::string("download ") + kSetupUrl + " > " + kSetupPath, "open " + kSetupPath}),
+                      std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath}),
               Take());
 }
 
@@ -326,7 +380,7 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     Reply({std::string("2#") + kSetupUrl});
     CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
-                      std::string("download ") + kSetupUrl + " > " + kSetupPath, "open " + kSetupPath, count}),
+                      std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // Server down: the error box, the kept announcement acted on, and the
@@ -334,7 +388,7 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     ServerDown();
     CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box connection-error", std::string("uncache ") + kSetupUrl,
-                      std::string("download ") + kSetupUrl + " > " + kSetupPath, "open " + kSetupPath, count}),
+                      std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // Offline: neither the check nor the count.
@@ -355,13 +409,13 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
     Reply({std::string("2#") + kSetupUrl});
     CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
-                      std::string("download ") + kSetupUrl + " > " + kSetupPath, "open " + kSetupPath, count}),
+                      std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
-    // A refused announcement: nothing shown, still counted.
+    // A refused announcement: the user is told, and it is still counted.
     Reply({"2#http://127.0.0.1:8765/files/..%5C..%5Cevil.exe"});
     CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
-    EXPECT_EQ(Events({"online?", m_strFetchQuery, count}), Take());
+    EXPECT_EQ(Events({"online?", m_strFetchQuery, "box download-failed", count}), Take());
 
     m_net.SetOnline(false);
     CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
@@ -371,7 +425,7 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
 
 TEST(UpdateTexts, EveryMessageFitsCodePage949) {
     for (const char* text : {kTextConnectionError, kCaptionConnectionError, kTextAlreadyLatest,
-                             kTextConnectionFailed}) {
+                             kTextConnectionFailed, kTextDownloadFailed, kTextUpdateUnsigned}) {
         const std::string ansi = Cp949FromUtf8(text);
         EXPECT_EQ(std::string::npos, ansi.find('?')) << text;
         EXPECT_EQ(text, Utf8FromCp949(ansi));

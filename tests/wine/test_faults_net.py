@@ -7,8 +7,10 @@ One prefix, the program in C:\\Kestravin, two program starts:
   2. the server resets every connection: the same. This start then serves
      the menu command "최신버전 확인" (32772) against a reset and a stalled
      reply (the error box, then the already-latest box for the reply it
-     still has, none), status 500, a 10 MB reply, a version beyond 32 bits (newer:
-     downloaded and opened), negative versions and a URL without "/".
+     still has, none), status 500 (the update's download fails: the download
+     box), a 10 MB reply, a version beyond 32 bits (newer: downloaded and
+     opened, as it is signed by "Kestravin" under the session's test root),
+     negative versions and a URL without "/" (refused: the download box).
 Each is bounded, leaves the window answering, and writes nothing outside
 the program's folder but what Wine writes for itself.
 """
@@ -123,6 +125,8 @@ def case_menu_status_500():
     # The body of an error page is read as the reply; the update it names is
     # refused because its own answer is an error page too.
     before = menu_check(reply=f"2#{updates.setup_url(server)}", status=500)
+    box = session.wait_for_box(winetest.TITLE, updates.DOWNLOAD_TEXT, NET_BOUND_S)
+    session.click_button(box["hwnd"], IDOK)
     seconds = wait_for_check_end(before, "status 500")
     server.control(status=0)
     print(f"  menu, status 500: ended after {seconds:.1f} s")
@@ -151,7 +155,7 @@ def case_menu_version_beyond_32_bits_is_newer():
     before = menu_check(reply=f"99999999999#{updates.setup_url(server)}")
     winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), NET_BOUND_S, "the update to run")
     wait_for_check_end(before, "version 99999999999")
-    check(updates.downloaded_is_served(session), "the file in the program's folder is not the update served")
+    check(updates.downloaded_is_served(session, server), "the file in the program's folder is not the update served")
     check_usable("menu, version 99999999999")
     os.remove(updates.app_dir(session, MARKER))
     os.remove(updates.app_dir(session, SETUP))
@@ -172,6 +176,8 @@ def case_menu_negative_versions_are_older():
 def case_menu_url_without_slash():
     for url in (SETUP, f"http:{SETUP}"):
         before = menu_check(reply=f"2#{url}")
+        box = session.wait_for_box(winetest.TITLE, updates.DOWNLOAD_TEXT, NET_BOUND_S)
+        session.click_button(box["hwnd"], IDOK)
         wait_for_check_end(before, f"the URL {url!r}")
         time.sleep(1.0)
         fetched = server.requests()[before:]
@@ -194,12 +200,13 @@ def main():
             ("start-up, reply stalls half-way: the error box, then the window", case_start_up_stalled_reply),
             ("start-up, connection reset: the error box, then the window", case_start_up_reset),
             ("menu, reset or stalled reply: the error box, window usable", case_menu_connection_faults),
-            ("menu, status 500: nothing written", case_menu_status_500),
+            ("menu, status 500: nothing written, the download box", case_menu_status_500),
             ("menu, a 10 MB reply: bounded, read as version 1", case_menu_ten_megabytes),
             ("menu, a version beyond 32 bits is newer: downloaded and opened",
              case_menu_version_beyond_32_bits_is_newer),
             ("menu, negative versions are older: nothing fetched", case_menu_negative_versions_are_older),
-            ("menu, a URL without '/': nothing fetched or written", case_menu_url_without_slash),
+            ("menu, a URL without '/': nothing fetched or written, the download box",
+             case_menu_url_without_slash),
         ])
 
 

@@ -73,7 +73,7 @@ def case_newer_version_at_start_up_updates_before_window():
     winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), 60, "the downloaded update to run")
     main = session.wait_for_window("the main window", winetest.is_main_window, timeout=60)
     main_hwnd = main["hwnd"]
-    check(updates.downloaded_is_served(session), "the file in the program's directory is not the update served")
+    check(updates.downloaded_is_served(session, server), "the file in the program's directory is not the update served")
     with open(updates.app_dir(session, MARKER), encoding="utf-8", errors="replace") as f:
         ran = f.readline().strip()
     check(ran.lower() == ("C:\\" + APP_FOLDER + "\\" + SETUP).lower(), f"the update ran as {ran!r}")
@@ -102,12 +102,16 @@ def case_menu_refused_names_write_nothing():
         before = len(server.requests())
         server.control(reply=f"2#{server.base}/{name}")
         session.click_button(main_hwnd, CHECK_VERSION)
+        box = session.wait_for_box(winetest.TITLE, updates.DOWNLOAD_TEXT)
+        check(server.requests()[before:] == [VERSION_QUERY],
+              f"{name!r}: requests before the box was confirmed: {server.requests()[before:]}")
+        session.click_button(box["hwnd"], IDOK)
         winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
                             30, f"the check with {name!r} to end")
         fetched = server.requests()[before:]
         check(fetched == [VERSION_QUERY, UPDATE_EXE_REQUEST],
               f"{name!r}: requests {fetched}")
-        check(not session.boxes(), f"{name!r}: a box was shown for an announced update")
+        check(not session.boxes(), f"{name!r}: another box followed")
     new_files = sorted(files_of_drive_c() - before_files)
     check(not [f for f in new_files if "evil" in f.lower() or f.startswith(updates.app_dir(session))],
           f"files written: {new_files}")
@@ -135,7 +139,7 @@ def main():
              case_newer_version_at_start_up_updates_before_window),
             ("menu, version 1: the already-latest box, nothing downloaded", case_menu_version_one_is_latest),
             ("menu, empty reply or no '#': never an update", case_menu_empty_or_no_hash_never_updates),
-            ("menu, names leaving the directory: nothing fetched or written",
+            ("menu, names leaving the directory: nothing fetched or written, the download box",
              case_menu_refused_names_write_nothing),
             ("menu, version 2: update downloaded and opened", case_menu_newer_version_downloads_and_opens),
         ])

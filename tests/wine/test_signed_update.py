@@ -1,0 +1,158 @@
+#!/usr/bin/python3
+"""Only an update signed by the maker is opened, under Wine.
+
+The test makes a root certificate and code-signing certificates with openssl,
+signs copies of the fake update (tests/probes/fake_update.cpp, which leaves
+update-ran.txt beside itself when it runs) with osslsigncode, and makes the
+prefix trust that root; nothing outside the prefix trusts it.
+
+Start-up with an unsigned update announced: downloaded, deleted, not opened,
+no box. From the menu: an unsigned update, one signed under the test root by
+another name, one signed by "Kestravin" under a root the prefix does not
+trust, and one signed by "Kestravin" and changed afterwards are each
+downloaded, deleted, not opened, and the signature box says so; an update
+that cannot be downloaded gives the download box; one signed by "Kestravin"
+under the test root is opened, with no box.
+"""
+import os
+import shutil
+import sys
+import tempfile
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import signing  # noqa: E402
+import winetest  # noqa: E402
+from updates import (APP_FOLDER, CHECK_VERSION, DOWNLOAD_TEXT, IDOK, MARKER, SETUP, UNSIGNED_TEXT,  # noqa: E402
+                     UPDATE_EXE_REQUEST as UPDATE_EXE_COUNT, UPDATE_PROGRAM)
+from winetest import check  # noqa: E402
+
+SIGNED = SETUP
+UNSIGNED = "UnsignedSetup.exe"
+OTHER_NAME = "OtherSetup.exe"
+UNTRUSTED = "UntrustedSetup.exe"
+CHANGED = "ChangedSetup.exe"
+MISSING = "MissingSetup.exe"
+
+session = None
+server = None
+exe = None
+main_hwnd = None
+
+
+def app_dir(*name):
+    return session.drive_c(APP_FOLDER, *name)
+
+
+def boxes():
+    return session.boxes()
+
+
+def announce(name):
+    server.control(reply=f"2#{server.base}/files/{name}")
+
+
+def check_refused(name, fetched):
+    check(f"/files/{name}" in fetched, f"{name} was not downloaded: {fetched}")
+    check(not os.path.exists(app_dir(name)), f"the refused {name} was left in the program's directory")
+    check(not os.path.exists(app_dir(name + ".part")), f"a partial {name} was left")
+    check(not os.path.exists(app_dir(MARKER)), f"the refused {name} ran")
+
+
+def menu_check_with_box(name, text):
+    """The menu command with `name` announced; waits for the box `text`, confirms it; returns the requests."""
+    announce(name)
+    before = len(server.requests())
+    session.click_button(main_hwnd, CHECK_VERSION)
+    box = session.wait_for_window(f"the box {text!r} for {name}",
+                                  lambda w: w["title"] == winetest.TITLE and w["text"] == text, 60)
+    check(box["cls"] == "#32770", f"the box is a {box['cls']}")
+    session.click_button(box["hwnd"], IDOK)
+    winetest.wait_until(lambda: UPDATE_EXE_COUNT in server.requests()[before:], 30, "the update_exe request")
+    return server.requests()[before:]
+
+
+def case_unsigned_at_start_up_is_deleted_silently():
+    global main_hwnd
+    announce(UNSIGNED)
+    session.start_at(exe, env={"KESTRAVIN_SERVER": server.base})
+    main = session.wait_for_main(timeout=60)
+    main_hwnd = main["hwnd"]
+    winetest.wait_until(lambda: "/request/count.php?mode=run&key=kestravin" in server.requests(), 30,
+                        "the start-up request")
+    check_refused(UNSIGNED, server.requests())
+    check(not boxes(), f"a box was shown at start-up: {boxes()}")
+
+
+def case_menu_unsigned_is_refused():
+    check_refused(UNSIGNED, menu_check_with_box(UNSIGNED, UNSIGNED_TEXT))
+
+
+def case_menu_other_signer_is_refused():
+    check_refused(OTHER_NAME, menu_check_with_box(OTHER_NAME, UNSIGNED_TEXT))
+
+
+def case_menu_untrusted_root_is_refused():
+    check_refused(UNTRUSTED, menu_check_with_box(UNTRUSTED, UNSIGNED_TEXT))
+
+
+def case_menu_changed_after_signing_is_refused():
+    check_refused(CHANGED, menu_check_with_box(CHANGED, UNSIGNED_TEXT))
+
+
+def case_menu_failed_download_says_so():
+    fetched = menu_check_with_box(MISSING, DOWNLOAD_TEXT)
+    check(f"/files/{MISSING}" in fetched, f"no download was tried: {fetched}")
+    check(not os.path.exists(app_dir(MISSING)), "an error page was saved as the update")
+
+
+def case_menu_signed_by_the_maker_is_opened():
+    announce(SIGNED)
+    before = len(server.requests())
+    session.click_button(main_hwnd, CHECK_VERSION)
+    winetest.wait_until(lambda: os.path.exists(app_dir(MARKER)), 60, "the signed update to run")
+    winetest.wait_until(lambda: UPDATE_EXE_COUNT in server.requests()[before:], 30, "the update_exe request")
+    with open(app_dir(MARKER), encoding="utf-8", errors="replace") as f:
+        ran = f.readline().strip()
+    check(ran.lower() == ("C:\\" + APP_FOLDER + "\\" + SIGNED).lower(), f"the update ran as {ran!r}")
+    check(not boxes(), f"a box was shown for a signed update: {boxes()}")
+
+
+def main():
+    global session, server, exe
+    workdir = tempfile.mkdtemp(prefix="kv-signed-")
+    files = os.path.join(workdir, "files")
+    os.makedirs(files)
+    update = os.path.join(winetest.BUILD, UPDATE_PROGRAM)
+    pki = signing.TestPki(os.path.join(workdir, "pki"))
+    pki.sign(update, os.path.join(files, SIGNED), "Kestravin")
+    pki.sign(update, os.path.join(files, OTHER_NAME), "Kestravin Software")
+    pki.sign(update, os.path.join(files, CHANGED), "Kestravin")
+    signing.change_after_signing(os.path.join(files, CHANGED))
+    shutil.copy2(update, os.path.join(files, UNSIGNED))
+    # The maker's name, under a root that the prefix does not trust.
+    signing.TestPki(os.path.join(workdir, "pki-untrusted")).sign(update, os.path.join(files, UNTRUSTED), "Kestravin")
+    server = winetest.StandIn(workdir, "--files", files)
+    try:
+        with winetest.Session() as s:
+            session = s
+            pki.trust_root(s)
+            exe = s.install(APP_FOLDER)
+            winetest.run([
+                ("start-up, unsigned update: downloaded, deleted, not opened, no box",
+                 case_unsigned_at_start_up_is_deleted_silently),
+                ("menu, unsigned update: deleted, not opened, the signature box", case_menu_unsigned_is_refused),
+                ("menu, signed under the test root by another name: refused", case_menu_other_signer_is_refused),
+                ("menu, signed by Kestravin under a root the prefix does not trust: refused",
+                 case_menu_untrusted_root_is_refused),
+                ("menu, signed by Kestravin and changed after signing: refused",
+                 case_menu_changed_after_signing_is_refused),
+                ("menu, update not downloadable: the download box", case_menu_failed_download_says_so),
+                ("menu, signed by Kestravin under the test root: opened", case_menu_signed_by_the_maker_is_opened),
+            ])
+    finally:
+        server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
