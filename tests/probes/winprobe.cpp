@@ -33,6 +33,13 @@
 //   winprobe.exe --checks HWND ID
 // prints, one row a line, 1 when the row's check box is ticked, 0 when not.
 //
+//   winprobe.exe --pass HWND BUTTON LIST ROWS MS
+// posts the command of button BUTTON to the window HWND (hex), then asks list
+// view LIST for its row count every millisecond until it holds ROWS rows, for
+// at most MS milliseconds; prints "rows=N ms=T", T measured in this process
+// from the post. Times a pass far finer than a screenshot poll can.
+// Exit code 0 when the rows arrived, 1 when not (or HWND is no window).
+//
 //   winprobe.exe --row HWND ID ROW
 // scrolls row ROW of list view ID into view and prints its bounds in screen
 // pixels as L,T,R,B.
@@ -141,6 +148,37 @@ int Ping(const char* hwndHex, const char* msText) {
     return answered ? 0 : 1;
 }
 
+int TimedPass(const char* hwndHex, const char* buttonText, const char* listText, const char* rowsText,
+              const char* msText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    HWND hList = ::IsWindow(hWnd) ? ::GetDlgItem(hWnd, std::atoi(listText)) : nullptr;
+    if (!hList) return 1;
+    const int button = std::atoi(buttonText);
+    const long want = std::strtol(rowsText, nullptr, 10);
+    const double bound = std::strtod(msText, nullptr);
+    LARGE_INTEGER freq, start, now;
+    ::QueryPerformanceFrequency(&freq);
+    ::QueryPerformanceCounter(&start);
+    ::PostMessageA(hWnd, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(hWnd, button)));
+    long rows = 0;
+    double ms = 0;
+    for (;;) {
+        DWORD_PTR count = 0;
+        // Bounded, so a busy window thread cannot hold the probe past MS.
+        if (::SendMessageTimeoutA(hList, 0x1004 /* LVM_GETITEMCOUNT */, 0, 0, SMTO_ABORTIFHUNG, 1000, &count)) {
+            rows = static_cast<long>(count);
+        }
+        ::QueryPerformanceCounter(&now);
+        ms = 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+        if (rows >= want || ms > bound) break;
+        ::Sleep(1);
+    }
+    std::printf("rows=%ld ms=%.1f\n", rows, ms);
+    std::fflush(stdout);
+    return rows >= want ? 0 : 1;
+}
+
 HWND ListOf(const char* hwndHex, const char* idText) {
     HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
     return ::IsWindow(hWnd) ? ::GetDlgItem(hWnd, std::atoi(idText)) : nullptr;
@@ -247,9 +285,13 @@ int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--texts") == 0) return ListTexts(argv[2], argv[3], argv[4]);
     if (argc == 4 && std::strcmp(argv[1], "--checks") == 0) return ListChecks(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "--row") == 0) return RowRect(argv[2], argv[3], argv[4]);
+    if (argc == 7 && std::strcmp(argv[1], "--pass") == 0) {
+        return TimedPass(argv[2], argv[3], argv[4], argv[5], argv[6]);
+    }
     if (argc != 2) {
         std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID | --ping HWND MS"
-                     " | --texts HWND ID COLUMN | --checks HWND ID | --row HWND ID ROW\n");
+                     " | --texts HWND ID COLUMN | --checks HWND ID | --row HWND ID ROW"
+                     " | --pass HWND BUTTON LIST ROWS MS\n");
         return 2;
     }
     Tally tally{argv[1], 0, 0};
