@@ -48,7 +48,7 @@ void CMainDialog::OnControlNotify(UINT nId, UINT nCode) {
 
 void CMainDialog::OnToggleCategory(UINT nId) {
     const int c = static_cast<int>(nId - IDC_CHECK_GRID);
-    const auto category = static_cast<kv::Category>(c);
+    const auto category = static_cast<seam::Category>(c);
     const bool bEnable = !m_state.IsEnabled(category);
     const unsigned face = bEnable ? IDB_CHECK_ON : IDB_CHECK_OFF;
     m_btnCategory[c].LoadBitmaps(face, face, face);
@@ -63,11 +63,11 @@ void CMainDialog::OnExit(UINT) { OnCancel(); }
 
 void CMainDialog::OnSupport(UINT) {
     // The user's default browser; a failure to start it is not reported.
-    m_platform.Get().net.ShellOpen(kv::kSupportSite);
+    m_platform.Get().net.ShellOpen(net::kSupportSite);
 }
 
 void CMainDialog::OnCheckLatestVersion(UINT) {
-    kv::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
+    net::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
 }
 
 // Modal and without owner, like the details window.

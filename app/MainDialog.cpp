@@ -12,10 +12,10 @@ namespace app {
 namespace {
 
 constexpr int kTraceColumnWidth = 100;
-const char* const kTraceColumns[kv::kColumnCount] = {"NAME", "READ", "CODE", "REGKEY", "VALUe", "DATA"};
-const int kCategoryControl[kv::kCategoryCount] = {IDC_CHECK_GRID, IDC_CHECK_PROCESS, IDC_CHECK_REGISTRY,
+const char* const kTraceColumns[seam::kColumnCount] = {"NAME", "READ", "CODE", "REGKEY", "VALUe", "DATA"};
+const int kCategoryControl[seam::kCategoryCount] = {IDC_CHECK_GRID, IDC_CHECK_PROCESS, IDC_CHECK_REGISTRY,
                                                   IDC_CHECK_RECENT};
-static_assert(layout::kCategoryRows == kv::kCategoryCount, "the skin has one row per category");
+static_assert(layout::kCategoryRows == seam::kCategoryCount, "the skin has one row per category");
 
 }  // namespace
 
@@ -24,7 +24,7 @@ CMainDialog::CMainDialog()
       m_categories(m_platform.Get(), m_state, m_view),
       m_engine(m_platform.Get(), m_state, m_view, m_categories) {
     m_hIcon = ::LoadIconA(win::ResourceInstance(), MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_state.SetStatusText(kv::StatusWaiting());
+    m_state.SetStatusText(engine::StatusWaiting());
 }
 
 CMainDialog::~CMainDialog() = default;
@@ -37,7 +37,7 @@ BOOL CMainDialog::OnInitDialog() {
     AttachControl(m_btnAction, IDC_ACTION);
     AttachControl(m_btnExit, IDC_CLOSE);
     AttachControl(m_progress, IDC_PROGRESS);
-    for (int c = 0; c < kv::kCategoryCount; ++c) AttachControl(m_btnCategory[c], kCategoryControl[c]);
+    for (int c = 0; c < seam::kCategoryCount; ++c) AttachControl(m_btnCategory[c], kCategoryControl[c]);
     m_view.Bind(m_hWnd, m_progress);
 
     Send(WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
@@ -79,7 +79,7 @@ void CMainDialog::EnforceSingleInstance() {
 }
 
 void CMainDialog::SetUpControls() {
-    for (int c = 0; c < kv::kCategoryCount; ++c) {
+    for (int c = 0; c < seam::kCategoryCount; ++c) {
         m_btnCategory[c].LoadBitmaps(IDB_CHECK_ON, IDB_CHECK_ON, IDB_CHECK_ON);
     }
     m_btnAction.LoadBitmaps(IDB_BTN_ANALYSE, IDB_BTN_ANALYSE, IDB_BTN_ANALYSE);
@@ -88,17 +88,17 @@ void CMainDialog::SetUpControls() {
 
     using namespace layout;
     m_progress.SetRect(kProgress.left, kProgress.top, kProgress.right, kProgress.bottom);
-    for (int c = 0; c < kv::kCategoryCount; ++c) m_btnCategory[c].Place(kCheck[c]);
+    for (int c = 0; c < seam::kCategoryCount; ++c) m_btnCategory[c].Place(kCheck[c]);
     m_btnAction.Place(kAction);
     m_btnExit.Place(kExit);
 
     // The list is never shown: with redraw off it does not lay itself out
     // or repaint on every insertion.
     m_listTraces.SetRedraw(false);
-    for (int column = 0; column < kv::kColumnCount; ++column)
+    for (int column = 0; column < seam::kColumnCount; ++column)
         m_listTraces.InsertColumn(column, kTraceColumns[column], LVCFMT_LEFT, kTraceColumnWidth);
 }
 
-void CMainDialog::ReportStartUp() { kv::CheckVersionAtStartUp(m_platform.Get().net, m_state.m_bOnline, *m_checker); }
+void CMainDialog::ReportStartUp() { net::CheckVersionAtStartUp(m_platform.Get().net, m_state.m_bOnline, *m_checker); }
 
 }  // namespace app

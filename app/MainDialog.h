@@ -2,7 +2,7 @@
 // 510 x 360 with rounded corners and no title bar.
 //
 // The dialog shows state; the engine owns it. The flags, counters and the
-// status text live in m_state (kv::EngineState), which a pass's worker
+// status text live in m_state (engine::EngineState), which a pass's worker
 // writes and the painting reads; the engine reaches the window only through
 // m_view (app/MainView.h).
 //
@@ -94,20 +94,20 @@ private:
     ui::CSkinButton m_btnAction;
     ui::CSkinButton m_btnExit;
     ui::CSkinProgress m_progress;
-    ui::CSkinButton m_btnCategory[kv::kCategoryCount];
+    ui::CSkinButton m_btnCategory[seam::kCategoryCount];
     HICON m_hIcon = nullptr;  // shared resource icon: not destroyed
 
-    kv::EngineState m_state;
-    kv::Win32Platform m_platform;
+    engine::EngineState m_state;
+    seam::Win32Platform m_platform;
     CMainView m_view;
-    kv::CTraceCategories m_categories;
-    kv::CTraceEngine m_engine;
+    engine::CTraceCategories m_categories;
+    engine::CTraceEngine m_engine;
 
     std::string m_strAppDir;
     CUpdatePrompts m_prompts;
     // The version check with the program's own version and the server's last
     // reply; made once m_strAppDir is known.
-    std::optional<kv::CUpdateChecker> m_checker;
+    std::optional<net::CUpdateChecker> m_checker;
     // Held for the program's whole life: its existence is the single-instance signal.
     win::UniqueHandle m_hInstanceMutex;
     bool m_bSecondInstance = false;

@@ -32,7 +32,7 @@ void CMainDialog::OpenDetails() {
     // Closed first, then the same pass as the action button, on the rows the
     // user kept. A pass that runs already keeps the list as it is.
     if (!m_state.TryBeginPass()) return;
-    const int nLeft = kv::LeaveOut(m_state, m_view, details.LeftOut());
+    const int nLeft = engine::LeaveOut(m_state, m_view, details.LeftOut());
     m_view.EndPass();
     m_view.FlushRepaints();
     if (nLeft == 0) {
@@ -49,7 +49,7 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     if (m_listTraces.GetItemCount() > 0)
         ::ModifyMenuA(popup, ID_START_PASS, MF_BYCOMMAND | MF_STRING, ID_START_PASS,
                       StartCleaningMenuText().c_str());
-    const bool bAutoStart = kv::IsAutoStartOn(m_platform.Get().registry);
+    const bool bAutoStart = net::IsAutoStartOn(m_platform.Get().registry);
     ::CheckMenuItem(popup, ID_AUTOSTART, MF_BYCOMMAND | (bAutoStart ? MF_CHECKED : MF_UNCHECKED));
     POINT cursor{};
     ::GetCursorPos(&cursor);
@@ -57,6 +57,6 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     return std::nullopt;
 }
 
-void CMainDialog::OnToggleAutoStart(UINT) { kv::ToggleAutoStart(m_platform.Get().registry, m_strAppDir); }
+void CMainDialog::OnToggleAutoStart(UINT) { net::ToggleAutoStart(m_platform.Get().registry, m_strAppDir); }
 
 }  // namespace app

@@ -27,8 +27,8 @@ void CMainDialog::DrawTexts(HDC dc) {
     win::SelectScope selectFont(dc, font.Get());
     ::SetTextColor(dc, RGB(51, 51, 51));
     ui::DrawSkinText(dc, m_state.StatusText(), layout::kStatus);
-    for (int c = 0; c < kv::kCategoryCount; ++c) {
-        const auto category = static_cast<kv::Category>(c);
+    for (int c = 0; c < seam::kCategoryCount; ++c) {
+        const auto category = static_cast<seam::Category>(c);
         ui::DrawSkinText(dc, CountLabel(category) + m_state.CountText(category) + CountSuffix(),
                          layout::kCountLine[c]);
     }

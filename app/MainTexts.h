@@ -13,7 +13,7 @@ namespace app {
 inline constexpr const char* kProgramName = "Kestravin";
 
 // The label before a category's count on its count line.
-const std::string& CountLabel(kv::Category category);
+const std::string& CountLabel(seam::Category category);
 // The unit that follows the number on a count line.
 const std::string& CountSuffix();
 // The details link's text while nothing is analysed.

@@ -16,7 +16,7 @@ void CMainView::Bind(HWND hDlg, ui::CSkinProgress& progress) {
     m_traces.Bind(hDlg);
 }
 
-void CMainView::CounterChanged(kv::Category category) { Mark(kMarkCount0 << category); }
+void CMainView::CounterChanged(seam::Category category) { Mark(kMarkCount0 << category); }
 
 void CMainView::StatusChanged() { Mark(kMarkStatus); }
 
@@ -32,7 +32,7 @@ void CMainView::SetProgress(int percent) {
 void CMainView::FlushRepaints() {
     const unsigned marks = m_nMarks.exchange(0);
     if (!marks || m_bClosing.load()) return;
-    for (int c = 0; c < kv::kCategoryCount; ++c) {
+    for (int c = 0; c < seam::kCategoryCount; ++c) {
         if (marks & (kMarkCount0 << c)) {
             const RECT rc = ToRect(layout::kCountLine[c]);
             ::InvalidateRect(m_hDlg, &rc, TRUE);

@@ -1,4 +1,4 @@
-// The engine's view of the main window (kv::IView), safe to call from a
+// The engine's view of the main window (seam::IView), safe to call from a
 // pass's worker thread.
 //
 // Nothing here blocks the worker on the window except the trace list's
@@ -22,14 +22,14 @@ class CSkinProgress;
 
 namespace app {
 
-class CMainView : public kv::IView {
+class CMainView : public seam::IView {
 public:
     // The dialog and its progress bar; set once, on the window thread, before
     // any pass starts.
     void Bind(HWND hDlg, ui::CSkinProgress& progress);
 
-    kv::ITraceList& Traces() override { return m_traces; }
-    void CounterChanged(kv::Category category) override;
+    seam::ITraceList& Traces() override { return m_traces; }
+    void CounterChanged(seam::Category category) override;
     void StatusChanged() override;
     // Posted to the window thread, which owns the button's bitmaps.
     void SetActionFace(int bitmapId) override;
@@ -48,7 +48,7 @@ public:
 private:
     enum : unsigned {
         kMarkCount0 = 1u << 0,  // one bit per category, from here
-        kMarkStatus = 1u << kv::kCategoryCount,
+        kMarkStatus = 1u << seam::kCategoryCount,
         kMarkProgress = kMarkStatus << 1,
     };
     void Mark(unsigned bits) { m_nMarks.fetch_or(bits); }

@@ -23,7 +23,7 @@ public:
 
 protected:
     void SendBatch(TraceBatch& batch) override;
-    void FetchRows(std::vector<kv::TraceItem>& rows) override;
+    void FetchRows(std::vector<seam::TraceItem>& rows) override;
 
 private:
     HWND m_hDlg = nullptr;  // not owned
@@ -34,7 +34,7 @@ private:
 // kTraceFetchChunk of them; `read` says how many were added.
 inline constexpr int kTraceFetchChunk = 1000;
 struct TraceFetch {
-    std::vector<kv::TraceItem>* rows;
+    std::vector<seam::TraceItem>* rows;
     int read;
 };
 

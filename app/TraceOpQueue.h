@@ -28,11 +28,11 @@ struct TraceOp {
     enum Kind { kInsertTop, kDelete };
     Kind kind;
     int index;      // kDelete: the row to delete
-    kv::TraceItem row;  // kInsertTop: the row to put at the top
+    seam::TraceItem row;  // kInsertTop: the row to put at the top
 };
 using TraceBatch = std::vector<TraceOp>;
 
-class TraceOpQueue : public kv::ITraceList {
+class TraceOpQueue : public seam::ITraceList {
 public:
     using Clock = std::chrono::steady_clock;
     static constexpr std::size_t kMaxOps = 256;
@@ -46,22 +46,22 @@ public:
         return static_cast<int>(m_mirror.size());
     }
 
-    void InsertTop(const kv::TraceItem& row) override {
+    void InsertTop(const seam::TraceItem& row) override {
         if (m_bMirror) m_mirror.push_front(row);
         Queue(TraceOp{TraceOp::kInsertTop, 0, row});
     }
 
     // A row past the end reads as six empty texts, as the list answers.
-    kv::TraceItem Read(int index) override {
+    seam::TraceItem Read(int index) override {
         LoadMirror();
-        if (index < 0 || static_cast<std::size_t>(index) >= m_mirror.size()) return kv::TraceItem{};
+        if (index < 0 || static_cast<std::size_t>(index) >= m_mirror.size()) return seam::TraceItem{};
         return m_mirror[static_cast<std::size_t>(index)];
     }
 
     void Delete(int index) override {
         if (m_bMirror && index >= 0 && static_cast<std::size_t>(index) < m_mirror.size())
             m_mirror.erase(m_mirror.begin() + index);
-        Queue(TraceOp{TraceOp::kDelete, index, kv::TraceItem{}});
+        Queue(TraceOp{TraceOp::kDelete, index, seam::TraceItem{}});
     }
 
     // Returns when every queued operation is in the list.
@@ -86,7 +86,7 @@ protected:
     // Applies `batch` to the list, in order, and returns when it is applied.
     virtual void SendBatch(TraceBatch& batch) = 0;
     // All rows of the list, top first.
-    virtual void FetchRows(std::vector<kv::TraceItem>& rows) = 0;
+    virtual void FetchRows(std::vector<seam::TraceItem>& rows) = 0;
 
 private:
     void Queue(TraceOp op) {
@@ -99,7 +99,7 @@ private:
     void LoadMirror() {
         if (m_bMirror) return;
         Flush();
-        std::vector<kv::TraceItem> rows;
+        std::vector<seam::TraceItem> rows;
         FetchRows(rows);
         m_mirror.assign(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
         m_bMirror = true;
@@ -110,7 +110,7 @@ private:
     Clock::time_point m_oldest{};
     // Front inserts and deletes near the top are cheap on a deque, which
     // matters at tens of thousands of rows.
-    std::deque<kv::TraceItem> m_mirror;
+    std::deque<seam::TraceItem> m_mirror;
     bool m_bMirror = false;
 };
 

@@ -9,7 +9,7 @@
 
 namespace app {
 
-class CUpdatePrompts : public kv::IUpdatePrompts {
+class CUpdatePrompts : public net::IUpdatePrompts {
 public:
     // The owner of the boxes; set once at initialisation.
     void Bind(HWND hOwner) { m_hOwner = hOwner; }

@@ -10,7 +10,7 @@
 
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // What cleaning one row came to.
 enum class CleanOutcome {
@@ -32,36 +32,36 @@ public:
 
     // Cleaning of one row of the category. Each lowers its own counter as
     // the traces go.
-    virtual CleanOutcome StopGridService(const TraceItem& row) = 0;
-    virtual CleanOutcome TerminateProcessByName(const TraceItem& row) = 0;
-    virtual CleanOutcome DeleteIntelliForms(const TraceItem& row) = 0;
-    virtual CleanOutcome DeleteHistoryValue(const TraceItem& row) = 0;
+    virtual CleanOutcome StopGridService(const seam::TraceItem& row) = 0;
+    virtual CleanOutcome TerminateProcessByName(const seam::TraceItem& row) = 0;
+    virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
+    virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
 };
 
 struct CategoryEntry {
-    Category category;
+    seam::Category category;
     const char* code;  // the CODE column's text, compared exactly
     void (ICategories::*scan)();
-    CleanOutcome (ICategories::*remove)(const TraceItem& row);
+    CleanOutcome (ICategories::*remove)(const seam::TraceItem& row);
 };
 
 // In scan order; the Category enum indexes it.
-inline constexpr CategoryEntry kCategoryTable[kCategoryCount] = {
-    {kGrid, "GRID", &ICategories::ScanGridAgents, &ICategories::StopGridService},
-    {kProcess, "PROCESS", &ICategories::ScanProcesses, &ICategories::TerminateProcessByName},
-    {kRegistry, "REGISTRY", &ICategories::ScanIntelliForms, &ICategories::DeleteIntelliForms},
-    {kRecent, "RECENT", &ICategories::ScanRegistryTraces, &ICategories::DeleteHistoryValue},
+inline constexpr CategoryEntry kCategoryTable[seam::kCategoryCount] = {
+    {seam::kGrid, "GRID", &ICategories::ScanGridAgents, &ICategories::StopGridService},
+    {seam::kProcess, "PROCESS", &ICategories::ScanProcesses, &ICategories::TerminateProcessByName},
+    {seam::kRegistry, "REGISTRY", &ICategories::ScanIntelliForms, &ICategories::DeleteIntelliForms},
+    {seam::kRecent, "RECENT", &ICategories::ScanRegistryTraces, &ICategories::DeleteHistoryValue},
 };
 
 constexpr bool TableFollowsTheEnum() {
-    for (int c = 0; c < kCategoryCount; ++c) {
+    for (int c = 0; c < seam::kCategoryCount; ++c) {
         if (kCategoryTable[c].category != c) return false;
     }
     return true;
 }
 static_assert(TableFollowsTheEnum(), "kCategoryTable is indexed by Category");
 
-inline const char* CodeOf(Category category) { return kCategoryTable[category].code; }
+inline const char* CodeOf(seam::Category category) { return kCategoryTable[category].code; }
 
 // The entry whose code equals `code` exactly (case-sensitive), or nullptr.
 inline const CategoryEntry* CategoryOfCode(const std::string& code) {
@@ -71,4 +71,4 @@ inline const CategoryEntry* CategoryOfCode(const std::string& code) {
     return nullptr;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -1,6 +1,6 @@
 #include "engine/Cp949.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // Length of the character starting at `i`: 2 for a lead byte with a byte
@@ -39,4 +39,4 @@ size_t FindText949(std::string_view text, std::string_view needle) {
     return std::string_view::npos;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv {
+namespace engine {
 
 inline bool IsCp949LeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
@@ -22,4 +22,4 @@ size_t FindLastChar949(std::string_view text, char c);
 // character boundary, or npos.
 size_t FindText949(std::string_view text, std::string_view needle);
 
-}  // namespace kv
+}  // namespace engine

@@ -6,7 +6,7 @@
 #include "net/Server.h"
 #include "net/UsageCount.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // The cleaning walk reads NAME into a 260-byte buffer: only this much of it counts.
@@ -14,7 +14,7 @@ constexpr size_t kListTextMax = 259;
 
 }  // namespace
 
-CTraceEngine::CTraceEngine(Platform& platform, EngineState& state, IView& view,
+CTraceEngine::CTraceEngine(seam::Platform& platform, EngineState& state, seam::IView& view,
                            ICategories& categories)
     : m_platform(platform), m_state(state), m_view(view), m_categories(categories) {}
 
@@ -29,11 +29,11 @@ void CTraceEngine::AnalyseOrClean() {
 void CTraceEngine::ConnectionTest(const char* countQuery) {
     const bool online = m_platform.net.IsOnline();
     m_state.m_bOnline.store(online);
-    if (online) SendUsageCount(m_platform.net, ServerUrl(countQuery));
+    if (online) net::SendUsageCount(m_platform.net, net::ServerUrl(countQuery));
 }
 
 void CTraceEngine::AnalysisPass() {
-    ConnectionTest(kCountAnalysis);
+    ConnectionTest(net::kCountAnalysis);
     // Raised before scanning: the history scan stops as soon as it sees it down.
     m_state.m_bAnalysed.store(true);
     m_view.SetProgress(0);
@@ -55,22 +55,22 @@ void CTraceEngine::AnalysisPass() {
     } else {
         m_state.SetStatusText(StatusCleanPrompt());
         m_view.StatusChanged();
-        m_view.SetActionFace(kFaceClean);
+        m_view.SetActionFace(seam::kFaceClean);
     }
     m_view.SetProgress(100);
 }
 
 void CTraceEngine::CleaningPass() {
-    ConnectionTest(kCountClean);
+    ConnectionTest(net::kCountClean);
     m_state.m_bAnalysed.store(false);
 
-    ITraceList& list = m_view.Traces();
+    seam::ITraceList& list = m_view.Traces();
     list.Flush();
     int failed = 0;
-    int rowsLeft[kCategoryCount] = {};
+    int rowsLeft[seam::kCategoryCount] = {};
     int n = list.Count();
     for (int i = 0; i < n;) {
-        TraceItem row = list.Read(i);
+        seam::TraceItem row = list.Read(i);
         const CategoryEntry* entry = CategoryOfCode(row.Code());
         const CleanOutcome outcome = CleanRow(std::move(row));
         if (outcome == CleanOutcome::Gone) {
@@ -88,10 +88,10 @@ void CTraceEngine::CleaningPass() {
 
     m_state.SetStatusText(failed == 0 ? StatusCleanDone() : StatusCleanFailed(failed));
     m_view.StatusChanged();
-    m_view.SetActionFace(kFaceAnalyse);
+    m_view.SetActionFace(seam::kFaceAnalyse);
 }
 
-void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[kCategoryCount]) {
+void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[seam::kCategoryCount]) {
     // The removers count what they ended, which need not be what the list
     // holds: a process may come back, end by itself before cleaning, or have
     // started after the analysis. A category that still has rows keeps its
@@ -109,11 +109,11 @@ void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[kCategoryCount]) {
     }
 }
 
-CleanOutcome CTraceEngine::CleanRow(TraceItem row) {
+CleanOutcome CTraceEngine::CleanRow(seam::TraceItem row) {
     const CategoryEntry* entry = CategoryOfCode(row.Code());
     if (entry == nullptr || !m_state.IsEnabled(entry->category)) return CleanOutcome::Skipped;
-    if (row.text[kColName].size() > kListTextMax) row.text[kColName].resize(kListTextMax);
+    if (row.text[seam::kColName].size() > kListTextMax) row.text[seam::kColName].resize(kListTextMax);
     return (m_categories.*entry->remove)(row);
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -6,11 +6,11 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 class CTraceEngine {
 public:
-    CTraceEngine(Platform& platform, EngineState& state, IView& view, ICategories& categories);
+    CTraceEngine(seam::Platform& platform, EngineState& state, seam::IView& view, ICategories& categories);
 
     // Analyses when the analysed flag is down, cleans the trace list otherwise.
     // Callers run one pass at a time (EngineState::TryBeginPass).
@@ -20,14 +20,14 @@ private:
     void ConnectionTest(const char* countQuery);
     void AnalysisPass();
     void CleaningPass();
-    CleanOutcome CleanRow(TraceItem row);
+    CleanOutcome CleanRow(seam::TraceItem row);
     // After the walk: each category's counter against the rows it has left.
-    void MatchCountersToRows(const int (&rowsLeft)[kCategoryCount]);
+    void MatchCountersToRows(const int (&rowsLeft)[seam::kCategoryCount]);
 
-    Platform& m_platform;
+    seam::Platform& m_platform;
     EngineState& m_state;
-    IView& m_view;
+    seam::IView& m_view;
     ICategories& m_categories;
 };
 
-}  // namespace kv
+}  // namespace engine

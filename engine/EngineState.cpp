@@ -2,14 +2,14 @@
 
 #include <cstdio>
 
-namespace kv {
+namespace engine {
 
 EngineState::EngineState() {
     for (auto& flag : m_bEnabled) flag.store(true);
     for (auto& count : m_nCount) count.store(0);
 }
 
-std::string EngineState::CountText(Category c) const {
+std::string EngineState::CountText(seam::Category c) const {
     char text[16];
     std::snprintf(text, sizeof text, "%d", static_cast<int>(m_nCount[c].load()));
     return text;
@@ -25,4 +25,4 @@ void EngineState::SetStatusText(const std::string& text) {
     m_strStatus = text;
 }
 
-}  // namespace kv
+}  // namespace engine

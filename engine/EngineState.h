@@ -12,7 +12,7 @@
 
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 class EngineState {
 public:
@@ -24,14 +24,14 @@ public:
     // Result of the last online test.
     std::atomic<bool> m_bOnline{false};
 
-    bool IsEnabled(Category c) const { return m_bEnabled[c].load(); }
-    void SetEnabled(Category c, bool on) { m_bEnabled[c].store(on); }
+    bool IsEnabled(seam::Category c) const { return m_bEnabled[c].load(); }
+    void SetEnabled(seam::Category c, bool on) { m_bEnabled[c].store(on); }
 
-    int32_t Count(Category c) const { return m_nCount[c].load(); }
+    int32_t Count(seam::Category c) const { return m_nCount[c].load(); }
     // The counter rule: the count text is always the integer with "%d".
-    std::string CountText(Category c) const;
-    void SetCount(Category c, int32_t value) { m_nCount[c].store(value); }
-    void AddCount(Category c, int32_t delta) { m_nCount[c].fetch_add(delta); }
+    std::string CountText(seam::Category c) const;
+    void SetCount(seam::Category c, int32_t value) { m_nCount[c].store(value); }
+    void AddCount(seam::Category c, int32_t delta) { m_nCount[c].fetch_add(delta); }
 
     std::string StatusText() const;
     void SetStatusText(const std::string& text);
@@ -42,11 +42,11 @@ public:
     bool PassRunning() const { return m_bPassRunning.load(); }
 
 private:
-    std::atomic<bool> m_bEnabled[kCategoryCount];
-    std::atomic<int32_t> m_nCount[kCategoryCount];
+    std::atomic<bool> m_bEnabled[seam::kCategoryCount];
+    std::atomic<int32_t> m_nCount[seam::kCategoryCount];
     std::atomic<bool> m_bPassRunning{false};
     mutable std::mutex m_lock;  // guards m_strStatus
     std::string m_strStatus;
 };
 
-}  // namespace kv
+}  // namespace engine

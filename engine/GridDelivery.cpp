@@ -4,7 +4,7 @@
 #include "seam/Scoped.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr const char* kLabelGrid = "그리드딜리버리";
@@ -45,16 +45,16 @@ const char* GridServiceOf(const std::string& exeName) {
 }
 
 const std::string& GridLabel() {
-    static const std::string label = Cp949FromUtf8(kLabelGrid);
+    static const std::string label = seam::Cp949FromUtf8(kLabelGrid);
     return label;
 }
 
-bool StopGridService(Platform& platform, EngineState& state, IView& view, const std::string& name) {
-    IServices& svcs = platform.services;
-    ScopedService manager(svcs, svcs.OpenManager());
+bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
+    seam::IServices& svcs = platform.services;
+    seam::ScopedService manager(svcs, svcs.OpenManager());
     if (!manager) return false;  // no rights to stop anything: the agent may well run on
     const char* serviceName = GridServiceOf(name);
-    ScopedService service(svcs, serviceName ? svcs.OpenService(manager.Get(), serviceName) : 0);
+    seam::ScopedService service(svcs, serviceName ? svcs.OpenService(manager.Get(), serviceName) : 0);
     if (!service) {
         // The seam cannot tell "not installed" from "denied": taken as not
         // installed, the agent runs by itself and is gone only when its
@@ -66,7 +66,7 @@ bool StopGridService(Platform& platform, EngineState& state, IView& view, const 
     svcs.ControlStop(service.Get());
     uint32_t serviceState = 0;
     if (!svcs.QueryState(service.Get(), serviceState)) return false;
-    for (int polls = 0; serviceState == kSvcStopPending; ++polls) {
+    for (int polls = 0; serviceState == seam::kSvcStopPending; ++polls) {
         // Still stopping after the bound: the row stays, and so does its count.
         if (polls == kStopPollLimit) return false;
         platform.system.Sleep(kStopPollMs);
@@ -74,10 +74,10 @@ bool StopGridService(Platform& platform, EngineState& state, IView& view, const 
     }
     // A service that refused the stop or goes on running is a trace that
     // stays, and its row keeps the count up.
-    if (serviceState != kSvcStopped) return false;
-    state.AddCount(kGrid, -1);
-    view.CounterChanged(kGrid);
+    if (serviceState != seam::kSvcStopped) return false;
+    state.AddCount(seam::kGrid, -1);
+    view.CounterChanged(seam::kGrid);
     return true;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -10,7 +10,7 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // A service that is still stopping is polled this often, this many times at
 // most; one still stopping after that is a failed removal.
@@ -30,6 +30,6 @@ const std::string& GridLabel();
 // gone: the service reached STOPPED (the GRID counter is then lowered once),
 // or no service could be opened (not installed) and no process of `name` is
 // running any more (the counter is left alone: nothing was stopped).
-bool StopGridService(Platform& platform, EngineState& state, IView& view, const std::string& name);
+bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name);
 
-}  // namespace kv
+}  // namespace engine

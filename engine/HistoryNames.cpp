@@ -2,7 +2,7 @@
 
 #include "engine/Cp949.h"
 
-namespace kv {
+namespace engine {
 
 std::string FileNameOf(std::string_view path) {
     const size_t slash = FindLastChar949(path, '\\');
@@ -67,4 +67,4 @@ std::string RememberedFileName(std::string_view valueName, std::string_view data
     return FileNameOf(data);
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv {
+namespace engine {
 
 // The part after the last backslash: the whole text when there is none,
 // empty when the text ends in one.
@@ -43,4 +43,4 @@ std::string_view CutMuiCacheSuffix(std::string_view valueName);
 // holds a backslash, else the file name of the data text.
 std::string RememberedFileName(std::string_view valueName, std::string_view data);
 
-}  // namespace kv
+}  // namespace engine

@@ -11,7 +11,7 @@
 #include "seam/Scoped.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // Labels (UTF-8 here; the rows carry their code page 949 form).
@@ -56,27 +56,27 @@ class SourceTable {
 public:
     // Every value of HKEY_CURRENT_USER\`path`.
     SourceTable& All(const std::string& path, const char* label, Kind kind) {
-        return Add(RegRoot::CurrentUser, path, false, kEveryValue, label, kind);
+        return Add(seam::RegRoot::CurrentUser, path, false, kEveryValue, label, kind);
     }
     // The same, for the key and each of its direct subkeys.
     SourceTable& AllWithSubkeys(const std::string& path, const char* label, Kind kind) {
-        return Add(RegRoot::CurrentUser, path, true, kEveryValue, label, kind);
+        return Add(seam::RegRoot::CurrentUser, path, true, kEveryValue, label, kind);
     }
     // One named value of HKEY_CURRENT_USER\`path`.
     SourceTable& One(const std::string& path, const char* value, const char* label) {
-        return Add(RegRoot::CurrentUser, path, false, value, label, Kind::SingleValue);
+        return Add(seam::RegRoot::CurrentUser, path, false, value, label, Kind::SingleValue);
     }
     // Every value of HKEY_LOCAL_MACHINE\`path`.
     SourceTable& AllMachine(const std::string& path, const char* label, Kind kind) {
-        return Add(RegRoot::LocalMachine, path, false, kEveryValue, label, kind);
+        return Add(seam::RegRoot::LocalMachine, path, false, kEveryValue, label, kind);
     }
 
     std::vector<HistorySource> Take() { return std::move(m_sources); }
 
 private:
-    SourceTable& Add(RegRoot root, const std::string& path, bool withSubkeys, const char* value,
+    SourceTable& Add(seam::RegRoot root, const std::string& path, bool withSubkeys, const char* value,
                      const char* labelUtf8, Kind kind) {
-        m_sources.push_back(HistorySource{root, path, withSubkeys, value, Cp949FromUtf8(labelUtf8), kind});
+        m_sources.push_back(HistorySource{root, path, withSubkeys, value, seam::Cp949FromUtf8(labelUtf8), kind});
         return *this;
     }
 
@@ -160,20 +160,20 @@ std::vector<HistorySource> MakeSources() {
 // The list-order values of Explorer's lists hold indexes, not names.
 bool IsListOrder(const std::string& valueName) { return valueName == "MRUListEx" || valueName == "MRUList"; }
 
-void AddRecentRow(EngineState& state, IView& view, const HistorySource& source, const std::string& regKey,
+void AddRecentRow(EngineState& state, seam::IView& view, const HistorySource& source, const std::string& regKey,
                   const std::string& name, const std::string& valueName, const std::string& data) {
-    TraceItem row;
-    row.text[kColName] = name;
-    row.text[kColRead] = source.label;
-    row.text[kColCode] = CodeOf(kRecent);
-    row.text[kColRegKey] = regKey;
-    row.text[kColValue] = valueName;
-    row.text[kColData] = data;
-    AddTraceRow(state, view, kRecent, row);
+    seam::TraceItem row;
+    row.text[seam::kColName] = name;
+    row.text[seam::kColRead] = source.label;
+    row.text[seam::kColCode] = CodeOf(seam::kRecent);
+    row.text[seam::kColRegKey] = regKey;
+    row.text[seam::kColValue] = valueName;
+    row.text[seam::kColData] = data;
+    AddTraceRow(state, view, seam::kRecent, row);
 }
 
 // One enumerated value of a listing source, by the source's kind.
-void ScanValue(Platform& platform, EngineState& state, IView& view, const HistorySource& source,
+void ScanValue(seam::Platform& platform, EngineState& state, seam::IView& view, const HistorySource& source,
                const std::string& regKey, const std::string& valueName, const std::vector<uint8_t>& bytes) {
     const std::string data = ValueTextOf(bytes);
     switch (source.kind) {
@@ -238,44 +238,44 @@ void ScanValue(Platform& platform, EngineState& state, IView& view, const Histor
 }
 
 // Every value of one concrete key of a listing source.
-void ScanKey(Platform& platform, EngineState& state, IView& view, const HistorySource& source,
+void ScanKey(seam::Platform& platform, EngineState& state, seam::IView& view, const HistorySource& source,
              const std::string& path) {
-    IRegistry& reg = platform.registry;
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(source.root, path, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
+    seam::IRegistry& reg = platform.registry;
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(source.root, path, seam::RegAccess::AllAccess, key.Out()) != seam::kErrSuccess) return;
     const std::string regKey = RegKeyText(source.root, path);
     std::vector<uint8_t> bytes;
     for (uint32_t index = 0;; ++index) {
         // The driver lowers the flag to call a scan off; rows found stay.
         if (!state.m_bAnalysed.load()) return;
         std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != kErrSuccess) return;
+        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != seam::kErrSuccess) return;
         ReadValueBytes(reg, key.Get(), valueName, bytes);
         ScanValue(platform, state, view, source, regKey, valueName, bytes);
     }
 }
 
-void ScanSingleValue(Platform& platform, EngineState& state, IView& view, const HistorySource& source) {
-    IRegistry& reg = platform.registry;
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(source.root, source.keyPath, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
+void ScanSingleValue(seam::Platform& platform, EngineState& state, seam::IView& view, const HistorySource& source) {
+    seam::IRegistry& reg = platform.registry;
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(source.root, source.keyPath, seam::RegAccess::AllAccess, key.Out()) != seam::kErrSuccess) return;
     // The key is open, so this read cannot create it.
     char text[kValueBuffer];
-    ReadRegString(reg, source.root, source.keyPath, source.valueName, "0", text, sizeof text);
+    registry::ReadRegString(reg, source.root, source.keyPath, source.valueName, "0", text, sizeof text);
     const std::string value = text;
     if (value.empty() || value == "0") return;
     AddRecentRow(state, view, source, RegKeyText(source.root, source.keyPath), SingleValueName(value),
                  source.valueName, value);
 }
 
-bool ValueExists(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name) {
-    ScopedRegKey key(reg);
-    long r = reg.OpenKey(root, path, RegAccess::Default, key.Out());
-    if (r == kErrFileNotFound) return false;
-    if (r != kErrSuccess) return true;
+bool ValueExists(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {
+    seam::ScopedRegKey key(reg);
+    long r = reg.OpenKey(root, path, seam::RegAccess::Default, key.Out());
+    if (r == seam::kErrFileNotFound) return false;
+    if (r != seam::kErrSuccess) return true;
     // A zero-byte buffer: success or "more data" both prove the value is there.
     std::vector<uint8_t> data;
-    return reg.QueryValue(key.Get(), name, data, 0, nullptr) != kErrFileNotFound;
+    return reg.QueryValue(key.Get(), name, data, 0, nullptr) != seam::kErrFileNotFound;
 }
 
 }  // namespace
@@ -285,7 +285,7 @@ const std::vector<HistorySource>& HistorySources() {
     return sources;
 }
 
-void ScanHistorySource(Platform& platform, EngineState& state, IView& view,
+void ScanHistorySource(seam::Platform& platform, EngineState& state, seam::IView& view,
                        const HistorySource& source) {
     if (source.kind == Kind::SingleValue) {
         ScanSingleValue(platform, state, view, source);
@@ -295,25 +295,25 @@ void ScanHistorySource(Platform& platform, EngineState& state, IView& view,
                         [&](const std::string& path) { ScanKey(platform, state, view, source, path); });
 }
 
-void ScanHistory(Platform& platform, EngineState& state, IView& view) {
+void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view) {
     for (const HistorySource& source : HistorySources()) {
         ScanHistorySource(platform, state, view, source);
     }
 }
 
-CleanOutcome DeleteHistoryValue(IRegistry& reg, EngineState& state, IView& view, const TraceItem& row) {
-    RegRoot root;
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view, const seam::TraceItem& row) {
+    seam::RegRoot root;
     std::string path;
-    if (!ParseRegKeyText(row.text[kColRegKey], root, path)) return CleanOutcome::Skipped;
-    const std::string& value = row.text[kColValue];
+    if (!ParseRegKeyText(row.text[seam::kColRegKey], root, path)) return CleanOutcome::Skipped;
+    const std::string& value = row.text[seam::kColValue];
     // A value that was already gone counts as cleaned; one that is still
     // there after a failed deletion does not.
-    if (DeleteRegValue(reg, root, path, value) != kErrSuccess && ValueExists(reg, root, path, value)) {
+    if (registry::DeleteRegValue(reg, root, path, value) != seam::kErrSuccess && ValueExists(reg, root, path, value)) {
         return CleanOutcome::Stayed;
     }
-    state.AddCount(kRecent, -1);
-    view.CounterChanged(kRecent);
+    state.AddCount(seam::kRecent, -1);
+    view.CounterChanged(seam::kRecent);
     return CleanOutcome::Gone;
 }
 
-}  // namespace kv
+}  // namespace engine

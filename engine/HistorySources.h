@@ -11,7 +11,7 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // How a source's values become rows.
 enum class HistorySourceKind {
@@ -32,7 +32,7 @@ enum class HistorySourceKind {
 inline constexpr const char* kEveryValue = "0";
 
 struct HistorySource {
-    RegRoot root;
+    seam::RegRoot root;
     // The key below the root; a "*" level stands for every direct subkey
     // there (engine/KeyPattern.h).
     std::string keyPath;
@@ -49,15 +49,15 @@ const std::vector<HistorySource>& HistorySources();
 // RECENT counter once per row, REGKEY naming the concrete key each value was
 // found in. A key that is missing or cannot be opened with full access adds
 // nothing. Between values the scan stops as soon as the analysed flag is down.
-void ScanHistorySource(Platform& platform, EngineState& state, IView& view,
+void ScanHistorySource(seam::Platform& platform, EngineState& state, seam::IView& view,
                        const HistorySource& source);
 
 // Every source in table order.
-void ScanHistory(Platform& platform, EngineState& state, IView& view);
+void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Cleaning of one RECENT row: deletes the value VALUe under the key REGKEY
 // names and lowers the RECENT counter. Gone also when the value was already
 // gone; Stayed when it is still there; Skipped for an unknown root.
-CleanOutcome DeleteHistoryValue(IRegistry& reg, EngineState& state, IView& view, const TraceItem& row);
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view, const seam::TraceItem& row);
 
-}  // namespace kv
+}  // namespace engine

@@ -9,63 +9,63 @@
 #include "seam/Scoped.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr const char* kLabelAutosaved = "자동저장된암호";
 
 const std::string& AutosavedLabel() {
-    static const std::string label = Cp949FromUtf8(kLabelAutosaved);
+    static const std::string label = seam::Cp949FromUtf8(kLabelAutosaved);
     return label;
 }
 
-bool KeyExists(IRegistry& reg, const char* path) {
-    ScopedRegKey key(reg);
+bool KeyExists(seam::IRegistry& reg, const char* path) {
+    seam::ScopedRegKey key(reg);
     // Only "not found" proves absence; a key we may not open is still there.
-    return reg.OpenKey(RegRoot::CurrentUser, path, RegAccess::Default, key.Out()) != kErrFileNotFound;
+    return reg.OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Default, key.Out()) != seam::kErrFileNotFound;
 }
 
 }  // namespace
 
-void ScanIntelliForms(IRegistry& reg, EngineState& state, IView& view) {
+void ScanIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view) {
     for (const char* path : kIntelliFormsKeys) {
         bool exists = false;
         {
-            ScopedRegKey probe(reg);
-            exists = reg.OpenKey(RegRoot::CurrentUser, path, RegAccess::Default, probe.Out()) == kErrSuccess;
+            seam::ScopedRegKey probe(reg);
+            exists = reg.OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Default, probe.Out()) == seam::kErrSuccess;
         }
         if (exists) ScanIntelliFormsKey(reg, state, view, path);
     }
 }
 
-void ScanIntelliFormsKey(IRegistry& reg, EngineState& state, IView& view, const std::string& keyPath) {
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(RegRoot::CurrentUser, keyPath, RegAccess::AllAccess, key.Out()) != kErrSuccess) return;
-    const std::string regKey = RegKeyText(RegRoot::CurrentUser, keyPath);
+void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& view, const std::string& keyPath) {
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(seam::RegRoot::CurrentUser, keyPath, seam::RegAccess::AllAccess, key.Out()) != seam::kErrSuccess) return;
+    const std::string regKey = RegKeyText(seam::RegRoot::CurrentUser, keyPath);
     for (uint32_t index = 0;; ++index) {
         std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != kErrSuccess) return;
-        TraceItem row;
-        row.text[kColName] = valueName;
-        row.text[kColRead] = AutosavedLabel();
-        row.text[kColCode] = CodeOf(kRegistry);
-        row.text[kColRegKey] = regKey;
-        row.text[kColValue] = valueName;
-        row.text[kColData] = ReadValueText(reg, key.Get(), valueName);
-        AddTraceRow(state, view, kRegistry, row);
+        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != seam::kErrSuccess) return;
+        seam::TraceItem row;
+        row.text[seam::kColName] = valueName;
+        row.text[seam::kColRead] = AutosavedLabel();
+        row.text[seam::kColCode] = CodeOf(seam::kRegistry);
+        row.text[seam::kColRegKey] = regKey;
+        row.text[seam::kColValue] = valueName;
+        row.text[seam::kColData] = ReadValueText(reg, key.Get(), valueName);
+        AddTraceRow(state, view, seam::kRegistry, row);
     }
 }
 
-bool DeleteIntelliForms(IRegistry& reg, EngineState& state, IView& view) {
+bool DeleteIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view) {
     // Any REGISTRY row stands for all three keys; after the first row the
     // deletions find nothing left, and the row still leaves.
-    for (const char* path : kIntelliFormsKeys) DeleteKeyTree(reg, RegRoot::CurrentUser, path, true);
+    for (const char* path : kIntelliFormsKeys) registry::DeleteKeyTree(reg, seam::RegRoot::CurrentUser, path, true);
     for (const char* path : kIntelliFormsKeys) {
         if (KeyExists(reg, path)) return false;
     }
-    state.SetCount(kRegistry, 0);
-    view.CounterChanged(kRegistry);
+    state.SetCount(seam::kRegistry, 0);
+    view.CounterChanged(seam::kRegistry);
     return true;
 }
 
-}  // namespace kv
+}  // namespace engine

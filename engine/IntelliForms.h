@@ -10,19 +10,19 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // Each of the three keys that exists, in order, through ScanIntelliFormsKey.
-void ScanIntelliForms(IRegistry& reg, EngineState& state, IView& view);
+void ScanIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view);
 
 // One row per value of HKEY_CURRENT_USER\`keyPath` (the last enumerated on
 // top), raising the REGISTRY counter once per row. A key that cannot be
 // opened with full access adds nothing.
-void ScanIntelliFormsKey(IRegistry& reg, EngineState& state, IView& view, const std::string& keyPath);
+void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& view, const std::string& keyPath);
 
 // Cleaning of any REGISTRY row: deletes the three keys with their subtrees.
 // True when none of them is left, and the REGISTRY counter is then 0; one
 // that stays (no right to delete it) leaves the counter as it was.
-bool DeleteIntelliForms(IRegistry& reg, EngineState& state, IView& view);
+bool DeleteIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view);
 
-}  // namespace kv
+}  // namespace engine

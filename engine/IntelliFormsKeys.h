@@ -2,7 +2,7 @@
 // they are scanned and deleted.
 #pragma once
 
-namespace kv {
+namespace engine {
 
 inline constexpr const char* kIntelliFormsKeys[3] = {
     "Software\\Microsoft\\Internet Explorer\\IntelliForms\\SPW",
@@ -10,4 +10,4 @@ inline constexpr const char* kIntelliFormsKeys[3] = {
     "Software\\Microsoft\\Internet Explorer\\IntelliForms\\Storage2",
 };
 
-}  // namespace kv
+}  // namespace engine

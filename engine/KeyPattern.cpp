@@ -4,7 +4,7 @@
 
 #include "seam/Scoped.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // Key names are at most 255 characters; RegEnumKeyA's callers size the
@@ -27,19 +27,19 @@ std::string Join(const std::string& parent, const std::string& child) {
 }
 
 // The direct subkeys of root\path in enumeration order; the key is closed on return.
-std::vector<std::string> Subkeys(IRegistry& reg, RegRoot root, const std::string& path) {
+std::vector<std::string> Subkeys(seam::IRegistry& reg, seam::RegRoot root, const std::string& path) {
     std::vector<std::string> names;
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(root, path, RegAccess::Read, key.Out()) != kErrSuccess) return names;
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(root, path, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess) return names;
     for (uint32_t index = 0;; ++index) {
         std::string name;
-        if (reg.EnumSubkey(key.Get(), index, name, kKeyNameBuffer) != kErrSuccess) break;
+        if (reg.EnumSubkey(key.Get(), index, name, kKeyNameBuffer) != seam::kErrSuccess) break;
         names.push_back(name);
     }
     return names;
 }
 
-void Expand(IRegistry& reg, RegRoot root, const std::string& done, const std::vector<std::string>& levels,
+void Expand(seam::IRegistry& reg, seam::RegRoot root, const std::string& done, const std::vector<std::string>& levels,
             size_t next, bool withSubkeys, const std::function<void(const std::string&)>& visit) {
     std::string path = done;
     for (; next < levels.size(); ++next) {
@@ -58,9 +58,9 @@ void Expand(IRegistry& reg, RegRoot root, const std::string& done, const std::ve
 
 }  // namespace
 
-void ForEachKeyOfPattern(IRegistry& reg, RegRoot root, const std::string& pattern, bool withSubkeys,
+void ForEachKeyOfPattern(seam::IRegistry& reg, seam::RegRoot root, const std::string& pattern, bool withSubkeys,
                          const std::function<void(const std::string& path)>& visit) {
     Expand(reg, root, std::string(), Levels(pattern), 0, withSubkeys, visit);
 }
 
-}  // namespace kv
+}  // namespace engine

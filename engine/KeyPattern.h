@@ -8,7 +8,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace engine {
 
 // The level that stands for every direct subkey.
 inline constexpr const char* kEveryKeyLevel = "*";
@@ -20,7 +20,7 @@ inline constexpr const char* kEveryKeyLevel = "*";
 // visited as it is, whether or not the key exists; a level that cannot be
 // opened for reading names nothing below it. Every key opened here is closed
 // before `visit` is called.
-void ForEachKeyOfPattern(IRegistry& reg, RegRoot root, const std::string& pattern, bool withSubkeys,
+void ForEachKeyOfPattern(seam::IRegistry& reg, seam::RegRoot root, const std::string& pattern, bool withSubkeys,
                          const std::function<void(const std::string& path)>& visit);
 
-}  // namespace kv
+}  // namespace engine

@@ -10,7 +10,7 @@
 #include "seam/Scoped.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr const char* kLabelProcess = "프로세스";
@@ -53,28 +53,28 @@ constexpr const char* kExcluded[] = {
 static_assert(sizeof kExcluded / sizeof kExcluded[0] == 28, "the exclusion list has 28 entries");
 
 const std::string& ProcessLabel() {
-    static const std::string label = Cp949FromUtf8(kLabelProcess);
+    static const std::string label = seam::Cp949FromUtf8(kLabelProcess);
     return label;
 }
 
-void AddProcessRow(EngineState& state, IView& view, Category category, const std::string& exeName,
+void AddProcessRow(EngineState& state, seam::IView& view, seam::Category category, const std::string& exeName,
                    const std::string& label) {
-    TraceItem row;
-    row.text[kColName] = exeName;
-    row.text[kColRead] = label;
-    row.text[kColCode] = CodeOf(category);
+    seam::TraceItem row;
+    row.text[seam::kColName] = exeName;
+    row.text[seam::kColRead] = label;
+    row.text[seam::kColCode] = CodeOf(category);
     AddTraceRow(state, view, category, row);
 }
 
 // Terminates one process and waits, bounded, for it to end.
-bool EndProcess(IProcesses& procs, uint32_t pid) {
-    ScopedProcess process(procs, procs.Open(pid));
+bool EndProcess(seam::IProcesses& procs, uint32_t pid) {
+    seam::ScopedProcess process(procs, procs.Open(pid));
     if (!process) return false;
     // Ended with the code it reports, which for a running process is STILL_ACTIVE.
     uint32_t exitCode = kStillActive;
     procs.GetExitCode(process.Get(), exitCode);
     if (!procs.Terminate(process.Get(), exitCode)) return false;
-    return procs.Wait(process.Get(), kTerminateWaitMs) == WaitResult::Signalled;
+    return procs.Wait(process.Get(), kTerminateWaitMs) == seam::WaitResult::Signalled;
 }
 
 }  // namespace
@@ -86,41 +86,41 @@ bool IsExcludedProcess(const std::string& exeName) {
     return false;
 }
 
-void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view) {
-    std::vector<ProcessEntry> entries;
+void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view) {
+    std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
-    for (const ProcessEntry& entry : entries) {
+    for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
-        if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, kGrid, entry.exeName, GridLabel());
+        if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, seam::kGrid, entry.exeName, GridLabel());
     }
 }
 
-void ScanProcesses(Platform& platform, EngineState& state, IView& view) {
-    IProcesses& procs = platform.processes;
-    std::vector<ProcessEntry> entries;
+void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view) {
+    seam::IProcesses& procs = platform.processes;
+    std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
     const CProtectedProcesses guard(procs, platform.registry);
-    for (const ProcessEntry& entry : entries) {
+    for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
         if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
-        AddProcessRow(state, view, kProcess, entry.exeName, ProcessLabel());
+        AddProcessRow(state, view, seam::kProcess, entry.exeName, ProcessLabel());
     }
 }
 
-bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view, const std::string& name) {
-    IProcesses& procs = platform.processes;
+bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
+    seam::IProcesses& procs = platform.processes;
     const CProtectedProcesses guard(procs, platform.registry);
     // Whoever put the row there, a name of Windows' own processes is not a
     // trace: nothing is ended and the row stays.
     if (guard.IsProtectedName(name)) return false;
     const std::string target = LowerAscii949(name);
-    std::vector<ProcessEntry> entries;
+    std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return false;
     const uint32_t self = procs.CurrentProcessId();
     uint32_t unsettled = 0;  // the process the walk stopped at, if any
-    for (const ProcessEntry& entry : entries) {
+    for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
         // A critical process under an ordinary name stays, and so does the row.
         if (guard.IsProtected(entry)) continue;
@@ -130,15 +130,15 @@ bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view,
             unsettled = entry.pid;
             break;
         }
-        state.AddCount(kProcess, -1);
-        view.CounterChanged(kProcess);
+        state.AddCount(seam::kProcess, -1);
+        view.CounterChanged(seam::kProcess);
     }
 
-    std::vector<ProcessEntry> after;
+    std::vector<seam::ProcessEntry> after;
     if (!procs.Snapshot(after)) return false;
     bool unsettledGone = unsettled != 0;
     int running = 0;
-    for (const ProcessEntry& entry : after) {
+    for (const seam::ProcessEntry& entry : after) {
         if (entry.pid == self) continue;
         if (entry.pid == unsettled) unsettledGone = false;
         if (LowerAscii949(entry.exeName) == target) ++running;
@@ -146,22 +146,22 @@ bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view,
     // Ended after all, only too late for the bounded wait (or just before it
     // could be opened): one process fewer, like the others.
     if (unsettledGone) {
-        state.AddCount(kProcess, -1);
-        view.CounterChanged(kProcess);
+        state.AddCount(seam::kProcess, -1);
+        view.CounterChanged(seam::kProcess);
     }
     return running == 0;
 }
 
-int CountRunning(IProcesses& procs, const std::string& name) {
+int CountRunning(seam::IProcesses& procs, const std::string& name) {
     const std::string target = LowerAscii949(name);
-    std::vector<ProcessEntry> entries;
+    std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return -1;
     const uint32_t self = procs.CurrentProcessId();
     int running = 0;
-    for (const ProcessEntry& entry : entries) {
+    for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid != self && LowerAscii949(entry.exeName) == target) ++running;
     }
     return running;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -16,7 +16,7 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // How long cleaning waits for one terminated process to end; a process
 // still there afterwards is a failed removal.
@@ -29,8 +29,8 @@ bool IsExcludedProcess(const std::string& exeName);
 // (GRID), ScanProcesses every running process neither protected nor
 // excluded (PROCESS). Each row raises its category's counter first and goes
 // to the top of the trace list.
-void ScanGridAgents(IProcesses& procs, EngineState& state, IView& view);
-void ScanProcesses(Platform& platform, EngineState& state, IView& view);
+void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view);
+void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Ends the processes whose name equals `name` with ASCII letters compared in
 // any case, lowering the PROCESS counter once per process that ended. The
@@ -40,10 +40,10 @@ void ScanProcesses(Platform& platform, EngineState& state, IView& view);
 // and a protected name ends nothing at all. True when, at that final look, no
 // process of that name is running (the program's own aside), also none that
 // started again meanwhile, and the name is not protected.
-bool TerminateProcessByName(Platform& platform, EngineState& state, IView& view, const std::string& name);
+bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name);
 
 // Processes running under `name` (ASCII letters in any case), the program's
 // own aside; -1 when no snapshot could be taken.
-int CountRunning(IProcesses& procs, const std::string& name);
+int CountRunning(seam::IProcesses& procs, const std::string& name);
 
-}  // namespace kv
+}  // namespace engine

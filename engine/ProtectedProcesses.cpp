@@ -5,7 +5,7 @@
 #include "engine/Cp949.h"
 #include "seam/Scoped.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // Registry value names are at most this long in the ANSI calls the seam makes.
@@ -27,16 +27,16 @@ constexpr const char* kCoreProcesses[] = {
 };
 static_assert(sizeof kCoreProcesses / sizeof kCoreProcesses[0] == 44, "the core list has 44 names");
 
-std::vector<std::string> ReadSysProcs(IRegistry& registry) {
+std::vector<std::string> ReadSysProcs(seam::IRegistry& registry) {
     std::vector<std::string> names;
-    ScopedRegKey key(registry);
-    if (registry.OpenKey(RegRoot::LocalMachine, kSysProcsKey, RegAccess::Read, key.Out()) != kErrSuccess)
+    seam::ScopedRegKey key(registry);
+    if (registry.OpenKey(seam::RegRoot::LocalMachine, kSysProcsKey, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess)
         return names;
     for (uint32_t index = 0; index < kMaxSysProcs; ++index) {
         std::string name;
         const long result = registry.EnumValueName(key.Get(), index, name, kNameCapacity);
-        if (result == kErrMoreData) continue;  // longer than any executable name we compare
-        if (result != kErrSuccess) break;
+        if (result == seam::kErrMoreData) continue;  // longer than any executable name we compare
+        if (result != seam::kErrSuccess) break;
         if (!name.empty()) names.push_back(LowerAscii949(name));
     }
     return names;
@@ -52,7 +52,7 @@ bool IsCoreProcessName(const std::string& exeName) {
     return false;
 }
 
-CProtectedProcesses::CProtectedProcesses(IProcesses& procs, IRegistry& registry)
+CProtectedProcesses::CProtectedProcesses(seam::IProcesses& procs, seam::IRegistry& registry)
     : m_procs(procs), m_sysProcs(ReadSysProcs(registry)) {}
 
 bool CProtectedProcesses::IsProtectedName(const std::string& exeName) const {
@@ -61,9 +61,9 @@ bool CProtectedProcesses::IsProtectedName(const std::string& exeName) const {
     return std::find(m_sysProcs.begin(), m_sysProcs.end(), lower) != m_sysProcs.end();
 }
 
-bool CProtectedProcesses::IsProtected(const ProcessEntry& entry) const {
+bool CProtectedProcesses::IsProtected(const seam::ProcessEntry& entry) const {
     if (IsProtectedName(entry.exeName)) return true;
-    return m_procs.QueryCritical(entry.pid) == Criticality::Critical;
+    return m_procs.QueryCritical(entry.pid) == seam::Criticality::Critical;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -15,7 +15,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace engine {
 
 // HKEY_LOCAL_MACHINE key whose value names are Windows' own system processes.
 inline constexpr const char* kSysProcsKey = "System\\CurrentControlSet\\Control\\Terminal Server\\SysProcs";
@@ -27,16 +27,16 @@ class CProtectedProcesses {
 public:
     // Reads the SysProcs names once: one object serves one snapshot walk.
     // `procs` is not owned and must outlive the object.
-    CProtectedProcesses(IProcesses& procs, IRegistry& registry);
+    CProtectedProcesses(seam::IProcesses& procs, seam::IRegistry& registry);
 
     // A name that a protected process goes by: core list or SysProcs.
     bool IsProtectedName(const std::string& exeName) const;
     // The name test, then whether Windows marks the process critical.
-    bool IsProtected(const ProcessEntry& entry) const;
+    bool IsProtected(const seam::ProcessEntry& entry) const;
 
 private:
-    IProcesses& m_procs;                    // not owned
+    seam::IProcesses& m_procs;                    // not owned
     std::vector<std::string> m_sysProcs;  // lower-cased (ASCII letters)
 };
 
-}  // namespace kv
+}  // namespace engine

@@ -1,6 +1,6 @@
 #include "engine/RegKeyText.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr const char* kHkcuName = "HKEY_CURRENT_USER";
@@ -8,21 +8,21 @@ constexpr const char* kHklmName = "HKEY_LOCAL_MACHINE";
 
 }  // namespace
 
-const char* RootName(RegRoot root) {
-    return root == RegRoot::LocalMachine ? kHklmName : kHkcuName;
+const char* RootName(seam::RegRoot root) {
+    return root == seam::RegRoot::LocalMachine ? kHklmName : kHkcuName;
 }
 
-std::string RegKeyText(RegRoot root, const std::string& path) {
+std::string RegKeyText(seam::RegRoot root, const std::string& path) {
     return std::string(RootName(root)) + "\\" + path;
 }
 
-bool ParseRegKeyText(const std::string& text, RegRoot& root, std::string& path) {
+bool ParseRegKeyText(const std::string& text, seam::RegRoot& root, std::string& path) {
     const size_t slash = text.find('\\');
     const std::string name = text.substr(0, slash);
     if (name == kHkcuName) {
-        root = RegRoot::CurrentUser;
+        root = seam::RegRoot::CurrentUser;
     } else if (name == kHklmName) {
-        root = RegRoot::LocalMachine;
+        root = seam::RegRoot::LocalMachine;
     } else {
         return false;
     }
@@ -30,4 +30,4 @@ bool ParseRegKeyText(const std::string& text, RegRoot& root, std::string& path) 
     return true;
 }
 
-}  // namespace kv
+}  // namespace engine

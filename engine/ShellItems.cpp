@@ -2,7 +2,7 @@
 
 #include "engine/Utf16Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr uint32_t kFileEntrySignature = 0xBEEF0004;
@@ -91,4 +91,4 @@ bool ShellItemListFileName(const uint8_t* data, size_t size, std::string& cp949)
     return FileEntryName(last, lastSize, cp949);
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-namespace kv {
+namespace engine {
 
 // The name of the file entry that ends the list at `data` (`size` bytes), in
 // code page 949: its long name from the 0xBEEF0004 extension block, else its
@@ -17,4 +17,4 @@ namespace kv {
 // name.
 bool ShellItemListFileName(const uint8_t* data, size_t size, std::string& cp949);
 
-}  // namespace kv
+}  // namespace engine

@@ -4,7 +4,7 @@
 
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 constexpr const char* kWaiting = "분석대기 : 0%";
@@ -17,30 +17,30 @@ constexpr const char* kCleanFailed = "분석정리(100%%) : %d개 항목을 정�
 }  // namespace
 
 const std::string& StatusWaiting() {
-    static const std::string text = Cp949FromUtf8(kWaiting);
+    static const std::string text = seam::Cp949FromUtf8(kWaiting);
     return text;
 }
 
 const std::string& StatusNoItems() {
-    static const std::string text = Cp949FromUtf8(kNoItems);
+    static const std::string text = seam::Cp949FromUtf8(kNoItems);
     return text;
 }
 
 const std::string& StatusCleanPrompt() {
-    static const std::string text = Cp949FromUtf8(kCleanPrompt);
+    static const std::string text = seam::Cp949FromUtf8(kCleanPrompt);
     return text;
 }
 
 const std::string& StatusCleanDone() {
-    static const std::string text = Cp949FromUtf8(kCleanDone);
+    static const std::string text = seam::Cp949FromUtf8(kCleanDone);
     return text;
 }
 
 std::string StatusCleanFailed(int failed) {
-    static const std::string format = Cp949FromUtf8(kCleanFailed);
+    static const std::string format = seam::Cp949FromUtf8(kCleanFailed);
     char text[256];
     std::snprintf(text, sizeof text, format.c_str(), failed);
     return text;
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace kv {
+namespace engine {
 
 // Before the first pass, and after a choice that left nothing to clean.
 const std::string& StatusWaiting();
@@ -17,4 +17,4 @@ const std::string& StatusCleanDone();
 // Cleaning left `failed` traces in place because their removal failed.
 std::string StatusCleanFailed(int failed);
 
-}  // namespace kv
+}  // namespace engine

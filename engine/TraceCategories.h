@@ -9,25 +9,25 @@
 #include "seam/Platform.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 class CTraceCategories : public ICategories {
 public:
-    CTraceCategories(Platform& platform, EngineState& state, IView& view);
+    CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view);
 
     void ScanGridAgents() override;
     void ScanProcesses() override;
     void ScanIntelliForms() override;
     void ScanRegistryTraces() override;
-    CleanOutcome StopGridService(const TraceItem& row) override;
-    CleanOutcome TerminateProcessByName(const TraceItem& row) override;
-    CleanOutcome DeleteIntelliForms(const TraceItem& row) override;
-    CleanOutcome DeleteHistoryValue(const TraceItem& row) override;
+    CleanOutcome StopGridService(const seam::TraceItem& row) override;
+    CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
+    CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) override;
+    CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
 
 protected:
-    Platform& m_platform;
+    seam::Platform& m_platform;
     EngineState& m_state;
-    IView& m_view;
+    seam::IView& m_view;
 };
 
-}  // namespace kv
+}  // namespace engine

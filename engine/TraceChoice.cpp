@@ -7,15 +7,15 @@
 #include "engine/Categories.h"
 #include "engine/StatusTexts.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
-int CategoryOf(const TraceItem& row) {
+int CategoryOf(const seam::TraceItem& row) {
     const CategoryEntry* entry = CategoryOfCode(row.Code());
     return entry ? static_cast<int>(entry->category) : -1;
 }
 
-void SetCounter(EngineState& state, IView& view, Category category, int32_t value) {
+void SetCounter(EngineState& state, seam::IView& view, seam::Category category, int32_t value) {
     if (state.Count(category) == value) return;
     state.SetCount(category, value);
     view.CounterChanged(category);
@@ -23,24 +23,24 @@ void SetCounter(EngineState& state, IView& view, Category category, int32_t valu
 
 }  // namespace
 
-bool RemovedTogether(const TraceItem& a, const TraceItem& b) {
+bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b) {
     if (a.Code() != b.Code()) return false;
-    if (a.Code() == CodeOf(kRegistry)) return true;
-    return (a.Code() == CodeOf(kProcess) || a.Code() == CodeOf(kGrid)) && a.Name() == b.Name();
+    if (a.Code() == CodeOf(seam::kRegistry)) return true;
+    return (a.Code() == CodeOf(seam::kProcess) || a.Code() == CodeOf(seam::kGrid)) && a.Name() == b.Name();
 }
 
-int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& leftOut) {
-    ITraceList& list = view.Traces();
+int LeaveOut(EngineState& state, seam::IView& view, const std::vector<seam::TraceItem>& leftOut) {
+    seam::ITraceList& list = view.Traces();
     list.Flush();
-    std::vector<TraceItem> pending = leftOut;
-    std::array<int32_t, kCategoryCount> removed{};
-    std::array<int32_t, kCategoryCount> kept{};
+    std::vector<seam::TraceItem> pending = leftOut;
+    std::array<int32_t, seam::kCategoryCount> removed{};
+    std::array<int32_t, seam::kCategoryCount> kept{};
     int n = list.Count();
     for (int i = 0; i < n;) {
-        const TraceItem row = list.Read(i);
+        const seam::TraceItem row = list.Read(i);
         const int category = CategoryOf(row);
         const auto match = std::find_if(pending.begin(), pending.end(),
-                                        [&](const TraceItem& item) { return item.text == row.text; });
+                                        [&](const seam::TraceItem& item) { return item.text == row.text; });
         if (match == pending.end()) {
             if (category >= 0) ++kept[static_cast<size_t>(category)];
             ++i;
@@ -53,8 +53,8 @@ int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& left
     }
     list.Flush();
 
-    for (int c = 0; c < kCategoryCount; ++c) {
-        const auto category = static_cast<Category>(c);
+    for (int c = 0; c < seam::kCategoryCount; ++c) {
+        const auto category = static_cast<seam::Category>(c);
         const size_t k = static_cast<size_t>(c);
         if (removed[k] == 0) continue;
         const int32_t lowered = state.Count(category) - removed[k];
@@ -62,13 +62,13 @@ int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& left
     }
 
     if (n > 0) return n;
-    for (int c = 0; c < kCategoryCount; ++c) SetCounter(state, view, static_cast<Category>(c), 0);
+    for (int c = 0; c < seam::kCategoryCount; ++c) SetCounter(state, view, static_cast<seam::Category>(c), 0);
     state.m_bAnalysed.store(false);
     state.SetStatusText(StatusWaiting());
     view.StatusChanged();
     view.SetProgress(0);
-    view.SetActionFace(kFaceAnalyse);
+    view.SetActionFace(seam::kFaceAnalyse);
     return 0;
 }
 
-}  // namespace kv
+}  // namespace engine

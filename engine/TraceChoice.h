@@ -10,10 +10,10 @@
 #include "engine/EngineState.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
 // True when cleaning one of the rows removes the other as well.
-bool RemovedTogether(const TraceItem& a, const TraceItem& b);
+bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b);
 
 // Takes the rows the user left out off the trace list without cleaning them,
 // one list row for each item of `leftOut` (matched by its six texts, so rows
@@ -26,6 +26,6 @@ bool RemovedTogether(const TraceItem& a, const TraceItem& b);
 // 0, every counter 0, status "분석대기 : 0%", progress 0, the action button's
 // analyse face. Returns how many rows are left for the cleaning pass. Call
 // only while no pass runs.
-int LeaveOut(EngineState& state, IView& view, const std::vector<TraceItem>& leftOut);
+int LeaveOut(EngineState& state, seam::IView& view, const std::vector<seam::TraceItem>& leftOut);
 
-}  // namespace kv
+}  // namespace engine

@@ -5,12 +5,12 @@
 #include "engine/EngineState.h"
 #include "seam/View.h"
 
-namespace kv {
+namespace engine {
 
-inline void AddTraceRow(EngineState& state, IView& view, Category category, const TraceItem& row) {
+inline void AddTraceRow(EngineState& state, seam::IView& view, seam::Category category, const seam::TraceItem& row) {
     state.AddCount(category, 1);
     view.CounterChanged(category);
     view.Traces().InsertTop(row);
 }
 
-}  // namespace kv
+}  // namespace engine

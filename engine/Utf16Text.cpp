@@ -2,7 +2,7 @@
 
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 uint16_t UnitAt(const uint8_t* bytes, size_t i) {
@@ -48,7 +48,7 @@ std::string Cp949FromUtf16Le(const uint8_t* bytes, size_t units) {
             AppendUtf8(utf8, u);
         }
     }
-    return Cp949FromUtf8(utf8);
+    return seam::Cp949FromUtf8(utf8);
 }
 
 bool LeadingUtf16Name(const std::vector<uint8_t>& data, std::string& cp949) {
@@ -65,4 +65,4 @@ bool LeadingUtf16Name(const std::vector<uint8_t>& data, std::string& cp949) {
     return false;  // no terminating unit within the data
 }
 
-}  // namespace kv
+}  // namespace engine

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-namespace kv {
+namespace engine {
 
 // `units` UTF-16LE code units at `bytes` as code page 949; an unpaired
 // surrogate, like any character 949 cannot hold, becomes '?'.
@@ -18,4 +18,4 @@ std::string Cp949FromUtf16Le(const uint8_t* bytes, size_t units);
 // `data`. False when the data does not begin with such a text.
 bool LeadingUtf16Name(const std::vector<uint8_t>& data, std::string& cp949);
 
-}  // namespace kv
+}  // namespace engine

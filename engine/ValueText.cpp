@@ -4,7 +4,7 @@
 
 #include "engine/Cp949.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 // Larger reads for data that does not fit kValueBuffer. The registry
@@ -38,14 +38,14 @@ std::string TextUpToZero(const std::vector<uint8_t>& data) {
     return std::string(data.begin(), end);
 }
 
-bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::vector<uint8_t>& data) {
+bool ReadValueBytes(seam::IRegistry& reg, seam::RegKey key, const std::string& name, std::vector<uint8_t>& data) {
     uint32_t type = 0;  // received, never used: every type is shown as bytes
     long r = reg.QueryValue(key, name, data, kValueBuffer, &type);
     for (uint32_t capacity : kLargerBuffers) {
-        if (r != kErrMoreData) break;
+        if (r != seam::kErrMoreData) break;
         r = reg.QueryValue(key, name, data, capacity, &type);
     }
-    if (r == kErrSuccess) return true;
+    if (r == seam::kErrSuccess) return true;
     data.clear();
     return false;
 }
@@ -56,10 +56,10 @@ std::string ValueTextOf(const std::vector<uint8_t>& data) {
     return TextForCell(TextUpToZero(data));
 }
 
-std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name) {
+std::string ReadValueText(seam::IRegistry& reg, seam::RegKey key, const std::string& name) {
     std::vector<uint8_t> data;
     if (!ReadValueBytes(reg, key, name, data)) return std::string();
     return ValueTextOf(data);
 }
 
-}  // namespace kv
+}  // namespace engine

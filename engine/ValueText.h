@@ -8,7 +8,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace engine {
 
 // Value names and data are read into buffers of this many bytes.
 inline constexpr uint32_t kValueBuffer = 260;
@@ -22,12 +22,12 @@ std::string TextUpToZero(const std::vector<uint8_t>& data);
 // Data too large for that buffer is read whole and shown by its first 259
 // bytes at most (the part a list cell keeps), cut so that no double-byte
 // character is split. A value that cannot be read at all gives "".
-std::string ReadValueText(IRegistry& reg, RegKey key, const std::string& name);
+std::string ReadValueText(seam::IRegistry& reg, seam::RegKey key, const std::string& name);
 
 // The bytes of value `name` of the open `key`, read as ReadValueText reads
 // them (a kValueBuffer-byte buffer first, larger ones up to 1 MB for data
 // that does not fit). False, with `data` empty, when it cannot be read.
-bool ReadValueBytes(IRegistry& reg, RegKey key, const std::string& name, std::vector<uint8_t>& data);
+bool ReadValueBytes(seam::IRegistry& reg, seam::RegKey key, const std::string& name, std::vector<uint8_t>& data);
 
 // `text` as a list cell keeps it: at most 259 bytes, cut so that no
 // double-byte character is split.
@@ -36,4 +36,4 @@ std::string TextForCell(std::string text);
 // The text ReadValueText makes of bytes that ReadValueBytes read.
 std::string ValueTextOf(const std::vector<uint8_t>& data);
 
-}  // namespace kv
+}  // namespace engine

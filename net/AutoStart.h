@@ -7,7 +7,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace net {
 
 inline constexpr const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The value's name is the program's name.
@@ -24,13 +24,13 @@ std::string AutoStartCommand(const std::string& appDir);
 // On exactly when the value reads as something other than "0". No key, no
 // value, data too long for kAutoStartReadBytes or a read failure all read as
 // "0", so they count as off.
-bool IsAutoStartOn(IRegistry& reg);
+bool IsAutoStartOn(seam::IRegistry& reg);
 
 // On: deletes the value. Off: writes AutoStartCommand(appDir), unless the
 // value already holds exactly that command (too long for the read, so it
 // counts as off), which is deleted instead: a value the toggle wrote can
 // always be switched off again. Failures are not reported; the registry
 // keeps its previous state.
-void ToggleAutoStart(IRegistry& reg, const std::string& appDir);
+void ToggleAutoStart(seam::IRegistry& reg, const std::string& appDir);
 
-}  // namespace kv
+}  // namespace net

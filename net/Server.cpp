@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace kv {
+namespace net {
 
 std::string ServerBase() {
     const char* env = std::getenv("KESTRAVIN_SERVER");
@@ -13,4 +13,4 @@ std::string ServerBase() {
 
 std::string ServerUrl(const char* pathAndQuery) { return ServerBase() + pathAndQuery; }
 
-}  // namespace kv
+}  // namespace net

@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace kv {
+namespace net {
 
 inline constexpr const char* kDefaultServer = "http://www.kestravin.com";
 inline constexpr const char* kSupportSite = "http://www.kestravin.com/support/";
@@ -16,4 +16,4 @@ std::string ServerBase();
 // ServerBase() followed by `pathAndQuery` ("/request/count.php?mode=run&key=kestravin").
 std::string ServerUrl(const char* pathAndQuery);
 
-}  // namespace kv
+}  // namespace net

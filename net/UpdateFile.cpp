@@ -4,7 +4,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 bool IsLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
@@ -104,11 +104,11 @@ std::string UpdateFilePath(const std::string& appDir, std::string_view url) {
     if (!IsPlainFileName(name)) return std::string();
     // The download writes "<name>.part" beside it first: that name and path
     // must fit as well, or the download could only fail.
-    const size_t partBytes = std::char_traits<char>::length(kPartFileSuffix);
+    const size_t partBytes = std::char_traits<char>::length(seam::kPartFileSuffix);
     if (name.size() + partBytes > kMaxFileNameBytes) return std::string();
     std::string path = appDir + name;
     if (path.size() + partBytes + 1 > kMaxPathBytes) return std::string();
     return path;
 }
 
-}  // namespace kv
+}  // namespace net

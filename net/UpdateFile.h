@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-namespace kv {
+namespace net {
 
 // MAX_PATH: the ANSI calls take no longer path, terminator included.
 inline constexpr size_t kMaxPathBytes = 260;
@@ -52,4 +52,4 @@ bool IsHttpUrl(std::string_view url);
 // kMaxPathBytes).
 std::string UpdateFilePath(const std::string& appDir, std::string_view url);
 
-}  // namespace kv
+}  // namespace net

@@ -1,9 +1,9 @@
 // The version check's message-box texts, as UTF-8. Whoever shows them
-// converts them to code page 949 first (kv::Cp949FromUtf8); the boxes
+// converts them to code page 949 first (seam::Cp949FromUtf8); the boxes
 // without a caption of their own take the program's name.
 #pragma once
 
-namespace kv {
+namespace net {
 
 // The version query got no reply; an error-icon box.
 inline constexpr const char* kTextConnectionError = "서버에 접속할수 없습니다.";
@@ -20,4 +20,4 @@ inline constexpr const char* kTextUpdateUnsigned = "업데이트 파일의 서�
 inline constexpr const char* kTextConnectionFailed =
     "현재 서버와의 연결이 실패하였습니다. 나중에 다시 시도해주세요.";
 
-}  // namespace kv
+}  // namespace net

@@ -2,12 +2,12 @@
 
 #include <vector>
 
-namespace kv {
+namespace net {
 
-bool SendUsageCount(INet& net, const std::string& url) {
+bool SendUsageCount(seam::INet& net, const std::string& url) {
     std::vector<std::string> lines;
-    net.FetchLines(url, NetTimeouts{}, kUsageReplyCap, lines);
+    net.FetchLines(url, seam::NetTimeouts{}, kUsageReplyCap, lines);
     return true;
 }
 
-}  // namespace kv
+}  // namespace net

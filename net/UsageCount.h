@@ -7,7 +7,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace net {
 
 // Path and query of the four counter URLs, appended to ServerBase().
 inline constexpr const char* kCountRun = "/request/count.php?mode=run&key=kestravin";
@@ -20,6 +20,6 @@ inline constexpr size_t kUsageReplyCap = 512;
 
 // Fetches `url` with the default time-outs and discards the reply. Blocks the
 // calling thread for at most the time-outs. Failures are silent: always true.
-bool SendUsageCount(INet& net, const std::string& url);
+bool SendUsageCount(seam::INet& net, const std::string& url);
 
-}  // namespace kv
+}  // namespace net

@@ -8,7 +8,7 @@
 #include "net/UpdateFile.h"
 #include "net/UsageCount.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 bool IsBlank(char c) {
@@ -35,7 +35,7 @@ int32_t VersionNumber(std::string_view text) {
     return static_cast<int32_t>(bNegative ? -magnitude : magnitude);
 }
 
-CUpdateChecker::CUpdateChecker(INet& net, std::string strAppDir, IUpdatePrompts& prompts)
+CUpdateChecker::CUpdateChecker(seam::INet& net, std::string strAppDir, IUpdatePrompts& prompts)
     : m_net(net), m_prompts(prompts), m_strAppDir(std::move(strAppDir)) {}
 
 void CUpdateChecker::FetchServerReply(const std::string& url) {
@@ -99,7 +99,7 @@ void CUpdateChecker::FetchUpdate(bool bReportLatest) {
     m_net.ShellOpen(path);
 }
 
-void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
+void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
     if (!net.IsOnline()) {
         bOnline.store(false);
         return;
@@ -109,7 +109,7 @@ void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker
     SendUsageCount(net, ServerUrl(kCountRun));
 }
 
-void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
+void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
                                  IUpdatePrompts& prompts) {
     if (!net.IsOnline()) {
         bOnline.store(false);
@@ -121,4 +121,4 @@ void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateC
     SendUsageCount(net, ServerUrl(kCountUpdateExe));
 }
 
-}  // namespace kv
+}  // namespace net

@@ -16,7 +16,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace net {
 
 // Path of the version query, appended to ServerBase(). Its reply is one line:
 // "<latest version>#<absolute URL of the update file>".
@@ -27,8 +27,8 @@ inline constexpr size_t kVersionReplyCap = 64 * 1024;
 // The subject common name of the certificate an update must be signed with.
 inline constexpr const char* kUpdatePublisher = "Kestravin";
 // Bounds of the query and of the update's download.
-inline constexpr NetTimeouts kVersionTimeouts{};
-inline constexpr NetTimeouts kDownloadTimeouts{};
+inline constexpr seam::NetTimeouts kVersionTimeouts{};
+inline constexpr seam::NetTimeouts kDownloadTimeouts{};
 
 // The messages of the version check, shown by the window that owns it.
 class IUpdatePrompts {
@@ -59,7 +59,7 @@ class CUpdateChecker {
 public:
     // `strAppDir`: the program's directory with a trailing backslash.
     // `net` and `prompts` are not owned and must outlive the checker.
-    CUpdateChecker(INet& net, std::string strAppDir, IUpdatePrompts& prompts);
+    CUpdateChecker(seam::INet& net, std::string strAppDir, IUpdatePrompts& prompts);
     CUpdateChecker(const CUpdateChecker&) = delete;
     CUpdateChecker& operator=(const CUpdateChecker&) = delete;
 
@@ -93,7 +93,7 @@ private:
     void SplitReply();
     void FetchUpdate(bool bReportLatest);
 
-    INet& m_net;                // not owned
+    seam::INet& m_net;                // not owned
     IUpdatePrompts& m_prompts;  // not owned
     // Our own version: fixed, independent of the file's version resource.
     const std::string m_strVersion = "1";
@@ -107,13 +107,13 @@ private:
 // Start-up: the online test; when online, raises bOnline, runs the silent
 // check CheckForUpdate(false) and then sends the start-up usage count; offline,
 // lowers bOnline and does neither.
-void CheckVersionAtStartUp(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
+void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
 
 // The menu command 32772 (check the latest version): the online test; when
 // online, raises bOnline, runs CheckForUpdate(true) and then sends the
 // update_exe usage count whether or not an update was found; offline,
 // lowers bOnline and shows ShowConnectionFailed without any request.
-void CheckLatestVersionOnRequest(INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
+void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
                                  IUpdatePrompts& prompts);
 
-}  // namespace kv
+}  // namespace net

@@ -5,7 +5,7 @@
 
 #include "seam/Scoped.h"
 
-namespace kv {
+namespace registry {
 namespace {
 
 // Subkey names are read into a buffer of this many bytes, as RegEnumKeyA's
@@ -22,63 +22,63 @@ void CopyText(char* buffer, uint32_t size, const char* text, size_t length) {
 
 }  // namespace
 
-long ReadRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+long ReadRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name,
                    const std::string& defaultText, char* buffer, uint32_t size) {
-    ScopedRegKey key(reg);
+    seam::ScopedRegKey key(reg);
     std::vector<uint8_t> data;
-    long r = reg.CreateKey(root, path, RegAccess::Read, key.Out());
-    if (r == kErrSuccess) r = reg.QueryValue(key.Get(), name, data, size, nullptr);
-    if (r == kErrSuccess) {
+    long r = reg.CreateKey(root, path, seam::RegAccess::Read, key.Out());
+    if (r == seam::kErrSuccess) r = reg.QueryValue(key.Get(), name, data, size, nullptr);
+    if (r == seam::kErrSuccess) {
         // The value's bytes as stored, then a zero: data that fills the whole
         // buffer without a terminator of its own loses its last byte to it.
         CopyText(buffer, size, reinterpret_cast<const char*>(data.data()), data.size());
-        return kErrSuccess;
+        return seam::kErrSuccess;
     }
     CopyText(buffer, size, defaultText.c_str(), defaultText.size());
     return r;
 }
 
-long WriteRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+long WriteRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name,
                     const std::string& text) {
-    ScopedRegKey key(reg);
-    const long r = reg.CreateKey(root, path, RegAccess::Write, key.Out());
-    if (r != kErrSuccess) return r;
+    seam::ScopedRegKey key(reg);
+    const long r = reg.CreateKey(root, path, seam::RegAccess::Write, key.Out());
+    if (r != seam::kErrSuccess) return r;
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
-    return reg.SetValue(key.Get(), name, kRegSz, data);
+    return reg.SetValue(key.Get(), name, seam::kRegSz, data);
 }
 
-long DeleteRegValue(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name) {
-    ScopedRegKey key(reg);
-    const long r = reg.OpenKey(root, path, RegAccess::Default, key.Out());
-    if (r != kErrSuccess) return r;
+long DeleteRegValue(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {
+    seam::ScopedRegKey key(reg);
+    const long r = reg.OpenKey(root, path, seam::RegAccess::Default, key.Out());
+    if (r != seam::kErrSuccess) return r;
     return reg.DeleteValue(key.Get(), name);
 }
 
-long DeleteSubkeys(IRegistry& reg, RegRoot root, const std::string& path) {
-    ScopedRegKey key(reg);
-    long r = reg.OpenKey(root, path, RegAccess::Default, key.Out());
-    if (r != kErrSuccess) return r;
+long DeleteSubkeys(seam::IRegistry& reg, seam::RegRoot root, const std::string& path) {
+    seam::ScopedRegKey key(reg);
+    long r = reg.OpenKey(root, path, seam::RegAccess::Default, key.Out());
+    if (r != seam::kErrSuccess) return r;
     for (;;) {
         // Always index 0: each deleted child's place is taken by the next one.
         std::string child;
         r = reg.EnumSubkey(key.Get(), 0, child, kNameBuffer);
-        if (r == kErrNoMoreItems) return kErrSuccess;
-        if (r != kErrSuccess) return r;
+        if (r == seam::kErrNoMoreItems) return seam::kErrSuccess;
+        if (r != seam::kErrSuccess) return r;
         const std::string childPath = path.empty() ? child : path + "\\" + child;
         r = DeleteSubkeys(reg, root, childPath);
-        if (r != kErrSuccess) return r;
+        if (r != seam::kErrSuccess) return r;
         // A child that stays would come back at index 0 for ever: stop with its error.
         r = reg.DeleteKey(root, childPath);
-        if (r != kErrSuccess) return r;
+        if (r != seam::kErrSuccess) return r;
     }
 }
 
-long DeleteKeyTree(IRegistry& reg, RegRoot root, const std::string& path, bool bDeleteSelf) {
+long DeleteKeyTree(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, bool bDeleteSelf) {
     long r = DeleteSubkeys(reg, root, path);
-    if (r != kErrSuccess) return r;
-    if (!bDeleteSelf) return kErrSuccess;
+    if (r != seam::kErrSuccess) return r;
+    if (!bDeleteSelf) return seam::kErrSuccess;
     return reg.DeleteKey(root, path);
 }
 
-}  // namespace kv
+}  // namespace registry

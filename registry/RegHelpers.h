@@ -11,7 +11,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace registry {
 
 // Reads `name` under root\path into `buffer` (`size` bytes). The key is opened
 // with RegCreateKeyExA, so a read under a missing key leaves that key behind,
@@ -20,25 +20,25 @@ namespace kv {
 // kErrMoreData for data larger than the buffer).
 // Whenever `size` > 0 the buffer ends up holding a zero-terminated text, cut
 // to fit when need be; nothing is written past `size` bytes.
-long ReadRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+long ReadRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name,
                   const std::string& defaultText, char* buffer, uint32_t size);
 
 // Sets `name` to `text` as REG_SZ (terminator included), creating the key
 // when needed.
-long WriteRegString(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name,
+long WriteRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name,
                    const std::string& text);
 
 // kErrSuccess when the value was deleted; otherwise why not (no key, no
 // value, no right).
-long DeleteRegValue(IRegistry& reg, RegRoot root, const std::string& path, const std::string& name);
+long DeleteRegValue(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name);
 
 // Deletes every subkey of root\path, deepest first; the key and its values
 // stay. kErrSuccess when every subkey is gone; otherwise the first registry
 // error that stopped it (2 for a missing key). A subkey that cannot be removed ends the
 // walk with its error rather than being met again forever.
-long DeleteSubkeys(IRegistry& reg, RegRoot root, const std::string& path);
+long DeleteSubkeys(seam::IRegistry& reg, seam::RegRoot root, const std::string& path);
 
 // DeleteSubkeys, then (when `bDeleteSelf`) the key itself with its values.
-long DeleteKeyTree(IRegistry& reg, RegRoot root, const std::string& path, bool bDeleteSelf);
+long DeleteKeyTree(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, bool bDeleteSelf);
 
-}  // namespace kv
+}  // namespace registry

@@ -15,7 +15,7 @@
 #include <string>
 #include <vector>
 
-namespace kv {
+namespace seam {
 
 // Win32 error codes that the engine distinguishes.
 enum : long {
@@ -203,4 +203,4 @@ struct Platform {
     ISystem& system;
 };
 
-}  // namespace kv
+}  // namespace seam

@@ -4,7 +4,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace seam {
 
 class ScopedRegKey {
 public:
@@ -53,4 +53,4 @@ private:
     SvcHandle m_h;
 };
 
-}  // namespace kv
+}  // namespace seam

@@ -6,11 +6,11 @@
 #include <string>
 #include <string_view>
 
-namespace kv {
+namespace seam {
 
 // UTF-8 to code page 949. Characters 949 cannot hold become '?'.
 std::string Cp949FromUtf8(std::string_view utf8);
 // Code page 949 to UTF-8, for tests and diagnostics.
 std::string Utf8FromCp949(std::string_view cp949);
 
-}  // namespace kv
+}  // namespace seam

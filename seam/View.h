@@ -8,7 +8,7 @@
 #include <array>
 #include <string>
 
-namespace kv {
+namespace seam {
 
 // Column order of the trace list.
 enum TraceColumn { kColName, kColRead, kColCode, kColRegKey, kColValue, kColData, kColumnCount };
@@ -56,4 +56,4 @@ public:
     virtual void SetProgress(int percent) = 0;
 };
 
-}  // namespace kv
+}  // namespace seam

@@ -23,7 +23,7 @@ struct Column {
     int format;
     int width;
 };
-constexpr Column kColumns[kv::kColumnCount] = {
+constexpr Column kColumns[seam::kColumnCount] = {
     {"NAME", LVCFMT_LEFT, 332}, {"READ", LVCFMT_CENTER, 134}, {"CODE", LVCFMT_LEFT, 0},
     {"REGKEY", LVCFMT_LEFT, 0}, {"VALUe", LVCFMT_LEFT, 0},    {"DATA", LVCFMT_LEFT, 0},
 };
@@ -55,7 +55,7 @@ BOOL CDetailsDialog::OnInitDialog() {
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
     // The list keeps no focused row of its own.
     m_list.SetCallbackMask(LVIS_FOCUSED);
-    for (int c = 0; c < kv::kColumnCount; ++c)
+    for (int c = 0; c < seam::kColumnCount; ++c)
         m_list.InsertColumn(c, kColumns[c].name, kColumns[c].format, kColumns[c].width);
 
     CopyRows();
@@ -95,10 +95,10 @@ std::optional<LRESULT> CDetailsDialog::OnNotify(WPARAM, LPARAM lParam) {
 
 void CDetailsDialog::SetTicked(int index, bool bTicked) {
     m_bLinking = true;
-    const kv::TraceItem& row = m_rows[static_cast<size_t>(index)];
+    const seam::TraceItem& row = m_rows[static_cast<size_t>(index)];
     for (size_t i = 0; i < m_rows.size(); ++i) {
         if (m_ticked[i] == bTicked) continue;
-        if (static_cast<int>(i) == index || kv::RemovedTogether(row, m_rows[i]))
+        if (static_cast<int>(i) == index || engine::RemovedTogether(row, m_rows[i]))
             m_list.SetCheck(static_cast<int>(i), bTicked);
     }
     m_bLinking = false;
@@ -131,11 +131,11 @@ void CDetailsDialog::CopyRows() {
     m_rows.reserve(static_cast<size_t>(nRows));
     // The main list cannot change meanwhile: its rows arrive on this thread.
     for (int i = 0; i < nRows; ++i) {
-        kv::TraceItem item;
-        for (int c = 0; c < kv::kColumnCount; ++c) item.text[c] = m_source.GetItemText(i, c);
+        seam::TraceItem item;
+        for (int c = 0; c < seam::kColumnCount; ++c) item.text[c] = m_source.GetItemText(i, c);
         const int row = m_list.InsertItem(i, item.text[0].substr(0, kTextBytes - 1));
         if (row < 0) break;
-        for (int c = 1; c < kv::kColumnCount; ++c) m_list.SetItemText(row, c, item.text[c].substr(0, kTextBytes - 1));
+        for (int c = 1; c < seam::kColumnCount; ++c) m_list.SetItemText(row, c, item.text[c].substr(0, kTextBytes - 1));
         m_rows.push_back(std::move(item));
     }
     m_list.SetRedraw(true);

@@ -29,7 +29,7 @@ public:
     bool CleanRequested() const { return m_bCleanRequested; }
     // After a clean request: the rows the user unticked, whole, as the
     // source list held them.
-    const std::vector<kv::TraceItem>& LeftOut() const { return m_leftOut; }
+    const std::vector<seam::TraceItem>& LeftOut() const { return m_leftOut; }
 
 protected:
     BOOL OnInitDialog() override;
@@ -53,12 +53,12 @@ private:
     CSkinButton m_btnClose;
     const win::CListView& m_source;  // not owned
     std::string m_strCount = "0";
-    std::vector<kv::TraceItem> m_rows;  // whole texts, in list order
+    std::vector<seam::TraceItem> m_rows;  // whole texts, in list order
     std::vector<bool> m_ticked;         // as the check boxes show
     int m_nTicked = 0;
     bool m_bReady = false;  // the list's own notifications count from here
     bool m_bLinking = false;
-    std::vector<kv::TraceItem> m_leftOut;
+    std::vector<seam::TraceItem> m_leftOut;
     bool m_bCleanRequested = false;
 };
 

@@ -12,7 +12,7 @@
 namespace ui {
 
 std::string VersionLine(const std::string& strVersion) {
-    static const std::string prefix = kv::Cp949FromUtf8("케스트라빈 : 버전(");
+    static const std::string prefix = seam::Cp949FromUtf8("케스트라빈 : 버전(");
     return prefix + strVersion + ")";
 }
 
@@ -26,7 +26,7 @@ BOOL CInfoDialog::OnInitDialog() {
     m_btnOk.LoadBitmaps(IDB_BTN_OK, IDB_BTN_OK, IDB_BTN_OK);
     m_btnOk.Place(layout::info::kOk);
     m_strVersionLine = VersionLine(m_strVersion);
-    m_strWebSite = kv::kWebSiteHost;
+    m_strWebSite = net::kWebSiteHost;
     return TRUE;
 }
 

@@ -6,7 +6,7 @@
 
 #include "seam/Text.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 std::string Convert(const char* to, const char* from, std::string_view in) {
@@ -40,4 +40,4 @@ std::string Convert(const char* to, const char* from, std::string_view in) {
 std::string Cp949FromUtf8(std::string_view utf8) { return Convert("CP949", "UTF-8", utf8); }
 std::string Utf8FromCp949(std::string_view cp949) { return Convert("UTF-8", "CP949", cp949); }
 
-}  // namespace kv
+}  // namespace seam

@@ -2,7 +2,7 @@
 
 #include "seam/Text.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 std::string Convert(UINT to, UINT from, std::string_view in) {
@@ -21,4 +21,4 @@ std::string Convert(UINT to, UINT from, std::string_view in) {
 std::string Cp949FromUtf8(std::string_view utf8) { return Convert(949, CP_UTF8, utf8); }
 std::string Utf8FromCp949(std::string_view cp949) { return Convert(CP_UTF8, 949, cp949); }
 
-}  // namespace kv
+}  // namespace seam

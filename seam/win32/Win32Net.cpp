@@ -16,7 +16,7 @@
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 constexpr const char* kAgent = "Kestravin";
@@ -352,4 +352,4 @@ public:
 
 std::unique_ptr<INet> MakeWin32Net() { return std::make_unique<Win32Net>(); }
 
-}  // namespace kv
+}  // namespace seam

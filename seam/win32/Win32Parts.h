@@ -6,7 +6,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace seam {
 
 std::unique_ptr<IRegistry> MakeWin32Registry();
 std::unique_ptr<IProcesses> MakeWin32Processes();
@@ -14,4 +14,4 @@ std::unique_ptr<IServices> MakeWin32Services();
 std::unique_ptr<INet> MakeWin32Net();
 std::unique_ptr<ISystem> MakeWin32System();
 
-}  // namespace kv
+}  // namespace seam

@@ -2,7 +2,7 @@
 
 #include "seam/win32/Win32Parts.h"
 
-namespace kv {
+namespace seam {
 
 struct Win32Platform::Parts {
     std::unique_ptr<IRegistry> registry = MakeWin32Registry();
@@ -20,4 +20,4 @@ Win32Platform::Win32Platform()
 
 Win32Platform::~Win32Platform() = default;
 
-}  // namespace kv
+}  // namespace seam

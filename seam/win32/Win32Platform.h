@@ -6,7 +6,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace seam {
 
 class Win32Platform {
 public:
@@ -23,4 +23,4 @@ private:
     std::unique_ptr<Platform> m_platform;
 };
 
-}  // namespace kv
+}  // namespace seam

@@ -7,7 +7,7 @@
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 // The product is a 32-bit program built for _WIN32_WINNT 0x0501, whose
@@ -125,4 +125,4 @@ private:
 
 std::unique_ptr<IProcesses> MakeWin32Processes() { return std::make_unique<Win32Processes>(); }
 
-}  // namespace kv
+}  // namespace seam

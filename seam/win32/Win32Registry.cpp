@@ -12,7 +12,7 @@
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 // Value names are at most 16,383 characters.
@@ -185,4 +185,4 @@ public:
 
 std::unique_ptr<IRegistry> MakeWin32Registry() { return std::make_unique<Win32Registry>(); }
 
-}  // namespace kv
+}  // namespace seam

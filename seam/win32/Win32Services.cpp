@@ -5,7 +5,7 @@
 
 #include "seam/win32/Win32Parts.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 SC_HANDLE AsSc(SvcHandle h) { return reinterpret_cast<SC_HANDLE>(h); }
@@ -44,4 +44,4 @@ public:
 
 std::unique_ptr<IServices> MakeWin32Services() { return std::make_unique<Win32Services>(); }
 
-}  // namespace kv
+}  // namespace seam

@@ -2,7 +2,7 @@
 
 #include "seam/win32/Win32Parts.h"
 
-namespace kv {
+namespace seam {
 namespace {
 
 class Win32System final : public ISystem {
@@ -26,4 +26,4 @@ public:
 
 std::unique_ptr<ISystem> MakeWin32System() { return std::make_unique<Win32System>(); }
 
-}  // namespace kv
+}  // namespace seam

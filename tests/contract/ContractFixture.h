@@ -12,7 +12,7 @@
 
 #include "tests/contract/ContractPlatform.h"
 
-namespace kv::contract {
+namespace contract {
 
 inline std::vector<uint8_t> TextBytes(const std::string& text) {
     std::vector<uint8_t> bytes(text.begin(), text.end());
@@ -28,39 +28,39 @@ protected:
         m_strScratch = m_cp->ScratchKey();
     }
 
-    Platform& P() { return m_cp->Get(); }
-    IRegistry& Reg() { return m_cp->Get().registry; }
+    seam::Platform& P() { return m_cp->Get(); }
+    seam::IRegistry& Reg() { return m_cp->Get().registry; }
     // A path below the scratch key.
     std::string Under(const std::string& sub) const { return m_strScratch + "\\" + sub; }
 
     // Creates root\path (with parents) and sets one value through the seam.
     void SetValue(const std::string& path, const std::string& name, uint32_t type,
                   const std::vector<uint8_t>& data) {
-        RegKey key = 0;
-        ASSERT_EQ(kErrSuccess, Reg().CreateKey(RegRoot::CurrentUser, path, RegAccess::AllAccess, key));
-        EXPECT_EQ(kErrSuccess, Reg().SetValue(key, name, type, data));
+        seam::RegKey key = 0;
+        ASSERT_EQ(seam::kErrSuccess, Reg().CreateKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::AllAccess, key));
+        EXPECT_EQ(seam::kErrSuccess, Reg().SetValue(key, name, type, data));
         Reg().CloseKey(key);
     }
     void SetText(const std::string& path, const std::string& name, const std::string& text) {
-        SetValue(path, name, kRegSz, TextBytes(text));
+        SetValue(path, name, seam::kRegSz, TextBytes(text));
     }
     bool KeyExists(const std::string& path) {
-        RegKey key = 0;
-        long r = Reg().OpenKey(RegRoot::CurrentUser, path, RegAccess::Default, key);
+        seam::RegKey key = 0;
+        long r = Reg().OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Default, key);
         if (key) Reg().CloseKey(key);
-        return r == kErrSuccess;
+        return r == seam::kErrSuccess;
     }
     bool ValueExists(const std::string& path, const std::string& name) {
-        RegKey key = 0;
-        if (Reg().OpenKey(RegRoot::CurrentUser, path, RegAccess::Default, key) != kErrSuccess) return false;
+        seam::RegKey key = 0;
+        if (Reg().OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Default, key) != seam::kErrSuccess) return false;
         std::vector<uint8_t> data;
         long r = Reg().QueryValue(key, name, data, 4096, nullptr);
         Reg().CloseKey(key);
-        return r == kErrSuccess;
+        return r == seam::kErrSuccess;
     }
 
     std::unique_ptr<ContractPlatform> m_cp;
     std::string m_strScratch;
 };
 
-}  // namespace kv::contract
+}  // namespace contract

@@ -3,25 +3,25 @@
 // a benchmark's business, not this suite's).
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractNet = ContractTest;
 
 TEST_F(ContractNet, FetchLinesReadsTheBodyUpToTheCap) {
     std::vector<std::string> lines{"stale"};
-    ASSERT_TRUE(P().net.FetchLines(m_cp->TestServerBase() + "/lines", NetTimeouts{}, 4096, lines));
+    ASSERT_TRUE(P().net.FetchLines(m_cp->TestServerBase() + "/lines", seam::NetTimeouts{}, 4096, lines));
     EXPECT_EQ((std::vector<std::string>{"one", "two", "three"}), lines);
 
     // Five bytes of "one\ntwo\nthree\n": the first line whole, at most a piece of the second.
-    ASSERT_TRUE(P().net.FetchLines(m_cp->TestServerBase() + "/lines", NetTimeouts{}, 5, lines));
+    ASSERT_TRUE(P().net.FetchLines(m_cp->TestServerBase() + "/lines", seam::NetTimeouts{}, 5, lines));
     ASSERT_GE(lines.size(), 1u);
     EXPECT_LE(lines.size(), 2u);
     EXPECT_EQ("one", lines[0]);
 }
 
 TEST_F(ContractNet, UnansweredAndRefusedRequestsFail) {
-    const NetTimeouts quick{2000, 2000};
+    const seam::NetTimeouts quick{2000, 2000};
     std::vector<std::string> lines;
     EXPECT_FALSE(P().net.FetchLines(m_cp->TestServerBase() + "/stall", quick, 4096, lines));
     EXPECT_FALSE(P().net.FetchLines("http://127.0.0.1:1/lines", quick, 4096, lines));
@@ -30,7 +30,7 @@ TEST_F(ContractNet, UnansweredAndRefusedRequestsFail) {
 // can then be removed, once.
 TEST_F(ContractNet, UnsignedDownloadIsNotTheMakersAndCanBeRemoved) {
     const std::string path = P().system.ModulePath() + ".contract-download";
-    ASSERT_TRUE(P().net.DownloadToFile(m_cp->TestServerBase() + "/lines", path, NetTimeouts{}));
+    ASSERT_TRUE(P().net.DownloadToFile(m_cp->TestServerBase() + "/lines", path, seam::NetTimeouts{}));
     EXPECT_FALSE(P().net.IsSignedBy(path, "Kestravin"));
     EXPECT_FALSE(P().net.IsSignedBy(path, ""));
     EXPECT_TRUE(P().net.RemoveFile(path));
@@ -39,4 +39,4 @@ TEST_F(ContractNet, UnsignedDownloadIsNotTheMakersAndCanBeRemoved) {
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

@@ -9,13 +9,13 @@
 
 #include "seam/Platform.h"
 
-namespace kv {
+namespace contract {
 
 class ContractPlatform {
 public:
     virtual ~ContractPlatform() = default;
 
-    virtual Platform& Get() = 0;
+    virtual seam::Platform& Get() = 0;
 
     // A key path below HKEY_CURRENT_USER that no one else uses, e.g.
     // "Software\\KestravinContract\\<unique>"; removed with its subtree when
@@ -52,4 +52,4 @@ public:
 
 std::unique_ptr<ContractPlatform> MakeContractPlatform();
 
-}  // namespace kv
+}  // namespace contract

@@ -6,29 +6,29 @@
 #include "seam/Scoped.h"
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractProcesses = ContractTest;
 constexpr uint32_t kStillActive = 259;
 
-bool Listed(IProcesses& procs, uint32_t pid, std::string* exeName = nullptr) {
-    std::vector<ProcessEntry> entries;
+bool Listed(seam::IProcesses& procs, uint32_t pid, std::string* exeName = nullptr) {
+    std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return false;
     auto it = std::find_if(entries.begin(), entries.end(),
-                           [pid](const ProcessEntry& e) { return e.pid == pid; });
+                           [pid](const seam::ProcessEntry& e) { return e.pid == pid; });
     if (it == entries.end()) return false;
     if (exeName) *exeName = it->exeName;
     return true;
 }
 
 TEST_F(ContractProcesses, CurrentProcessIsInTheSnapshot) {
-    IProcesses& procs = P().processes;
+    seam::IProcesses& procs = P().processes;
     EXPECT_TRUE(Listed(procs, procs.CurrentProcessId()));
 }
 
 TEST_F(ContractProcesses, IdleProcessIsListedOpenedAndEnded) {
-    IProcesses& procs = P().processes;
+    seam::IProcesses& procs = P().processes;
     const uint32_t pid = m_cp->StartIdleProcess("qdownagent.exe");
     ASSERT_NE(0u, pid);
 
@@ -37,15 +37,15 @@ TEST_F(ContractProcesses, IdleProcessIsListedOpenedAndEnded) {
     EXPECT_EQ("qdownagent.exe", exeName);
 
     {
-        ScopedProcess process(procs, procs.Open(pid));
+        seam::ScopedProcess process(procs, procs.Open(pid));
         ASSERT_TRUE(process);
         uint32_t code = 0;
         ASSERT_TRUE(procs.GetExitCode(process.Get(), code));
         EXPECT_EQ(kStillActive, code);
-        EXPECT_EQ(WaitResult::TimedOut, procs.Wait(process.Get(), 0));
+        EXPECT_EQ(seam::WaitResult::TimedOut, procs.Wait(process.Get(), 0));
 
         ASSERT_TRUE(procs.Terminate(process.Get(), 7));
-        EXPECT_EQ(WaitResult::Signalled, procs.Wait(process.Get(), 10000));
+        EXPECT_EQ(seam::WaitResult::Signalled, procs.Wait(process.Get(), 10000));
         ASSERT_TRUE(procs.GetExitCode(process.Get(), code));
         EXPECT_EQ(7u, code);
     }
@@ -67,12 +67,12 @@ TEST_F(ContractProcesses, OpenOfAnUnknownProcessFails) {
 // Windows answers NotCritical for an ordinary process; Wine answers neither
 // query (Unknown). Never Critical: that would protect every program.
 TEST_F(ContractProcesses, OrdinaryProcessIsNotCriticalAndAGoneOneCannotBeAsked) {
-    IProcesses& procs = P().processes;
+    seam::IProcesses& procs = P().processes;
     const uint32_t pid = m_cp->StartIdleProcess("notes.exe");
     ASSERT_NE(0u, pid);
-    EXPECT_NE(Criticality::Critical, procs.QueryCritical(pid));
-    EXPECT_NE(Criticality::Critical, procs.QueryCritical(procs.CurrentProcessId()));
-    EXPECT_EQ(Criticality::Unknown, procs.QueryCritical(0xFFFFFFF0u));
+    EXPECT_NE(seam::Criticality::Critical, procs.QueryCritical(pid));
+    EXPECT_NE(seam::Criticality::Critical, procs.QueryCritical(procs.CurrentProcessId()));
+    EXPECT_EQ(seam::Criticality::Unknown, procs.QueryCritical(0xFFFFFFF0u));
 }
 
 // Whatever the platform can say about critical processes, the names decide
@@ -84,11 +84,11 @@ TEST_F(ContractProcesses, GuardProtectsCoreNamesOfRunningProcesses) {
     ASSERT_NE(0u, core);
     ASSERT_NE(0u, shell);
     ASSERT_NE(0u, plain);
-    const CProtectedProcesses guard(P().processes, P().registry);
-    EXPECT_TRUE(guard.IsProtected(ProcessEntry{core, "wininit.exe"}));
-    EXPECT_TRUE(guard.IsProtected(ProcessEntry{shell, "SiHost.exe"}));
-    EXPECT_FALSE(guard.IsProtected(ProcessEntry{plain, "notes.exe"}));
+    const engine::CProtectedProcesses guard(P().processes, P().registry);
+    EXPECT_TRUE(guard.IsProtected(seam::ProcessEntry{core, "wininit.exe"}));
+    EXPECT_TRUE(guard.IsProtected(seam::ProcessEntry{shell, "SiHost.exe"}));
+    EXPECT_FALSE(guard.IsProtected(seam::ProcessEntry{plain, "notes.exe"}));
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

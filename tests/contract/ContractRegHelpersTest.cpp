@@ -6,57 +6,57 @@
 #include "seam/Scoped.h"
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractRegHelpers = ContractTest;
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 
 TEST_F(ContractRegHelpers, ReadRegStringFallsBackToTheDefault) {
     char buffer[260];
 
     // Present value.
     SetText(Under("Run"), "Kestravin", "C:\\Tools\\Kestravin.exe");
-    EXPECT_EQ(kErrSuccess, ReadRegString(Reg(), kHkcu, Under("Run"), "Kestravin", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrSuccess, registry::ReadRegString(Reg(), kHkcu, Under("Run"), "Kestravin", "0", buffer, sizeof buffer));
     EXPECT_STREQ("C:\\Tools\\Kestravin.exe", buffer);
 
     // Absent value: the default, result 0.
     std::memset(buffer, 'x', sizeof buffer);
-    EXPECT_EQ(kErrFileNotFound, ReadRegString(Reg(), kHkcu, Under("Run"), "Other", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrFileNotFound, registry::ReadRegString(Reg(), kHkcu, Under("Run"), "Other", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
 
     // Data longer than the buffer: the default.
     SetText(Under("Run"), "Long", std::string(400, 'L'));
-    EXPECT_EQ(kErrMoreData, ReadRegString(Reg(), kHkcu, Under("Run"), "Long", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrMoreData, registry::ReadRegString(Reg(), kHkcu, Under("Run"), "Long", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
 
     // Absent key: the default, and the read leaves the key behind, empty.
     EXPECT_FALSE(KeyExists(Under("Created")));
-    EXPECT_EQ(kErrFileNotFound, ReadRegString(Reg(), kHkcu, Under("Created"), "v", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrFileNotFound, registry::ReadRegString(Reg(), kHkcu, Under("Created"), "v", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
     EXPECT_TRUE(KeyExists(Under("Created")));
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(kHkcu, Under("Created"), RegAccess::Read, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(kHkcu, Under("Created"), seam::RegAccess::Read, key.Out()));
     std::string name;
-    EXPECT_EQ(kErrNoMoreItems, Reg().EnumValueName(key.Get(), 0, name, 260));
-    EXPECT_EQ(kErrNoMoreItems, Reg().EnumSubkey(key.Get(), 0, name, 260));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 0, name, 260));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumSubkey(key.Get(), 0, name, 260));
 }
 
 TEST_F(ContractRegHelpers, WriteRegStringStoresATerminatedString) {
-    EXPECT_EQ(kErrSuccess, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "C:\\K\\Kestravin.exe"));
+    EXPECT_EQ(seam::kErrSuccess, registry::WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "C:\\K\\Kestravin.exe"));
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(kHkcu, Under("New\\Run"), RegAccess::Read, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(kHkcu, Under("New\\Run"), seam::RegAccess::Read, key.Out()));
     std::vector<uint8_t> data;
     uint32_t type = 0;
-    ASSERT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "Kestravin", data, 260, &type));
-    EXPECT_EQ(kRegSz, type);
+    ASSERT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), "Kestravin", data, 260, &type));
+    EXPECT_EQ(seam::kRegSz, type);
     EXPECT_EQ(TextBytes("C:\\K\\Kestravin.exe"), data);
 
     // Overwriting replaces the text.
-    EXPECT_EQ(kErrSuccess, WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "x"));
+    EXPECT_EQ(seam::kErrSuccess, registry::WriteRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "x"));
     char buffer[260];
-    EXPECT_EQ(kErrSuccess, ReadRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrSuccess, registry::ReadRegString(Reg(), kHkcu, Under("New\\Run"), "Kestravin", "0", buffer, sizeof buffer));
     EXPECT_STREQ("x", buffer);
 }
 
@@ -64,12 +64,12 @@ TEST_F(ContractRegHelpers, DeleteRegValueReportsWhetherItDeleted) {
     SetText(Under("TypedURLs"), "url1", "http://a.example/");
     SetText(Under("TypedURLs"), "url2", "http://b.example/");
 
-    EXPECT_EQ(kErrSuccess, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "URL1"));
+    EXPECT_EQ(seam::kErrSuccess, registry::DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "URL1"));
     EXPECT_FALSE(ValueExists(Under("TypedURLs"), "url1"));
     EXPECT_TRUE(ValueExists(Under("TypedURLs"), "url2"));
 
-    EXPECT_EQ(kErrFileNotFound, DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "url1"));  // already gone
-    EXPECT_EQ(kErrFileNotFound, DeleteRegValue(Reg(), kHkcu, Under("Nowhere"), "url1"));    // no key
+    EXPECT_EQ(seam::kErrFileNotFound, registry::DeleteRegValue(Reg(), kHkcu, Under("TypedURLs"), "url1"));  // already gone
+    EXPECT_EQ(seam::kErrFileNotFound, registry::DeleteRegValue(Reg(), kHkcu, Under("Nowhere"), "url1"));    // no key
     EXPECT_FALSE(KeyExists(Under("Nowhere")));                               // and none made
 }
 
@@ -82,33 +82,33 @@ TEST_F(ContractRegHelpers, DeleteKeyTreeRemovesNestedSubtrees) {
     SetText(tree + "\\Storage2\\x", "b", "1");
 
     // bDeleteSelf 0: the subkeys go, the key and its own values stay.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, false));
+    EXPECT_EQ(seam::kErrSuccess, registry::DeleteKeyTree(Reg(), kHkcu, tree, false));
     EXPECT_TRUE(KeyExists(tree));
     EXPECT_TRUE(ValueExists(tree, "own"));
     {
-        ScopedRegKey key(Reg());
-        ASSERT_EQ(kErrSuccess, Reg().OpenKey(kHkcu, tree, RegAccess::Read, key.Out()));
+        seam::ScopedRegKey key(Reg());
+        ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(kHkcu, tree, seam::RegAccess::Read, key.Out()));
         std::string name;
-        EXPECT_EQ(kErrNoMoreItems, Reg().EnumSubkey(key.Get(), 0, name, 260));
+        EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumSubkey(key.Get(), 0, name, 260));
     }
 
     // bDeleteSelf 1 on a key with values but no subkeys: the key goes.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, true));
+    EXPECT_EQ(seam::kErrSuccess, registry::DeleteKeyTree(Reg(), kHkcu, tree, true));
     EXPECT_FALSE(KeyExists(tree));
 
     // A missing key: ERROR_FILE_NOT_FOUND, nothing deleted, nothing made.
-    EXPECT_EQ(kErrFileNotFound, DeleteKeyTree(Reg(), kHkcu, tree, true));
-    EXPECT_EQ(kErrFileNotFound, DeleteSubkeys(Reg(), kHkcu, tree));
+    EXPECT_EQ(seam::kErrFileNotFound, registry::DeleteKeyTree(Reg(), kHkcu, tree, true));
+    EXPECT_EQ(seam::kErrFileNotFound, registry::DeleteSubkeys(Reg(), kHkcu, tree));
     EXPECT_FALSE(KeyExists(tree));
 }
 
 TEST_F(ContractRegHelpers, DeleteKeyTreeWithSelfRemovesEveryLevel) {
     const std::string tree = Under("T");
     for (const char* leaf : {"\\a\\b\\c", "\\a\\d", "\\e"}) SetText(tree + leaf, "v", leaf);
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(Reg(), kHkcu, tree, true));
+    EXPECT_EQ(seam::kErrSuccess, registry::DeleteKeyTree(Reg(), kHkcu, tree, true));
     EXPECT_FALSE(KeyExists(tree));
     EXPECT_TRUE(KeyExists(m_strScratch));  // the parent is not touched
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

@@ -6,20 +6,20 @@
 #include "seam/Text.h"
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractRegistry = ContractTest;
 
 TEST_F(ContractRegistry, OpensCreatesAndReportsMissingKeys) {
-    RegKey key = 123;
-    EXPECT_EQ(kErrFileNotFound, Reg().OpenKey(RegRoot::CurrentUser, Under("Missing"), RegAccess::Read, key));
+    seam::RegKey key = 123;
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().OpenKey(seam::RegRoot::CurrentUser, Under("Missing"), seam::RegAccess::Read, key));
     EXPECT_EQ(0u, key);
 
     // CreateKey makes every missing parent on the way.
     {
-        ScopedRegKey deep(Reg());
-        ASSERT_EQ(kErrSuccess, Reg().CreateKey(RegRoot::CurrentUser, Under("A\\B\\C"), RegAccess::Write, deep.Out()));
+        seam::ScopedRegKey deep(Reg());
+        ASSERT_EQ(seam::kErrSuccess, Reg().CreateKey(seam::RegRoot::CurrentUser, Under("A\\B\\C"), seam::RegAccess::Write, deep.Out()));
         EXPECT_TRUE(deep);
     }
     EXPECT_TRUE(KeyExists(Under("A")));
@@ -29,10 +29,10 @@ TEST_F(ContractRegistry, OpensCreatesAndReportsMissingKeys) {
     // Creating an existing key opens it with its values intact.
     SetText(Under("A"), "kept", "yes");
     {
-        ScopedRegKey again(Reg());
-        ASSERT_EQ(kErrSuccess, Reg().CreateKey(RegRoot::CurrentUser, Under("A"), RegAccess::Read, again.Out()));
+        seam::ScopedRegKey again(Reg());
+        ASSERT_EQ(seam::kErrSuccess, Reg().CreateKey(seam::RegRoot::CurrentUser, Under("A"), seam::RegAccess::Read, again.Out()));
         std::vector<uint8_t> data;
-        EXPECT_EQ(kErrSuccess, Reg().QueryValue(again.Get(), "kept", data, 260, nullptr));
+        EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(again.Get(), "kept", data, 260, nullptr));
         EXPECT_EQ(TextBytes("yes"), data);
     }
 }
@@ -44,95 +44,95 @@ TEST_F(ContractRegistry, ValuesKeepTheirTypeAndBytes) {
         std::vector<uint8_t> data;
     };
     const Case cases[] = {
-        {"sz", kRegSz, TextBytes("C:\\Docs\\plan.docx")},
-        {"expand", kRegExpandSz, TextBytes("%TEMP%\\x")},
-        {"dword", kRegDword, {0x78, 0x56, 0x34, 0x12}},
-        {"binary", kRegBinary, {0x00, 0xFF, 0x00, 0x41}},
-        {"empty", kRegBinary, {}},
+        {"sz", seam::kRegSz, TextBytes("C:\\Docs\\plan.docx")},
+        {"expand", seam::kRegExpandSz, TextBytes("%TEMP%\\x")},
+        {"dword", seam::kRegDword, {0x78, 0x56, 0x34, 0x12}},
+        {"binary", seam::kRegBinary, {0x00, 0xFF, 0x00, 0x41}},
+        {"empty", seam::kRegBinary, {}},
     };
     for (const Case& c : cases) SetValue(m_strScratch, c.name, c.type, c.data);
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<uint8_t> data;
         uint32_t type = 999;
-        EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), c.name, data, 260, &type));
+        EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), c.name, data, 260, &type));
         EXPECT_EQ(c.type, type);
         EXPECT_EQ(c.data, data);
     }
     std::vector<uint8_t> data{1, 2};
-    EXPECT_EQ(kErrFileNotFound, Reg().QueryValue(key.Get(), "absent", data, 260, nullptr));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().QueryValue(key.Get(), "absent", data, 260, nullptr));
 }
 
 TEST_F(ContractRegistry, QueryIntoTooSmallABufferGivesMoreDataAndNoBytes) {
     const std::string longText(300, 'x');
     SetText(m_strScratch, "long", longText);
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
     std::vector<uint8_t> data{1, 2, 3};
-    EXPECT_EQ(kErrMoreData, Reg().QueryValue(key.Get(), "long", data, 260, nullptr));
+    EXPECT_EQ(seam::kErrMoreData, Reg().QueryValue(key.Get(), "long", data, 260, nullptr));
     EXPECT_TRUE(data.empty());
     // Exactly the size of the data (terminator included) fits.
-    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "long", data, 301, nullptr));
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), "long", data, 301, nullptr));
     EXPECT_EQ(TextBytes(longText), data);
 }
 
 TEST_F(ContractRegistry, EnumValueNameHonoursCapacityAndEnd) {
     SetText(m_strScratch, "abcdef", "1");
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
     std::string name;
-    EXPECT_EQ(kErrMoreData, Reg().EnumValueName(key.Get(), 0, name, 6));  // no room for the terminator
-    EXPECT_EQ(kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 7));
+    EXPECT_EQ(seam::kErrMoreData, Reg().EnumValueName(key.Get(), 0, name, 6));  // no room for the terminator
+    EXPECT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 7));
     EXPECT_EQ("abcdef", name);
-    EXPECT_EQ(kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
 }
 
 TEST_F(ContractRegistry, DeletingAtIndexZeroWalksEveryValue) {
     const std::set<std::string> written{"url1", "url2", "MRUList", "Zed"};
     for (const auto& name : written) SetText(m_strScratch, name, "data of " + name);
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::AllAccess, key.Out()));
     std::set<std::string> seen;
-    long r = kErrSuccess;
+    long r = seam::kErrSuccess;
     for (int step = 0; step < 10; ++step) {
         std::string name;
         r = Reg().EnumValueName(key.Get(), 0, name, 260);
-        if (r != kErrSuccess) break;
+        if (r != seam::kErrSuccess) break;
         EXPECT_TRUE(seen.insert(name).second) << name << " came back after its deletion";
-        ASSERT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), name));
+        ASSERT_EQ(seam::kErrSuccess, Reg().DeleteValue(key.Get(), name));
     }
-    EXPECT_EQ(kErrNoMoreItems, r);
+    EXPECT_EQ(seam::kErrNoMoreItems, r);
     EXPECT_EQ(written, seen);
-    EXPECT_EQ(kErrFileNotFound, Reg().DeleteValue(key.Get(), "url1"));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().DeleteValue(key.Get(), "url1"));
 }
 
 TEST_F(ContractRegistry, NamesCompareWithoutCaseAndKeepTheirSpelling) {
     SetText(Under("CamelKey"), "MixedCase", "first");
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, Under("cAMELkEY"), RegAccess::AllAccess, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, Under("cAMELkEY"), seam::RegAccess::AllAccess, key.Out()));
     std::vector<uint8_t> data;
-    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "MIXEDCASE", data, 260, nullptr));
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), "MIXEDCASE", data, 260, nullptr));
     EXPECT_EQ(TextBytes("first"), data);
 
     // Setting under another spelling replaces the one value.
-    EXPECT_EQ(kErrSuccess, Reg().SetValue(key.Get(), "mixedcase", kRegSz, TextBytes("second")));
+    EXPECT_EQ(seam::kErrSuccess, Reg().SetValue(key.Get(), "mixedcase", seam::kRegSz, TextBytes("second")));
     std::string name;
-    EXPECT_EQ(kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 260));
+    EXPECT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 260));
     EXPECT_TRUE(name == "MixedCase" || name == "mixedcase") << name;
-    EXPECT_EQ(kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
-    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), "Mixedcase", data, 260, nullptr));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), "Mixedcase", data, 260, nullptr));
     EXPECT_EQ(TextBytes("second"), data);
 
-    ScopedRegKey parent(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::Read, parent.Out()));
-    EXPECT_EQ(kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 260));
+    seam::ScopedRegKey parent(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, parent.Out()));
+    EXPECT_EQ(seam::kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 260));
     EXPECT_EQ("CamelKey", name);
 }
 
@@ -141,12 +141,12 @@ constexpr const char* kThaiKo = "\xE0\xB8\x81";   // U+0E01
 constexpr const char* kThaiKho = "\xE0\xB8\x82";  // U+0E02
 
 // Every value name of root\path as the enumeration spells it.
-std::vector<std::string> EnumeratedNames(IRegistry& reg, const std::string& path) {
+std::vector<std::string> EnumeratedNames(seam::IRegistry& reg, const std::string& path) {
     std::vector<std::string> names;
-    ScopedRegKey key(reg);
-    if (reg.OpenKey(RegRoot::CurrentUser, path, RegAccess::Read, key.Out()) != kErrSuccess) return names;
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess) return names;
     std::string name;
-    for (uint32_t i = 0; reg.EnumValueName(key.Get(), i, name, 260) == kErrSuccess; ++i) names.push_back(name);
+    for (uint32_t i = 0; reg.EnumValueName(key.Get(), i, name, 260) == seam::kErrSuccess; ++i) names.push_back(name);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -160,24 +160,24 @@ TEST_F(ContractRegistry, ANameOutsideCodePage949IsReachedUnderItsEnumeratedSpell
     const std::vector<std::string> names = EnumeratedNames(Reg(), m_strScratch);
     ASSERT_EQ(2u, names.size());
     const std::string spelled = names[0];
-    EXPECT_EQ("C:\\" + Cp949FromUtf8("\xEC\x95\xB1") + "\\?\\tool.exe", spelled);
-    ASSERT_NE(realName, Utf8FromCp949(spelled)) << "the name should not survive code page 949";
+    EXPECT_EQ("C:\\" + seam::Cp949FromUtf8("\xEC\x95\xB1") + "\\?\\tool.exe", spelled);
+    ASSERT_NE(realName, seam::Utf8FromCp949(spelled)) << "the name should not survive code page 949";
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::AllAccess, key.Out()));
     std::vector<uint8_t> data;
     uint32_t type = 0;
-    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, &type));
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, &type));
     EXPECT_EQ(TextBytes("Tool"), data);
-    EXPECT_EQ(kRegSz, type);
-    EXPECT_EQ(kErrMoreData, Reg().QueryValue(key.Get(), spelled, data, 2, nullptr));
+    EXPECT_EQ(seam::kRegSz, type);
+    EXPECT_EQ(seam::kErrMoreData, Reg().QueryValue(key.Get(), spelled, data, 2, nullptr));
     EXPECT_TRUE(data.empty());
 
-    EXPECT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
     EXPECT_FALSE(m_cp->UnicodeNamedValueExists(m_strScratch, realName));
     EXPECT_TRUE(ValueExists(m_strScratch, "plain"));
-    EXPECT_EQ(kErrFileNotFound, Reg().DeleteValue(key.Get(), spelled));
-    EXPECT_EQ(kErrFileNotFound, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
 }
 
 TEST_F(ContractRegistry, NamesSpelledAlikeAreNeitherReadNorDeleted) {
@@ -190,23 +190,23 @@ TEST_F(ContractRegistry, NamesSpelledAlikeAreNeitherReadNorDeleted) {
     ASSERT_EQ(names[0], names[1]) << "both names should have the one ANSI spelling";
     const std::string spelled = names[0];
 
-    ScopedRegKey key(Reg());
-    ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, m_strScratch, RegAccess::AllAccess, key.Out()));
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::AllAccess, key.Out()));
     std::vector<uint8_t> data;
-    EXPECT_EQ(kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
-    EXPECT_EQ(kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 0, nullptr));
-    EXPECT_EQ(kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(seam::kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+    EXPECT_EQ(seam::kErrAmbiguousName, Reg().QueryValue(key.Get(), spelled, data, 0, nullptr));
+    EXPECT_EQ(seam::kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
     EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
     EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
 
     // A value really named with that spelling is what the name reaches first.
     SetText(m_strScratch, spelled, "literal");
-    EXPECT_EQ(kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), spelled, data, 260, nullptr));
     EXPECT_EQ(TextBytes("literal"), data);
-    EXPECT_EQ(kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteValue(key.Get(), spelled));
     EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
     EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
-    EXPECT_EQ(kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
+    EXPECT_EQ(seam::kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
 }
 
 TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {
@@ -214,25 +214,25 @@ TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {
     SetText(Under("Parent"), "own", "1");
 
     // A key with a subkey refuses RegDeleteKeyA (ERROR_ACCESS_DENIED on Windows).
-    EXPECT_NE(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+    EXPECT_NE(seam::kErrSuccess, Reg().DeleteKey(seam::RegRoot::CurrentUser, Under("Parent")));
     EXPECT_TRUE(KeyExists(Under("Parent\\Child")));
 
     {
-        ScopedRegKey parent(Reg());
-        ASSERT_EQ(kErrSuccess, Reg().OpenKey(RegRoot::CurrentUser, Under("Parent"), RegAccess::Read, parent.Out()));
+        seam::ScopedRegKey parent(Reg());
+        ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, Under("Parent"), seam::RegAccess::Read, parent.Out()));
         std::string name;
-        EXPECT_EQ(kErrMoreData, Reg().EnumSubkey(parent.Get(), 0, name, 5));
-        EXPECT_EQ(kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 6));
+        EXPECT_EQ(seam::kErrMoreData, Reg().EnumSubkey(parent.Get(), 0, name, 5));
+        EXPECT_EQ(seam::kErrSuccess, Reg().EnumSubkey(parent.Get(), 0, name, 6));
         EXPECT_EQ("Child", name);
-        EXPECT_EQ(kErrNoMoreItems, Reg().EnumSubkey(parent.Get(), 1, name, 260));
+        EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumSubkey(parent.Get(), 1, name, 260));
     }
 
     // A key with values but no subkeys goes, values and all.
-    EXPECT_EQ(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent\\Child")));
-    EXPECT_EQ(kErrSuccess, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteKey(seam::RegRoot::CurrentUser, Under("Parent\\Child")));
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteKey(seam::RegRoot::CurrentUser, Under("Parent")));
     EXPECT_FALSE(KeyExists(Under("Parent")));
-    EXPECT_EQ(kErrFileNotFound, Reg().DeleteKey(RegRoot::CurrentUser, Under("Parent")));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().DeleteKey(seam::RegRoot::CurrentUser, Under("Parent")));
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

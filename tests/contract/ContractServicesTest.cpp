@@ -2,7 +2,7 @@
 #include "seam/Scoped.h"
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractServices = ContractTest;
@@ -11,21 +11,21 @@ using ContractServices = ContractTest;
 constexpr int kMaxPolls = 30;
 
 // Stops `name` and returns every state seen until STOPPED or the bound.
-std::vector<uint32_t> StopAndWatch(Platform& p, const std::string& name) {
+std::vector<uint32_t> StopAndWatch(seam::Platform& p, const std::string& name) {
     std::vector<uint32_t> seen;
-    ScopedService manager(p.services, p.services.OpenManager());
+    seam::ScopedService manager(p.services, p.services.OpenManager());
     EXPECT_TRUE(manager);
     if (!manager) return seen;
-    ScopedService service(p.services, p.services.OpenService(manager.Get(), name));
+    seam::ScopedService service(p.services, p.services.OpenService(manager.Get(), name));
     EXPECT_TRUE(service);
     if (!service) return seen;
 
     uint32_t state = 0;
     for (int poll = 0; poll < kMaxPolls; ++poll) {
-        if (!p.services.QueryState(service.Get(), state) || state == kSvcRunning) break;
+        if (!p.services.QueryState(service.Get(), state) || state == seam::kSvcRunning) break;
         p.system.Sleep(1000);
     }
-    EXPECT_EQ(kSvcRunning, state) << "the installed service is not running";
+    EXPECT_EQ(seam::kSvcRunning, state) << "the installed service is not running";
 
     EXPECT_TRUE(p.services.ControlStop(service.Get()));
     for (int poll = 0; poll < kMaxPolls; ++poll) {
@@ -34,7 +34,7 @@ std::vector<uint32_t> StopAndWatch(Platform& p, const std::string& name) {
             break;
         }
         seen.push_back(state);
-        if (state == kSvcStopped) break;
+        if (state == seam::kSvcStopped) break;
         p.system.Sleep(1000);
     }
     // A stopped service refuses another stop control.
@@ -50,10 +50,10 @@ TEST_F(ContractServices, StopReportsPendingThenStopped) {
 
         std::vector<uint32_t> seen = StopAndWatch(P(), name);
         ASSERT_FALSE(seen.empty());
-        EXPECT_EQ(kSvcStopped, seen.back());
-        for (size_t i = 0; i + 1 < seen.size(); ++i) EXPECT_EQ(kSvcStopPending, seen[i]);
+        EXPECT_EQ(seam::kSvcStopped, seen.back());
+        for (size_t i = 0; i + 1 < seen.size(); ++i) EXPECT_EQ(seam::kSvcStopPending, seen[i]);
         if (pendingPolls > 0) {
-            EXPECT_EQ(kSvcStopPending, seen.front());
+            EXPECT_EQ(seam::kSvcStopPending, seen.front());
         }
     }
 }
@@ -63,26 +63,26 @@ TEST_F(ContractServices, AServiceThatRefusesOrIgnoresTheStopStaysRunning) {
         SCOPED_TRACE(acceptsStop ? "accepts the control" : "refuses the control");
         const std::string name = acceptsStop ? "KvContractSvcIgnores" : "KvContractSvcRefuses";
         ASSERT_TRUE(m_cp->InstallUnstoppableService(name, acceptsStop));
-        ScopedService manager(P().services, P().services.OpenManager());
+        seam::ScopedService manager(P().services, P().services.OpenManager());
         ASSERT_TRUE(manager);
-        ScopedService service(P().services, P().services.OpenService(manager.Get(), name));
+        seam::ScopedService service(P().services, P().services.OpenService(manager.Get(), name));
         ASSERT_TRUE(service);
 
         EXPECT_EQ(acceptsStop, P().services.ControlStop(service.Get()));
         for (int poll = 0; poll < 3; ++poll) {
             uint32_t state = 0;
             ASSERT_TRUE(P().services.QueryState(service.Get(), state));
-            EXPECT_EQ(kSvcRunning, state) << "poll " << poll;
+            EXPECT_EQ(seam::kSvcRunning, state) << "poll " << poll;
             P().system.Sleep(1000);
         }
     }
 }
 
 TEST_F(ContractServices, MissingServiceDoesNotOpen) {
-    ScopedService manager(P().services, P().services.OpenManager());
+    seam::ScopedService manager(P().services, P().services.OpenManager());
     ASSERT_TRUE(manager);
     EXPECT_EQ(0u, P().services.OpenService(manager.Get(), "KvContractNoSuchService"));
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

@@ -1,13 +1,13 @@
 // The system seam: file existence as Windows answers it.
 #include "tests/contract/ContractFixture.h"
 
-namespace kv::contract {
+namespace contract {
 namespace {
 
 using ContractSystem = ContractTest;
 
 TEST_F(ContractSystem, ModuleFileExistsWhateverTheCase) {
-    ISystem& sys = P().system;
+    seam::ISystem& sys = P().system;
     const std::string self = sys.ModulePath();
     ASSERT_FALSE(self.empty());
     EXPECT_TRUE(sys.FileExists(self));
@@ -25,4 +25,4 @@ TEST_F(ContractSystem, ModuleFileExistsWhateverTheCase) {
 }
 
 }  // namespace
-}  // namespace kv::contract
+}  // namespace contract

@@ -5,12 +5,12 @@
 #include "tests/contract/ContractPlatform.h"
 #include "tests/fakes/FakePlatform.h"
 
-namespace kv {
+namespace fakes {
 namespace {
 
 constexpr const char* kFakeServer = "http://contract.fake";
 
-class FakeContractPlatform : public ContractPlatform {
+class FakeContractPlatform : public contract::ContractPlatform {
 public:
     FakeContractPlatform() {
         static std::atomic<int> s_nextScratch{1};
@@ -19,18 +19,18 @@ public:
         // "/stall" has no reply: like a server that never answers, it fails.
     }
     ~FakeContractPlatform() override {
-        DeleteKeyTree(m_fakes.registry, RegRoot::CurrentUser, m_strScratch, true);
+        registry::DeleteKeyTree(m_fakes.registry, seam::RegRoot::CurrentUser, m_strScratch, true);
     }
 
-    Platform& Get() override { return m_fakes.platform; }
+    seam::Platform& Get() override { return m_fakes.platform; }
     std::string ScratchKey() override { return m_strScratch; }
 
     void SetUnicodeNamedText(const std::string& path, const std::string& utf8Name,
                              const std::string& text) override {
-        m_fakes.registry.SetStringUnicodeName(RegRoot::CurrentUser, path, utf8Name, text);
+        m_fakes.registry.SetStringUnicodeName(seam::RegRoot::CurrentUser, path, utf8Name, text);
     }
     bool UnicodeNamedValueExists(const std::string& path, const std::string& utf8Name) override {
-        return m_fakes.registry.UnicodeNamedValueExists(RegRoot::CurrentUser, path, utf8Name);
+        return m_fakes.registry.UnicodeNamedValueExists(seam::RegRoot::CurrentUser, path, utf8Name);
     }
 
     uint32_t StartIdleProcess(const std::string& exeName) override {
@@ -39,13 +39,13 @@ public:
 
     bool InstallService(const std::string& name, int pendingPolls) override {
         uint32_t pid = m_fakes.processes.Add(name + ".exe");
-        m_fakes.services.Install(name, kSvcRunning, pendingPolls, pid);
+        m_fakes.services.Install(name, seam::kSvcRunning, pendingPolls, pid);
         return true;
     }
 
     bool InstallUnstoppableService(const std::string& name, bool acceptsStop) override {
         uint32_t pid = m_fakes.processes.Add(name + ".exe");
-        m_fakes.services.Install(name, kSvcRunning, 0, pid);
+        m_fakes.services.Install(name, seam::kSvcRunning, 0, pid);
         m_fakes.services.SetStopMode(name, acceptsStop ? fakes::StopMode::Ignores : fakes::StopMode::Refuses);
         return true;
     }
@@ -58,9 +58,8 @@ private:
 };
 
 }  // namespace
+}  // namespace fakes
 
-std::unique_ptr<ContractPlatform> MakeContractPlatform() {
-    return std::make_unique<FakeContractPlatform>();
+std::unique_ptr<contract::ContractPlatform> contract::MakeContractPlatform() {
+    return std::make_unique<fakes::FakeContractPlatform>();
 }
-
-}  // namespace kv

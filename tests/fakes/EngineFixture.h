@@ -15,7 +15,7 @@
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 class EngineFixture : public ::testing::Test {
 protected:
@@ -29,30 +29,30 @@ protected:
     }
 
     void Pass() { m_engine.AnalyseOrClean(); }
-    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+    std::vector<seam::TraceItem> Rows() { return m_view.List().Rows(); }
     // One column of every row, top first.
     std::vector<std::string> Column(int column) {
         std::vector<std::string> out;
         for (const auto& row : Rows()) out.push_back(row.text[column]);
         return out;
     }
-    int CountOf(Category category) {
+    int CountOf(seam::Category category) {
         int n = 0;
-        for (const auto& row : Rows()) n += row.Code() == CodeOf(category);
+        for (const auto& row : Rows()) n += row.Code() == engine::CodeOf(category);
         return n;
     }
     // Value names as the registry enumerates them, last first: the order rows end up in.
-    std::vector<std::string> TopDown(RegRoot root, const std::string& path) {
+    std::vector<std::string> TopDown(seam::RegRoot root, const std::string& path) {
         auto names = m_fake.registry.ValueNames(root, path);
         std::reverse(names.begin(), names.end());
         return names;
     }
 
     FakePlatform m_fake;
-    EngineState m_state;
+    engine::EngineState m_state;
     FakeView m_view{&m_state};
-    CTraceCategories m_categories{m_fake.platform, m_state, m_view};
-    CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
+    engine::CTraceCategories m_categories{m_fake.platform, m_state, m_view};
+    engine::CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -2,33 +2,33 @@
 
 #include "engine/TraceRows.h"
 
-namespace kv::fakes {
+namespace fakes {
 
-TraceItem MakeTraceRow(const std::string& code, const std::string& name, const std::string& regKey,
+seam::TraceItem MakeTraceRow(const std::string& code, const std::string& name, const std::string& regKey,
                        const std::string& value, const std::string& data, const std::string& read) {
-    TraceItem row;
-    row.text[kColName] = name;
-    row.text[kColRead] = read;
-    row.text[kColCode] = code;
-    row.text[kColRegKey] = regKey;
-    row.text[kColValue] = value;
-    row.text[kColData] = data;
+    seam::TraceItem row;
+    row.text[seam::kColName] = name;
+    row.text[seam::kColRead] = read;
+    row.text[seam::kColCode] = code;
+    row.text[seam::kColRegKey] = regKey;
+    row.text[seam::kColValue] = value;
+    row.text[seam::kColData] = data;
     return row;
 }
 
-void FakeCategories::Scan(const char* entry, Category category) {
-    const std::string code = CodeOf(category);
-    std::vector<TraceItem> rows;
+void FakeCategories::Scan(const char* entry, seam::Category category) {
+    const std::string code = engine::CodeOf(category);
+    std::vector<seam::TraceItem> rows;
     {
         std::lock_guard<std::mutex> hold(m_lock);
         m_scans.push_back(std::string(entry) + ":" + code);
         auto it = m_rows.find(code);
         if (it != m_rows.end()) rows = it->second;
     }
-    for (const auto& row : rows) AddTraceRow(m_state, m_view, category, row);
+    for (const auto& row : rows) engine::AddTraceRow(m_state, m_view, category, row);
 }
 
-CleanOutcome FakeCategories::Remove(const char* entry, Category category, const std::string& name) {
+engine::CleanOutcome FakeCategories::Remove(const char* entry, seam::Category category, const std::string& name) {
     Removal removal;
     {
         std::lock_guard<std::mutex> hold(m_lock);
@@ -40,26 +40,26 @@ CleanOutcome FakeCategories::Remove(const char* entry, Category category, const 
         m_state.AddCount(category, removal.countDelta);
         m_view.CounterChanged(category);
     }
-    return removal.gone ? CleanOutcome::Gone : CleanOutcome::Stayed;
+    return removal.gone ? engine::CleanOutcome::Gone : engine::CleanOutcome::Stayed;
 }
 
-void FakeCategories::ScanGridAgents() { Scan("ScanGridAgents", kGrid); }
+void FakeCategories::ScanGridAgents() { Scan("ScanGridAgents", seam::kGrid); }
 
-void FakeCategories::ScanProcesses() { Scan("ScanProcesses", kProcess); }
+void FakeCategories::ScanProcesses() { Scan("ScanProcesses", seam::kProcess); }
 
-void FakeCategories::ScanIntelliForms() { Scan("ScanIntelliForms", kRegistry); }
+void FakeCategories::ScanIntelliForms() { Scan("ScanIntelliForms", seam::kRegistry); }
 
-void FakeCategories::ScanRegistryTraces() { Scan("ScanRegistryTraces", kRecent); }
+void FakeCategories::ScanRegistryTraces() { Scan("ScanRegistryTraces", seam::kRecent); }
 
-CleanOutcome FakeCategories::StopGridService(const TraceItem& row) {
-    return Remove("StopGridService", kGrid, row.Name());
+engine::CleanOutcome FakeCategories::StopGridService(const seam::TraceItem& row) {
+    return Remove("StopGridService", seam::kGrid, row.Name());
 }
 
-CleanOutcome FakeCategories::TerminateProcessByName(const TraceItem& row) {
-    return Remove("TerminateProcessByName", kProcess, row.Name());
+engine::CleanOutcome FakeCategories::TerminateProcessByName(const seam::TraceItem& row) {
+    return Remove("TerminateProcessByName", seam::kProcess, row.Name());
 }
 
-void FakeCategories::SetRows(const std::string& code, const std::vector<TraceItem>& rows) {
+void FakeCategories::SetRows(const std::string& code, const std::vector<seam::TraceItem>& rows) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_rows[code] = rows;
 }
@@ -79,4 +79,4 @@ std::vector<std::string> FakeCategories::Removals() const {
     return m_removed;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

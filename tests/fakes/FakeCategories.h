@@ -14,17 +14,17 @@
 #include "engine/TraceCategories.h"
 #include "seam/View.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 // A trace row with the six texts in column order.
-TraceItem MakeTraceRow(const std::string& code, const std::string& name,
+seam::TraceItem MakeTraceRow(const std::string& code, const std::string& name,
                        const std::string& regKey = "", const std::string& value = "",
                        const std::string& data = "", const std::string& read = "");
 
-class FakeCategories : public CTraceCategories {
+class FakeCategories : public engine::CTraceCategories {
 public:
-    FakeCategories(Platform& platform, EngineState& state, IView& view)
-        : CTraceCategories(platform, state, view) {}
+    FakeCategories(seam::Platform& platform, engine::EngineState& state, seam::IView& view)
+        : engine::CTraceCategories(platform, state, view) {}
     FakeCategories(const FakeCategories&) = delete;
     FakeCategories& operator=(const FakeCategories&) = delete;
 
@@ -33,11 +33,11 @@ public:
     void ScanProcesses() override;
     void ScanIntelliForms() override;
     void ScanRegistryTraces() override;
-    CleanOutcome StopGridService(const TraceItem& row) override;
-    CleanOutcome TerminateProcessByName(const TraceItem& row) override;
+    engine::CleanOutcome StopGridService(const seam::TraceItem& row) override;
+    engine::CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
 
     // Rows every scan of `code` adds, bottom first (the last one ends on top).
-    void SetRows(const std::string& code, const std::vector<TraceItem>& rows);
+    void SetRows(const std::string& code, const std::vector<seam::TraceItem>& rows);
     // How the removal of `name` ends: gone or not, and what it adds to its
     // category's counter. Unlisted names: gone, counter lowered by 1.
     void SetRemoval(const std::string& name, bool gone, int countDelta);
@@ -53,14 +53,14 @@ private:
         int countDelta = -1;
     };
 
-    void Scan(const char* entry, Category category);
-    CleanOutcome Remove(const char* entry, Category category, const std::string& name);
+    void Scan(const char* entry, seam::Category category);
+    engine::CleanOutcome Remove(const char* entry, seam::Category category, const std::string& name);
 
     mutable std::mutex m_lock;
-    std::map<std::string, std::vector<TraceItem>> m_rows;
+    std::map<std::string, std::vector<seam::TraceItem>> m_rows;
     std::map<std::string, Removal> m_removals;
     std::vector<std::string> m_scans;
     std::vector<std::string> m_removed;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

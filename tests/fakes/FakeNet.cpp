@@ -1,6 +1,6 @@
 #include "tests/fakes/FakeNet.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 bool FakeNet::IsOnline() {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -8,7 +8,7 @@ bool FakeNet::IsOnline() {
     return m_bOnline;
 }
 
-bool FakeNet::FetchLines(const std::string& url, const NetTimeouts& timeouts, size_t maxBytes,
+bool FakeNet::FetchLines(const std::string& url, const seam::NetTimeouts& timeouts, size_t maxBytes,
                          std::vector<std::string>& lines) {
     std::lock_guard<std::mutex> hold(m_lock);
     lines.clear();
@@ -29,7 +29,7 @@ bool FakeNet::FetchLines(const std::string& url, const NetTimeouts& timeouts, si
     return true;
 }
 
-bool FakeNet::DownloadToFile(const std::string& url, const std::string& path, const NetTimeouts&) {
+bool FakeNet::DownloadToFile(const std::string& url, const std::string& path, const seam::NetTimeouts&) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_downloads.push_back(Download{url, path});
     if (m_bDownloadOk) m_files[path] = m_downloadSignature;
@@ -128,4 +128,4 @@ int FakeNet::OnlineTests() const {
     return m_nOnlineTests;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -15,13 +15,13 @@
 
 #include "seam/Platform.h"
 
-namespace kv::fakes {
+namespace fakes {
 
-class FakeNet : public INet {
+class FakeNet : public seam::INet {
 public:
     struct Request {
         std::string url;
-        NetTimeouts timeouts;
+        seam::NetTimeouts timeouts;
         size_t maxBytes = 0;
     };
     struct Download {
@@ -35,10 +35,10 @@ public:
 
     // INet
     bool IsOnline() override;
-    bool FetchLines(const std::string& url, const NetTimeouts& timeouts, size_t maxBytes,
+    bool FetchLines(const std::string& url, const seam::NetTimeouts& timeouts, size_t maxBytes,
                     std::vector<std::string>& lines) override;
     bool DownloadToFile(const std::string& url, const std::string& path,
-                        const NetTimeouts& timeouts) override;
+                        const seam::NetTimeouts& timeouts) override;
     void DeleteCacheEntry(const std::string& url) override;
     bool ShellOpen(const std::string& target) override;
     bool IsSignedBy(const std::string& path, const std::string& publisher) override;
@@ -83,4 +83,4 @@ private:
     std::map<std::string, Signature> m_files;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -1,4 +1,4 @@
-// The whole machine in memory: one of each fake, wired into a kv::Platform.
+// The whole machine in memory: one of each fake, wired into a seam::Platform.
 // The services end their linked fake processes.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeSystem.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 struct FakePlatform {
     FakePlatform() = default;
@@ -21,7 +21,7 @@ struct FakePlatform {
     FakeServices services{&processes};
     FakeNet net;
     FakeSystem system;
-    Platform platform{registry, processes, services, net, system};
+    seam::Platform platform{registry, processes, services, net, system};
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

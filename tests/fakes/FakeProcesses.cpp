@@ -1,10 +1,10 @@
 #include "tests/fakes/FakeProcesses.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 FakeProcesses::FakeProcesses(const std::string& selfExe) { m_nSelfPid = Add(selfExe); }
 
-FakeProcesses::Proc* FakeProcesses::ByHandle(ProcHandle h) {
+FakeProcesses::Proc* FakeProcesses::ByHandle(seam::ProcHandle h) {
     auto it = m_handles.find(h);
     if (it == m_handles.end()) return nullptr;
     for (auto& p : m_procs) {
@@ -13,12 +13,12 @@ FakeProcesses::Proc* FakeProcesses::ByHandle(ProcHandle h) {
     return nullptr;
 }
 
-bool FakeProcesses::Snapshot(std::vector<ProcessEntry>& out) {
+bool FakeProcesses::Snapshot(std::vector<seam::ProcessEntry>& out) {
     std::lock_guard<std::mutex> hold(m_lock);
     out.clear();
     if (m_bSnapshotFails) return false;
     for (const auto& p : m_procs) {
-        if (p.running) out.push_back(ProcessEntry{p.pid, p.exeName});
+        if (p.running) out.push_back(seam::ProcessEntry{p.pid, p.exeName});
     }
     return !out.empty();
 }
@@ -28,12 +28,12 @@ uint32_t FakeProcesses::CurrentProcessId() {
     return m_nSelfPid;
 }
 
-ProcHandle FakeProcesses::Open(uint32_t pid) {
+seam::ProcHandle FakeProcesses::Open(uint32_t pid) {
     std::lock_guard<std::mutex> hold(m_lock);
     for (const auto& p : m_procs) {
         if (p.pid != pid) continue;
         if (!p.running || p.openFails) return 0;
-        ProcHandle h = m_nNextHandle;
+        seam::ProcHandle h = m_nNextHandle;
         m_nNextHandle += 4;
         m_handles.emplace(h, pid);
         return h;
@@ -41,7 +41,7 @@ ProcHandle FakeProcesses::Open(uint32_t pid) {
     return 0;
 }
 
-bool FakeProcesses::GetExitCode(ProcHandle process, uint32_t& code) {
+bool FakeProcesses::GetExitCode(seam::ProcHandle process, uint32_t& code) {
     std::lock_guard<std::mutex> hold(m_lock);
     Proc* p = ByHandle(process);
     if (!p) return false;
@@ -49,7 +49,7 @@ bool FakeProcesses::GetExitCode(ProcHandle process, uint32_t& code) {
     return true;
 }
 
-bool FakeProcesses::Terminate(ProcHandle process, uint32_t exitCode) {
+bool FakeProcesses::Terminate(seam::ProcHandle process, uint32_t exitCode) {
     std::lock_guard<std::mutex> hold(m_lock);
     Proc* p = ByHandle(process);
     if (!p || !p->running) return false;
@@ -79,28 +79,28 @@ bool FakeProcesses::Terminate(ProcHandle process, uint32_t exitCode) {
     return false;
 }
 
-WaitResult FakeProcesses::Wait(ProcHandle process, uint32_t) {
+seam::WaitResult FakeProcesses::Wait(seam::ProcHandle process, uint32_t) {
     std::lock_guard<std::mutex> hold(m_lock);
     Proc* p = ByHandle(process);
-    if (!p) return WaitResult::Failed;
+    if (!p) return seam::WaitResult::Failed;
     if (p->running && p->endsAfterWait) {
         p->running = false;  // just too late for this wait
-        return WaitResult::TimedOut;
+        return seam::WaitResult::TimedOut;
     }
-    return p->running ? WaitResult::TimedOut : WaitResult::Signalled;
+    return p->running ? seam::WaitResult::TimedOut : seam::WaitResult::Signalled;
 }
 
-void FakeProcesses::Close(ProcHandle process) {
+void FakeProcesses::Close(seam::ProcHandle process) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_handles.erase(process) == 0) ++m_nBadCloses;
 }
 
-Criticality FakeProcesses::QueryCritical(uint32_t pid) {
+seam::Criticality FakeProcesses::QueryCritical(uint32_t pid) {
     std::lock_guard<std::mutex> hold(m_lock);
     for (const auto& p : m_procs) {
-        if (p.pid == pid) return p.running && !p.openFails ? p.critical : Criticality::Unknown;
+        if (p.pid == pid) return p.running && !p.openFails ? p.critical : seam::Criticality::Unknown;
     }
-    return Criticality::Unknown;
+    return seam::Criticality::Unknown;
 }
 
 uint32_t FakeProcesses::Add(const std::string& exeName) {
@@ -136,7 +136,7 @@ void FakeProcesses::SetSnapshotFails(bool fails) {
     m_bSnapshotFails = fails;
 }
 
-void FakeProcesses::SetCritical(uint32_t pid, Criticality mark) {
+void FakeProcesses::SetCritical(uint32_t pid, seam::Criticality mark) {
     std::lock_guard<std::mutex> hold(m_lock);
     for (auto& p : m_procs) {
         if (p.pid == pid) p.critical = mark;
@@ -185,4 +185,4 @@ int FakeProcesses::BadCloseCount() const {
     return m_nBadCloses;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -13,7 +13,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 inline constexpr uint32_t kStillActive = 259;
 
@@ -25,7 +25,7 @@ enum class TerminateMode {
     Respawns, // the process ends, and a new one of the same name (and mode) starts at once: a watchdog
 };
 
-class FakeProcesses : public IProcesses {
+class FakeProcesses : public seam::IProcesses {
 public:
     // The test program itself is in the table, as the current process.
     explicit FakeProcesses(const std::string& selfExe = "Kestravin.exe");
@@ -33,15 +33,15 @@ public:
     FakeProcesses& operator=(const FakeProcesses&) = delete;
 
     // IProcesses
-    bool Snapshot(std::vector<ProcessEntry>& out) override;
+    bool Snapshot(std::vector<seam::ProcessEntry>& out) override;
     uint32_t CurrentProcessId() override;
-    ProcHandle Open(uint32_t pid) override;
-    bool GetExitCode(ProcHandle process, uint32_t& code) override;
-    bool Terminate(ProcHandle process, uint32_t exitCode) override;
-    WaitResult Wait(ProcHandle process, uint32_t timeoutMs) override;
-    void Close(ProcHandle process) override;
+    seam::ProcHandle Open(uint32_t pid) override;
+    bool GetExitCode(seam::ProcHandle process, uint32_t& code) override;
+    bool Terminate(seam::ProcHandle process, uint32_t exitCode) override;
+    seam::WaitResult Wait(seam::ProcHandle process, uint32_t timeoutMs) override;
+    void Close(seam::ProcHandle process) override;
     // The process's mark; Unknown for a process that is gone or cannot be opened.
-    Criticality QueryCritical(uint32_t pid) override;
+    seam::Criticality QueryCritical(uint32_t pid) override;
 
     // Test set-up. Add returns the new process id.
     uint32_t Add(const std::string& exeName);
@@ -49,7 +49,7 @@ public:
     void SetTerminateMode(uint32_t pid, TerminateMode mode);
     void SetSnapshotFails(bool fails);
     // NotCritical unless set.
-    void SetCritical(uint32_t pid, Criticality mark);
+    void SetCritical(uint32_t pid, seam::Criticality mark);
     // Ends a process from outside (it exited by itself); Signalled from then on.
     void End(uint32_t pid, uint32_t exitCode = 0);
 
@@ -69,21 +69,21 @@ private:
         bool openFails = false;
         TerminateMode mode = TerminateMode::Ends;
         bool endsAfterWait = false;
-        Criticality critical = Criticality::NotCritical;
+        seam::Criticality critical = seam::Criticality::NotCritical;
     };
 
-    Proc* ByHandle(ProcHandle h);
+    Proc* ByHandle(seam::ProcHandle h);
     uint32_t AddLocked(const std::string& exeName);
 
     mutable std::mutex m_lock;
     std::vector<Proc> m_procs;
-    std::map<ProcHandle, uint32_t> m_handles;  // handle -> pid
+    std::map<seam::ProcHandle, uint32_t> m_handles;  // handle -> pid
     std::vector<uint32_t> m_terminated;
     uint32_t m_nSelfPid = 0;
     uint32_t m_nNextPid = 1000;
-    ProcHandle m_nNextHandle = 0x2000;
+    seam::ProcHandle m_nNextHandle = 0x2000;
     bool m_bSnapshotFails = false;
     int m_nBadCloses = 0;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

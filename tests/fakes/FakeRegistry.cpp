@@ -5,7 +5,7 @@
 #include "seam/Text.h"
 #include "tests/fakes/FoldCase.h"
 
-namespace kv::fakes {
+namespace fakes {
 namespace {
 
 // How RegEnumValueA spells a UTF-16 name: each character in code page 949,
@@ -17,8 +17,8 @@ std::string AnsiSpelling(const std::string& utf8) {
         size_t len = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
         if (len > utf8.size() - i) len = utf8.size() - i;
         const std::string character = utf8.substr(i, len);
-        const std::string ansi = Cp949FromUtf8(character);
-        if (Utf8FromCp949(ansi) == character) {
+        const std::string ansi = seam::Cp949FromUtf8(character);
+        if (seam::Utf8FromCp949(ansi) == character) {
             out += ansi;
         } else {
             out.append(len == 4 ? 2 : 1, '?');  // four UTF-8 bytes: a surrogate pair
@@ -28,9 +28,9 @@ std::string AnsiSpelling(const std::string& utf8) {
     return out;
 }
 
-bool MayRead(RegAccess a) { return a != RegAccess::Write; }
-bool MayWrite(RegAccess a) { return a != RegAccess::Read; }
-bool AsksFullAccess(RegAccess a) { return a == RegAccess::AllAccess || a == RegAccess::Write; }
+bool MayRead(seam::RegAccess a) { return a != seam::RegAccess::Write; }
+bool MayWrite(seam::RegAccess a) { return a != seam::RegAccess::Read; }
+bool AsksFullAccess(seam::RegAccess a) { return a == seam::RegAccess::AllAccess || a == seam::RegAccess::Write; }
 
 }  // namespace
 
@@ -52,7 +52,7 @@ std::vector<std::string> FakeRegistry::Split(const std::string& path) {
     return parts;
 }
 
-std::shared_ptr<FakeRegistry::Key> FakeRegistry::Find(RegRoot root, const std::string& path) const {
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::Find(seam::RegRoot root, const std::string& path) const {
     std::shared_ptr<Key> key = m_roots[static_cast<int>(root)];
     for (const std::string& part : Split(path)) {
         std::shared_ptr<Key> next;
@@ -65,7 +65,7 @@ std::shared_ptr<FakeRegistry::Key> FakeRegistry::Find(RegRoot root, const std::s
     return key;
 }
 
-std::shared_ptr<FakeRegistry::Key> FakeRegistry::Make(RegRoot root, const std::string& path) {
+std::shared_ptr<FakeRegistry::Key> FakeRegistry::Make(seam::RegRoot root, const std::string& path) {
     std::shared_ptr<Key> key = m_roots[static_cast<int>(root)];
     for (const std::string& part : Split(path)) {
         std::shared_ptr<Key> next;
@@ -83,13 +83,13 @@ std::shared_ptr<FakeRegistry::Key> FakeRegistry::Make(RegRoot root, const std::s
     return key;
 }
 
-const FakeRegistry::Handle* FakeRegistry::Lookup(RegKey key) const {
+const FakeRegistry::Handle* FakeRegistry::Lookup(seam::RegKey key) const {
     auto it = m_handles.find(key);
     return it == m_handles.end() ? nullptr : &it->second;
 }
 
-RegKey FakeRegistry::NewHandle(std::shared_ptr<Key> key, RegAccess access) {
-    RegKey h = m_nNextHandle;
+seam::RegKey FakeRegistry::NewHandle(std::shared_ptr<Key> key, seam::RegAccess access) {
+    seam::RegKey h = m_nNextHandle;
     m_nNextHandle += 4;
     m_handles.emplace(h, Handle{std::move(key), access});
     return h;
@@ -105,7 +105,7 @@ FakeRegistry::Value* FakeRegistry::FindValue(Key& key, const std::string& name) 
 
 long FakeRegistry::ResolveValue(Key& key, const std::string& name, Value*& out) {
     out = FindValue(key, name);
-    if (out) return kErrSuccess;
+    if (out) return seam::kErrSuccess;
     int matches = 0;
     for (auto& v : key.values) {
         if (!v.unicodeName.empty() && v.name == name) {
@@ -113,117 +113,117 @@ long FakeRegistry::ResolveValue(Key& key, const std::string& name, Value*& out) 
             ++matches;
         }
     }
-    if (matches == 1) return kErrSuccess;
+    if (matches == 1) return seam::kErrSuccess;
     out = nullptr;
-    return matches == 0 ? kErrFileNotFound : kErrAmbiguousName;
+    return matches == 0 ? seam::kErrFileNotFound : seam::kErrAmbiguousName;
 }
 
-long FakeRegistry::OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) {
+long FakeRegistry::OpenKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) {
     std::lock_guard<std::mutex> hold(m_lock);
     out = 0;
     std::shared_ptr<Key> key = Find(root, path);
-    if (!key) return kErrFileNotFound;
-    if (key->deny & kDenyOpen) return kErrAccessDenied;
-    if ((key->deny & kDenyFullAccess) && AsksFullAccess(access)) return kErrAccessDenied;
+    if (!key) return seam::kErrFileNotFound;
+    if (key->deny & kDenyOpen) return seam::kErrAccessDenied;
+    if ((key->deny & kDenyFullAccess) && AsksFullAccess(access)) return seam::kErrAccessDenied;
     out = NewHandle(key, access);
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) {
+long FakeRegistry::CreateKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) {
     std::lock_guard<std::mutex> hold(m_lock);
     out = 0;
     std::shared_ptr<Key> existing = Find(root, path);
-    if (existing && (existing->deny & kDenyOpen)) return kErrAccessDenied;
-    if (existing && (existing->deny & kDenyFullAccess) && AsksFullAccess(access)) return kErrAccessDenied;
+    if (existing && (existing->deny & kDenyOpen)) return seam::kErrAccessDenied;
+    if (existing && (existing->deny & kDenyFullAccess) && AsksFullAccess(access)) return seam::kErrAccessDenied;
     out = NewHandle(existing ? existing : Make(root, path), access);
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-void FakeRegistry::CloseKey(RegKey key) {
+void FakeRegistry::CloseKey(seam::RegKey key) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_handles.erase(key) == 0) ++m_nBadCloses;
 }
 
-long FakeRegistry::EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
+long FakeRegistry::EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
     std::lock_guard<std::mutex> hold(m_lock);
     const Handle* h = Lookup(key);
-    if (!h) return kErrInvalidHandle;
+    if (!h) return seam::kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return kErrAccessDenied;
+    if (!MayRead(h->access)) return seam::kErrAccessDenied;
     const auto& values = h->key->values;
-    if (index >= values.size()) return kErrNoMoreItems;
-    if (values[index].name.size() + 1 > capacity) return kErrMoreData;
+    if (index >= values.size()) return seam::kErrNoMoreItems;
+    if (values[index].name.size() + 1 > capacity) return seam::kErrMoreData;
     name = values[index].name;
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
+long FakeRegistry::QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data,
                               uint32_t capacity, uint32_t* type) {
     std::lock_guard<std::mutex> hold(m_lock);
     data.clear();
     const Handle* h = Lookup(key);
-    if (!h) return kErrInvalidHandle;
+    if (!h) return seam::kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return kErrAccessDenied;
+    if (!MayRead(h->access)) return seam::kErrAccessDenied;
     Value* v = nullptr;
-    if (long r = ResolveValue(*h->key, name, v); r != kErrSuccess) return r;
+    if (long r = ResolveValue(*h->key, name, v); r != seam::kErrSuccess) return r;
     if (type) *type = v->type;
-    if (v->data.size() > capacity) return kErrMoreData;
+    if (v->data.size() > capacity) return seam::kErrMoreData;
     data = v->data;
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::SetValue(RegKey key, const std::string& name, uint32_t type,
+long FakeRegistry::SetValue(seam::RegKey key, const std::string& name, uint32_t type,
                             const std::vector<uint8_t>& data) {
     std::lock_guard<std::mutex> hold(m_lock);
     const Handle* h = Lookup(key);
-    if (!h) return kErrInvalidHandle;
+    if (!h) return seam::kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return kErrAccessDenied;
+    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
     if (Value* v = FindValue(*h->key, name)) {
         v->type = type;  // an existing value keeps its place and its spelling
         v->data = data;
     } else {
         h->key->values.push_back(Value{name, type, data, {}});
     }
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::DeleteValue(RegKey key, const std::string& name) {
+long FakeRegistry::DeleteValue(seam::RegKey key, const std::string& name) {
     std::lock_guard<std::mutex> hold(m_lock);
     ++m_nDeleteValueCalls;
     const Handle* h = Lookup(key);
-    if (!h) return kErrInvalidHandle;
+    if (!h) return seam::kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return kErrAccessDenied;
+    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
     Value* v = nullptr;
-    if (long r = ResolveValue(*h->key, name, v); r != kErrSuccess) return r;
+    if (long r = ResolveValue(*h->key, name, v); r != seam::kErrSuccess) return r;
     auto& values = h->key->values;
     values.erase(values.begin() + (v - values.data()));
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
+long FakeRegistry::EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
     std::lock_guard<std::mutex> hold(m_lock);
     const Handle* h = Lookup(key);
-    if (!h) return kErrInvalidHandle;
+    if (!h) return seam::kErrInvalidHandle;
     if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return kErrAccessDenied;
+    if (!MayRead(h->access)) return seam::kErrAccessDenied;
     const auto& subkeys = h->key->subkeys;
-    if (index >= subkeys.size()) return kErrNoMoreItems;
-    if (subkeys[index]->name.size() + 1 > capacity) return kErrMoreData;
+    if (index >= subkeys.size()) return seam::kErrNoMoreItems;
+    if (subkeys[index]->name.size() + 1 > capacity) return seam::kErrMoreData;
     name = subkeys[index]->name;
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-long FakeRegistry::DeleteKey(RegRoot root, const std::string& path) {
+long FakeRegistry::DeleteKey(seam::RegRoot root, const std::string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     ++m_nDeleteKeyCalls;
     std::shared_ptr<Key> key = Find(root, path);
-    if (!key) return kErrFileNotFound;
-    if (!key->parent) return kErrAccessDenied;  // a root cannot be deleted
-    if (key->deny & kDenyDeleteKey) return kErrAccessDenied;
-    if (!key->subkeys.empty()) return kErrAccessDenied;
+    if (!key) return seam::kErrFileNotFound;
+    if (!key->parent) return seam::kErrAccessDenied;  // a root cannot be deleted
+    if (key->deny & kDenyDeleteKey) return seam::kErrAccessDenied;
+    if (!key->subkeys.empty()) return seam::kErrAccessDenied;
     auto& siblings = key->parent->subkeys;
     for (auto it = siblings.begin(); it != siblings.end(); ++it) {
         if (*it == key) { siblings.erase(it); break; }
@@ -232,29 +232,29 @@ long FakeRegistry::DeleteKey(RegRoot root, const std::string& path) {
     key->deleted = true;
     key->parent = nullptr;
     key->values.clear();
-    return kErrSuccess;
+    return seam::kErrSuccess;
 }
 
-void FakeRegistry::AddKey(RegRoot root, const std::string& path) {
+void FakeRegistry::AddKey(seam::RegRoot root, const std::string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     Make(root, path);
 }
 
-void FakeRegistry::SetString(RegRoot root, const std::string& path, const std::string& name,
+void FakeRegistry::SetString(seam::RegRoot root, const std::string& path, const std::string& name,
                              const std::string& text, uint32_t type) {
     std::vector<uint8_t> bytes(text.begin(), text.end());
     bytes.push_back(0);
     SetBytes(root, path, name, type, bytes);
 }
 
-void FakeRegistry::SetDword(RegRoot root, const std::string& path, const std::string& name,
+void FakeRegistry::SetDword(seam::RegRoot root, const std::string& path, const std::string& name,
                             uint32_t value) {
     std::vector<uint8_t> bytes(4);
     std::memcpy(bytes.data(), &value, 4);  // little-endian on every target we build for
-    SetBytes(root, path, name, kRegDword, bytes);
+    SetBytes(root, path, name, seam::kRegDword, bytes);
 }
 
-void FakeRegistry::SetBytes(RegRoot root, const std::string& path, const std::string& name,
+void FakeRegistry::SetBytes(seam::RegRoot root, const std::string& path, const std::string& name,
                             uint32_t type, const std::vector<uint8_t>& data) {
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Make(root, path);
@@ -266,56 +266,56 @@ void FakeRegistry::SetBytes(RegRoot root, const std::string& path, const std::st
     }
 }
 
-void FakeRegistry::SetStringUnicodeName(RegRoot root, const std::string& path,
+void FakeRegistry::SetStringUnicodeName(seam::RegRoot root, const std::string& path,
                                         const std::string& utf8Name, const std::string& text) {
     const std::string spelling = AnsiSpelling(utf8Name);
     std::vector<uint8_t> bytes(text.begin(), text.end());
     bytes.push_back(0);
-    if (Utf8FromCp949(spelling) == utf8Name) {
-        SetBytes(root, path, spelling, kRegSz, bytes);
+    if (seam::Utf8FromCp949(spelling) == utf8Name) {
+        SetBytes(root, path, spelling, seam::kRegSz, bytes);
         return;
     }
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Make(root, path);
     for (auto& v : key->values) {
         if (SameName(v.unicodeName, utf8Name)) {
-            v.type = kRegSz;
+            v.type = seam::kRegSz;
             v.data = bytes;
             return;
         }
     }
-    key->values.push_back(Value{spelling, kRegSz, bytes, utf8Name});
+    key->values.push_back(Value{spelling, seam::kRegSz, bytes, utf8Name});
 }
 
-void FakeRegistry::Deny(RegRoot root, const std::string& path, unsigned what) {
+void FakeRegistry::Deny(seam::RegRoot root, const std::string& path, unsigned what) {
     std::lock_guard<std::mutex> hold(m_lock);
     Make(root, path)->deny = what;
 }
 
-bool FakeRegistry::KeyExists(RegRoot root, const std::string& path) const {
+bool FakeRegistry::KeyExists(seam::RegRoot root, const std::string& path) const {
     std::lock_guard<std::mutex> hold(m_lock);
     return Find(root, path) != nullptr;
 }
 
-bool FakeRegistry::ValueExists(RegRoot root, const std::string& path, const std::string& name) const {
+bool FakeRegistry::ValueExists(seam::RegRoot root, const std::string& path, const std::string& name) const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Find(root, path);
     return key && FindValue(*key, name) != nullptr;
 }
 
-bool FakeRegistry::UnicodeNamedValueExists(RegRoot root, const std::string& path,
+bool FakeRegistry::UnicodeNamedValueExists(seam::RegRoot root, const std::string& path,
                                            const std::string& utf8Name) const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Find(root, path);
     if (!key) return false;
     for (const auto& v : key->values) {
-        const std::string real = v.unicodeName.empty() ? Utf8FromCp949(v.name) : v.unicodeName;
+        const std::string real = v.unicodeName.empty() ? seam::Utf8FromCp949(v.name) : v.unicodeName;
         if (SameName(real, utf8Name)) return true;
     }
     return false;
 }
 
-std::string FakeRegistry::StringValue(RegRoot root, const std::string& path,
+std::string FakeRegistry::StringValue(seam::RegRoot root, const std::string& path,
                                       const std::string& name) const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::shared_ptr<Key> key = Find(root, path);
@@ -325,7 +325,7 @@ std::string FakeRegistry::StringValue(RegRoot root, const std::string& path,
     return text.substr(0, text.find('\0'));
 }
 
-std::vector<std::string> FakeRegistry::ValueNames(RegRoot root, const std::string& path) const {
+std::vector<std::string> FakeRegistry::ValueNames(seam::RegRoot root, const std::string& path) const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::vector<std::string> names;
     if (std::shared_ptr<Key> key = Find(root, path)) {
@@ -334,7 +334,7 @@ std::vector<std::string> FakeRegistry::ValueNames(RegRoot root, const std::strin
     return names;
 }
 
-std::vector<std::string> FakeRegistry::SubkeyNames(RegRoot root, const std::string& path) const {
+std::vector<std::string> FakeRegistry::SubkeyNames(seam::RegRoot root, const std::string& path) const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::vector<std::string> names;
     if (std::shared_ptr<Key> key = Find(root, path)) {
@@ -363,4 +363,4 @@ int FakeRegistry::DeleteValueCalls() const {
     return m_nDeleteValueCalls;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -25,7 +25,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 // ERROR_KEY_DELETED: what Windows answers on a handle whose key was deleted.
 inline constexpr long kErrKeyDeleted = 1018;
@@ -40,7 +40,7 @@ enum RegDeny : unsigned {
                            // (a key the user may read but not change, as HKLM for most users)
 };
 
-class FakeRegistry : public IRegistry {
+class FakeRegistry : public seam::IRegistry {
 public:
     FakeRegistry();
     ~FakeRegistry() override;
@@ -48,41 +48,41 @@ public:
     FakeRegistry& operator=(const FakeRegistry&) = delete;
 
     // IRegistry
-    long OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override;
-    long CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override;
-    void CloseKey(RegKey key) override;
-    long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
-    long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
+    long OpenKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) override;
+    long CreateKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) override;
+    void CloseKey(seam::RegKey key) override;
+    long EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
+    long QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data,
                     uint32_t capacity, uint32_t* type) override;
-    long SetValue(RegKey key, const std::string& name, uint32_t type,
+    long SetValue(seam::RegKey key, const std::string& name, uint32_t type,
                   const std::vector<uint8_t>& data) override;
-    long DeleteValue(RegKey key, const std::string& name) override;
-    long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
-    long DeleteKey(RegRoot root, const std::string& path) override;
+    long DeleteValue(seam::RegKey key, const std::string& name) override;
+    long EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
+    long DeleteKey(seam::RegRoot root, const std::string& path) override;
 
     // Test set-up: keys are created as needed; strings are stored with their
     // terminating zero, as RegSetValueExA callers store them.
-    void AddKey(RegRoot root, const std::string& path);
-    void SetString(RegRoot root, const std::string& path, const std::string& name,
-                   const std::string& text, uint32_t type = kRegSz);
-    void SetDword(RegRoot root, const std::string& path, const std::string& name, uint32_t value);
-    void SetBytes(RegRoot root, const std::string& path, const std::string& name, uint32_t type,
+    void AddKey(seam::RegRoot root, const std::string& path);
+    void SetString(seam::RegRoot root, const std::string& path, const std::string& name,
+                   const std::string& text, uint32_t type = seam::kRegSz);
+    void SetDword(seam::RegRoot root, const std::string& path, const std::string& name, uint32_t value);
+    void SetBytes(seam::RegRoot root, const std::string& path, const std::string& name, uint32_t type,
                   const std::vector<uint8_t>& data);
-    void Deny(RegRoot root, const std::string& path, unsigned what);
+    void Deny(seam::RegRoot root, const std::string& path, unsigned what);
     // A REG_SZ value whose real name is `utf8Name`, which may hold characters
     // that code page 949 lacks; `text` is code page 949.
-    void SetStringUnicodeName(RegRoot root, const std::string& path, const std::string& utf8Name,
+    void SetStringUnicodeName(seam::RegRoot root, const std::string& path, const std::string& utf8Name,
                               const std::string& text);
 
     // Test inspection.
-    bool KeyExists(RegRoot root, const std::string& path) const;
-    bool ValueExists(RegRoot root, const std::string& path, const std::string& name) const;
+    bool KeyExists(seam::RegRoot root, const std::string& path) const;
+    bool ValueExists(seam::RegRoot root, const std::string& path, const std::string& name) const;
     // By real name, in UTF-8: also finds the values the ANSI calls cannot.
-    bool UnicodeNamedValueExists(RegRoot root, const std::string& path, const std::string& utf8Name) const;
+    bool UnicodeNamedValueExists(seam::RegRoot root, const std::string& path, const std::string& utf8Name) const;
     // The value's bytes up to its first zero byte; "" when absent.
-    std::string StringValue(RegRoot root, const std::string& path, const std::string& name) const;
-    std::vector<std::string> ValueNames(RegRoot root, const std::string& path) const;
-    std::vector<std::string> SubkeyNames(RegRoot root, const std::string& path) const;
+    std::string StringValue(seam::RegRoot root, const std::string& path, const std::string& name) const;
+    std::vector<std::string> ValueNames(seam::RegRoot root, const std::string& path) const;
+    std::vector<std::string> SubkeyNames(seam::RegRoot root, const std::string& path) const;
 
     int OpenHandleCount() const;
     // CloseKey calls with a handle that was not open (closed twice, or never opened).
@@ -94,7 +94,7 @@ public:
 private:
     struct Value {
         std::string name;  // as RegEnumValueA spells it
-        uint32_t type = kRegNone;
+        uint32_t type = seam::kRegNone;
         std::vector<uint8_t> data;
         // The real name in UTF-8 when `name` is not it (the name has characters
         // code page 949 lacks); empty otherwise.
@@ -110,14 +110,14 @@ private:
     };
     struct Handle {
         std::shared_ptr<Key> key;
-        RegAccess access;
+        seam::RegAccess access;
     };
 
     static std::vector<std::string> Split(const std::string& path);
-    std::shared_ptr<Key> Find(RegRoot root, const std::string& path) const;
-    std::shared_ptr<Key> Make(RegRoot root, const std::string& path);
-    const Handle* Lookup(RegKey key) const;
-    RegKey NewHandle(std::shared_ptr<Key> key, RegAccess access);
+    std::shared_ptr<Key> Find(seam::RegRoot root, const std::string& path) const;
+    std::shared_ptr<Key> Make(seam::RegRoot root, const std::string& path);
+    const Handle* Lookup(seam::RegKey key) const;
+    seam::RegKey NewHandle(std::shared_ptr<Key> key, seam::RegAccess access);
     static Value* FindValue(Key& key, const std::string& name);
     // FindValue, then the lossy spellings: kErrSuccess with `out` set,
     // kErrFileNotFound or kErrAmbiguousName.
@@ -125,11 +125,11 @@ private:
 
     mutable std::mutex m_lock;
     std::shared_ptr<Key> m_roots[2];
-    std::map<RegKey, Handle> m_handles;
-    RegKey m_nNextHandle = 0x1000;
+    std::map<seam::RegKey, Handle> m_handles;
+    seam::RegKey m_nNextHandle = 0x1000;
     int m_nBadCloses = 0;
     int m_nDeleteKeyCalls = 0;
     int m_nDeleteValueCalls = 0;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -3,7 +3,7 @@
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FoldCase.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 FakeServices::FakeServices(FakeProcesses* processes) : m_pProcesses(processes) {}
 
@@ -21,63 +21,63 @@ const FakeServices::Service* FakeServices::Find(const std::string& name) const {
     return nullptr;
 }
 
-FakeServices::Service* FakeServices::ByHandle(SvcHandle h) {
+FakeServices::Service* FakeServices::ByHandle(seam::SvcHandle h) {
     auto it = m_handles.find(h);
     if (it == m_handles.end() || it->second.empty()) return nullptr;
     return Find(it->second);
 }
 
 void FakeServices::Stopped(Service& s) {
-    s.state = kSvcStopped;
+    s.state = seam::kSvcStopped;
     if (m_pProcesses && s.linkedPid) m_pProcesses->End(s.linkedPid, 0);
 }
 
-SvcHandle FakeServices::OpenManager() {
+seam::SvcHandle FakeServices::OpenManager() {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_bManagerFails) return 0;
-    SvcHandle h = m_nNextHandle;
+    seam::SvcHandle h = m_nNextHandle;
     m_nNextHandle += 4;
     m_handles.emplace(h, std::string());
     return h;
 }
 
-SvcHandle FakeServices::OpenService(SvcHandle manager, const std::string& name) {
+seam::SvcHandle FakeServices::OpenService(seam::SvcHandle manager, const std::string& name) {
     std::lock_guard<std::mutex> hold(m_lock);
     auto it = m_handles.find(manager);
     if (it == m_handles.end() || !it->second.empty()) return 0;
     Service* s = Find(name);
     if (!s || s->openDenied) return 0;
-    SvcHandle h = m_nNextHandle;
+    seam::SvcHandle h = m_nNextHandle;
     m_nNextHandle += 4;
     m_handles.emplace(h, s->name);
     return h;
 }
 
-bool FakeServices::ControlStop(SvcHandle service) {
+bool FakeServices::ControlStop(seam::SvcHandle service) {
     std::lock_guard<std::mutex> hold(m_lock);
     Service* s = ByHandle(service);
     if (!s) return false;
     ++s->stopControls;
     // Windows refuses the control for a service that is stopped or already stopping.
-    if (s->state != kSvcRunning) return false;
+    if (s->state != seam::kSvcRunning) return false;
     if (s->stopMode == StopMode::Refuses) return false;
     if (s->stopMode == StopMode::Ignores) return true;
     if (s->pendingPolls == 0) {
         Stopped(*s);
     } else {
-        s->state = kSvcStopPending;
+        s->state = seam::kSvcStopPending;
         s->pendingLeft = s->pendingPolls;
     }
     return true;
 }
 
-bool FakeServices::QueryState(SvcHandle service, uint32_t& state) {
+bool FakeServices::QueryState(seam::SvcHandle service, uint32_t& state) {
     std::lock_guard<std::mutex> hold(m_lock);
     Service* s = ByHandle(service);
     if (!s) return false;
     ++s->queries;
     if (s->queryFails) return false;
-    if (s->state == kSvcStopPending && s->pendingPolls >= 0) {
+    if (s->state == seam::kSvcStopPending && s->pendingPolls >= 0) {
         if (s->pendingLeft > 0) {
             --s->pendingLeft;
         } else {
@@ -88,7 +88,7 @@ bool FakeServices::QueryState(SvcHandle service, uint32_t& state) {
     return true;
 }
 
-void FakeServices::Close(SvcHandle handle) {
+void FakeServices::Close(seam::SvcHandle handle) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_handles.erase(handle) == 0) ++m_nBadCloses;
 }
@@ -156,4 +156,4 @@ int FakeServices::BadCloseCount() const {
     return m_nBadCloses;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -13,7 +13,7 @@
 
 #include "seam/Platform.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 class FakeProcesses;
 
@@ -24,7 +24,7 @@ enum class StopMode {
     Ignores,  // ControlService succeeds, but the service goes on reporting RUNNING
 };
 
-class FakeServices : public IServices {
+class FakeServices : public seam::IServices {
 public:
     // `processes` (may be null) receives the ends of linked processes.
     explicit FakeServices(FakeProcesses* processes = nullptr);
@@ -32,15 +32,15 @@ public:
     FakeServices& operator=(const FakeServices&) = delete;
 
     // IServices
-    SvcHandle OpenManager() override;
-    SvcHandle OpenService(SvcHandle manager, const std::string& name) override;
-    bool ControlStop(SvcHandle service) override;
-    bool QueryState(SvcHandle service, uint32_t& state) override;
-    void Close(SvcHandle handle) override;
+    seam::SvcHandle OpenManager() override;
+    seam::SvcHandle OpenService(seam::SvcHandle manager, const std::string& name) override;
+    bool ControlStop(seam::SvcHandle service) override;
+    bool QueryState(seam::SvcHandle service, uint32_t& state) override;
+    void Close(seam::SvcHandle handle) override;
 
     // Test set-up. `pendingPolls`: queries answered STOP_PENDING after the
     // stop control; a negative number never stops. `linkedPid` 0: no process.
-    void Install(const std::string& name, uint32_t state = kSvcRunning, int pendingPolls = 0,
+    void Install(const std::string& name, uint32_t state = seam::kSvcRunning, int pendingPolls = 0,
                  uint32_t linkedPid = 0);
     void SetManagerFails(bool fails);
     void SetOpenDenied(const std::string& name, bool denied);
@@ -57,7 +57,7 @@ public:
 private:
     struct Service {
         std::string name;
-        uint32_t state = kSvcRunning;
+        uint32_t state = seam::kSvcRunning;
         int pendingPolls = 0;
         int pendingLeft = 0;
         uint32_t linkedPid = 0;
@@ -70,16 +70,16 @@ private:
 
     Service* Find(const std::string& name);
     const Service* Find(const std::string& name) const;
-    Service* ByHandle(SvcHandle h);
+    Service* ByHandle(seam::SvcHandle h);
     void Stopped(Service& s);
 
     FakeProcesses* m_pProcesses;
     mutable std::mutex m_lock;
     std::vector<Service> m_services;
-    std::map<SvcHandle, std::string> m_handles;  // "" for a manager handle
-    SvcHandle m_nNextHandle = 0x3000;
+    std::map<seam::SvcHandle, std::string> m_handles;  // "" for a manager handle
+    seam::SvcHandle m_nNextHandle = 0x3000;
     bool m_bManagerFails = false;
     int m_nBadCloses = 0;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -2,7 +2,7 @@
 
 #include "tests/fakes/FoldCase.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 FakeSystem::FakeSystem() { SetModulePath("C:\\Program Files\\Kestravin\\Kestravin.exe"); }
 
@@ -54,4 +54,4 @@ int FakeSystem::SleepCalls() const {
     return m_nSleepCalls;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

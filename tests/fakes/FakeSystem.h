@@ -9,9 +9,9 @@
 
 #include "seam/Platform.h"
 
-namespace kv::fakes {
+namespace fakes {
 
-class FakeSystem : public ISystem {
+class FakeSystem : public seam::ISystem {
 public:
     FakeSystem();
     FakeSystem(const FakeSystem&) = delete;
@@ -41,4 +41,4 @@ private:
     int m_nSleepCalls = 0;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

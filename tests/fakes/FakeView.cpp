@@ -2,14 +2,14 @@
 
 #include <gtest/gtest.h>
 
-namespace kv::fakes {
+namespace fakes {
 
 int FakeTraceList::Count() {
     std::lock_guard<std::mutex> hold(m_lock);
     return static_cast<int>(m_rows.size());
 }
 
-void FakeTraceList::InsertTop(const TraceItem& row) {
+void FakeTraceList::InsertTop(const seam::TraceItem& row) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (m_bBatching) {
         m_pending.push_back(row);
@@ -18,12 +18,12 @@ void FakeTraceList::InsertTop(const TraceItem& row) {
     }
 }
 
-TraceItem FakeTraceList::Read(int index) {
+seam::TraceItem FakeTraceList::Read(int index) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_reads.push_back(index);
     if (index < 0 || index >= static_cast<int>(m_rows.size())) {
         ADD_FAILURE() << "trace list read at index " << index << " of " << m_rows.size() << " rows";
-        return TraceItem{};
+        return seam::TraceItem{};
     }
     return m_rows[index];
 }
@@ -50,12 +50,12 @@ void FakeTraceList::SetBatching(bool on) {
     m_bBatching = on;
 }
 
-void FakeTraceList::Assign(const std::vector<TraceItem>& rows) {
+void FakeTraceList::Assign(const std::vector<seam::TraceItem>& rows) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_rows.assign(rows.begin(), rows.end());
 }
 
-std::vector<TraceItem> FakeTraceList::Rows() const {
+std::vector<seam::TraceItem> FakeTraceList::Rows() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return {m_rows.begin(), m_rows.end()};
 }
@@ -82,7 +82,7 @@ std::vector<std::string> FakeTraceList::DeletedNames() const {
 
 void FakeView::Log(const std::string& event) { m_events.push_back(event); }
 
-void FakeView::CounterChanged(Category category) {
+void FakeView::CounterChanged(seam::Category category) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_counters.push_back(category);
     Log("counter:" + std::to_string(static_cast<int>(category)));
@@ -114,7 +114,7 @@ std::vector<std::string> FakeView::Events() const {
     return m_events;
 }
 
-std::vector<Category> FakeView::CounterChanges() const {
+std::vector<seam::Category> FakeView::CounterChanges() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_counters;
 }
@@ -139,4 +139,4 @@ int FakeView::StatusBeforeFlush() const {
     return m_nStatusBeforeFlush;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -14,9 +14,9 @@
 #include "engine/EngineState.h"
 #include "seam/View.h"
 
-namespace kv::fakes {
+namespace fakes {
 
-class FakeTraceList : public ITraceList {
+class FakeTraceList : public seam::ITraceList {
 public:
     FakeTraceList() = default;
     FakeTraceList(const FakeTraceList&) = delete;
@@ -24,18 +24,18 @@ public:
 
     // ITraceList
     int Count() override;
-    void InsertTop(const TraceItem& row) override;
-    TraceItem Read(int index) override;
+    void InsertTop(const seam::TraceItem& row) override;
+    seam::TraceItem Read(int index) override;
     void Delete(int index) override;
     void Flush() override;
 
     // Hold inserted rows back until Flush (off at start).
     void SetBatching(bool on);
     // Test set-up: rows put straight into the list, top first.
-    void Assign(const std::vector<TraceItem>& rows);
+    void Assign(const std::vector<seam::TraceItem>& rows);
 
     // Test inspection.
-    std::vector<TraceItem> Rows() const;
+    std::vector<seam::TraceItem> Rows() const;
     int Pending() const;
     int Flushes() const;
     std::vector<int> ReadIndices() const;
@@ -44,23 +44,23 @@ public:
 private:
     mutable std::mutex m_lock;
     bool m_bBatching = false;
-    std::deque<TraceItem> m_rows;  // top first; both ends change in O(1) with 30,000 rows
-    std::vector<TraceItem> m_pending;  // oldest first
+    std::deque<seam::TraceItem> m_rows;  // top first; both ends change in O(1) with 30,000 rows
+    std::vector<seam::TraceItem> m_pending;  // oldest first
     std::vector<int> m_reads;
     std::vector<std::string> m_deleted;
     int m_nFlushes = 0;
 };
 
-class FakeView : public IView {
+class FakeView : public seam::IView {
 public:
     // `state` (may be null) lets the view record the status text it is told about.
-    explicit FakeView(const EngineState* state = nullptr) : m_pState(state) {}
+    explicit FakeView(const engine::EngineState* state = nullptr) : m_pState(state) {}
     FakeView(const FakeView&) = delete;
     FakeView& operator=(const FakeView&) = delete;
 
     // IView
-    ITraceList& Traces() override { return m_traces; }
-    void CounterChanged(Category category) override;
+    seam::ITraceList& Traces() override { return m_traces; }
+    void CounterChanged(seam::Category category) override;
     void StatusChanged() override;
     void SetActionFace(int bitmapId) override;
     void SetProgress(int percent) override;
@@ -70,7 +70,7 @@ public:
     // Test inspection. Events read "counter:<category>", "status", "face:<id>",
     // "progress:<percent>".
     std::vector<std::string> Events() const;
-    std::vector<Category> CounterChanges() const;
+    std::vector<seam::Category> CounterChanges() const;
     std::vector<std::string> Statuses() const;  // status text at each StatusChanged
     std::vector<int> Faces() const;
     std::vector<int> Progress() const;
@@ -80,15 +80,15 @@ public:
 private:
     void Log(const std::string& event);
 
-    const EngineState* m_pState;
+    const engine::EngineState* m_pState;
     FakeTraceList m_traces;
     mutable std::mutex m_lock;
     std::vector<std::string> m_events;
-    std::vector<Category> m_counters;
+    std::vector<seam::Category> m_counters;
     std::vector<std::string> m_statuses;
     std::vector<int> m_faces;
     std::vector<int> m_progress;
     int m_nStatusBeforeFlush = 0;
 };
 
-}  // namespace kv::fakes
+}  // namespace fakes

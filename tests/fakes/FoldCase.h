@@ -6,7 +6,7 @@
 
 #include <string>
 
-namespace kv::fakes {
+namespace fakes {
 
 inline std::string FoldCase(const std::string& text) {
     std::string out = text;
@@ -39,4 +39,4 @@ inline bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -9,41 +9,41 @@
 #include "engine/HistorySources.h"
 #include "seam/Text.h"
 
-namespace kv::fakes {
+namespace fakes {
 
 template <typename Pick>
-const HistorySource& NthSource(Pick pick, size_t nth = 0) {
-    for (const HistorySource& source : HistorySources()) {
+const engine::HistorySource& NthSource(Pick pick, size_t nth = 0) {
+    for (const engine::HistorySource& source : engine::HistorySources()) {
         if (pick(source) && nth-- == 0) return source;
     }
     throw std::out_of_range("no such history source");
 }
 
 // The nth source (0 first) of this kind.
-inline const HistorySource& SourceOfKind(HistorySourceKind kind, size_t nth = 0) {
-    return NthSource([kind](const HistorySource& s) { return s.kind == kind; }, nth);
+inline const engine::HistorySource& SourceOfKind(engine::HistorySourceKind kind, size_t nth = 0) {
+    return NthSource([kind](const engine::HistorySource& s) { return s.kind == kind; }, nth);
 }
 
 // The nth source with this label (UTF-8 here) and kind.
-inline const HistorySource& SourceLabelled(const char* labelUtf8, HistorySourceKind kind, size_t nth = 0) {
-    const std::string label = Cp949FromUtf8(labelUtf8);
-    return NthSource([&](const HistorySource& s) { return s.label == label && s.kind == kind; }, nth);
+inline const engine::HistorySource& SourceLabelled(const char* labelUtf8, engine::HistorySourceKind kind, size_t nth = 0) {
+    const std::string label = seam::Cp949FromUtf8(labelUtf8);
+    return NthSource([&](const engine::HistorySource& s) { return s.label == label && s.kind == kind; }, nth);
 }
 
 // The single-value source that reads `valueName`.
-inline const HistorySource& SourceReading(const std::string& valueName) {
-    return NthSource([&](const HistorySource& s) {
-        return s.kind == HistorySourceKind::SingleValue && s.valueName == valueName;
+inline const engine::HistorySource& SourceReading(const std::string& valueName) {
+    return NthSource([&](const engine::HistorySource& s) {
+        return s.kind == engine::HistorySourceKind::SingleValue && s.valueName == valueName;
     });
 }
 
 // Where `source` stands in the table.
-inline size_t IndexOfSource(const HistorySource& source) {
-    const auto& sources = HistorySources();
+inline size_t IndexOfSource(const engine::HistorySource& source) {
+    const auto& sources = engine::HistorySources();
     for (size_t i = 0; i < sources.size(); ++i) {
         if (&sources[i] == &source) return i;
     }
     throw std::out_of_range("not a source of the table");
 }
 
-}  // namespace kv::fakes
+}  // namespace fakes

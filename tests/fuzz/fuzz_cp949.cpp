@@ -13,7 +13,7 @@ namespace {
 // True when `index` starts a character when stepping from the front.
 bool OnBoundary(std::string_view text, size_t index) {
     size_t i = 0;
-    while (i < index) i += kv::IsCp949LeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
+    while (i < index) i += engine::IsCp949LeadByte(static_cast<unsigned char>(text[i])) ? 2 : 1;
     return i == index;
 }
 
@@ -26,11 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const size_t needleLength = 1 + data[0] % 4;
     const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
 
-    const std::string lowered = kv::LowerAscii949(text);
+    const std::string lowered = engine::LowerAscii949(text);
     KV_FUZZ_CHECK(lowered.size() == text.size());
-    KV_FUZZ_CHECK(kv::LowerAscii949(lowered) == lowered);
+    KV_FUZZ_CHECK(engine::LowerAscii949(lowered) == lowered);
 
-    const size_t last = kv::FindLastChar949(text, c);
+    const size_t last = engine::FindLastChar949(text, c);
     if (last != std::string_view::npos) {
         KV_FUZZ_CHECK(last < text.size() && text[last] == c);
         KV_FUZZ_CHECK(OnBoundary(text, last));
@@ -40,11 +40,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     bool asciiNeedle = !needle.empty();
     for (unsigned char b : needle) asciiNeedle = asciiNeedle && b < 0x80;
     if (asciiNeedle) {
-        const size_t found = kv::FindText949(text, needle);
+        const size_t found = engine::FindText949(text, needle);
         // The needle is the text's own start, which is always a boundary.
         KV_FUZZ_CHECK(found == 0);
         const std::string_view rest = text.substr(1);
-        const size_t again = kv::FindText949(rest, needle);
+        const size_t again = engine::FindText949(rest, needle);
         if (again != std::string_view::npos) {
             KV_FUZZ_CHECK(again + needle.size() <= rest.size());
             KV_FUZZ_CHECK(rest.substr(again, needle.size()) == needle);
@@ -54,8 +54,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // The seam's conversions take any bytes; a text that came from UTF-8
     // converts back to the same text.
-    const std::string utf8 = kv::Utf8FromCp949(std::string(text));
-    const std::string ansi = kv::Cp949FromUtf8(utf8);
-    if (ansi.find('?') == std::string::npos) KV_FUZZ_CHECK(kv::Utf8FromCp949(ansi) == utf8);
+    const std::string utf8 = seam::Utf8FromCp949(std::string(text));
+    const std::string ansi = seam::Cp949FromUtf8(utf8);
+    if (ansi.find('?') == std::string::npos) KV_FUZZ_CHECK(seam::Utf8FromCp949(ansi) == utf8);
     return 0;
 }

@@ -24,16 +24,16 @@
 
 namespace {
 
-using ValueId = std::tuple<kv::RegRoot, std::string, std::string>;  // root, key, lowered name
+using ValueId = std::tuple<seam::RegRoot, std::string, std::string>;  // root, key, lowered name
 
 // A concrete key of the source: every "*" level taken as a fixed subkey.
-std::string KeyOf(const kv::HistorySource& source) {
+std::string KeyOf(const engine::HistorySource& source) {
     std::string path = source.keyPath;
     for (size_t star; (star = path.find('*')) != std::string::npos;) path[star] = 'x';
     return path;
 }
 
-std::string Lowered(const std::string& text) { return kv::fakes::FoldCase(text); }
+std::string Lowered(const std::string& text) { return fakes::FoldCase(text); }
 
 std::string Bytes(FuzzedDataProvider& in) {
     // The lengths around the 260-byte buffers are where the limits bite.
@@ -52,9 +52,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     GTEST_FLAG_SET(throw_on_failure, true);
 
     FuzzedDataProvider in(data, size);
-    kv::fakes::FakePlatform fake;
+    fakes::FakePlatform fake;
     fake.net.SetOnline(false);
-    const auto& sources = kv::HistorySources();
+    const auto& sources = engine::HistorySources();
     static const char* const kSingleNames[] = {"sRecentFile", "sRecentFolder", "sRecentURL", ""};
 
     for (int n = 0; n < 64 && in.remaining_bytes() > 0; ++n) {
@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                                                   : Bytes(in);
         const uint32_t type = in.ConsumeIntegralInRange<uint32_t>(0, 4);
         const std::string bytes = Bytes(in);
-        if (in.ConsumeBool()) fake.system.AddFile(kv::CleanMuiCachePath(name));
+        if (in.ConsumeBool()) fake.system.AddFile(engine::CleanMuiCachePath(name));
         fake.registry.SetBytes(source.root, KeyOf(source), name, type,
                                std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
@@ -75,27 +75,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
 
-    kv::EngineState state;
-    kv::fakes::FakeView view(&state);
+    engine::EngineState state;
+    fakes::FakeView view(&state);
     view.List().SetBatching(true);
-    kv::CTraceCategories categories(fake.platform, state, view);
-    kv::CTraceEngine engine(fake.platform, state, view, categories);
+    engine::CTraceCategories categories(fake.platform, state, view);
+    engine::CTraceEngine engine(fake.platform, state, view, categories);
 
     engine.AnalyseOrClean();
     std::set<ValueId> listed;
     int recentRows = 0;
     for (const auto& row : view.List().Rows()) {
-        if (row.Code() != kv::CodeOf(kv::kRecent)) continue;
+        if (row.Code() != engine::CodeOf(seam::kRecent)) continue;
         ++recentRows;
-        kv::RegRoot root;
+        seam::RegRoot root;
         std::string path;
-        KV_FUZZ_CHECK(kv::ParseRegKeyText(row.text[kv::kColRegKey], root, path));
-        const ValueId id{root, path, Lowered(row.text[kv::kColValue])};
+        KV_FUZZ_CHECK(engine::ParseRegKeyText(row.text[seam::kColRegKey], root, path));
+        const ValueId id{root, path, Lowered(row.text[seam::kColValue])};
         KV_FUZZ_CHECK(before.count(id) == 1);  // a row names a value that is there
         listed.insert(id);
-        KV_FUZZ_CHECK(row.text[kv::kColData].size() <= 260);
+        KV_FUZZ_CHECK(row.text[seam::kColData].size() <= 260);
     }
-    KV_FUZZ_CHECK(recentRows == state.Count(kv::kRecent));
+    KV_FUZZ_CHECK(recentRows == state.Count(seam::kRecent));
     KV_FUZZ_CHECK(fake.registry.OpenHandleCount() == 0);
     if (recentRows == 0) return 0;
 
@@ -105,8 +105,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             fake.registry.ValueExists(std::get<0>(id), std::get<1>(id), std::get<2>(id));
         KV_FUZZ_CHECK(present == (listed.count(id) == 0));
     }
-    KV_FUZZ_CHECK(state.Count(kv::kRecent) == 0);
-    KV_FUZZ_CHECK(state.StatusText() == kv::StatusCleanDone());
+    KV_FUZZ_CHECK(state.Count(seam::kRecent) == 0);
+    KV_FUZZ_CHECK(state.StatusText() == engine::StatusCleanDone());
     KV_FUZZ_CHECK(fake.registry.OpenHandleCount() == 0);
     KV_FUZZ_CHECK(fake.registry.BadCloseCount() == 0);
     KV_FUZZ_CHECK(view.List().Pending() == 0);

@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<uint8_t> bytes(data, data + size);
 
     std::string name;
-    if (kv::ShellItemListFileName(bytes.data(), bytes.size(), name)) {
+    if (engine::ShellItemListFileName(bytes.data(), bytes.size(), name)) {
         KV_FUZZ_CHECK(!name.empty());
         // A UTF-16 unit becomes at most three bytes: two of a code page 949
         // character, or a '?' for each UTF-8 byte the native converter skips.
@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     std::string leading;
-    if (kv::LeadingUtf16Name(bytes, leading)) {
+    if (engine::LeadingUtf16Name(bytes, leading)) {
         KV_FUZZ_CHECK(!leading.empty());
         KV_FUZZ_CHECK(leading.size() <= size / 2 * 3);
         KV_FUZZ_CHECK(leading.find('\0') == std::string::npos);

@@ -13,7 +13,7 @@ namespace {
 constexpr const char* kAppDir = "C:\\Program Files\\Kestravin\\";
 
 void CheckPlainName(std::string_view name) {
-    KV_FUZZ_CHECK(!name.empty() && name.size() <= kv::kMaxFileNameBytes);
+    KV_FUZZ_CHECK(!name.empty() && name.size() <= net::kMaxFileNameBytes);
     KV_FUZZ_CHECK(name.find_first_of("\\/:") == std::string_view::npos);
     KV_FUZZ_CHECK(name.find("..") == std::string_view::npos);
     KV_FUZZ_CHECK(name.back() != '.' && name.back() != ' ');
@@ -21,14 +21,14 @@ void CheckPlainName(std::string_view name) {
 }
 
 void CheckJoined(const std::string& dir, std::string_view url) {
-    const std::string path = kv::UpdateFilePath(dir, url);
+    const std::string path = net::UpdateFilePath(dir, url);
     if (path.empty()) return;
-    KV_FUZZ_CHECK(kv::IsHttpUrl(url));
-    KV_FUZZ_CHECK(path.size() + std::string_view(kv::kPartFileSuffix).size() < kv::kMaxPathBytes);
+    KV_FUZZ_CHECK(net::IsHttpUrl(url));
+    KV_FUZZ_CHECK(path.size() + std::string_view(seam::kPartFileSuffix).size() < net::kMaxPathBytes);
     KV_FUZZ_CHECK(path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0);
     const std::string_view name = std::string_view(path).substr(dir.size());
-    KV_FUZZ_CHECK(kv::IsPlainFileName(name));
-    KV_FUZZ_CHECK(name == kv::LastUrlSegment(url));
+    KV_FUZZ_CHECK(net::IsPlainFileName(name));
+    KV_FUZZ_CHECK(name == net::LastUrlSegment(url));
     CheckPlainName(name);
 }
 
@@ -37,9 +37,9 @@ void CheckJoined(const std::string& dir, std::string_view url) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view input(reinterpret_cast<const char*>(data), size);
 
-    if (kv::IsPlainFileName(input)) CheckPlainName(input);
+    if (net::IsPlainFileName(input)) CheckPlainName(input);
 
-    const std::string segment = kv::LastUrlSegment(input);
+    const std::string segment = net::LastUrlSegment(input);
     KV_FUZZ_CHECK(segment.size() <= input.size());
     KV_FUZZ_CHECK(segment.find('/') == std::string::npos);
 
@@ -47,6 +47,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CheckJoined(kAppDir, "http://127.0.0.1:8765/files/" + std::string(input));
     CheckJoined(kAppDir, "HTTPS://h/" + std::string(input));
     // A directory without its trailing backslash joins nothing.
-    KV_FUZZ_CHECK(kv::UpdateFilePath("C:\\Kestravin", "http://h/" + std::string(input)).empty());
+    KV_FUZZ_CHECK(net::UpdateFilePath("C:\\Kestravin", "http://h/" + std::string(input)).empty());
     return 0;
 }

@@ -17,7 +17,7 @@ namespace {
 constexpr const char* kServer = "http://fuzz.server";
 constexpr const char* kAppDir = "C:\\Program Files\\Kestravin\\";
 
-class SilentPrompts : public kv::IUpdatePrompts {
+class SilentPrompts : public net::IUpdatePrompts {
 public:
     void ShowConnectionError() override {}
     void ShowAlreadyLatest() override {}
@@ -29,7 +29,7 @@ public:
 void CheckSavedPath(const std::string& path) {
     const std::string_view dir(kAppDir);
     KV_FUZZ_CHECK(path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0);
-    KV_FUZZ_CHECK(path.size() < kv::kMaxPathBytes);
+    KV_FUZZ_CHECK(path.size() < net::kMaxPathBytes);
     const std::string_view name = std::string_view(path).substr(dir.size());
     KV_FUZZ_CHECK(name.find_first_of("\\/:") == std::string_view::npos);
     KV_FUZZ_CHECK(name != "." && name != "..");
@@ -49,17 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     lines.push_back(input.substr(start));
 
-    kv::fakes::FakeNet net;
-    net.SetReply(std::string(kServer) + kv::kVersionQuery, lines);
+    fakes::FakeNet net;
+    net.SetReply(std::string(kServer) + net::kVersionQuery, lines);
     SilentPrompts prompts;
-    kv::CUpdateChecker checker(net, kAppDir, prompts);
+    net::CUpdateChecker checker(net, kAppDir, prompts);
     checker.CheckForUpdate(1, 1);
 
     const auto downloads = net.Downloads();
     KV_FUZZ_CHECK(downloads.size() <= 1);
     for (const auto& download : downloads) {
         CheckSavedPath(download.path);
-        KV_FUZZ_CHECK(kv::IsHttpUrl(download.url));
+        KV_FUZZ_CHECK(net::IsHttpUrl(download.url));
         KV_FUZZ_CHECK(download.path == kAppDir + checker.UpdateFile());
     }
     for (const auto& opened : net.ShellOpened()) CheckSavedPath(opened);
@@ -69,7 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KV_FUZZ_CHECK(net.Files().empty());
 
     // The number alone: any text gives a number, and a sign never flips it.
-    const int32_t number = kv::VersionNumber(input);
+    const int32_t number = net::VersionNumber(input);
     if (number < 0) KV_FUZZ_CHECK(input.find('-') != std::string::npos);
     return 0;
 }

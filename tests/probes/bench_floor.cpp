@@ -109,9 +109,9 @@ void Expand(HKEY hRoot, const std::string& done, const std::string& rest, std::v
 
 long ReadHistory() {
     long nCount = 0;
-    for (const kv::HistorySource& source : kv::HistorySources()) {
-        const HKEY hRoot = source.root == kv::RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
-        if (source.kind == kv::HistorySourceKind::SingleValue) {
+    for (const engine::HistorySource& source : engine::HistorySources()) {
+        const HKEY hRoot = source.root == seam::RegRoot::LocalMachine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+        if (source.kind == engine::HistorySourceKind::SingleValue) {
             CKey key(source.keyPath.c_str(), hRoot);
             if (!key.Get()) continue;
             BYTE data[260];

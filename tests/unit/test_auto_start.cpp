@@ -7,11 +7,11 @@
 #include "net/AutoStart.h"
 #include "tests/fakes/FakeRegistry.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 using fakes::FakeRegistry;
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 const std::string kAppDir = "C:\\Tools\\Kestravin\\";
 const std::string kOwnCommand = "\"C:\\Tools\\Kestravin\\Kestravin.exe\"";
 
@@ -24,7 +24,7 @@ protected:
     bool HasValue() const { return m_reg.ValueExists(kHkcu, kRunKey, kAutoStartValue); }
     std::string Data() const { return m_reg.StringValue(kHkcu, kRunKey, kAutoStartValue); }
 
-    FakeRegistry m_reg;
+    fakes::FakeRegistry m_reg;
 };
 
 TEST_F(AutoStart, NoValueIsOffAndTheToggleWritesTheQuotedCommand) {
@@ -121,4 +121,4 @@ TEST_F(AutoStart, AnUnreadableRunKeyCountsAsOffAndStaysUnchanged) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace net

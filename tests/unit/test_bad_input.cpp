@@ -18,10 +18,10 @@
 #include "tests/fakes/FakeView.h"
 #include "tests/fakes/HistoryTable.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 using K = HistorySourceKind;
 const std::string kTyped = fakes::SourceLabelled("인터넷기록", K::PlainData).keyPath;
 const std::string kWordMru = fakes::SourceLabelled("워드기록", K::FilePathData).keyPath;
@@ -71,8 +71,8 @@ TEST_F(BadInput, NamesAroundTheBufferSizeAreListedUpToTheFirstThatDoesNotFit) {
     m_reg.SetString(kHkcu, kWordMru, std::string(300, 'w'), "C:\\doc\\w.doc");
 
     Pass();
-    EXPECT_EQ((std::vector<std::string>{kAfterFits, fits}), Column(kColValue));
-    EXPECT_EQ(2, m_state.Count(kRecent));
+    EXPECT_EQ((std::vector<std::string>{kAfterFits, fits}), Column(seam::kColValue));
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
 
     Pass();
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
@@ -90,12 +90,12 @@ TEST_F(BadInput, OddValuesAreListedAndCleanedExactly) {
     const std::string badData = "C:\\x\\\x81\x5C\xB0";  // 0x81 0x5C is one character
     const std::string leadLast = "C:\\dir\\name\xB0";
     m_reg.SetString(kHkcu, kTyped, "", "http://default/");  // the unnamed default value
-    m_reg.SetBytes(kHkcu, kTyped, badName, kRegBinary, Bytes(badData));
-    m_reg.SetBytes(kHkcu, kTyped, "nozero", kRegBinary, std::vector<uint8_t>(300, 0xB0));
-    m_reg.SetBytes(kHkcu, kTyped, "empty", kRegBinary, {});
+    m_reg.SetBytes(kHkcu, kTyped, badName, seam::kRegBinary, Bytes(badData));
+    m_reg.SetBytes(kHkcu, kTyped, "nozero", seam::kRegBinary, std::vector<uint8_t>(300, 0xB0));
+    m_reg.SetBytes(kHkcu, kTyped, "empty", seam::kRegBinary, {});
     m_reg.SetString(kHkcu, kTyped, "long", std::string(1000, 'L'));
-    m_reg.SetBytes(kHkcu, kWordMru, "Item 1", kRegBinary, Bytes(leadLast));
-    m_reg.SetBytes(kHkcu, kWordMru, "Item 2", kRegExpandSz, Bytes(badData));
+    m_reg.SetBytes(kHkcu, kWordMru, "Item 1", seam::kRegBinary, Bytes(leadLast));
+    m_reg.SetBytes(kHkcu, kWordMru, "Item 2", seam::kRegExpandSz, Bytes(badData));
     // A MUI-cache name that is nothing but invalid bytes before its comma.
     m_reg.SetString(kHkcu, kMuiCache, "@\"C:\\\xFF\xFE\x81,-1", "x");
 
@@ -104,18 +104,18 @@ TEST_F(BadInput, OddValuesAreListedAndCleanedExactly) {
     ASSERT_EQ(8u, rows.size());
     EXPECT_EQ((std::vector<std::string>{"@\"C:\\\xFF\xFE\x81,-1", "long", "empty", "nozero", badName, "",
                                         "Item 2", "Item 1"}),
-              Column(kColValue));
+              Column(seam::kColValue));
     // Names: the file name after the last real backslash; 0x81 0x5C is no backslash.
-    EXPECT_EQ("\xFF\xFE\x81", rows[0].text[kColName]);
-    EXPECT_EQ("\x81\x5C\xB0", rows[6].text[kColName]);
-    EXPECT_EQ("name\xB0", rows[7].text[kColName]);
-    EXPECT_EQ("http://default/", rows[5].text[kColName]);
+    EXPECT_EQ("\xFF\xFE\x81", rows[0].text[seam::kColName]);
+    EXPECT_EQ("\x81\x5C\xB0", rows[6].text[seam::kColName]);
+    EXPECT_EQ("name\xB0", rows[7].text[seam::kColName]);
+    EXPECT_EQ("http://default/", rows[5].text[seam::kColName]);
     // Data: every cell fits the list's 260-byte buffers, none splits a character.
-    EXPECT_EQ(std::string(259, 'L'), rows[1].text[kColData]);
-    EXPECT_EQ("", rows[2].text[kColData]);
-    EXPECT_EQ(std::string(258, '\xB0'), rows[3].text[kColData]);
-    EXPECT_EQ(badData, rows[4].text[kColData]);
-    for (const auto& row : rows) EXPECT_LE(row.text[kColData].size(), 260u);
+    EXPECT_EQ(std::string(259, 'L'), rows[1].text[seam::kColData]);
+    EXPECT_EQ("", rows[2].text[seam::kColData]);
+    EXPECT_EQ(std::string(258, '\xB0'), rows[3].text[seam::kColData]);
+    EXPECT_EQ(badData, rows[4].text[seam::kColData]);
+    for (const auto& row : rows) EXPECT_LE(row.text[seam::kColData].size(), 260u);
 
     Pass();
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
@@ -128,14 +128,14 @@ TEST_F(BadInput, OddValuesAreListedAndCleanedExactly) {
 TEST_F(BadInput, EmptySingleValueReadsAsNothing) {
     // A GOM value of zero bytes: no text, so no row, and the read is clean
     // under the sanitizers (the empty data has no buffer to copy from).
-    m_reg.SetBytes(kHkcu, kGom, "sRecentFile", kRegBinary, {});
-    m_reg.SetBytes(kHkcu, kGom, "sRecentURL", kRegSz, Bytes("http://film/"));
+    m_reg.SetBytes(kHkcu, kGom, "sRecentFile", seam::kRegBinary, {});
+    m_reg.SetBytes(kHkcu, kGom, "sRecentURL", seam::kRegSz, Bytes("http://film/"));
     char buffer[8] = "garbage";
-    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, kGom, "sRecentFile", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrSuccess, registry::ReadRegString(m_reg, kHkcu, kGom, "sRecentFile", "0", buffer, sizeof buffer));
     EXPECT_STREQ("", buffer);
 
     Pass();
-    EXPECT_EQ((std::vector<std::string>{"sRecentURL"}), Column(kColValue));
+    EXPECT_EQ((std::vector<std::string>{"sRecentURL"}), Column(seam::kColValue));
     Pass();
     EXPECT_EQ((std::vector<std::string>{"sRecentFile"}), m_reg.ValueNames(kHkcu, kGom));
 }
@@ -148,15 +148,15 @@ TEST_F(BadInput, ThirtyThousandValuesInOneKeyAreAllListedAndCleaned) {
     m_reg.SetString(kHkcu, kGom, "nVolume", "50");  // not a trace: stays
 
     Pass();
-    EXPECT_EQ(kValues, m_state.Count(kRecent));
+    EXPECT_EQ(kValues, m_state.Count(seam::kRecent));
     ASSERT_EQ(kValues, m_view.List().Count());
-    EXPECT_EQ("url29999", m_view.List().Rows().front().text[kColValue]);
-    EXPECT_EQ("url0", m_view.List().Rows().back().text[kColValue]);
+    EXPECT_EQ("url29999", m_view.List().Rows().front().text[seam::kColValue]);
+    EXPECT_EQ("url0", m_view.List().Rows().back().text[seam::kColValue]);
 
     Pass();
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     EXPECT_EQ(0, m_view.List().Count());
-    EXPECT_EQ(0, m_state.Count(kRecent));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_TRUE(m_reg.ValueNames(kHkcu, kTyped).empty());
     EXPECT_EQ(kValues, m_reg.DeleteValueCalls());
     EXPECT_EQ((std::vector<std::string>{"nVolume"}), m_reg.ValueNames(kHkcu, kGom));
@@ -177,7 +177,7 @@ TEST_F(BadInput, DeepIntelliFormsTreesBeyondMaxPathAreRemovedWhole) {
 
     Pass();
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
-    ASSERT_EQ(3, m_state.Count(kRegistry));
+    ASSERT_EQ(3, m_state.Count(seam::kRegistry));
     Pass();
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     EXPECT_EQ(0, m_view.List().Count());
@@ -195,14 +195,14 @@ TEST_F(BadInput, RegistryChangingBetweenPassesIsReportedHonestly) {
     // and one value of the other.
     Pass();
     ASSERT_EQ(3, m_view.List().Count());
-    ASSERT_EQ(kErrSuccess, m_reg.DeleteKey(kHkcu, kWordMru));
-    ASSERT_EQ(kErrSuccess, DeleteRegValue(m_reg, kHkcu, kTyped, "url2"));
+    ASSERT_EQ(seam::kErrSuccess, m_reg.DeleteKey(kHkcu, kWordMru));
+    ASSERT_EQ(seam::kErrSuccess, registry::DeleteRegValue(m_reg, kHkcu, kTyped, "url2"));
 
     // What is already gone counts as cleaned: every row leaves, nothing failed,
     // and the vanished key is not brought back.
     Pass();
     EXPECT_EQ(0, m_view.List().Count());
-    EXPECT_EQ(0, m_state.Count(kRecent));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, kWordMru));
     EXPECT_TRUE(m_reg.ValueNames(kHkcu, kTyped).empty());
@@ -210,12 +210,12 @@ TEST_F(BadInput, RegistryChangingBetweenPassesIsReportedHonestly) {
     // A value written again after cleaning is a trace again.
     m_reg.SetString(kHkcu, kTyped, "url1", "http://a-again/");
     Pass();
-    EXPECT_EQ((std::vector<std::string>{"url1"}), Column(kColValue));
-    EXPECT_EQ((std::vector<std::string>{"http://a-again/"}), Column(kColData));
+    EXPECT_EQ((std::vector<std::string>{"url1"}), Column(seam::kColValue));
+    EXPECT_EQ((std::vector<std::string>{"http://a-again/"}), Column(seam::kColData));
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
 }
 
-class SilentPrompts : public IUpdatePrompts {
+class SilentPrompts : public net::IUpdatePrompts {
 public:
     void ShowConnectionError() override { ++m_nErrors; }
     void ShowAlreadyLatest() override { ++m_nLatest; }
@@ -230,8 +230,8 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     setenv("KESTRAVIN_SERVER", "http://127.0.0.1:1", 1);
     fakes::FakeNet net;
     SilentPrompts prompts;
-    CUpdateChecker checker(net, "C:\\Kv\\", prompts);
-    const std::string query = std::string("http://127.0.0.1:1") + kVersionQuery;
+    net::CUpdateChecker checker(net, "C:\\Kv\\", prompts);
+    const std::string query = std::string("http://127.0.0.1:1") + net::kVersionQuery;
 
     // A million lines: the announcement's URL would only end far past the cap.
     std::vector<std::string> lines = {"2#http://h/"};
@@ -239,7 +239,7 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     lines.push_back("evil.exe");
     net.SetReply(query, lines);
     checker.CheckForUpdate(1, 1);
-    EXPECT_LE(checker.ServerReply().size(), kVersionReplyCap);
+    EXPECT_LE(checker.ServerReply().size(), net::kVersionReplyCap);
     EXPECT_EQ("2", checker.LatestVersion());
     EXPECT_EQ(std::string::npos, checker.UpdateUrl().find("evil"));
     // The cut name is far longer than any file name: nothing is fetched.
@@ -256,4 +256,4 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

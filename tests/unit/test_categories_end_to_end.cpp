@@ -10,13 +10,13 @@
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/HistoryTable.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 using K = HistorySourceKind;
 
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
-constexpr RegRoot kHklm = RegRoot::LocalMachine;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
+constexpr seam::RegRoot kHklm = seam::RegRoot::LocalMachine;
 const std::string kTyped = fakes::SourceLabelled("인터넷기록", K::PlainData).keyPath;
 const std::string kRunMru = fakes::SourceLabelled("실행기록", K::PlainData).keyPath;
 const std::string kMuiCache = fakes::SourceOfKind(K::MuiCache).keyPath;
@@ -56,13 +56,13 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     const uint32_t n2 = procs.Add("notepad.exe");
     const uint32_t shell = procs.Add("explorer.exe");
     const uint32_t agent = procs.Add("qdownagent.exe");
-    m_fake.services.Install("QuickDownload Agent", kSvcRunning, 2, agent);
+    m_fake.services.Install("QuickDownload Agent", seam::kSvcRunning, 2, agent);
 
     Pass();  // analysis
-    EXPECT_EQ(1, m_state.Count(kGrid));
-    EXPECT_EQ(3, m_state.Count(kProcess));   // notepad twice, the agent
-    EXPECT_EQ(3, m_state.Count(kRegistry));  // SPW's two, Storage2's one
-    EXPECT_EQ(7, m_state.Count(kRecent));    // 2 + 2 + 1 + 1 + 1
+    EXPECT_EQ(1, m_state.Count(seam::kGrid));
+    EXPECT_EQ(3, m_state.Count(seam::kProcess));   // notepad twice, the agent
+    EXPECT_EQ(3, m_state.Count(seam::kRegistry));  // SPW's two, Storage2's one
+    EXPECT_EQ(7, m_state.Count(seam::kRecent));    // 2 + 2 + 1 + 1 + 1
     EXPECT_EQ(14, m_view.List().Count());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
     EXPECT_TRUE(m_state.m_bAnalysed.load());
@@ -72,7 +72,7 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     Pass();  // cleaning
     EXPECT_EQ(0, m_view.List().Count());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
-    for (int c = 0; c < kCategoryCount; ++c) EXPECT_EQ(0, m_state.Count(static_cast<Category>(c))) << c;
+    for (int c = 0; c < seam::kCategoryCount; ++c) EXPECT_EQ(0, m_state.Count(static_cast<seam::Category>(c))) << c;
     // Registry: the listed values gone, their keys and everything else kept.
     EXPECT_TRUE(reg.ValueNames(kHkcu, kTyped).empty());
     EXPECT_TRUE(reg.KeyExists(kHkcu, kTyped));
@@ -87,7 +87,7 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     EXPECT_FALSE(procs.IsRunning(agent));
     EXPECT_TRUE(procs.IsRunning(shell));
     EXPECT_TRUE(procs.IsRunning(procs.CurrentProcessId()));
-    EXPECT_EQ(kSvcStopped, m_fake.services.State("QuickDownload Agent"));
+    EXPECT_EQ(seam::kSvcStopped, m_fake.services.State("QuickDownload Agent"));
     EXPECT_EQ(2000u, m_fake.system.SleptMs());
 
     Pass();  // a new analysis finds nothing
@@ -108,7 +108,7 @@ TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedOrReportedNeverCountedAs
 
     Pass();
     ASSERT_EQ(4, CountOf("RECENT"));
-    EXPECT_EQ(4, m_state.Count(kRecent));
+    EXPECT_EQ(4, m_state.Count(seam::kRecent));
     Pass();
 
     EXPECT_FALSE(reg.UnicodeNamedValueExists(kHkcu, kTyped, "url" + ko));
@@ -116,28 +116,28 @@ TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedOrReportedNeverCountedAs
     EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, ko + "1"));
     EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, kho + "1"));
     EXPECT_EQ(2, CountOf("RECENT"));
-    EXPECT_EQ(2, m_state.Count(kRecent));
-    for (const auto& row : m_view.List().Rows()) EXPECT_EQ("?1", row.text[kColValue]);
-    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
+    for (const auto& row : m_view.List().Rows()) EXPECT_EQ("?1", row.text[seam::kColValue]);
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
 }
 
 TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {
     const uint32_t stuck = m_fake.processes.Add("stuck.exe");
     m_fake.processes.SetTerminateMode(stuck, fakes::TerminateMode::Refuses);
     const uint32_t agent = m_fake.processes.Add("natsvc.exe");
-    m_fake.services.Install("NATService", kSvcRunning, -1, agent);
+    m_fake.services.Install("NATService", seam::kSvcRunning, -1, agent);
 
     Pass();
     ASSERT_EQ(3, m_view.List().Count());  // GRID natsvc, PROCESS natsvc and stuck
     Pass();
     // natsvc's PROCESS row ends it; its service never stops (bound reached)
     // and stuck.exe refuses: two rows stay.
-    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
     EXPECT_EQ(1, CountOf("PROCESS"));
     EXPECT_EQ(1, CountOf("GRID"));
     EXPECT_TRUE(m_fake.processes.IsRunning(stuck));
-    EXPECT_EQ(1, m_state.Count(kProcess));
-    EXPECT_EQ(1, m_state.Count(kGrid));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kGrid));
     EXPECT_EQ(1000u * kStopPollLimit, m_fake.system.SleptMs());
 
     // Categories with rows still pending are not scanned a second time.
@@ -149,26 +149,26 @@ TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {
 
 TEST_F(EndToEnd, AgentsWhoseServicesDoNotStopStayListedOnceWithTheirCount) {
     const uint32_t refuses = m_fake.processes.Add("GDownService.exe");
-    m_fake.services.Install("GDownService", kSvcRunning, 0, refuses);
+    m_fake.services.Install("GDownService", seam::kSvcRunning, 0, refuses);
     m_fake.services.SetStopMode("GDownService", fakes::StopMode::Refuses);
     const uint32_t ignores = m_fake.processes.Add("OnDiskDownService.exe");
-    m_fake.services.Install("OnDiskDownService", kSvcRunning, 0, ignores);
+    m_fake.services.Install("OnDiskDownService", seam::kSvcRunning, 0, ignores);
     m_fake.services.SetStopMode("OnDiskDownService", fakes::StopMode::Ignores);
-    m_state.SetEnabled(kProcess, false);
+    m_state.SetEnabled(seam::kProcess, false);
 
     Pass();
     ASSERT_EQ(2, CountOf("GRID"));
     Pass();
     EXPECT_EQ(2, CountOf("GRID"));
-    EXPECT_EQ(2, m_state.Count(kGrid));
-    EXPECT_EQ("2", m_state.CountText(kGrid));
-    EXPECT_EQ(kSvcRunning, m_fake.services.State("GDownService"));
-    EXPECT_EQ(kSvcRunning, m_fake.services.State("OnDiskDownService"));
-    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_EQ(2, m_state.Count(seam::kGrid));
+    EXPECT_EQ("2", m_state.CountText(seam::kGrid));
+    EXPECT_EQ(seam::kSvcRunning, m_fake.services.State("GDownService"));
+    EXPECT_EQ(seam::kSvcRunning, m_fake.services.State("OnDiskDownService"));
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
 
     Pass();  // not scanned again: each agent is listed once
     EXPECT_EQ(2, CountOf("GRID"));
-    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_EQ(2, m_state.Count(seam::kGrid));
 }
 
 TEST_F(EndToEnd, AProcessRowThatStaysKeepsItsCounterAboveZero) {
@@ -181,8 +181,8 @@ TEST_F(EndToEnd, AProcessRowThatStaysKeepsItsCounterAboveZero) {
     EXPECT_FALSE(m_fake.processes.IsRunning(watched));
     EXPECT_EQ(1, m_fake.processes.RunningCount("watched.exe"));
     EXPECT_EQ(1, CountOf("PROCESS"));
-    EXPECT_EQ(1, m_state.Count(kProcess));
-    EXPECT_EQ("1", m_state.CountText(kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
+    EXPECT_EQ("1", m_state.CountText(seam::kProcess));
     Pass();
     EXPECT_EQ(1, CountOf("PROCESS")) << "the process was listed a second time";
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
@@ -190,7 +190,7 @@ TEST_F(EndToEnd, AProcessRowThatStaysKeepsItsCounterAboveZero) {
     // One that refuses, beside a name with a copy started after the analysis,
     // whose row ends two processes for one listed.
     m_view.List().Assign({});
-    m_state.SetCount(kProcess, 0);
+    m_state.SetCount(seam::kProcess, 0);
     m_state.m_bAnalysed.store(false);
     m_fake.processes.SetTerminateMode(m_fake.processes.Add("stuck.exe"), fakes::TerminateMode::Refuses);
     m_fake.processes.Add("game.exe");
@@ -200,7 +200,7 @@ TEST_F(EndToEnd, AProcessRowThatStaysKeepsItsCounterAboveZero) {
     Pass();
     EXPECT_EQ(0, m_fake.processes.RunningCount("game.exe"));
     EXPECT_EQ(2, CountOf("PROCESS"));  // watched came back again; stuck refused
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
     Pass();
     EXPECT_EQ(2, CountOf("PROCESS"));
 }
@@ -217,9 +217,9 @@ TEST_F(EndToEnd, RowsThatLeftDoNotHoldTheirCounterAboveZero) {
     m_fake.processes.End(agent);
     Pass();
     EXPECT_EQ(0, m_view.List().Count());
-    EXPECT_EQ(0, m_state.Count(kGrid));
-    EXPECT_EQ(0, m_state.Count(kProcess));
-    EXPECT_EQ("0", m_state.CountText(kProcess));
+    EXPECT_EQ(0, m_state.Count(seam::kGrid));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
+    EXPECT_EQ("0", m_state.CountText(seam::kProcess));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
 
     // Started again: the next analysis finds them.
@@ -231,4 +231,4 @@ TEST_F(EndToEnd, RowsThatLeftDoNotHoldTheirCounterAboveZero) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -14,12 +14,12 @@
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 using fakes::MakeTraceRow;
 
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 constexpr const char* kTyped = "Software\\Microsoft\\Internet Explorer\\TypedURLs";
 const std::string kTypedRegKey = std::string("HKEY_CURRENT_USER\\") + kTyped;
 
@@ -31,14 +31,14 @@ protected:
     }
 
     void Pass() { m_engine.AnalyseOrClean(); }
-    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+    std::vector<seam::TraceItem> Rows() { return m_view.List().Rows(); }
     void DisableAll() {
-        for (int c = 0; c < kCategoryCount; ++c) m_state.SetEnabled(static_cast<Category>(c), false);
+        for (int c = 0; c < seam::kCategoryCount; ++c) m_state.SetEnabled(static_cast<seam::Category>(c), false);
     }
     // A RECENT row for value `name` of the typed-address key, with the value in the registry.
-    TraceItem TypedRow(const std::string& name, bool present = true) {
+    seam::TraceItem TypedRow(const std::string& name, bool present = true) {
         if (present) m_fake.registry.SetString(kHkcu, kTyped, name, "http://" + name + ".example/");
-        return MakeTraceRow("RECENT", "http://" + name + ".example/", kTypedRegKey, name);
+        return fakes::MakeTraceRow("RECENT", "http://" + name + ".example/", kTypedRegKey, name);
     }
     void ExpectNoLeaks() {
         EXPECT_EQ(0, m_fake.registry.OpenHandleCount());
@@ -76,12 +76,12 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
                                         "ScanIntelliForms:REGISTRY", "ScanRegistryTraces:RECENT"}),
               m_categories.Scans());
     ASSERT_EQ(2u, Rows().size());
-    EXPECT_EQ("url2", Rows()[0].text[kColValue]);  // the last found is on top
-    EXPECT_EQ(2, m_state.Count(kRecent));
-    EXPECT_EQ("2", m_state.CountText(kRecent));
+    EXPECT_EQ("url2", Rows()[0].text[seam::kColValue]);  // the last found is on top
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
+    EXPECT_EQ("2", m_state.CountText(seam::kRecent));
     EXPECT_TRUE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
-    EXPECT_EQ((std::vector<int>{kFaceClean}), m_view.Faces());
+    EXPECT_EQ((std::vector<int>{seam::kFaceClean}), m_view.Faces());
 
     // Progress 0 before anything is found; the prompt, the face, then 100.
     const auto events = m_view.Events();
@@ -96,30 +96,30 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_TRUE(Rows().empty());
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kTyped));
-    EXPECT_EQ(0, m_state.Count(kRecent));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
-    EXPECT_EQ(kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
     EXPECT_EQ(2u, m_view.Progress().size());  // cleaning leaves the bar alone
     ExpectNoLeaks();
 }
 
 TEST_F(Driver, CategorySwitchedOffKeepsItsRowsAndIsNotRescanned) {
-    m_categories.SetRows("PROCESS", {MakeTraceRow("PROCESS", "a.exe"), MakeTraceRow("PROCESS", "b.exe")});
+    m_categories.SetRows("PROCESS", {fakes::MakeTraceRow("PROCESS", "a.exe"), fakes::MakeTraceRow("PROCESS", "b.exe")});
     m_categories.SetRows("RECENT", {TypedRow("url1")});
     Pass();
     ASSERT_EQ(3u, Rows().size());
-    ASSERT_EQ(2, m_state.Count(kProcess));
+    ASSERT_EQ(2, m_state.Count(seam::kProcess));
 
-    m_state.SetEnabled(kProcess, false);
+    m_state.SetEnabled(seam::kProcess, false);
     Pass();  // clean: PROCESS rows are not attempted and not failures
     EXPECT_TRUE(m_categories.Removals().empty());
     ASSERT_EQ(2u, Rows().size());
-    EXPECT_EQ(2, m_state.Count(kProcess));
-    EXPECT_EQ(0, m_state.Count(kRecent));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
 
-    m_state.SetEnabled(kProcess, true);
+    m_state.SetEnabled(seam::kProcess, true);
     Pass();  // analysis: PROCESS still has rows, so it is skipped
     const auto scans = m_categories.Scans();
     EXPECT_EQ(1, std::count(scans.begin(), scans.end(), "ScanProcesses:PROCESS"));
@@ -130,7 +130,7 @@ TEST_F(Driver, CategorySwitchedOffKeepsItsRowsAndIsNotRescanned) {
     EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:b.exe", "TerminateProcessByName:a.exe"}),
               m_categories.Removals());
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
     ExpectNoLeaks();
 }
 
@@ -139,33 +139,33 @@ TEST_F(Driver, EveryRegistryRowClearsTheThreeIntelliFormsKeys) {
         m_fake.registry.SetString(kHkcu, key, "v", "secret");
         m_fake.registry.SetString(kHkcu, std::string(key) + "\\sub\\deeper", "w", "x");
     }
-    std::vector<TraceItem> rows;
+    std::vector<seam::TraceItem> rows;
     for (const char* name : {"r1", "r2", "r3"}) {
-        rows.push_back(MakeTraceRow("REGISTRY", name, std::string("HKEY_CURRENT_USER\\") + kIntelliFormsKeys[0], name));
+        rows.push_back(fakes::MakeTraceRow("REGISTRY", name, std::string("HKEY_CURRENT_USER\\") + kIntelliFormsKeys[0], name));
     }
     m_categories.SetRows("REGISTRY", rows);
     Pass();
-    ASSERT_EQ(3, m_state.Count(kRegistry));
+    ASSERT_EQ(3, m_state.Count(seam::kRegistry));
 
     const auto countersBefore = m_view.CounterChanges().size();
     Pass();
     EXPECT_TRUE(Rows().empty());
     for (const char* key : kIntelliFormsKeys) EXPECT_FALSE(m_fake.registry.KeyExists(kHkcu, key)) << key;
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, "Software\\Microsoft\\Internet Explorer\\IntelliForms"));
-    EXPECT_EQ(0, m_state.Count(kRegistry));
-    EXPECT_EQ("0", m_state.CountText(kRegistry));
+    EXPECT_EQ(0, m_state.Count(seam::kRegistry));
+    EXPECT_EQ("0", m_state.CountText(seam::kRegistry));
     const auto counters = m_view.CounterChanges();
-    EXPECT_EQ(std::vector<Category>(3, kRegistry),
-              std::vector<Category>(counters.begin() + countersBefore, counters.end()));
+    EXPECT_EQ(std::vector<seam::Category>(3, seam::kRegistry),
+              std::vector<seam::Category>(counters.begin() + countersBefore, counters.end()));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     ExpectNoLeaks();
 }
 
 TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
     // Top to bottom: unknown, gone, gone, unknown, gone.
-    m_view.List().Assign({MakeTraceRow("grid", "u0.exe"), MakeTraceRow("GRID", "g1.exe"),
-                          MakeTraceRow("PROCESS", "p2.exe"), MakeTraceRow("", "u3"),
-                          MakeTraceRow("GRID", "g4.exe")});
+    m_view.List().Assign({fakes::MakeTraceRow("grid", "u0.exe"), fakes::MakeTraceRow("GRID", "g1.exe"),
+                          fakes::MakeTraceRow("PROCESS", "p2.exe"), fakes::MakeTraceRow("", "u3"),
+                          fakes::MakeTraceRow("GRID", "g4.exe")});
     m_state.m_bAnalysed.store(true);
     Pass();
 
@@ -176,8 +176,8 @@ TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
     EXPECT_EQ("u3", Rows()[1].Name());
 
     // All rows removable: index 0 every time, exactly once per row.
-    m_view.List().Assign({MakeTraceRow("GRID", "a.exe"), MakeTraceRow("GRID", "b.exe"),
-                          MakeTraceRow("PROCESS", "c.exe")});
+    m_view.List().Assign({fakes::MakeTraceRow("GRID", "a.exe"), fakes::MakeTraceRow("GRID", "b.exe"),
+                          fakes::MakeTraceRow("PROCESS", "c.exe")});
     m_state.m_bAnalysed.store(true);
     const size_t readsBefore = m_view.List().ReadIndices().size();
     Pass();
@@ -187,22 +187,22 @@ TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
 }
 
 TEST_F(Driver, UnknownCodesAndRootsStayWithoutCountingAsFailures) {
-    m_fake.registry.SetString(RegRoot::CurrentUser, kTyped, "url1", "x");
+    m_fake.registry.SetString(seam::RegRoot::CurrentUser, kTyped, "url1", "x");
     m_view.List().Assign({
-        MakeTraceRow("recent", "lower-case code", kTypedRegKey, "url1"),
-        MakeTraceRow("RECENT ", "trailing space", kTypedRegKey, "url1"),
-        MakeTraceRow("RECENT", "other root", std::string("HKEY_USERS\\") + kTyped, "url1"),
-        MakeTraceRow("RECENT", "short root", std::string("HKCU\\") + kTyped, "url1"),
-        MakeTraceRow("RECENT", "no backslash", "HKEY_CURRENT_USER", "url1"),
+        fakes::MakeTraceRow("recent", "lower-case code", kTypedRegKey, "url1"),
+        fakes::MakeTraceRow("RECENT ", "trailing space", kTypedRegKey, "url1"),
+        fakes::MakeTraceRow("RECENT", "other root", std::string("HKEY_USERS\\") + kTyped, "url1"),
+        fakes::MakeTraceRow("RECENT", "short root", std::string("HKCU\\") + kTyped, "url1"),
+        fakes::MakeTraceRow("RECENT", "no backslash", "HKEY_CURRENT_USER", "url1"),
     });
-    m_state.SetCount(kRecent, 5);
+    m_state.SetCount(seam::kRecent, 5);
     m_state.m_bAnalysed.store(true);
     Pass();
 
     // "HKEY_CURRENT_USER" alone is a known root with an empty key path: that
     // row is attempted, finds no value url1 at the root, and leaves.
     EXPECT_EQ(4u, Rows().size());
-    EXPECT_EQ(4, m_state.Count(kRecent));
+    EXPECT_EQ(4, m_state.Count(seam::kRecent));
     EXPECT_TRUE(m_fake.registry.ValueExists(kHkcu, kTyped, "url1"));
     EXPECT_TRUE(m_categories.Removals().empty());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
@@ -211,20 +211,20 @@ TEST_F(Driver, UnknownCodesAndRootsStayWithoutCountingAsFailures) {
 
 TEST_F(Driver, RecentRowWhoseTraceIsAlreadyGoneLeaves) {
     m_fake.registry.AddKey(kHkcu, kTyped);
-    m_fake.registry.SetString(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "old.hlp", "");
+    m_fake.registry.SetString(seam::RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "old.hlp", "");
     m_view.List().Assign({
         TypedRow("url9", /*present=*/false),                                              // value gone
-        MakeTraceRow("RECENT", "x", "HKEY_CURRENT_USER\\Software\\NoSuchKey", "v"),        // key gone
-        MakeTraceRow("RECENT", "old.hlp", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help",
+        fakes::MakeTraceRow("RECENT", "x", "HKEY_CURRENT_USER\\Software\\NoSuchKey", "v"),        // key gone
+        fakes::MakeTraceRow("RECENT", "old.hlp", "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help",
                      "old.hlp"),                                                           // deleted
     });
-    m_state.SetCount(kRecent, 3);
+    m_state.SetCount(seam::kRecent, 3);
     m_state.m_bAnalysed.store(true);
     Pass();
 
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(0, m_state.Count(kRecent));
-    EXPECT_FALSE(m_fake.registry.ValueExists(RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "old.hlp"));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
+    EXPECT_FALSE(m_fake.registry.ValueExists(seam::RegRoot::LocalMachine, "SOFTWARE\\Microsoft\\Windows\\Help", "old.hlp"));
     EXPECT_FALSE(m_fake.registry.KeyExists(kHkcu, "Software\\NoSuchKey"));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     ExpectNoLeaks();
@@ -234,36 +234,36 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     using fakes::kDenyDeleteKey;
     using fakes::kDenyWriteValues;
     m_fake.registry.SetString(kHkcu, kIntelliFormsKeys[1], "v", "secret");
-    m_fake.registry.Deny(kHkcu, kIntelliFormsKeys[1], kDenyDeleteKey);
+    m_fake.registry.Deny(kHkcu, kIntelliFormsKeys[1], fakes::kDenyDeleteKey);
     m_fake.registry.SetString(kHkcu, "Software\\Locked", "v", "x");
-    m_fake.registry.Deny(kHkcu, "Software\\Locked", kDenyWriteValues);
+    m_fake.registry.Deny(kHkcu, "Software\\Locked", fakes::kDenyWriteValues);
 
     m_categories.SetRemoval("stuck.exe", false, 0);
     m_categories.SetRemoval("agent.exe", false, 0);
     m_view.List().Assign({
-        MakeTraceRow("PROCESS", "stuck.exe"),
-        MakeTraceRow("GRID", "agent.exe"),
-        MakeTraceRow("RECENT", "locked", "HKEY_CURRENT_USER\\Software\\Locked", "v"),
-        MakeTraceRow("REGISTRY", "v", std::string("HKEY_CURRENT_USER\\") + kIntelliFormsKeys[1], "v"),
-        MakeTraceRow("PROCESS", "fine.exe"),
-        MakeTraceRow("MYSTERY", "not attempted"),
+        fakes::MakeTraceRow("PROCESS", "stuck.exe"),
+        fakes::MakeTraceRow("GRID", "agent.exe"),
+        fakes::MakeTraceRow("RECENT", "locked", "HKEY_CURRENT_USER\\Software\\Locked", "v"),
+        fakes::MakeTraceRow("REGISTRY", "v", std::string("HKEY_CURRENT_USER\\") + kIntelliFormsKeys[1], "v"),
+        fakes::MakeTraceRow("PROCESS", "fine.exe"),
+        fakes::MakeTraceRow("MYSTERY", "not attempted"),
     });
-    m_state.SetCount(kProcess, 2);
-    m_state.SetCount(kGrid, 1);
-    m_state.SetCount(kRecent, 1);
-    m_state.SetCount(kRegistry, 1);
+    m_state.SetCount(seam::kProcess, 2);
+    m_state.SetCount(seam::kGrid, 1);
+    m_state.SetCount(seam::kRecent, 1);
+    m_state.SetCount(seam::kRegistry, 1);
     m_state.m_bAnalysed.store(true);
     Pass();
 
     EXPECT_EQ(StatusCleanFailed(4), m_state.StatusText());
-    EXPECT_EQ(Cp949FromUtf8("분석정리(100%) : 4개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 4개 항목을 정리하지 못했습니다."), m_state.StatusText());
     ASSERT_EQ(5u, Rows().size());
     EXPECT_EQ((std::vector<std::string>{"fine.exe"}), m_view.List().DeletedNames());
-    EXPECT_EQ(1, m_state.Count(kProcess));  // lowered by the remover of fine.exe only
-    EXPECT_EQ(1, m_state.Count(kRecent));
-    EXPECT_EQ(1, m_state.Count(kRegistry));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));  // lowered by the remover of fine.exe only
+    EXPECT_EQ(1, m_state.Count(seam::kRecent));
+    EXPECT_EQ(1, m_state.Count(seam::kRegistry));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
-    EXPECT_EQ(kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
     // The key that refused its deletion is what kept the REGISTRY row.
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kIntelliFormsKeys[1]));
     ExpectNoLeaks();
@@ -274,7 +274,7 @@ TEST_F(Driver, CountRequestsFollowTheOnlineTest) {
     Pass();  // analysis
     Pass();  // cleaning
     Pass();  // analysis finding nothing new (url1 is gone)
-    const std::string base = kDefaultServer;
+    const std::string base = net::kDefaultServer;
     EXPECT_EQ((std::vector<std::string>{base + "/request/count.php?mode=analysis&key=kestravin",
                                         base + "/request/count.php?mode=clean&key=kestravin",
                                         base + "/request/count.php?mode=analysis&key=kestravin"}),
@@ -291,13 +291,13 @@ TEST_F(Driver, CountRequestsFollowTheOnlineTest) {
 }
 
 TEST_F(Driver, StatusTextsAreCodePage949) {
-    EXPECT_EQ("분석대기 : 0%", Utf8FromCp949(StatusWaiting()));
-    EXPECT_EQ("분석완료(100%) : 분석항목이 존재하지 않습니다.", Utf8FromCp949(StatusNoItems()));
-    EXPECT_EQ("분석완료(100%) : 정리시작을 통해서 PC를 정리하세요.", Utf8FromCp949(StatusCleanPrompt()));
-    EXPECT_EQ("분석정리(100%) : 분석정리를 성공적으로 완료하였습니다.", Utf8FromCp949(StatusCleanDone()));
-    EXPECT_EQ("분석정리(100%) : 12개 항목을 정리하지 못했습니다.", Utf8FromCp949(StatusCleanFailed(12)));
+    EXPECT_EQ("분석대기 : 0%", seam::Utf8FromCp949(StatusWaiting()));
+    EXPECT_EQ("분석완료(100%) : 분석항목이 존재하지 않습니다.", seam::Utf8FromCp949(StatusNoItems()));
+    EXPECT_EQ("분석완료(100%) : 정리시작을 통해서 PC를 정리하세요.", seam::Utf8FromCp949(StatusCleanPrompt()));
+    EXPECT_EQ("분석정리(100%) : 분석정리를 성공적으로 완료하였습니다.", seam::Utf8FromCp949(StatusCleanDone()));
+    EXPECT_EQ("분석정리(100%) : 12개 항목을 정리하지 못했습니다.", seam::Utf8FromCp949(StatusCleanFailed(12)));
     EXPECT_NE(StatusWaiting(), std::string("분석대기 : 0%"));  // not left as UTF-8
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -12,7 +12,7 @@
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
@@ -22,7 +22,7 @@ TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
     fakes::FakeCategories categories(fake.platform, state, view);
     CTraceEngine engine(fake.platform, state, view, categories);
 
-    std::vector<TraceItem> rows;
+    std::vector<seam::TraceItem> rows;
     for (int i = 0; i < 50; ++i) rows.push_back(fakes::MakeTraceRow("PROCESS", "p" + std::to_string(i) + ".exe"));
     categories.SetRows("PROCESS", rows);
     categories.SetRows("GRID", {fakes::MakeTraceRow("GRID", "qdownagent.exe")});
@@ -37,8 +37,8 @@ TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
 
     std::thread window([&] {
         do {
-            for (int c = 0; c < kCategoryCount; ++c) {
-                const auto category = static_cast<Category>(c);
+            for (int c = 0; c < seam::kCategoryCount; ++c) {
+                const auto category = static_cast<seam::Category>(c);
                 const std::string text = state.CountText(category);
                 if (text.empty()) unknownStatus.fetch_add(1);
                 (void)state.IsEnabled(category);
@@ -66,10 +66,10 @@ TEST(DriverThreads, WindowThreadReadsWhilePassesRun) {
     EXPECT_EQ(0, unknownStatus.load());
     // An even number of passes ends after a cleaning pass with everything removed.
     EXPECT_EQ(StatusCleanDone(), state.StatusText());
-    EXPECT_EQ(0, state.Count(kProcess));
-    EXPECT_EQ(0, state.Count(kGrid));
+    EXPECT_EQ(0, state.Count(seam::kProcess));
+    EXPECT_EQ(0, state.Count(seam::kGrid));
     EXPECT_EQ(0, view.List().Count());
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -7,32 +7,32 @@
 #include "tests/fakes/FakeView.h"
 #include "tests/fakes/FoldCase.h"
 
-namespace kv::fakes {
+namespace fakes {
 namespace {
 
 TEST(FakeRegistryExtras, AccessMasksAndDeletedKeysAnswerAsWindowsDoes) {
     FakeRegistry reg;
-    reg.SetString(RegRoot::CurrentUser, "K", "v", "1");
+    reg.SetString(seam::RegRoot::CurrentUser, "K", "v", "1");
 
-    RegKey readOnly = 0, writeOnly = 0, deleted = 0;
-    ASSERT_EQ(kErrSuccess, reg.OpenKey(RegRoot::CurrentUser, "K", RegAccess::Read, readOnly));
-    ASSERT_EQ(kErrSuccess, reg.OpenKey(RegRoot::CurrentUser, "K", RegAccess::Write, writeOnly));
+    seam::RegKey readOnly = 0, writeOnly = 0, deleted = 0;
+    ASSERT_EQ(seam::kErrSuccess, reg.OpenKey(seam::RegRoot::CurrentUser, "K", seam::RegAccess::Read, readOnly));
+    ASSERT_EQ(seam::kErrSuccess, reg.OpenKey(seam::RegRoot::CurrentUser, "K", seam::RegAccess::Write, writeOnly));
     std::vector<uint8_t> data;
     std::string name;
-    EXPECT_EQ(kErrAccessDenied, reg.DeleteValue(readOnly, "v"));
-    EXPECT_EQ(kErrAccessDenied, reg.SetValue(readOnly, "w", kRegSz, {0}));
-    EXPECT_EQ(kErrAccessDenied, reg.QueryValue(writeOnly, "v", data, 260, nullptr));
-    EXPECT_EQ(kErrAccessDenied, reg.EnumValueName(writeOnly, 0, name, 260));
+    EXPECT_EQ(seam::kErrAccessDenied, reg.DeleteValue(readOnly, "v"));
+    EXPECT_EQ(seam::kErrAccessDenied, reg.SetValue(readOnly, "w", seam::kRegSz, {0}));
+    EXPECT_EQ(seam::kErrAccessDenied, reg.QueryValue(writeOnly, "v", data, 260, nullptr));
+    EXPECT_EQ(seam::kErrAccessDenied, reg.EnumValueName(writeOnly, 0, name, 260));
 
-    ASSERT_EQ(kErrSuccess, reg.OpenKey(RegRoot::CurrentUser, "K", RegAccess::Default, deleted));
-    ASSERT_EQ(kErrSuccess, reg.DeleteKey(RegRoot::CurrentUser, "K"));
+    ASSERT_EQ(seam::kErrSuccess, reg.OpenKey(seam::RegRoot::CurrentUser, "K", seam::RegAccess::Default, deleted));
+    ASSERT_EQ(seam::kErrSuccess, reg.DeleteKey(seam::RegRoot::CurrentUser, "K"));
     EXPECT_EQ(kErrKeyDeleted, reg.QueryValue(deleted, "v", data, 260, nullptr));
     EXPECT_EQ(kErrKeyDeleted, reg.EnumSubkey(deleted, 0, name, 260));
-    EXPECT_EQ(kErrKeyDeleted, reg.SetValue(deleted, "v", kRegSz, {0}));
-    EXPECT_FALSE(reg.KeyExists(RegRoot::CurrentUser, "K"));
+    EXPECT_EQ(kErrKeyDeleted, reg.SetValue(deleted, "v", seam::kRegSz, {0}));
+    EXPECT_FALSE(reg.KeyExists(seam::RegRoot::CurrentUser, "K"));
 
     EXPECT_EQ(3, reg.OpenHandleCount());
-    for (RegKey k : {readOnly, writeOnly, deleted}) reg.CloseKey(k);
+    for (seam::RegKey k : {readOnly, writeOnly, deleted}) reg.CloseKey(k);
     reg.CloseKey(deleted);
     EXPECT_EQ(0, reg.OpenHandleCount());
     EXPECT_EQ(1, reg.BadCloseCount());
@@ -45,9 +45,9 @@ TEST(FakeRegistryExtras, FoldingLeavesDoubleByteCharactersAlone) {
     EXPECT_FALSE(SameName("\xB0\x41", "\xB0\x61"));
 
     FakeRegistry reg;
-    reg.SetString(RegRoot::CurrentUser, "K", "\xB0\x41", "1");
-    EXPECT_FALSE(reg.ValueExists(RegRoot::CurrentUser, "K", "\xB0\x61"));
-    EXPECT_TRUE(reg.ValueExists(RegRoot::CurrentUser, "k", "\xB0\x41"));
+    reg.SetString(seam::RegRoot::CurrentUser, "K", "\xB0\x41", "1");
+    EXPECT_FALSE(reg.ValueExists(seam::RegRoot::CurrentUser, "K", "\xB0\x61"));
+    EXPECT_TRUE(reg.ValueExists(seam::RegRoot::CurrentUser, "k", "\xB0\x41"));
 }
 
 TEST(FakeProcessesExtras, RefusalsAndIgnoredTerminations) {
@@ -60,11 +60,11 @@ TEST(FakeProcessesExtras, RefusalsAndIgnoredTerminations) {
     procs.SetOpenFails(closed, true);
 
     EXPECT_EQ(0u, procs.Open(closed));
-    ProcHandle a = procs.Open(refuses);
-    ProcHandle b = procs.Open(ignores);
+    seam::ProcHandle a = procs.Open(refuses);
+    seam::ProcHandle b = procs.Open(ignores);
     EXPECT_FALSE(procs.Terminate(a, 0));
     EXPECT_TRUE(procs.Terminate(b, 0));
-    EXPECT_EQ(WaitResult::TimedOut, procs.Wait(b, 5000));
+    EXPECT_EQ(seam::WaitResult::TimedOut, procs.Wait(b, 5000));
     EXPECT_TRUE(procs.IsRunning(refuses));
     EXPECT_TRUE(procs.IsRunning(ignores));
     EXPECT_TRUE(procs.Terminated().empty());
@@ -73,19 +73,19 @@ TEST(FakeProcessesExtras, RefusalsAndIgnoredTerminations) {
     EXPECT_EQ(0, procs.OpenHandleCount());
 
     procs.SetSnapshotFails(true);
-    std::vector<ProcessEntry> entries;
+    std::vector<seam::ProcessEntry> entries;
     EXPECT_FALSE(procs.Snapshot(entries));
 }
 
 TEST(FakeServicesExtras, LateNeverAndLinkedStops) {
     FakePlatform fake;
     const uint32_t agent = fake.processes.Add("qdownagent.exe");
-    fake.services.Install("QuickDownload Agent", kSvcRunning, 3, agent);
-    fake.services.Install("Stuck", kSvcRunning, -1);
+    fake.services.Install("QuickDownload Agent", seam::kSvcRunning, 3, agent);
+    fake.services.Install("Stuck", seam::kSvcRunning, -1);
 
-    SvcHandle manager = fake.services.OpenManager();
-    SvcHandle late = fake.services.OpenService(manager, "quickdownload agent");
-    SvcHandle stuck = fake.services.OpenService(manager, "Stuck");
+    seam::SvcHandle manager = fake.services.OpenManager();
+    seam::SvcHandle late = fake.services.OpenService(manager, "quickdownload agent");
+    seam::SvcHandle stuck = fake.services.OpenService(manager, "Stuck");
     ASSERT_NE(0u, late);
     ASSERT_NE(0u, stuck);
 
@@ -93,18 +93,18 @@ TEST(FakeServicesExtras, LateNeverAndLinkedStops) {
     uint32_t state = 0;
     for (int poll = 0; poll < 3; ++poll) {
         ASSERT_TRUE(fake.services.QueryState(late, state));
-        EXPECT_EQ(kSvcStopPending, state);
+        EXPECT_EQ(seam::kSvcStopPending, state);
         EXPECT_TRUE(fake.processes.IsRunning(agent));
     }
     ASSERT_TRUE(fake.services.QueryState(late, state));
-    EXPECT_EQ(kSvcStopped, state);
+    EXPECT_EQ(seam::kSvcStopped, state);
     EXPECT_FALSE(fake.processes.IsRunning(agent));
 
     EXPECT_TRUE(fake.services.ControlStop(stuck));
     for (int poll = 0; poll < 100; ++poll) ASSERT_TRUE(fake.services.QueryState(stuck, state));
-    EXPECT_EQ(kSvcStopPending, state);
+    EXPECT_EQ(seam::kSvcStopPending, state);
 
-    for (SvcHandle h : {late, stuck, manager}) fake.services.Close(h);
+    for (seam::SvcHandle h : {late, stuck, manager}) fake.services.Close(h);
     EXPECT_EQ(0, fake.services.OpenHandleCount());
     EXPECT_EQ(0, fake.services.BadCloseCount());
 }
@@ -112,9 +112,9 @@ TEST(FakeServicesExtras, LateNeverAndLinkedStops) {
 TEST(FakeTraceListExtras, BatchedRowsAppearInOrderOnFlush) {
     FakeTraceList list;
     list.SetBatching(true);
-    TraceItem a, b;
-    a.text[kColName] = "a";
-    b.text[kColName] = "b";
+    seam::TraceItem a, b;
+    a.text[seam::kColName] = "a";
+    b.text[seam::kColName] = "b";
     list.InsertTop(a);
     list.InsertTop(b);
     EXPECT_EQ(0, list.Count());
@@ -126,4 +126,4 @@ TEST(FakeTraceListExtras, BatchedRowsAppearInOrderOnFlush) {
 }
 
 }  // namespace
-}  // namespace kv::fakes
+}  // namespace fakes

@@ -8,7 +8,7 @@
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 struct Agent {
@@ -38,10 +38,10 @@ protected:
     // A running agent process with its service, which ends the process when it stops.
     uint32_t RunAgent(const std::string& exe, const std::string& service, int pendingPolls = 0) {
         const uint32_t pid = m_fake.processes.Add(exe);
-        m_fake.services.Install(service, kSvcRunning, pendingPolls, pid);
+        m_fake.services.Install(service, seam::kSvcRunning, pendingPolls, pid);
         return pid;
     }
-    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+    std::vector<seam::TraceItem> Rows() { return m_view.List().Rows(); }
 
     fakes::FakePlatform m_fake;
     EngineState m_state;
@@ -57,33 +57,33 @@ TEST_F(GridDelivery, ListsTheSixteenAgentsByExactName) {
     const auto rows = Rows();
     ASSERT_EQ(16u, rows.size());
     for (size_t i = 0; i < 16; ++i) {
-        const TraceItem& row = rows[15 - i];  // the first found is at the bottom
+        const seam::TraceItem& row = rows[15 - i];  // the first found is at the bottom
         EXPECT_EQ(kAgents[i].exe, row.Name());
-        EXPECT_EQ(Cp949FromUtf8("그리드딜리버리"), row.text[kColRead]);
-        EXPECT_EQ("GRID", row.text[kColCode]);
-        EXPECT_EQ("", row.text[kColRegKey] + row.text[kColValue] + row.text[kColData]);
+        EXPECT_EQ(seam::Cp949FromUtf8("그리드딜리버리"), row.text[seam::kColRead]);
+        EXPECT_EQ("GRID", row.text[seam::kColCode]);
+        EXPECT_EQ("", row.text[seam::kColRegKey] + row.text[seam::kColValue] + row.text[seam::kColData]);
     }
-    EXPECT_EQ(16, m_state.Count(kGrid));
-    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ(16, m_state.Count(seam::kGrid));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
 }
 
 TEST_F(GridDelivery, EachAgentStopsItsPairedService) {
     for (const Agent& a : kAgents) RunAgent(a.exe, a.service);
     for (const Agent& a : kAgents) {
         EXPECT_TRUE(Stop(a.exe)) << a.exe;
-        EXPECT_EQ(kSvcStopped, m_fake.services.State(a.service)) << a.service;
+        EXPECT_EQ(seam::kSvcStopped, m_fake.services.State(a.service)) << a.service;
         EXPECT_EQ(1, m_fake.services.StopControls(a.service)) << a.service;
     }
-    EXPECT_EQ(-16, m_state.Count(kGrid));
+    EXPECT_EQ(-16, m_state.Count(seam::kGrid));
     EXPECT_EQ(0u, m_fake.system.SleptMs());
 }
 
 TEST_F(GridDelivery, StopPollsWhileStopPendingWithinABound) {
     // Stops at once: no sleep.
     RunAgent("qdownagent.exe", "QuickDownload Agent");
-    m_state.SetCount(kGrid, 3);
+    m_state.SetCount(seam::kGrid, 3);
     EXPECT_TRUE(Stop("qdownagent.exe"));
-    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_EQ(2, m_state.Count(seam::kGrid));
     EXPECT_EQ(0, m_fake.system.SleepCalls());
     EXPECT_EQ(0, m_fake.processes.RunningCount("qdownagent.exe"));
 
@@ -92,7 +92,7 @@ TEST_F(GridDelivery, StopPollsWhileStopPendingWithinABound) {
     EXPECT_TRUE(Stop("XOcean.exe"));
     EXPECT_EQ(3000u, m_fake.system.SleptMs());
     EXPECT_EQ(3, m_fake.system.SleepCalls());
-    EXPECT_EQ(1, m_state.Count(kGrid));
+    EXPECT_EQ(1, m_state.Count(seam::kGrid));
 
     // Never leaves stop-pending: the bound ends the wait and the trace stays.
     const uint32_t pid = RunAgent("natsvc.exe", "NATService", -1);
@@ -100,9 +100,9 @@ TEST_F(GridDelivery, StopPollsWhileStopPendingWithinABound) {
     EXPECT_EQ(3 + 30, m_fake.system.SleepCalls());
     EXPECT_EQ(3000u + 30000u, m_fake.system.SleptMs());
     EXPECT_EQ(1 + 30, m_fake.services.Queries("NATService"));
-    EXPECT_EQ(kSvcStopPending, m_fake.services.State("NATService"));
+    EXPECT_EQ(seam::kSvcStopPending, m_fake.services.State("NATService"));
     EXPECT_TRUE(m_fake.processes.IsRunning(pid));
-    EXPECT_EQ(1, m_state.Count(kGrid));  // the trace stays, so does its count
+    EXPECT_EQ(1, m_state.Count(seam::kGrid));  // the trace stays, so does its count
 }
 
 TEST_F(GridDelivery, AServiceThatDoesNotStopKeepsItsTraceAndItsCount) {
@@ -112,25 +112,25 @@ TEST_F(GridDelivery, AServiceThatDoesNotStopKeepsItsTraceAndItsCount) {
     // Accepts the control, then goes on reporting RUNNING.
     const uint32_t ignores = RunAgent("MicroCloudEngine.exe", "MicroCloudEngine");
     m_fake.services.SetStopMode("MicroCloudEngine", fakes::StopMode::Ignores);
-    m_state.SetCount(kGrid, 2);
+    m_state.SetCount(seam::kGrid, 2);
 
     EXPECT_FALSE(Stop("SuperDownService.exe"));
     EXPECT_FALSE(Stop("MicroCloudEngine.exe"));
     EXPECT_EQ(1, m_fake.services.StopControls("Superdownservice"));
     EXPECT_EQ(1, m_fake.services.StopControls("MicroCloudEngine"));
-    EXPECT_EQ(kSvcRunning, m_fake.services.State("Superdownservice"));
-    EXPECT_EQ(kSvcRunning, m_fake.services.State("MicroCloudEngine"));
+    EXPECT_EQ(seam::kSvcRunning, m_fake.services.State("Superdownservice"));
+    EXPECT_EQ(seam::kSvcRunning, m_fake.services.State("MicroCloudEngine"));
     EXPECT_TRUE(m_fake.processes.IsRunning(refuses));
     EXPECT_TRUE(m_fake.processes.IsRunning(ignores));
-    EXPECT_EQ(2, m_state.Count(kGrid));
+    EXPECT_EQ(2, m_state.Count(seam::kGrid));
     EXPECT_TRUE(m_view.CounterChanges().empty());
     EXPECT_EQ(0, m_fake.system.SleepCalls());
 }
 
 TEST_F(GridDelivery, AlreadyStoppedServiceIsGone) {
-    m_fake.services.Install("GDownService", kSvcStopped);
+    m_fake.services.Install("GDownService", seam::kSvcStopped);
     EXPECT_TRUE(Stop("GDownService.exe"));
-    EXPECT_EQ(-1, m_state.Count(kGrid));
+    EXPECT_EQ(-1, m_state.Count(seam::kGrid));
     EXPECT_EQ(0, m_fake.system.SleepCalls());
 }
 
@@ -138,11 +138,11 @@ TEST_F(GridDelivery, AgentWithoutItsServiceIsGoneOnlyWhenNotRunning) {
     const uint32_t pid = m_fake.processes.Add("WinCloud.exe");
     EXPECT_FALSE(Stop("WinCloud.exe"));
     EXPECT_TRUE(m_fake.processes.IsRunning(pid));
-    EXPECT_EQ(0, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_state.Count(seam::kGrid));
 
     m_fake.processes.End(pid);
     EXPECT_TRUE(Stop("WinCloud.exe"));
-    EXPECT_EQ(0, m_state.Count(kGrid));
+    EXPECT_EQ(0, m_state.Count(seam::kGrid));
     EXPECT_TRUE(m_view.CounterChanges().empty());
 
     // A name outside the table opens no service at all.
@@ -159,11 +159,11 @@ TEST_F(GridDelivery, ManagerOrStatusFailuresLeaveTheTrace) {
     EXPECT_EQ(0, m_fake.services.StopControls("CloudManager"));
 
     m_fake.services.SetManagerFails(false);
-    m_fake.services.Install("CloudManager", kSvcRunning, 2, pid);
+    m_fake.services.Install("CloudManager", seam::kSvcRunning, 2, pid);
     m_fake.services.SetQueryFails("CloudManager", true);
     EXPECT_FALSE(Stop("CloudManager.exe"));
     EXPECT_EQ(1, m_fake.services.StopControls("CloudManager"));
-    EXPECT_EQ(0, m_state.Count(kGrid));  // status never read: count unchanged
+    EXPECT_EQ(0, m_state.Count(seam::kGrid));  // status never read: count unchanged
     EXPECT_TRUE(m_view.CounterChanges().empty());
 }
 
@@ -177,9 +177,9 @@ TEST_F(GridDelivery, RunningAgentIsBothAGridAndAProcessTrace) {
     EXPECT_EQ("GRID", rows[1].Code());
     EXPECT_EQ("KUploadService.exe", rows[0].Name());
     EXPECT_EQ("KUploadService.exe", rows[1].Name());
-    EXPECT_EQ(1, m_state.Count(kGrid));
-    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kGrid));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -13,7 +13,7 @@
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/HistoryTable.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 using fakes::SourceLabelled;
@@ -21,22 +21,22 @@ using fakes::SourceOfKind;
 using fakes::SourceReading;
 using K = HistorySourceKind;
 
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
-constexpr RegRoot kHklm = RegRoot::LocalMachine;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
+constexpr seam::RegRoot kHklm = seam::RegRoot::LocalMachine;
 
-const HistorySource& Typed() { return SourceLabelled("인터넷기록", K::PlainData); }
-const HistorySource& RunMru() { return SourceLabelled("실행기록", K::PlainData); }
-const HistorySource& WordMru() { return SourceLabelled("워드기록", K::FilePathData); }
-const HistorySource& MuiCache() { return SourceOfKind(K::MuiCache); }
-const HistorySource& Help() { return SourceOfKind(K::Help); }
-const HistorySource& ALZip() { return SourceLabelled("알집기록", K::PlainData); }
+const HistorySource& Typed() { return fakes::SourceLabelled("인터넷기록", K::PlainData); }
+const HistorySource& RunMru() { return fakes::SourceLabelled("실행기록", K::PlainData); }
+const HistorySource& WordMru() { return fakes::SourceLabelled("워드기록", K::FilePathData); }
+const HistorySource& MuiCache() { return fakes::SourceOfKind(K::MuiCache); }
+const HistorySource& Help() { return fakes::SourceOfKind(K::Help); }
+const HistorySource& ALZip() { return fakes::SourceLabelled("알집기록", K::PlainData); }
 
 const std::string kTyped = Typed().keyPath;
 const std::string kRunMru = RunMru().keyPath;
 const std::string kWordMru = WordMru().keyPath;
 const std::string kMuiCache = MuiCache().keyPath;
 const std::string kHelp = Help().keyPath;
-const std::string kGom = SourceReading("sRecentFile").keyPath;
+const std::string kGom = fakes::SourceReading("sRecentFile").keyPath;
 const std::string kALZip = ALZip().keyPath;
 
 std::string Hkcu(const std::string& path) { return RegKeyText(kHkcu, path); }
@@ -62,7 +62,7 @@ protected:
 TEST_F(History, EverySourceIsScannedInTableOrder) {
     const auto& sources = HistorySources();
     // Labels are code page 949; the table's first source is its oldest.
-    EXPECT_EQ("검색기록", Utf8FromCp949(sources.front().label));
+    EXPECT_EQ("검색기록", seam::Utf8FromCp949(sources.front().label));
     EXPECT_NE("검색기록", sources.front().label);
     for (const auto& s : sources) {
         SCOPED_TRACE(s.keyPath + " " + s.valueName);
@@ -83,7 +83,7 @@ TEST_F(History, EverySourceIsScannedInTableOrder) {
     ScanAll();
     const auto rows = Rows();
     std::vector<std::string> regKeys;
-    for (auto it = rows.rbegin(); it != rows.rend(); ++it) regKeys.push_back(it->text[kColRegKey]);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) regKeys.push_back(it->text[seam::kColRegKey]);
     std::vector<std::string> want;
     for (const auto& s : sources) {
         if (s.kind != K::MuiCache && s.kind != K::MuiCacheCurrent) {
@@ -91,7 +91,7 @@ TEST_F(History, EverySourceIsScannedInTableOrder) {
         }
     }
     EXPECT_EQ(want, regKeys);
-    EXPECT_EQ(static_cast<int>(want.size()), m_state.Count(kRecent));
+    EXPECT_EQ(static_cast<int>(want.size()), m_state.Count(seam::kRecent));
     // The 23 lists of older Windows and Office, then the 59 of Windows 7 to 11
     // and Office 2013 to 365: a source dropped or doubled shows here.
     EXPECT_EQ(82u, sources.size());
@@ -105,7 +105,7 @@ TEST_F(History, KindIsTheSourcesOwnNotWorkedOutFromItsLabel) {
     ScanSource(plain);
     ASSERT_EQ(1u, Rows().size());
     EXPECT_EQ("C:\\Apps\\live.exe", Rows()[0].Name());
-    EXPECT_EQ(MuiCache().label, Rows()[0].text[kColRead]);
+    EXPECT_EQ(MuiCache().label, Rows()[0].text[seam::kColRead]);
 
     // A label no kind was ever chosen by, on a file-path source: named by the file.
     HistorySource files = RunMru();
@@ -115,7 +115,7 @@ TEST_F(History, KindIsTheSourcesOwnNotWorkedOutFromItsLabel) {
     ScanSource(files);
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("plan.docx", Rows()[0].Name());
-    EXPECT_EQ("x", Rows()[0].text[kColRead]);
+    EXPECT_EQ("x", Rows()[0].text[seam::kColRead]);
 }
 
 TEST_F(History, FilePathDataListsEveryValueByFileName) {
@@ -126,17 +126,17 @@ TEST_F(History, FilePathDataListsEveryValueByFileName) {
 
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
-    EXPECT_EQ(TopDown(kHkcu, kWordMru), Column(kColValue));
-    EXPECT_EQ((std::vector<std::string>{"\x19", "", "plan.docx"}), Column(kColName));
-    const TraceItem& plan = rows[2];
-    EXPECT_EQ(Cp949FromUtf8("워드기록"), plan.text[kColRead]);
-    EXPECT_EQ("RECENT", plan.text[kColCode]);
-    EXPECT_EQ(Hkcu(kWordMru), plan.text[kColRegKey]);
-    EXPECT_EQ("[F00000000][T01D1A2B3C4D5E6F7]*C:\\Docs\\plan.docx", plan.text[kColData]);
-    EXPECT_EQ("\x19", rows[0].text[kColData]);  // DWORD 25: its bytes up to the first zero
-    EXPECT_EQ(3, m_state.Count(kRecent));
-    EXPECT_EQ("3", m_state.CountText(kRecent));
-    EXPECT_EQ(std::vector<Category>(3, kRecent), m_view.CounterChanges());
+    EXPECT_EQ(TopDown(kHkcu, kWordMru), Column(seam::kColValue));
+    EXPECT_EQ((std::vector<std::string>{"\x19", "", "plan.docx"}), Column(seam::kColName));
+    const seam::TraceItem& plan = rows[2];
+    EXPECT_EQ(seam::Cp949FromUtf8("워드기록"), plan.text[seam::kColRead]);
+    EXPECT_EQ("RECENT", plan.text[seam::kColCode]);
+    EXPECT_EQ(Hkcu(kWordMru), plan.text[seam::kColRegKey]);
+    EXPECT_EQ("[F00000000][T01D1A2B3C4D5E6F7]*C:\\Docs\\plan.docx", plan.text[seam::kColData]);
+    EXPECT_EQ("\x19", rows[0].text[seam::kColData]);  // DWORD 25: its bytes up to the first zero
+    EXPECT_EQ(3, m_state.Count(seam::kRecent));
+    EXPECT_EQ("3", m_state.CountText(seam::kRecent));
+    EXPECT_EQ(std::vector<seam::Category>(3, seam::kRecent), m_view.CounterChanges());
 }
 
 TEST_F(History, PlainDataListsEveryValueByItsData) {
@@ -145,9 +145,9 @@ TEST_F(History, PlainDataListsEveryValueByItsData) {
     m_fake.registry.SetString(kHkcu, kRunMru, "b", "cmd\\1");
     m_fake.registry.SetString(kHkcu, kRunMru, "MRUList", "ba");
     ScanSource(RunMru());
-    EXPECT_EQ((std::vector<std::string>{"ba", "cmd\\1", "notepad\\1"}), Column(kColName));
-    EXPECT_EQ(Column(kColName), Column(kColData));
-    EXPECT_EQ(TopDown(kHkcu, kRunMru), Column(kColValue));
+    EXPECT_EQ((std::vector<std::string>{"ba", "cmd\\1", "notepad\\1"}), Column(seam::kColName));
+    EXPECT_EQ(Column(seam::kColName), Column(seam::kColData));
+    EXPECT_EQ(TopDown(kHkcu, kRunMru), Column(seam::kColValue));
 
     // TypedURLs: three addresses, the last enumerated on top.
     m_view.List().Assign({});
@@ -158,14 +158,14 @@ TEST_F(History, PlainDataListsEveryValueByItsData) {
     ScanSource(Typed());
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
-    EXPECT_EQ(TopDown(kHkcu, kTyped), Column(kColValue));
+    EXPECT_EQ(TopDown(kHkcu, kTyped), Column(seam::kColValue));
     for (const auto& row : rows) {
-        const std::string n = row.text[kColValue].substr(3);
+        const std::string n = row.text[seam::kColValue].substr(3);
         EXPECT_EQ("http://site" + n + ".example/", row.Name());
-        EXPECT_EQ(Cp949FromUtf8("인터넷기록"), row.text[kColRead]);
-        EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs", row.text[kColRegKey]);
+        EXPECT_EQ(seam::Cp949FromUtf8("인터넷기록"), row.text[seam::kColRead]);
+        EXPECT_EQ("HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs", row.text[seam::kColRegKey]);
     }
-    EXPECT_EQ(6, m_state.Count(kRecent));
+    EXPECT_EQ(6, m_state.Count(seam::kRecent));
 }
 
 TEST_F(History, MuiCacheListsOnlyMissingProgramsOnDriveC) {
@@ -183,12 +183,12 @@ TEST_F(History, MuiCacheListsOnlyMissingProgramsOnDriveC) {
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
     EXPECT_EQ("lib.dll", rows[0].Name());
-    EXPECT_EQ("\"@C:\\Gone\\lib.dll\",-5", rows[0].text[kColValue]);  // as enumerated
-    EXPECT_EQ("Lib", rows[0].text[kColData]);
+    EXPECT_EQ("\"@C:\\Gone\\lib.dll\",-5", rows[0].text[seam::kColValue]);  // as enumerated
+    EXPECT_EQ("Lib", rows[0].text[seam::kColData]);
     EXPECT_EQ("tool.exe", rows[1].Name());
-    EXPECT_EQ("C:\\Old\\tool.exe", rows[1].text[kColValue]);
-    EXPECT_EQ(Cp949FromUtf8("MUI캐시"), rows[1].text[kColRead]);
-    EXPECT_EQ(2, m_state.Count(kRecent));
+    EXPECT_EQ("C:\\Old\\tool.exe", rows[1].text[seam::kColValue]);
+    EXPECT_EQ(seam::Cp949FromUtf8("MUI캐시"), rows[1].text[seam::kColRead]);
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
 }
 
 TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
@@ -197,8 +197,8 @@ TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
     ScanSource(Typed());
     ASSERT_EQ(1u, Rows().size());
     EXPECT_EQ("http://a.example/", Rows()[0].Name());
-    EXPECT_EQ("url?", Rows()[0].text[kColValue]);
-    EXPECT_EQ("http://a.example/", Rows()[0].text[kColData]);
+    EXPECT_EQ("url?", Rows()[0].text[seam::kColValue]);
+    EXPECT_EQ("http://a.example/", Rows()[0].text[seam::kColData]);
 
     // A MUI-cache path that cannot be spelled cannot be looked at: whether
     // its program is gone is unknown, so it is not listed.
@@ -207,35 +207,35 @@ TEST_F(History, NamesOutsideCodePage949AreListedAsEnumeratedWithTheirData) {
     ScanSource(MuiCache());
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("gone.exe", Rows()[0].Name());
-    EXPECT_EQ(2, m_state.Count(kRecent));
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
 }
 
 TEST_F(History, HelpListsValuesWithoutDataAndNeedsFullAccess) {
     m_fake.registry.SetString(kHklm, kHelp, "windows.hlp", "C:\\Windows\\Help\\");
     m_fake.registry.SetString(kHklm, kHelp, "old.hlp", "");
-    m_fake.registry.SetBytes(kHklm, kHelp, "empty.hlp", kRegSz, {});
+    m_fake.registry.SetBytes(kHklm, kHelp, "empty.hlp", seam::kRegSz, {});
     ScanSource(Help());
     const auto rows = Rows();
     ASSERT_EQ(2u, rows.size());
-    EXPECT_EQ((std::vector<std::string>{"empty.hlp", "old.hlp"}), Column(kColName));
-    EXPECT_EQ(Column(kColName), Column(kColValue));
-    EXPECT_EQ("", rows[1].text[kColData]);
-    EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help", rows[1].text[kColRegKey]);
-    EXPECT_EQ(Cp949FromUtf8("도움말"), rows[1].text[kColRead]);
+    EXPECT_EQ((std::vector<std::string>{"empty.hlp", "old.hlp"}), Column(seam::kColName));
+    EXPECT_EQ(Column(seam::kColName), Column(seam::kColValue));
+    EXPECT_EQ("", rows[1].text[seam::kColData]);
+    EXPECT_EQ("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\Help", rows[1].text[seam::kColRegKey]);
+    EXPECT_EQ(seam::Cp949FromUtf8("도움말"), rows[1].text[seam::kColRead]);
 
     // Without the right to open it fully (readable, not writable, as HKLM is
     // for most users) the help key gives nothing, and the scan goes on to the
     // source after it.
     m_view.List().Assign({});
-    m_state.SetCount(kRecent, 0);
+    m_state.SetCount(seam::kRecent, 0);
     ASSERT_EQ(fakes::IndexOfSource(Help()) + 1, fakes::IndexOfSource(ALZip()));
     m_fake.registry.Deny(kHklm, kHelp, fakes::kDenyFullAccess);
     m_fake.registry.SetString(kHkcu, kALZip, "0", "D:\\archive.alz");
     ScanAll();
     ASSERT_EQ(1u, Rows().size());
     EXPECT_EQ("D:\\archive.alz", Rows()[0].Name());
-    EXPECT_EQ(Hkcu(kALZip), Rows()[0].text[kColRegKey]);
-    EXPECT_EQ(1, m_state.Count(kRecent));
+    EXPECT_EQ(Hkcu(kALZip), Rows()[0].text[seam::kColRegKey]);
+    EXPECT_EQ(1, m_state.Count(seam::kRecent));
 }
 
 TEST_F(History, GomPlayerValuesAreNamedByTheirText) {
@@ -247,13 +247,13 @@ TEST_F(History, GomPlayerValuesAreNamedByTheirText) {
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ((std::vector<std::string>{"http://tv.example/live\\ch1", "C:\\Movies\\", "film.avi"}),
-              Column(kColName));
-    EXPECT_EQ((std::vector<std::string>{"sRecentURL", "sRecentFolder", "sRecentFile"}), Column(kColValue));
+              Column(seam::kColName));
+    EXPECT_EQ((std::vector<std::string>{"sRecentURL", "sRecentFolder", "sRecentFile"}), Column(seam::kColValue));
     EXPECT_EQ((std::vector<std::string>{"http://tv.example/live\\ch1", "C:\\Movies\\", "C:\\Movies\\film.avi"}),
-              Column(kColData));
-    EXPECT_EQ(Cp949FromUtf8("곰플레이어 주소기록"), rows[0].text[kColRead]);
-    EXPECT_EQ(Cp949FromUtf8("곰플레이어 재생기록"), rows[2].text[kColRead]);
-    EXPECT_EQ(Hkcu(kGom), rows[0].text[kColRegKey]);
+              Column(seam::kColData));
+    EXPECT_EQ(seam::Cp949FromUtf8("곰플레이어 주소기록"), rows[0].text[seam::kColRead]);
+    EXPECT_EQ(seam::Cp949FromUtf8("곰플레이어 재생기록"), rows[2].text[seam::kColRead]);
+    EXPECT_EQ(Hkcu(kGom), rows[0].text[seam::kColRegKey]);
 
     // "0", empty, and data too long for the 260-byte read give nothing.
     m_view.List().Assign({});
@@ -262,7 +262,7 @@ TEST_F(History, GomPlayerValuesAreNamedByTheirText) {
     m_fake.registry.SetString(kHkcu, kGom, "sRecentURL", "http://" + std::string(300, 'a'));
     ScanAll();
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(3, m_state.Count(kRecent));
+    EXPECT_EQ(3, m_state.Count(seam::kRecent));
     // A missing value gives nothing and the read creates no key.
     m_fake.registry.DeleteKey(kHkcu, kGom);
     ScanAll();
@@ -271,9 +271,9 @@ TEST_F(History, GomPlayerValuesAreNamedByTheirText) {
 }
 
 TEST_F(History, DataTextIsCutAtZeroOrTheBufferAndLongDataStillMakesARow) {
-    m_fake.registry.SetBytes(kHkcu, kTyped, "zero", kRegBinary, {'a', 'b', 0, 'c'});
-    m_fake.registry.SetBytes(kHkcu, kTyped, "fits", kRegBinary, std::vector<uint8_t>(260, 'x'));
-    m_fake.registry.SetBytes(kHkcu, kTyped, "binary", kRegBinary, std::vector<uint8_t>(300, 'y'));
+    m_fake.registry.SetBytes(kHkcu, kTyped, "zero", seam::kRegBinary, {'a', 'b', 0, 'c'});
+    m_fake.registry.SetBytes(kHkcu, kTyped, "fits", seam::kRegBinary, std::vector<uint8_t>(260, 'x'));
+    m_fake.registry.SetBytes(kHkcu, kTyped, "binary", seam::kRegBinary, std::vector<uint8_t>(300, 'y'));
     m_fake.registry.SetString(kHkcu, kTyped, "long", "http://" + std::string(400, 'z'));
     // 258 ASCII bytes, then a double-byte character across the 259-byte cut.
     m_fake.registry.SetString(kHkcu, kTyped, "korean", std::string(258, 'k') + "\xB0\xA1\xB0\xA1");
@@ -281,13 +281,13 @@ TEST_F(History, DataTextIsCutAtZeroOrTheBufferAndLongDataStillMakesARow) {
 
     const auto rows = Rows();
     ASSERT_EQ(5u, rows.size());
-    EXPECT_EQ((std::vector<std::string>{"korean", "long", "binary", "fits", "zero"}), Column(kColValue));
-    EXPECT_EQ(std::string(258, 'k'), rows[0].text[kColData]);
-    EXPECT_EQ("http://" + std::string(252, 'z'), rows[1].text[kColData]);
-    EXPECT_EQ(std::string(259, 'y'), rows[2].text[kColData]);
-    EXPECT_EQ(std::string(260, 'x'), rows[3].text[kColData]);
-    EXPECT_EQ("ab", rows[4].text[kColData]);
-    EXPECT_EQ(Column(kColData), Column(kColName));
+    EXPECT_EQ((std::vector<std::string>{"korean", "long", "binary", "fits", "zero"}), Column(seam::kColValue));
+    EXPECT_EQ(std::string(258, 'k'), rows[0].text[seam::kColData]);
+    EXPECT_EQ("http://" + std::string(252, 'z'), rows[1].text[seam::kColData]);
+    EXPECT_EQ(std::string(259, 'y'), rows[2].text[seam::kColData]);
+    EXPECT_EQ(std::string(260, 'x'), rows[3].text[seam::kColData]);
+    EXPECT_EQ("ab", rows[4].text[seam::kColData]);
+    EXPECT_EQ(Column(seam::kColData), Column(seam::kColName));
 }
 
 TEST_F(History, NameTooLongForTheBufferEndsTheSource) {
@@ -296,41 +296,41 @@ TEST_F(History, NameTooLongForTheBufferEndsTheSource) {
     m_fake.registry.SetString(kHkcu, kTyped, "url3", "http://c/");
     m_fake.registry.SetString(kHkcu, kALZip, "0", "D:\\a.alz");
     ScanAll();
-    EXPECT_EQ((std::vector<std::string>{"D:\\a.alz", "http://a/"}), Column(kColName));
+    EXPECT_EQ((std::vector<std::string>{"D:\\a.alz", "http://a/"}), Column(seam::kColName));
 }
 
 // Forwards to the fake registry and drops the analysed flag once a chosen
 // number of values have been read, as a driver calling the scan off would.
-class FlagDroppingRegistry : public IRegistry {
+class FlagDroppingRegistry : public seam::IRegistry {
 public:
     FlagDroppingRegistry(fakes::FakeRegistry& inner, EngineState& state, int readsBeforeDrop)
         : m_inner(inner), m_state(state), m_nReadsLeft(readsBeforeDrop) {}
 
-    long OpenKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override {
+    long OpenKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) override {
         m_opened.push_back(path);
         return m_inner.OpenKey(root, path, access, out);
     }
-    long CreateKey(RegRoot root, const std::string& path, RegAccess access, RegKey& out) override {
+    long CreateKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) override {
         return m_inner.CreateKey(root, path, access, out);
     }
-    void CloseKey(RegKey key) override { m_inner.CloseKey(key); }
-    long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
+    void CloseKey(seam::RegKey key) override { m_inner.CloseKey(key); }
+    long EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
         if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
         return m_inner.EnumValueName(key, index, name, capacity);
     }
-    long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data, uint32_t capacity,
+    long QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data, uint32_t capacity,
                     uint32_t* type) override {
         if (--m_nReadsLeft == 0) m_state.m_bAnalysed.store(false);
         return m_inner.QueryValue(key, name, data, capacity, type);
     }
-    long SetValue(RegKey key, const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override {
+    long SetValue(seam::RegKey key, const std::string& name, uint32_t type, const std::vector<uint8_t>& data) override {
         return m_inner.SetValue(key, name, type, data);
     }
-    long DeleteValue(RegKey key, const std::string& name) override { return m_inner.DeleteValue(key, name); }
-    long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
+    long DeleteValue(seam::RegKey key, const std::string& name) override { return m_inner.DeleteValue(key, name); }
+    long EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
         return m_inner.EnumSubkey(key, index, name, capacity);
     }
-    long DeleteKey(RegRoot root, const std::string& path) override { return m_inner.DeleteKey(root, path); }
+    long DeleteKey(seam::RegRoot root, const std::string& path) override { return m_inner.DeleteKey(root, path); }
 
     std::vector<std::string> m_opened;
     int m_nEnumsAfterDrop = 0;
@@ -346,12 +346,12 @@ TEST_F(History, AnalysedFlagAtZeroStopsEnumeratingButNotOpening) {
     m_fake.registry.SetString(kHkcu, kTyped, "url1", "http://a/");
     m_fake.registry.SetString(kHkcu, kGom, "sRecentFile", "C:\\film.avi");
     FlagDroppingRegistry reg(m_fake.registry, m_state, 2);  // dropped while reading RunMRU's "b"
-    Platform platform{reg, m_fake.processes, m_fake.services, m_fake.net, m_fake.system};
+    seam::Platform platform{reg, m_fake.processes, m_fake.services, m_fake.net, m_fake.system};
     ScanHistory(platform, m_state, m_view);
 
     // "b" was read before the flag was seen; the single-value source does not look at it.
-    EXPECT_EQ((std::vector<std::string>{"film.avi", "b", "a"}), Column(kColName));
-    EXPECT_EQ(3, m_state.Count(kRecent));
+    EXPECT_EQ((std::vector<std::string>{"film.avi", "b", "a"}), Column(seam::kColName));
+    EXPECT_EQ(3, m_state.Count(seam::kRecent));
     EXPECT_EQ(0, reg.m_nEnumsAfterDrop);
     // Every later source was still opened.
     EXPECT_NE(reg.m_opened.end(), std::find(reg.m_opened.begin(), reg.m_opened.end(), kALZip));
@@ -394,10 +394,10 @@ TEST_F(History, PatternSourceRowsCarryTheConcreteKey) {
     m_fake.registry.SetString(kHkcu, "P\\two\\Count", "b", "second");
     m_fake.registry.SetString(kHkcu, "P\\two", "c", "not listed");
     ScanSource(source);
-    std::vector<std::string> keys = Column(kColRegKey);
+    std::vector<std::string> keys = Column(seam::kColRegKey);
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ((std::vector<std::string>{Hkcu("P\\one\\Count"), Hkcu("P\\two\\Count")}), keys);
-    EXPECT_EQ(2, m_state.Count(kRecent));
+    EXPECT_EQ(2, m_state.Count(seam::kRecent));
 
     // Cleaning deletes the listed values in their own keys, nothing else.
     for (const auto& row : Rows()) {
@@ -406,8 +406,8 @@ TEST_F(History, PatternSourceRowsCarryTheConcreteKey) {
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\one\\Count").empty());
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\two\\Count").empty());
     EXPECT_TRUE(m_fake.registry.ValueExists(kHkcu, "P\\two", "c"));
-    EXPECT_EQ(0, m_state.Count(kRecent));
+    EXPECT_EQ(0, m_state.Count(seam::kRecent));
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -6,7 +6,7 @@
 #include "engine/Cp949.h"
 #include "engine/HistoryNames.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 TEST(HistoryNames, FileNameIsThePartAfterTheLastBackslash) {
@@ -73,4 +73,4 @@ TEST(Cp949Text, LoweringTouchesOnlyAsciiLetters) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -9,10 +9,10 @@
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 const std::string kSpw = kIntelliFormsKeys[0];
 const std::string kStorage1 = kIntelliFormsKeys[1];
 const std::string kStorage2 = kIntelliFormsKeys[2];
@@ -24,7 +24,7 @@ protected:
         EXPECT_EQ(0, m_reg.BadCloseCount());
     }
     void Scan() { ScanIntelliForms(m_reg, m_state, m_view); }
-    std::vector<TraceItem> Rows() { return m_view.List().Rows(); }
+    std::vector<seam::TraceItem> Rows() { return m_view.List().Rows(); }
     std::vector<std::string> Names() {
         std::vector<std::string> out;
         for (const auto& row : Rows()) out.push_back(row.Name());
@@ -45,7 +45,7 @@ TEST(IntelliFormsKeys, TheThreeKeysInOrder) {
 TEST_F(IntelliForms, MissingOrEmptyKeysGiveNoRows) {
     Scan();
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(0, m_state.Count(kRegistry));
+    EXPECT_EQ(0, m_state.Count(seam::kRegistry));
     EXPECT_TRUE(m_view.CounterChanges().empty());
     for (const char* key : kIntelliFormsKeys) EXPECT_FALSE(m_reg.KeyExists(kHkcu, key)) << "scan created " << key;
 
@@ -55,7 +55,7 @@ TEST_F(IntelliForms, MissingOrEmptyKeysGiveNoRows) {
     m_reg.Deny(kHkcu, kStorage2, fakes::kDenyFullAccess);    // readable, not writable
     Scan();
     EXPECT_TRUE(Rows().empty());
-    EXPECT_EQ(0, m_state.Count(kRegistry));
+    EXPECT_EQ(0, m_state.Count(seam::kRegistry));
 
     // A key that refuses full access keeps none of the others from being listed.
     m_reg.SetString(kHkcu, kSpw, "spw1", "x");
@@ -66,10 +66,10 @@ TEST_F(IntelliForms, MissingOrEmptyKeysGiveNoRows) {
 }
 
 TEST_F(IntelliForms, EveryValueIsARowLaterKeysAndLaterValuesOnTop) {
-    m_reg.SetBytes(kHkcu, kSpw, "spw1", kRegBinary, {0x01, 0x00, 0x02});
+    m_reg.SetBytes(kHkcu, kSpw, "spw1", seam::kRegBinary, {0x01, 0x00, 0x02});
     m_reg.SetString(kHkcu, kSpw, "spw2", "p");
     m_reg.SetString(kHkcu, kStorage2, "hash-a", "A");
-    m_reg.SetBytes(kHkcu, kStorage2, "hash-b", kRegBinary, {'b', 'b'});
+    m_reg.SetBytes(kHkcu, kStorage2, "hash-b", seam::kRegBinary, {'b', 'b'});
     m_reg.SetDword(kHkcu, kStorage2, "hash-c", 0x00004443);
     // Not read: the flag belongs to the history scan.
     m_state.m_bAnalysed.store(false);
@@ -80,22 +80,22 @@ TEST_F(IntelliForms, EveryValueIsARowLaterKeysAndLaterValuesOnTop) {
     want.insert(want.end(), storage2.begin(), storage2.end());
     std::reverse(want.begin(), want.end());
     EXPECT_EQ(want, Names());
-    EXPECT_EQ(5, m_state.Count(kRegistry));
-    EXPECT_EQ("5", m_state.CountText(kRegistry));
-    EXPECT_EQ(std::vector<Category>(5, kRegistry), m_view.CounterChanges());
+    EXPECT_EQ(5, m_state.Count(seam::kRegistry));
+    EXPECT_EQ("5", m_state.CountText(seam::kRegistry));
+    EXPECT_EQ(std::vector<seam::Category>(5, seam::kRegistry), m_view.CounterChanges());
 
     const auto rows = Rows();
     ASSERT_EQ(5u, rows.size());
-    const std::string label = Cp949FromUtf8("자동저장된암호");
+    const std::string label = seam::Cp949FromUtf8("자동저장된암호");
     for (size_t i = 0; i < rows.size(); ++i) {
-        EXPECT_EQ(label, rows[i].text[kColRead]);
-        EXPECT_EQ("REGISTRY", rows[i].text[kColCode]);
-        EXPECT_EQ(rows[i].Name(), rows[i].text[kColValue]);
-        EXPECT_EQ("HKEY_CURRENT_USER\\" + (i < 3 ? kStorage2 : kSpw), rows[i].text[kColRegKey]);
+        EXPECT_EQ(label, rows[i].text[seam::kColRead]);
+        EXPECT_EQ("REGISTRY", rows[i].text[seam::kColCode]);
+        EXPECT_EQ(rows[i].Name(), rows[i].text[seam::kColValue]);
+        EXPECT_EQ("HKEY_CURRENT_USER\\" + (i < 3 ? kStorage2 : kSpw), rows[i].text[seam::kColRegKey]);
     }
     auto dataOf = [&](const std::string& name) {
         for (const auto& row : rows) {
-            if (row.Name() == name) return row.text[kColData];
+            if (row.Name() == name) return row.text[seam::kColData];
         }
         return std::string("<none>");
     };
@@ -106,8 +106,8 @@ TEST_F(IntelliForms, EveryValueIsARowLaterKeysAndLaterValuesOnTop) {
 }
 
 TEST_F(IntelliForms, LongDataAndLongNames) {
-    m_reg.SetBytes(kHkcu, kStorage1, "big", kRegBinary, std::vector<uint8_t>(5000, 'q'));
-    m_reg.SetBytes(kHkcu, kStorage1, "full", kRegBinary, std::vector<uint8_t>(260, 'f'));
+    m_reg.SetBytes(kHkcu, kStorage1, "big", seam::kRegBinary, std::vector<uint8_t>(5000, 'q'));
+    m_reg.SetBytes(kHkcu, kStorage1, "full", seam::kRegBinary, std::vector<uint8_t>(260, 'f'));
     m_reg.SetString(kHkcu, kStorage1, std::string(259, 'n'), "fits");
     m_reg.SetString(kHkcu, kStorage1, std::string(260, 'm'), "does not fit");
     m_reg.SetString(kHkcu, kStorage1, "after", "never reached");
@@ -115,10 +115,10 @@ TEST_F(IntelliForms, LongDataAndLongNames) {
     const auto rows = Rows();
     ASSERT_EQ(3u, rows.size());
     EXPECT_EQ(std::string(259, 'n'), rows[0].Name());
-    EXPECT_EQ(std::string(260, 'f'), rows[1].text[kColData]);
+    EXPECT_EQ(std::string(260, 'f'), rows[1].text[seam::kColData]);
     EXPECT_EQ("big", rows[2].Name());
-    EXPECT_EQ(std::string(259, 'q'), rows[2].text[kColData]);
+    EXPECT_EQ(std::string(259, 'q'), rows[2].text[seam::kColData]);
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -13,7 +13,7 @@
 #include "tests/fakes/FakeSystem.h"
 #include "tests/fakes/FakeView.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 using fakes::FakeProcesses;
@@ -44,12 +44,12 @@ protected:
         return out;
     }
 
-    FakeProcesses m_procs;
+    fakes::FakeProcesses m_procs;
     fakes::FakeRegistry m_reg;
     fakes::FakeServices m_services{&m_procs};
     fakes::FakeNet m_net;
     fakes::FakeSystem m_system;
-    Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
+    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };
@@ -69,13 +69,13 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
 
     EXPECT_EQ((std::vector<std::string>{"notepad.exe", "explorer.exe ", "System Idle Process", "ALG.EXE"}),
               Names());
-    EXPECT_EQ(4, m_state.Count(kProcess));
-    const TraceItem row = m_view.List().Rows().at(0);
-    EXPECT_EQ(Cp949FromUtf8("프로세스"), row.text[kColRead]);
-    EXPECT_EQ("PROCESS", row.text[kColCode]);
-    EXPECT_EQ("", row.text[kColRegKey]);
-    EXPECT_EQ("", row.text[kColValue]);
-    EXPECT_EQ("", row.text[kColData]);
+    EXPECT_EQ(4, m_state.Count(seam::kProcess));
+    const seam::TraceItem row = m_view.List().Rows().at(0);
+    EXPECT_EQ(seam::Cp949FromUtf8("프로세스"), row.text[seam::kColRead]);
+    EXPECT_EQ("PROCESS", row.text[seam::kColCode]);
+    EXPECT_EQ("", row.text[seam::kColRegKey]);
+    EXPECT_EQ("", row.text[seam::kColValue]);
+    EXPECT_EQ("", row.text[seam::kColData]);
     for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
 }
 
@@ -86,7 +86,7 @@ TEST_F(ProcessReset, OtherCategoriesWalkAndFailedSnapshotsListNothing) {
     m_procs.SetSnapshotFails(true);
     Scan();
     EXPECT_TRUE(Names().empty());
-    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
     EXPECT_FALSE(Clean("notepad.exe"));  // cannot tell whether it is gone
     EXPECT_EQ(1, m_procs.RunningCount("notepad.exe"));
 }
@@ -96,20 +96,20 @@ TEST_F(ProcessReset, CleaningEndsEveryCopyAndCountsEachOnce) {
     const uint32_t second = m_procs.Add("Game.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"Game.exe", "Game.exe"}), Names());
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
     // A copy started after the analysis and one spelled in capitals go too.
     const uint32_t late = m_procs.Add("GAME.EXE");
     EXPECT_TRUE(Clean("Game.exe"));
     EXPECT_EQ((std::vector<uint32_t>{first, second, late}), m_procs.Terminated());
-    EXPECT_EQ(-1, m_state.Count(kProcess));
-    EXPECT_EQ("-1", m_state.CountText(kProcess));
-    EXPECT_EQ(std::vector<Category>(5, kProcess), m_view.CounterChanges());
+    EXPECT_EQ(-1, m_state.Count(seam::kProcess));
+    EXPECT_EQ("-1", m_state.CountText(seam::kProcess));
+    EXPECT_EQ(std::vector<seam::Category>(5, seam::kProcess), m_view.CounterChanges());
 
     // The second row finds nothing left: gone, nothing changes.
     EXPECT_TRUE(Clean("Game.exe"));
     EXPECT_EQ(3u, m_procs.Terminated().size());
-    EXPECT_EQ(-1, m_state.Count(kProcess));
+    EXPECT_EQ(-1, m_state.Count(seam::kProcess));
 }
 
 TEST_F(ProcessReset, CaseFoldingLeavesDoubleByteCharactersAlone) {
@@ -120,32 +120,32 @@ TEST_F(ProcessReset, CaseFoldingLeavesDoubleByteCharactersAlone) {
     EXPECT_TRUE(Clean("\x81\x41.exe"));
     EXPECT_FALSE(m_procs.IsRunning(target));
     EXPECT_TRUE(m_procs.IsRunning(other));
-    EXPECT_EQ(-1, m_state.Count(kProcess));
+    EXPECT_EQ(-1, m_state.Count(seam::kProcess));
 }
 
 TEST_F(ProcessReset, FailedTerminationsLeaveTheTraceAndTheCount) {
-    m_state.SetCount(kProcess, 2);
+    m_state.SetCount(seam::kProcess, 2);
     // Refused: the walk stops there, the copy after it keeps running.
     const uint32_t refuses = m_procs.Add("stuck.exe");
     const uint32_t next = m_procs.Add("stuck.exe");
-    m_procs.SetTerminateMode(refuses, TerminateMode::Refuses);
+    m_procs.SetTerminateMode(refuses, fakes::TerminateMode::Refuses);
     EXPECT_FALSE(Clean("stuck.exe"));
     EXPECT_TRUE(m_procs.IsRunning(refuses));
     EXPECT_TRUE(m_procs.IsRunning(next));
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
     // Accepted but never ends within the bound.
     const uint32_t hangs = m_procs.Add("hang.exe");
-    m_procs.SetTerminateMode(hangs, TerminateMode::Ignores);
+    m_procs.SetTerminateMode(hangs, fakes::TerminateMode::Ignores);
     EXPECT_FALSE(Clean("hang.exe"));
     EXPECT_TRUE(m_procs.IsRunning(hangs));
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
     // Cannot be opened (protected, another user's).
     const uint32_t locked = m_procs.Add("locked.exe");
     m_procs.SetOpenFails(locked, true);
     EXPECT_FALSE(Clean("locked.exe"));
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
     EXPECT_TRUE(m_view.CounterChanges().empty());
 
     // Ended from outside meanwhile: nothing left, so the trace is gone.
@@ -155,19 +155,19 @@ TEST_F(ProcessReset, FailedTerminationsLeaveTheTraceAndTheCount) {
 
 TEST_F(ProcessReset, AProcessThatEndsOnlyAfterTheBoundedWaitIsCountedOnceGone) {
     const uint32_t slow = m_procs.Add("slow.exe");
-    m_procs.SetTerminateMode(slow, TerminateMode::EndsLate);
+    m_procs.SetTerminateMode(slow, fakes::TerminateMode::EndsLate);
     Scan();
-    ASSERT_EQ(1, m_state.Count(kProcess));
+    ASSERT_EQ(1, m_state.Count(seam::kProcess));
     EXPECT_TRUE(Clean("slow.exe"));
     EXPECT_FALSE(m_procs.IsRunning(slow));
-    EXPECT_EQ(0, m_state.Count(kProcess));
-    EXPECT_EQ("0", m_state.CountText(kProcess));
-    EXPECT_EQ((std::vector<Category>{kProcess, kProcess}), m_view.CounterChanges());  // up, then down
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
+    EXPECT_EQ("0", m_state.CountText(seam::kProcess));
+    EXPECT_EQ((std::vector<seam::Category>{seam::kProcess, seam::kProcess}), m_view.CounterChanges());  // up, then down
 }
 
 TEST_F(ProcessReset, AProcessThatComesBackIsATraceThatStays) {
     const uint32_t first = m_procs.Add("agent.exe");
-    m_procs.SetTerminateMode(first, TerminateMode::Respawns);
+    m_procs.SetTerminateMode(first, fakes::TerminateMode::Respawns);
     Scan();
     // The listed process ends (and is counted), but another one of the name
     // runs at the final look: the trace is not gone.
@@ -175,7 +175,7 @@ TEST_F(ProcessReset, AProcessThatComesBackIsATraceThatStays) {
     EXPECT_FALSE(m_procs.IsRunning(first));
     EXPECT_EQ(1, m_procs.RunningCount("agent.exe"));
     EXPECT_EQ((std::vector<uint32_t>{first}), m_procs.Terminated());
-    EXPECT_EQ(0, m_state.Count(kProcess));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
 }
 
 TEST_F(ProcessReset, OtherCopiesOfTheProgramAreTreatedByName) {
@@ -232,7 +232,7 @@ TEST_F(ProcessReset, WindowsCoreProcessesAreNeitherListedNorEndedInAnyCase) {
     m_procs.Add("notes.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"notes.exe"}), Names());
-    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
 
     // Rows typed by hand: nothing ends, every row stays as not cleaned, and a
     // capitalised "EXPLORER.EXE" does not take "explorer.exe" down either.
@@ -242,19 +242,19 @@ TEST_F(ProcessReset, WindowsCoreProcessesAreNeitherListedNorEndedInAnyCase) {
     }
     EXPECT_TRUE(m_procs.Terminated().empty());
     for (uint32_t pid : core) EXPECT_TRUE(m_procs.IsRunning(pid));
-    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
     for (const char* name : kCoreProcesses) EXPECT_TRUE(IsCoreProcessName(name)) << name;
 }
 
 TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {
     EXPECT_FALSE(IsCoreProcessName("dwm.exe "));
-    EXPECT_FALSE(IsCoreProcessName(Cp949FromUtf8("가dwm.exe")));
+    EXPECT_FALSE(IsCoreProcessName(seam::Cp949FromUtf8("가dwm.exe")));
     EXPECT_FALSE(IsCoreProcessName("System Idle Process"));
     EXPECT_TRUE(IsCoreProcessName("SiHost.EXE"));
 
     // "\x81\x41" and "\x81\x61" are two different characters: a byte-wise
     // tolower would make the listed name protect the other one too.
-    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "\x81\x41" "Agent.EXE", 1);
+    m_reg.SetDword(seam::RegRoot::LocalMachine, kSysProcsKey, "\x81\x41" "Agent.EXE", 1);
     const uint32_t listed = m_procs.Add("\x81\x41" "agent.exe");
     const uint32_t other = m_procs.Add("\x81\x61" "agent.exe");
     Scan();
@@ -267,29 +267,29 @@ TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {
 
 TEST_F(ProcessReset, CriticalProcessUnderAnOrdinaryNameIsProtected) {
     const uint32_t critical = m_procs.Add("innocent.exe");
-    m_procs.SetCritical(critical, Criticality::Critical);
+    m_procs.SetCritical(critical, seam::Criticality::Critical);
     const uint32_t plain = m_procs.Add("innocent.exe");
     const uint32_t unknown = m_procs.Add("unasked.exe");  // cannot be asked: judged by its name
-    m_procs.SetCritical(unknown, Criticality::Unknown);
+    m_procs.SetCritical(unknown, seam::Criticality::Unknown);
     Scan();
     EXPECT_EQ((std::vector<std::string>{"unasked.exe", "innocent.exe"}), Names());
-    EXPECT_EQ(2, m_state.Count(kProcess));
+    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
     // The ordinary copy of the name ends; the critical one stays, so the
     // trace is not gone.
     EXPECT_FALSE(Clean("innocent.exe"));
     EXPECT_EQ((std::vector<uint32_t>{plain}), m_procs.Terminated());
     EXPECT_TRUE(m_procs.IsRunning(critical));
-    EXPECT_EQ(1, m_state.Count(kProcess));
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
 
     EXPECT_TRUE(Clean("unasked.exe"));
     EXPECT_FALSE(m_procs.IsRunning(unknown));
 }
 
 TEST_F(ProcessReset, NamesWindowsListsAsSystemProcessesAreProtected) {
-    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "Vendor Agent.exe", 1);
-    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, "csrss.exe", 1);
-    m_reg.SetDword(RegRoot::LocalMachine, kSysProcsKey, std::string(300, 'x'), 1);  // too long to read
+    m_reg.SetDword(seam::RegRoot::LocalMachine, kSysProcsKey, "Vendor Agent.exe", 1);
+    m_reg.SetDword(seam::RegRoot::LocalMachine, kSysProcsKey, "csrss.exe", 1);
+    m_reg.SetDword(seam::RegRoot::LocalMachine, kSysProcsKey, std::string(300, 'x'), 1);  // too long to read
     const uint32_t agent = m_procs.Add("VENDOR AGENT.EXE");
     m_procs.Add(std::string(300, 'x'));
     m_procs.Add("Vendor Agent.exe.bak");
@@ -300,10 +300,10 @@ TEST_F(ProcessReset, NamesWindowsListsAsSystemProcessesAreProtected) {
     EXPECT_TRUE(m_procs.IsRunning(agent));
 
     // Without the key only the fixed lists hold.
-    m_reg.DeleteKey(RegRoot::LocalMachine, kSysProcsKey);
+    m_reg.DeleteKey(seam::RegRoot::LocalMachine, kSysProcsKey);
     EXPECT_TRUE(Clean("vendor agent.exe"));
     EXPECT_FALSE(m_procs.IsRunning(agent));
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

@@ -7,11 +7,11 @@
 #include "registry/RegHelpers.h"
 #include "tests/fakes/FakeRegistry.h"
 
-namespace kv {
+namespace registry {
 namespace {
 
 using fakes::FakeRegistry;
-constexpr RegRoot kHkcu = RegRoot::CurrentUser;
+constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 
 class RegHelpers : public ::testing::Test {
 protected:
@@ -19,7 +19,7 @@ protected:
         EXPECT_EQ(0, m_reg.OpenHandleCount()) << "a helper left a key open";
         EXPECT_EQ(0, m_reg.BadCloseCount());
     }
-    FakeRegistry m_reg;
+    fakes::FakeRegistry m_reg;
 };
 
 TEST_F(RegHelpers, ReadRegStringNeverWritesPastTheBuffer) {
@@ -28,40 +28,40 @@ TEST_F(RegHelpers, ReadRegStringNeverWritesPastTheBuffer) {
 
     // A default longer than the buffer is cut and terminated inside it.
     fill();
-    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0123456789", buffer, 8));
+    EXPECT_EQ(seam::kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0123456789", buffer, 8));
     EXPECT_STREQ("0123456", buffer);
     EXPECT_EQ('#', buffer[8]);
 
     // Size 1 holds only the terminator; size 0 touches nothing.
     fill();
-    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 1));
+    EXPECT_EQ(seam::kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 1));
     EXPECT_EQ('\0', buffer[0]);
     EXPECT_EQ('#', buffer[1]);
     fill();
-    EXPECT_EQ(kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 0));
+    EXPECT_EQ(seam::kErrFileNotFound, ReadRegString(m_reg, kHkcu, "K", "absent", "0", buffer, 0));
     EXPECT_EQ('#', buffer[0]);
 
     // Data that fills the buffer exactly without a terminator of its own.
-    m_reg.SetBytes(kHkcu, "K", "bin", kRegBinary, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'});
+    m_reg.SetBytes(kHkcu, "K", "bin", seam::kRegBinary, {'a', 'b', 'c', 'd', 'e', 'f', 'g', 'h'});
     fill();
-    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "bin", "0", buffer, 8));
+    EXPECT_EQ(seam::kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "bin", "0", buffer, 8));
     EXPECT_STREQ("abcdefg", buffer);
     EXPECT_EQ('#', buffer[8]);
 
     // A terminated string that exactly fits is read whole.
     m_reg.SetString(kHkcu, "K", "sz", "1234567");
     fill();
-    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
+    EXPECT_EQ(seam::kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
     EXPECT_STREQ("1234567", buffer);
 
     // One byte too many: the default.
     m_reg.SetString(kHkcu, "K", "sz", "12345678");
-    EXPECT_EQ(kErrMoreData, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
+    EXPECT_EQ(seam::kErrMoreData, ReadRegString(m_reg, kHkcu, "K", "sz", "0", buffer, 8));
     EXPECT_STREQ("0", buffer);
 
     // A DWORD is copied as its bytes, whatever the type.
     m_reg.SetDword(kHkcu, "K", "dw", 0x00434241);
-    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "dw", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrSuccess, ReadRegString(m_reg, kHkcu, "K", "dw", "0", buffer, sizeof buffer));
     EXPECT_STREQ("ABC", buffer);
 }
 
@@ -71,19 +71,19 @@ TEST_F(RegHelpers, RefusedKeysGiveTheFailureResults) {
     char buffer[260];
 
     m_reg.SetString(kHkcu, "Closed", "v", "secret");
-    m_reg.Deny(kHkcu, "Closed", kDenyOpen);
-    EXPECT_EQ(kErrAccessDenied, ReadRegString(m_reg, kHkcu, "Closed", "v", "0", buffer, sizeof buffer));
+    m_reg.Deny(kHkcu, "Closed", fakes::kDenyOpen);
+    EXPECT_EQ(seam::kErrAccessDenied, ReadRegString(m_reg, kHkcu, "Closed", "v", "0", buffer, sizeof buffer));
     EXPECT_STREQ("0", buffer);
-    EXPECT_EQ(kErrAccessDenied, WriteRegString(m_reg, kHkcu, "Closed", "v", "new"));
-    EXPECT_EQ(kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "Closed", "v"));
-    EXPECT_EQ(kErrAccessDenied, DeleteKeyTree(m_reg, kHkcu, "Closed", true));
+    EXPECT_EQ(seam::kErrAccessDenied, WriteRegString(m_reg, kHkcu, "Closed", "v", "new"));
+    EXPECT_EQ(seam::kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "Closed", "v"));
+    EXPECT_EQ(seam::kErrAccessDenied, DeleteKeyTree(m_reg, kHkcu, "Closed", true));
     EXPECT_EQ("secret", m_reg.StringValue(kHkcu, "Closed", "v"));
 
     m_reg.SetString(kHkcu, "ReadOnly", "v", "kept");
-    m_reg.Deny(kHkcu, "ReadOnly", kDenyWriteValues);
-    EXPECT_EQ(kErrSuccess, ReadRegString(m_reg, kHkcu, "ReadOnly", "v", "0", buffer, sizeof buffer));
-    EXPECT_EQ(kErrAccessDenied, WriteRegString(m_reg, kHkcu, "ReadOnly", "v", "new"));
-    EXPECT_EQ(kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "ReadOnly", "v"));
+    m_reg.Deny(kHkcu, "ReadOnly", fakes::kDenyWriteValues);
+    EXPECT_EQ(seam::kErrSuccess, ReadRegString(m_reg, kHkcu, "ReadOnly", "v", "0", buffer, sizeof buffer));
+    EXPECT_EQ(seam::kErrAccessDenied, WriteRegString(m_reg, kHkcu, "ReadOnly", "v", "new"));
+    EXPECT_EQ(seam::kErrAccessDenied, DeleteRegValue(m_reg, kHkcu, "ReadOnly", "v"));
     EXPECT_EQ("kept", m_reg.StringValue(kHkcu, "ReadOnly", "v"));
 }
 
@@ -99,19 +99,19 @@ TEST_F(RegHelpers, DeleteSubkeysEndsAtAChildThatStays) {
         long expected;
     };
     const Case cases[] = {
-        {"undeletable child", "A", kDenyDeleteKey, kErrAccessDenied},
-        {"undeletable grandchild", "A\\B", kDenyDeleteKey, kErrAccessDenied},
-        {"unopenable grandchild", "A\\B", kDenyOpen, kErrAccessDenied},
+        {"undeletable child", "A", fakes::kDenyDeleteKey, seam::kErrAccessDenied},
+        {"undeletable grandchild", "A\\B", fakes::kDenyDeleteKey, seam::kErrAccessDenied},
+        {"unopenable grandchild", "A\\B", fakes::kDenyOpen, seam::kErrAccessDenied},
         // A name that does not fit the 260-byte enumeration buffer.
-        {"300-byte child name", std::string(300, 'n'), kDenyNone, kErrMoreData},
+        {"300-byte child name", std::string(300, 'n'), fakes::kDenyNone, seam::kErrMoreData},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        FakeRegistry reg;
+        fakes::FakeRegistry reg;
         reg.SetString(kHkcu, "T\\" + c.stuck, "v", "1");
         reg.AddKey(kHkcu, "T\\Z");
         reg.SetString(kHkcu, "T", "own", "1");
-        if (c.deny != kDenyNone) reg.Deny(kHkcu, "T\\" + c.stuck, c.deny);
+        if (c.deny != fakes::kDenyNone) reg.Deny(kHkcu, "T\\" + c.stuck, c.deny);
 
         EXPECT_EQ(c.expected, DeleteSubkeys(reg, kHkcu, "T"));
         EXPECT_EQ(c.expected, DeleteKeyTree(reg, kHkcu, "T", true));
@@ -133,10 +133,10 @@ TEST_F(RegHelpers, DeepAndLongPathsAreBuiltWhole) {
     for (char c : {'x', 'y', 'z'}) m_reg.AddKey(kHkcu, "Deep\\" + std::string(255, c));
     ASSERT_GT(path.size(), 8000u);
 
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", false));
+    EXPECT_EQ(seam::kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", false));
     EXPECT_TRUE(m_reg.KeyExists(kHkcu, "Deep"));
     EXPECT_TRUE(m_reg.SubkeyNames(kHkcu, "Deep").empty());
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", true));
+    EXPECT_EQ(seam::kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "Deep", true));
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, "Deep"));
 }
 
@@ -146,10 +146,10 @@ TEST_F(RegHelpers, DeleteKeyTreeRemovesDeepestKeysFirst) {
     m_reg.AddKey(kHkcu, "T\\B");
     // Deleting a parent before its children would fail in the fake as on
     // Windows, so success here means the order was right.
-    EXPECT_EQ(kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "T", true));
+    EXPECT_EQ(seam::kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "T", true));
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, "T"));
     EXPECT_EQ(4, m_reg.DeleteKeyCalls());  // A1, A, B, T: each once
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace registry

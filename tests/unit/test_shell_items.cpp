@@ -10,7 +10,7 @@
 #include "engine/Utf16Text.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace engine {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
@@ -99,7 +99,7 @@ TEST(ShellItems, RealListsGiveTheLongName) {
 TEST(ShellItems, LongNameOffsetFollowsTheBlockVersion) {
     for (uint16_t version : {3, 7, 8, 9, 10}) {
         SCOPED_TRACE(version);
-        EXPECT_EQ(Cp949FromUtf8("보고서 최종.docx"),
+        EXPECT_EQ(seam::Cp949FromUtf8("보고서 최종.docx"),
                   NameOf(List({FileEntry("DOCS", u"Docs", 9), FileEntry("BOGOSE~1.DOC", u"보고서 최종.docx", version)})));
     }
     // The last item counts, not the first.
@@ -147,7 +147,7 @@ TEST(Utf16Names, DataThatBeginsWithANameGivesItInCodePage949) {
     Bytes data = Utf16(u"회의록.docx");
     data.insert(data.end(), {0x5c, 0x00, 0x32, 0x00});  // a shell item follows
     ASSERT_TRUE(LeadingUtf16Name(data, name));
-    EXPECT_EQ(Cp949FromUtf8("회의록.docx"), name);
+    EXPECT_EQ(seam::Cp949FromUtf8("회의록.docx"), name);
 
     // A character code page 949 lacks, and an unpaired surrogate, become '?'.
     ASSERT_TRUE(LeadingUtf16Name(Utf16(u"a\U0001F600b"), name));
@@ -166,4 +166,4 @@ TEST(Utf16Names, DataThatBeginsWithANameGivesItInCodePage949) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace engine

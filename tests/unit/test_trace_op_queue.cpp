@@ -9,13 +9,13 @@
 
 namespace {
 
-using kv::TraceItem;
+using seam::TraceItem;
 using Clock = app::TraceOpQueue::Clock;
 
 TraceItem Row(const std::string& name, const std::string& code = "RECENT") {
     TraceItem row;
-    row.text[kv::kColName] = name;
-    row.text[kv::kColCode] = code;
+    row.text[seam::kColName] = name;
+    row.text[seam::kColCode] = code;
     return row;
 }
 

@@ -7,7 +7,7 @@
 #include "seam/Platform.h"
 #include "seam/Text.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 TEST(UpdateFile, LastUrlSegmentIsTheTextAfterTheLastSlash) {
@@ -24,9 +24,9 @@ TEST(UpdateFile, PlainNamesPass) {
     EXPECT_TRUE(IsPlainFileName("a.b.c"));
     EXPECT_TRUE(IsPlainFileName(".setup"));
     EXPECT_TRUE(IsPlainFileName("x"));
-    EXPECT_TRUE(IsPlainFileName(Cp949FromUtf8("케스트라빈설치.exe")));
+    EXPECT_TRUE(IsPlainFileName(seam::Cp949FromUtf8("케스트라빈설치.exe")));
     // Trail bytes in the ASCII letter range are part of the character.
-    EXPECT_TRUE(IsPlainFileName(Cp949FromUtf8("갂.exe")));  // 0x81 0x41
+    EXPECT_TRUE(IsPlainFileName(seam::Cp949FromUtf8("갂.exe")));  // 0x81 0x41
     // Names that merely contain or resemble a device name.
     for (const char* name : {"CONSOLE.exe", "xCON", "AUXILIARY.txt", "COM10.exe", "LPT.exe", "COM0",
                              "NULL", "PRN_setup.exe", "con-setup.exe"})
@@ -66,8 +66,8 @@ TEST(UpdateFile, DeviceNamesAreRefusedInAnyCaseAndWithAnyExtension) {
                              "COM1", "com9.exe", "LPT1", "lpt9.log", "CONIN$", "conout$.txt"})
         EXPECT_FALSE(IsPlainFileName(name)) << name;
     // COM and LPT with a superscript digit are ports too.
-    EXPECT_FALSE(IsPlainFileName(Cp949FromUtf8("COM¹")));
-    EXPECT_FALSE(IsPlainFileName(Cp949FromUtf8("lpt³.exe")));
+    EXPECT_FALSE(IsPlainFileName(seam::Cp949FromUtf8("COM¹")));
+    EXPECT_FALSE(IsPlainFileName(seam::Cp949FromUtf8("lpt³.exe")));
 }
 
 TEST(UpdateFile, BrokenDoubleByteSequencesAreRefused) {
@@ -103,7 +103,7 @@ TEST(UpdateFile, UpdatePathStaysInTheProgramDirectory) {
     // The whole path must fit MAX_PATH with its terminator, and so must the
     // partial download's "<path>.part" written beside it first.
     const std::string name = "a.exe";
-    const size_t part = std::string(kPartFileSuffix).size();
+    const size_t part = std::string(seam::kPartFileSuffix).size();
     const std::string longDir = "C:\\" + std::string(kMaxPathBytes - 1 - part - name.size() - 4, 'd') + "\\";
     ASSERT_EQ(kMaxPathBytes - 1, longDir.size() + name.size() + part);
     EXPECT_EQ(longDir + name, UpdateFilePath(longDir, "http://h/" + name));
@@ -117,4 +117,4 @@ TEST(UpdateFile, UpdatePathStaysInTheProgramDirectory) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace net

@@ -7,7 +7,7 @@
 #include "net/UsageCount.h"
 #include "tests/fakes/FakeNet.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 class UsageCount : public ::testing::Test {
@@ -53,8 +53,8 @@ TEST_F(UsageCount, RequestIsBoundedAndAlwaysSucceeds) {
     EXPECT_EQ(answered, requests[0].url);
     EXPECT_EQ(ServerUrl(kCountClean), requests[1].url);
     for (const auto& r : requests) {
-        EXPECT_EQ(NetTimeouts{}.connectMs, r.timeouts.connectMs);
-        EXPECT_EQ(NetTimeouts{}.receiveMs, r.timeouts.receiveMs);
+        EXPECT_EQ(seam::NetTimeouts{}.connectMs, r.timeouts.connectMs);
+        EXPECT_EQ(seam::NetTimeouts{}.receiveMs, r.timeouts.receiveMs);
         EXPECT_GT(r.maxBytes, 0u);
         EXPECT_LE(r.maxBytes, 4096u);
     }
@@ -62,4 +62,4 @@ TEST_F(UsageCount, RequestIsBoundedAndAlwaysSucceeds) {
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace net

@@ -15,7 +15,7 @@
 #include "seam/Text.h"
 #include "tests/fakes/FakeNet.h"
 
-namespace kv {
+namespace net {
 namespace {
 
 using Events = std::vector<std::string>;
@@ -28,33 +28,33 @@ public:
 
     bool IsOnline() override {
         m_log.push_back("online?");
-        return FakeNet::IsOnline();
+        return fakes::FakeNet::IsOnline();
     }
-    bool FetchLines(const std::string& url, const NetTimeouts& timeouts, size_t maxBytes,
+    bool FetchLines(const std::string& url, const seam::NetTimeouts& timeouts, size_t maxBytes,
                     std::vector<std::string>& lines) override {
         m_log.push_back("fetch " + url);
-        return FakeNet::FetchLines(url, timeouts, maxBytes, lines);
+        return fakes::FakeNet::FetchLines(url, timeouts, maxBytes, lines);
     }
     bool DownloadToFile(const std::string& url, const std::string& path,
-                        const NetTimeouts& timeouts) override {
+                        const seam::NetTimeouts& timeouts) override {
         m_log.push_back("download " + url + " > " + path);
-        return FakeNet::DownloadToFile(url, path, timeouts);
+        return fakes::FakeNet::DownloadToFile(url, path, timeouts);
     }
     void DeleteCacheEntry(const std::string& url) override {
         m_log.push_back("uncache " + url);
-        FakeNet::DeleteCacheEntry(url);
+        fakes::FakeNet::DeleteCacheEntry(url);
     }
     bool ShellOpen(const std::string& target) override {
         m_log.push_back("open " + target);
-        return FakeNet::ShellOpen(target);
+        return fakes::FakeNet::ShellOpen(target);
     }
     bool IsSignedBy(const std::string& path, const std::string& publisher) override {
         m_log.push_back("verify " + path + " by " + publisher);
-        return FakeNet::IsSignedBy(path, publisher);
+        return fakes::FakeNet::IsSignedBy(path, publisher);
     }
     bool RemoveFile(const std::string& path) override {
         m_log.push_back("remove " + path);
-        return FakeNet::RemoveFile(path);
+        return fakes::FakeNet::RemoveFile(path);
     }
 
 private:
@@ -426,11 +426,11 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
 TEST(UpdateTexts, EveryMessageFitsCodePage949) {
     for (const char* text : {kTextConnectionError, kCaptionConnectionError, kTextAlreadyLatest,
                              kTextConnectionFailed, kTextDownloadFailed, kTextUpdateUnsigned}) {
-        const std::string ansi = Cp949FromUtf8(text);
+        const std::string ansi = seam::Cp949FromUtf8(text);
         EXPECT_EQ(std::string::npos, ansi.find('?')) << text;
-        EXPECT_EQ(text, Utf8FromCp949(ansi));
+        EXPECT_EQ(text, seam::Utf8FromCp949(ansi));
     }
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace net

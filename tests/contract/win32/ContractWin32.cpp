@@ -19,7 +19,7 @@
 #include "tests/contract/ContractPlatform.h"
 #include "win/Handles.h"
 
-namespace kv {
+namespace contract {
 namespace {
 
 constexpr const char* kScratchRoot = "Software\\KestravinContract";
@@ -222,7 +222,7 @@ public:
         ::RegDeleteKeyA(HKEY_CURRENT_USER, kScratchRoot);
     }
 
-    Platform& Get() override { return m_platform.Get(); }
+    seam::Platform& Get() override { return m_platform.Get(); }
 
     std::string ScratchKey() override {
         std::string key = std::string(kScratchRoot) + "\\" + UniqueTag();
@@ -267,7 +267,7 @@ public:
     }
 
 private:
-    Win32Platform m_platform;
+    seam::Win32Platform m_platform;
     std::vector<std::string> m_scratchKeys;
     IdleProcesses m_processes;
     TestServices m_services;
@@ -277,4 +277,4 @@ private:
 
 std::unique_ptr<ContractPlatform> MakeContractPlatform() { return std::make_unique<Win32Contract>(); }
 
-}  // namespace kv
+}  // namespace contract

@@ -8,7 +8,7 @@
 
 #include "tests/contract/ContractPlatform.h"
 
-namespace kv {
+namespace contract {
 namespace {
 
 using NtQueryInformationProcessFn = LONG(NTAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
@@ -26,19 +26,19 @@ TEST(Win32Critical, WineAnswersNeitherQuerySoTheNamesDecide) {
     EXPECT_LT(query(::GetCurrentProcess(), 29, &flag, sizeof flag, &returned), 0);
 
     auto contract = MakeContractPlatform();
-    IProcesses& procs = contract->Get().processes;
-    EXPECT_EQ(Criticality::Unknown, procs.QueryCritical(procs.CurrentProcessId()));
+    seam::IProcesses& procs = contract->Get().processes;
+    EXPECT_EQ(seam::Criticality::Unknown, procs.QueryCritical(procs.CurrentProcessId()));
     const uint32_t pid = contract->StartIdleProcess("wininit.exe");
     ASSERT_NE(0u, pid);
-    EXPECT_EQ(Criticality::Unknown, procs.QueryCritical(pid));
+    EXPECT_EQ(seam::Criticality::Unknown, procs.QueryCritical(pid));
 }
 
 TEST(Win32Critical, WindowsAnswersForAnOrdinaryProcess) {
     if (UnderWine()) GTEST_SKIP() << "Wine answers neither query";
     auto contract = MakeContractPlatform();
-    IProcesses& procs = contract->Get().processes;
-    EXPECT_EQ(Criticality::NotCritical, procs.QueryCritical(procs.CurrentProcessId()));
+    seam::IProcesses& procs = contract->Get().processes;
+    EXPECT_EQ(seam::Criticality::NotCritical, procs.QueryCritical(procs.CurrentProcessId()));
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace contract

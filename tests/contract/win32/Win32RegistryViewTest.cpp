@@ -9,7 +9,7 @@
 #include "seam/Scoped.h"
 #include "tests/contract/ContractPlatform.h"
 
-namespace kv {
+namespace contract {
 namespace {
 
 constexpr wchar_t kWidePath[] = L"Software\\KestravinViewContract";
@@ -34,23 +34,23 @@ TEST(Win32RegistryView, LocalMachineKeysAreTheMachinesOwnView) {
     ::RegCloseKey(made);
 
     auto contract = MakeContractPlatform();
-    IRegistry& reg = contract->Get().registry;
+    seam::IRegistry& reg = contract->Get().registry;
     {
-        ScopedRegKey key(reg);
-        ASSERT_EQ(reg.OpenKey(RegRoot::LocalMachine, kPath, RegAccess::AllAccess, key.Out()), kErrSuccess);
+        seam::ScopedRegKey key(reg);
+        ASSERT_EQ(reg.OpenKey(seam::RegRoot::LocalMachine, kPath, seam::RegAccess::AllAccess, key.Out()), seam::kErrSuccess);
         std::vector<uint8_t> data;
-        EXPECT_EQ(reg.QueryValue(key.Get(), "marker", data, 16, nullptr), kErrSuccess);
+        EXPECT_EQ(reg.QueryValue(key.Get(), "marker", data, 16, nullptr), seam::kErrSuccess);
         EXPECT_EQ(data.size(), sizeof one);
-        EXPECT_EQ(reg.DeleteValue(key.Get(), "marker"), kErrSuccess);
+        EXPECT_EQ(reg.DeleteValue(key.Get(), "marker"), seam::kErrSuccess);
     }
     {
-        ScopedRegKey key(reg);
-        EXPECT_EQ(reg.OpenKey(RegRoot::LocalMachine, kPath, RegAccess::Default, key.Out()), kErrSuccess);
+        seam::ScopedRegKey key(reg);
+        EXPECT_EQ(reg.OpenKey(seam::RegRoot::LocalMachine, kPath, seam::RegAccess::Default, key.Out()), seam::kErrSuccess);
     }
-    EXPECT_EQ(reg.DeleteKey(RegRoot::LocalMachine, kPath), kErrSuccess);
+    EXPECT_EQ(reg.DeleteKey(seam::RegRoot::LocalMachine, kPath), seam::kErrSuccess);
     EXPECT_FALSE(ExistsIn64BitView());
     if (ExistsIn64BitView()) ::RegDeleteKeyW(HKEY_LOCAL_MACHINE, kWidePath);
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace contract

@@ -13,10 +13,10 @@
 
 #include "tests/contract/ContractPlatform.h"
 
-namespace kv {
+namespace contract {
 namespace {
 
-const NetTimeouts kShort{2000, 2000};
+const seam::NetTimeouts kShort{2000, 2000};
 
 class Win32Seam : public ::testing::Test {
 protected:
@@ -32,7 +32,7 @@ protected:
         if (!m_strFile.empty()) ::DeleteFileA(m_strFile.c_str());
     }
 
-    INet& Net() { return m_contract->Get().net; }
+    seam::INet& Net() { return m_contract->Get().net; }
     std::string Url(const char* path) const { return m_strBase + path; }
 
     // Prints a measured figure; figures are read, never asserted.
@@ -115,31 +115,31 @@ TEST_F(Win32Seam, DownloadWritesTheFileOnlyWhenTheBodyArrivedWhole) {
 }
 
 TEST_F(Win32Seam, IdleProcessesRunUnderTheNamesAskedFor) {
-    IProcesses& procs = m_contract->Get().processes;
+    seam::IProcesses& procs = m_contract->Get().processes;
     uint32_t first = m_contract->StartIdleProcess("qdownagent.exe");
     uint32_t second = m_contract->StartIdleProcess("qdownagent.exe");
     ASSERT_NE(first, 0u);
     ASSERT_NE(second, 0u);
     ASSERT_NE(first, second);
 
-    std::vector<ProcessEntry> entries;
+    std::vector<seam::ProcessEntry> entries;
     ASSERT_TRUE(procs.Snapshot(entries));
     auto named = [&](uint32_t pid) {
-        return std::any_of(entries.begin(), entries.end(), [&](const ProcessEntry& e) {
+        return std::any_of(entries.begin(), entries.end(), [&](const seam::ProcessEntry& e) {
             return e.pid == pid && e.exeName == "qdownagent.exe";
         });
     };
     EXPECT_TRUE(named(first));
     EXPECT_TRUE(named(second));
 
-    ProcHandle h = procs.Open(first);
+    seam::ProcHandle h = procs.Open(first);
     ASSERT_NE(h, 0u);
     uint32_t code = 0;
     EXPECT_TRUE(procs.GetExitCode(h, code));
     EXPECT_EQ(code, static_cast<uint32_t>(STILL_ACTIVE));
-    EXPECT_EQ(procs.Wait(h, 0), WaitResult::TimedOut);
+    EXPECT_EQ(procs.Wait(h, 0), seam::WaitResult::TimedOut);
     EXPECT_TRUE(procs.Terminate(h, code));
-    EXPECT_EQ(procs.Wait(h, 5000), WaitResult::Signalled);
+    EXPECT_EQ(procs.Wait(h, 5000), seam::WaitResult::Signalled);
     procs.Close(h);
 
     ASSERT_TRUE(procs.Snapshot(entries));
@@ -148,15 +148,15 @@ TEST_F(Win32Seam, IdleProcessesRunUnderTheNamesAskedFor) {
 }
 
 // The engine's stop loop: query, then one query a second while stop-pending.
-int PendingPollsAfterStop(IServices& svcs, const std::string& name, uint32_t& finalState) {
-    SvcHandle manager = svcs.OpenManager();
+int PendingPollsAfterStop(seam::IServices& svcs, const std::string& name, uint32_t& finalState) {
+    seam::SvcHandle manager = svcs.OpenManager();
     if (!manager) return -1;
-    SvcHandle service = svcs.OpenService(manager, name);
+    seam::SvcHandle service = svcs.OpenService(manager, name);
     int polls = -1;
     if (service) {
         svcs.ControlStop(service);
         polls = 0;
-        while (svcs.QueryState(service, finalState) && finalState == kSvcStopPending && polls < 30) {
+        while (svcs.QueryState(service, finalState) && finalState == seam::kSvcStopPending && polls < 30) {
             ++polls;
             ::Sleep(1000);
         }
@@ -167,7 +167,7 @@ int PendingPollsAfterStop(IServices& svcs, const std::string& name, uint32_t& fi
 }
 
 TEST_F(Win32Seam, TestServiceStaysStopPendingForTheAskedNumberOfPolls) {
-    IServices& svcs = m_contract->Get().services;
+    seam::IServices& svcs = m_contract->Get().services;
     for (int pending : {0, 2}) {
         SCOPED_TRACE(pending);
         std::string name = "KestravinSeam" + std::to_string(pending);
@@ -175,15 +175,15 @@ TEST_F(Win32Seam, TestServiceStaysStopPendingForTheAskedNumberOfPolls) {
         uint32_t state = 0;
         DWORD start = ::GetTickCount();
         EXPECT_EQ(PendingPollsAfterStop(svcs, name, state), pending);
-        EXPECT_EQ(state, kSvcStopped);
+        EXPECT_EQ(state, seam::kSvcStopped);
         Figure(("service stop, " + std::to_string(pending) + " pending polls").c_str(), ::GetTickCount() - start);
     }
 
-    SvcHandle manager = svcs.OpenManager();
+    seam::SvcHandle manager = svcs.OpenManager();
     ASSERT_NE(manager, 0u);
     EXPECT_EQ(svcs.OpenService(manager, "KestravinSeamNotInstalled"), 0u);
     svcs.Close(manager);
 }
 
 }  // namespace
-}  // namespace kv
+}  // namespace contract
