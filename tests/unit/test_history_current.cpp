@@ -11,6 +11,7 @@
 #include "engine/HistorySources.h"
 #include "engine/RegKeyText.h"
 #include "seam/Text.h"
+#include "tests/fakes/Utf16Bytes.h"
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/HistoryTable.h"
 
@@ -25,17 +26,6 @@ using Bytes = std::vector<uint8_t>;
 
 constexpr seam::RegRoot kHkcu = seam::RegRoot::CurrentUser;
 
-Bytes Utf16(const std::u16string& text, const Bytes& after = {}) {
-    Bytes out;
-    for (char16_t c : text) {
-        out.push_back(static_cast<uint8_t>(c));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    out.insert(out.end(), after.begin(), after.end());
-    return out;
-}
 
 // The parent of a "*" level in a source's key pattern, e.g. "...\UserAssist".
 std::string Above(const HistorySource& source, const char* level = "\\*") {
@@ -81,14 +71,14 @@ TEST_F(CurrentHistory, RecentDocsListsTheKeyAndEachSubkeyByUnicodeName) {
     const std::string key = docs.keyPath;
     const Bytes shellItem = {0x3c, 0x00, 0x32, 0x00};
     auto& reg = m_fake.registry;
-    reg.SetBytes(kHkcu, key, "0", seam::kRegBinary, Utf16(u"회의록.docx", shellItem));
-    reg.SetBytes(kHkcu, key, "1", seam::kRegBinary, Utf16(u"Photos", shellItem));
+    reg.SetBytes(kHkcu, key, "0", seam::kRegBinary, fakes::Utf16Bytes(u"회의록.docx", shellItem));
+    reg.SetBytes(kHkcu, key, "1", seam::kRegBinary, fakes::Utf16Bytes(u"Photos", shellItem));
     reg.SetBytes(kHkcu, key, "MRUListEx", seam::kRegBinary, {1, 0, 0, 0, 0, 0, 0, 0, 0xff, 0xff, 0xff, 0xff});
     reg.SetBytes(kHkcu, key, "2", seam::kRegBinary, {0x01, 0x00, 0x41, 0x00, 0x00, 0x00});  // begins below 0x20
-    reg.SetBytes(kHkcu, key + "\\.docx", "0", seam::kRegBinary, Utf16(u"회의록.docx", shellItem));
+    reg.SetBytes(kHkcu, key + "\\.docx", "0", seam::kRegBinary, fakes::Utf16Bytes(u"회의록.docx", shellItem));
     reg.SetBytes(kHkcu, key + "\\.docx", "MRUListEx", seam::kRegBinary, {0, 0, 0, 0, 0xff, 0xff, 0xff, 0xff});
-    reg.SetBytes(kHkcu, key + "\\Folder", "0", seam::kRegBinary, Utf16(u"Photos", shellItem));
-    reg.SetBytes(kHkcu, key + "\\.docx\\deeper", "0", seam::kRegBinary, Utf16(u"not listed"));
+    reg.SetBytes(kHkcu, key + "\\Folder", "0", seam::kRegBinary, fakes::Utf16Bytes(u"Photos", shellItem));
+    reg.SetBytes(kHkcu, key + "\\.docx\\deeper", "0", seam::kRegBinary, fakes::Utf16Bytes(u"not listed"));
     Scan(docs);
 
     EXPECT_EQ(7, m_state.Count(seam::kRecent));
@@ -289,7 +279,7 @@ TEST_F(CurrentHistory, SecondAnalysisWhileRecentRowsAreListedScansNoSource) {
     const HistorySource& typed = fakes::SourceLabelled("인터넷기록", K::PlainData);
     const HistorySource& words = fakes::SourceLabelled("탐색기 검색기록", K::UnicodeName);
     m_fake.registry.SetString(kHkcu, typed.keyPath, "url1", "http://a.example/");
-    m_fake.registry.SetBytes(kHkcu, words.keyPath, "0", seam::kRegBinary, Utf16(u"budget"));
+    m_fake.registry.SetBytes(kHkcu, words.keyPath, "0", seam::kRegBinary, fakes::Utf16Bytes(u"budget"));
     Pass();
     ASSERT_EQ(2, m_state.Count(seam::kRecent));
 
@@ -298,7 +288,7 @@ TEST_F(CurrentHistory, SecondAnalysisWhileRecentRowsAreListedScansNoSource) {
     ASSERT_EQ(2u, Rows().size());
     m_state.SetEnabled(seam::kRecent, true);
     m_fake.registry.SetString(kHkcu, typed.keyPath, "url2", "http://b.example/");
-    m_fake.registry.SetBytes(kHkcu, words.keyPath, "1", seam::kRegBinary, Utf16(u"taxes"));
+    m_fake.registry.SetBytes(kHkcu, words.keyPath, "1", seam::kRegBinary, fakes::Utf16Bytes(u"taxes"));
     Pass();  // analysis: RECENT still has rows, so no source is read
     EXPECT_EQ(2u, Rows().size());
     EXPECT_EQ(2, m_state.Count(seam::kRecent));

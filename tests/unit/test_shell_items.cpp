@@ -9,6 +9,7 @@
 #include "engine/ShellItems.h"
 #include "engine/Utf16Text.h"
 #include "seam/Text.h"
+#include "tests/fakes/Utf16Bytes.h"
 
 namespace engine {
 namespace {
@@ -36,16 +37,6 @@ void Put16(Bytes& b, size_t at, uint16_t v) {
     b[at + 1] = static_cast<uint8_t>(v >> 8);
 }
 
-Bytes Utf16(const std::u16string& text) {
-    Bytes out;
-    for (char16_t c : text) {
-        out.push_back(static_cast<uint8_t>(c));
-        out.push_back(static_cast<uint8_t>(c >> 8));
-    }
-    out.push_back(0);
-    out.push_back(0);
-    return out;
-}
 
 // A file entry item with `shortName` and, when `version` is not 0, a
 // 0xBEEF0004 block of that version holding `longName`.
@@ -64,7 +55,7 @@ Bytes FileEntry(const std::string& shortName, const std::u16string& longName, ui
         ext[5] = 0x00;
         ext[6] = 0xef;
         ext[7] = 0xbe;
-        const Bytes name = Utf16(longName);
+        const Bytes name = fakes::Utf16Bytes(longName);
         ext.insert(ext.end(), name.begin(), name.end());
         ext.push_back(0);
         ext.push_back(0);  // the block's own offset, filled below
@@ -144,22 +135,22 @@ TEST(ShellItems, BrokenListsGiveNoName) {
 
 TEST(Utf16Names, DataThatBeginsWithANameGivesItInCodePage949) {
     std::string name;
-    Bytes data = Utf16(u"회의록.docx");
+    Bytes data = fakes::Utf16Bytes(u"회의록.docx");
     data.insert(data.end(), {0x5c, 0x00, 0x32, 0x00});  // a shell item follows
     ASSERT_TRUE(LeadingUtf16Name(data, name));
     EXPECT_EQ(seam::Cp949FromUtf8("회의록.docx"), name);
 
     // A character code page 949 lacks, and an unpaired surrogate, become '?'.
-    ASSERT_TRUE(LeadingUtf16Name(Utf16(u"a\U0001F600b"), name));
+    ASSERT_TRUE(LeadingUtf16Name(fakes::Utf16Bytes(u"a\U0001F600b"), name));
     EXPECT_EQ('a', name.front());
     EXPECT_EQ('b', name.back());
     EXPECT_EQ(std::string::npos, name.find_first_not_of("a?b")) << name;
-    ASSERT_TRUE(LeadingUtf16Name(Utf16(u"x\xD800y"), name));
+    ASSERT_TRUE(LeadingUtf16Name(fakes::Utf16Bytes(u"x\xD800y"), name));
     EXPECT_EQ("x?y", name);
 
     // Not a name: empty, a control unit, no terminator, an odd byte only.
-    EXPECT_FALSE(LeadingUtf16Name(Utf16(u""), name));
-    EXPECT_FALSE(LeadingUtf16Name(Utf16(u"a\x01z"), name));
+    EXPECT_FALSE(LeadingUtf16Name(fakes::Utf16Bytes(u""), name));
+    EXPECT_FALSE(LeadingUtf16Name(fakes::Utf16Bytes(u"a\x01z"), name));
     EXPECT_FALSE(LeadingUtf16Name({'a', 0, 'b', 0}, name));
     EXPECT_FALSE(LeadingUtf16Name({'a'}, name));
     EXPECT_FALSE(LeadingUtf16Name({0x01, 0x00, 0x00, 0x00}, name));  // MRUListEx: index 1 first
