@@ -194,6 +194,55 @@ public:
     virtual void Sleep(uint32_t ms) = 0;
 };
 
+// Files. Paths and names are UTF-16 exactly as Windows holds them; only a
+// display text is converted (to code page 949, '?' for what it cannot
+// spell), and removal always takes the exact path.
+enum : long {
+    kErrPathNotFound = 3,
+    kErrSharingViolation = 32,  // a program holds the file open
+};
+
+enum : uint32_t { kAttrReadOnly = 0x1, kAttrHidden = 0x2, kAttrSystem = 0x4, kAttrDirectory = 0x10 };
+
+enum class KnownFolder { RoamingAppData, LocalAppData, Recent };
+
+struct FileEntry {
+    std::u16string name;  // the entry's own name, no folder
+    uint64_t size = 0;
+    uint32_t attributes = 0;  // FILE_ATTRIBUTE_* bits
+};
+
+// How a removal came out, from the Win32 error code.
+enum class FileFate { Removed, Gone, InUse, Denied, Failed };
+inline FileFate FileFateOf(long error) {
+    switch (error) {
+        case kErrSuccess: return FileFate::Removed;
+        case kErrFileNotFound:
+        case kErrPathNotFound: return FileFate::Gone;
+        case kErrSharingViolation: return FileFate::InUse;
+        case kErrAccessDenied: return FileFate::Denied;
+        default: return FileFate::Failed;
+    }
+}
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // SHGetFolderPathW of the current user's folder, no trailing backslash.
+    virtual long KnownFolderPath(KnownFolder folder, std::u16string& path) = 0;
+    // FindFirstFileW/FindNextFileW over `folder`\*: every entry but "." and "..".
+    virtual long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) = 0;
+    // The first `maxBytes` bytes of the file at most (all of a smaller one),
+    // opened for reading while others may read, write and delete it.
+    virtual long ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) = 0;
+    // DeleteFileW: kErrSharingViolation while a program holds the file open,
+    // kErrAccessDenied for a read-only file or one the user may not delete.
+    virtual long DeleteFile(const std::u16string& path) = 0;
+    // The path as SQLite's sqlite3_open_v2 takes it (UTF-8), naming the same file.
+    virtual std::string Utf8Path(const std::u16string& path) = 0;
+};
+
 // The machine as the engine sees it.
 struct Platform {
     IRegistry& registry;

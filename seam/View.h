@@ -8,6 +8,8 @@
 #include <array>
 #include <string>
 
+#include "seam/TraceTarget.h"
+
 namespace seam {
 
 // Column order of the trace list.
@@ -16,6 +18,7 @@ enum TraceColumn { kColName, kColRead, kColCode, kColRegKey, kColValue, kColData
 // One row of the trace list: the six texts NAME, READ, CODE, REGKEY, VALUe, DATA.
 struct TraceItem {
     std::array<std::string, kColumnCount> text;
+    TraceTarget target;
 
     const std::string& Name() const { return text[kColName]; }
     const std::string& Code() const { return text[kColCode]; }

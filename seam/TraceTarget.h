@@ -1,0 +1,43 @@
+// What cleaning one trace removes, kept with the row from the moment a scan
+// finds it. The six display texts are for the user; cleaning never parses
+// them back, so a file name or registry value name that code page 949 cannot
+// spell is still removed exactly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "seam/Platform.h"
+
+namespace seam {
+
+enum class TargetKind : uint8_t {
+    None,           // nothing to remove (a row the engine did not make)
+    RegValue,       // the value `name` (exactly `wideName` when set) of `key` under `root`
+    RegKeyTree,     // the IntelliForms keys with their subtrees (removed together)
+    Process,        // every process whose executable is `name`
+    Service,        // the service paired with the grid agent `name`
+    File,           // the file at `path`
+    JumpListEntry,  // entry `id` (stream `name`) of the jump list at `path`
+    DatabaseRow,    // row `id` of table `name` in the database at `path`
+};
+
+struct TraceTarget {
+    TargetKind kind = TargetKind::None;
+    RegRoot root = RegRoot::CurrentUser;
+    // RegValue: the key below `root`, code page 949 as the ANSI calls take it.
+    std::string key;
+    // RegValue: the value name as the ANSI enumeration gave it. Process and
+    // Service: the executable name. JumpListEntry: the entry's stream name.
+    // DatabaseRow: the table.
+    std::string name;
+    // RegValue: the value's exact UTF-16 name, set only when the ANSI
+    // spelling lost characters (so the ANSI name could stand for several).
+    std::u16string wideName;
+    // File, JumpListEntry, DatabaseRow: the exact path, UTF-16 as Windows holds it.
+    std::u16string path;
+    // JumpListEntry: the entry number; DatabaseRow: the row id.
+    int64_t id = 0;
+};
+
+}  // namespace seam
