@@ -33,7 +33,13 @@ configure() {
         had="$(sed -n 's/^CMAKE_TOOLCHAIN_FILE:[A-Z]*=//p' "$dir/CMakeCache.txt")"
         [[ "$had" == "$want" ]] || rm -rf "$dir"
     fi
-    cmake -S "$KV_REPO" -B "$dir" "$@" >/dev/null
+    # ccache, where the set-up installed it, makes a rebuild in another clone
+    # of the same sources cost little.
+    local launcher=()
+    if command -v ccache >/dev/null; then
+        launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+    fi
+    cmake -S "$KV_REPO" -B "$dir" "${launcher[@]}" "$@" >/dev/null
 }
 
 step() { echo "build: $1"; }
