@@ -14,7 +14,9 @@ import subprocess
 import scenario
 from winetest import check
 
-HIVES_DIR = os.environ.get("KV_HIVES", "/work/shared/testdata/hives")
+# The shared test data sits beside the repository's folder.
+_REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+HIVES_DIR = os.environ.get("KV_HIVES", os.path.join(os.path.dirname(_REPO), "shared", "testdata", "hives"))
 HIVES = ["NTUSER.DAT.xz", "NTUSER-WSL.DAT.xz"]
 HKCU = "hkey_current_user"
 
