@@ -24,11 +24,11 @@ void CCleanerApp::InitInstance() {
 
     CMainDialog dialog;
     dialog.DoModal();
-    if (dialog.PassRunning()) {
-        // A pass is still running on the dialog's state. Nothing of ours
-        // needs flushing, so the process ends here, without unloading DLLs:
-        // the worker may hold a WinINet or registry lock that a DLL's detach
-        // would wait for forever.
+    if (dialog.PassRunning() || dialog.VersionCheckRunning()) {
+        // A pass or the version check is still running on the dialog's
+        // state. Nothing of ours needs flushing, so the process ends here,
+        // without unloading DLLs: the worker may hold a WinINet or registry
+        // lock that a DLL's detach would wait for forever.
         ::TerminateProcess(::GetCurrentProcess(), 0);
     }
 }

@@ -18,6 +18,7 @@ const win::MessageEntry<CMainDialog> CMainDialog::kMessages[] = {
     {WM_KV_TRACE_FETCH, &CMainDialog::OnTraceFetch},
     {WM_KV_ACTION_FACE, &CMainDialog::OnActionFace},
     {WM_KV_PASS_ENDED, &CMainDialog::OnPassEnded},
+    {WM_KV_VERSION_CHECKED, &CMainDialog::OnVersionChecked},
 };
 
 const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
@@ -66,8 +67,17 @@ void CMainDialog::OnSupport(UINT) {
     m_platform.Get().net.ShellOpen(net::kSupportSite);
 }
 
+// The exchange runs on a worker, so the window goes on answering while the
+// server takes its time; its boxes come on this thread when it is over. A
+// command while a check runs, or while its boxes are up, does nothing.
 void CMainDialog::OnCheckLatestVersion(UINT) {
-    net::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
+    const HWND hWnd = m_hWnd;  // the worker posts to the handle, never touches the dialog
+    m_menuCheck->Start([hWnd] { ::PostMessageA(hWnd, WM_KV_VERSION_CHECKED, 0, 0); });
+}
+
+std::optional<LRESULT> CMainDialog::OnVersionChecked(WPARAM, LPARAM) {
+    m_menuCheck->ShowPrompts();
+    return 0;
 }
 
 // Modal and without owner, like the details window.
@@ -152,6 +162,9 @@ std::optional<LRESULT> CMainDialog::OnTimer(WPARAM wParam, LPARAM) {
 std::optional<LRESULT> CMainDialog::OnDestroy(WPARAM, LPARAM) {
     ::KillTimer(m_hWnd, kRepaintTimer);
     m_view.SetClosing();
+    // The window is already hidden. A check that has not ended by then is
+    // cut short with the process (app/CleanerApp.cpp).
+    if (m_menuCheck) m_menuCheck->WaitEnded(kVersionCheckCloseWaitMs);
     return std::nullopt;
 }
 

@@ -21,6 +21,8 @@
 #include "engine/Engine.h"
 #include "engine/EngineState.h"
 #include "engine/TraceCategories.h"
+#include "net/MenuVersionCheck.h"
+#include "net/PromptRelay.h"
 #include "net/VersionCheck.h"
 #include "seam/win32/Win32Platform.h"
 #include "ui/SkinButton.h"
@@ -41,6 +43,8 @@ public:
     void AnalyseOrClean();
     // True while a pass's worker is still running.
     bool PassRunning() const { return m_state.PassRunning(); }
+    // True while the menu's version check still runs on its worker.
+    bool VersionCheckRunning() const { return m_menuCheck && m_menuCheck->Running(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -84,6 +88,7 @@ private:
     std::optional<LRESULT> OnTraceFetch(WPARAM, LPARAM);
     std::optional<LRESULT> OnActionFace(WPARAM, LPARAM);
     std::optional<LRESULT> OnPassEnded(WPARAM, LPARAM);
+    std::optional<LRESULT> OnVersionChecked(WPARAM, LPARAM);
     std::optional<LRESULT> OnTimer(WPARAM, LPARAM);
     std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
 
@@ -105,9 +110,15 @@ private:
 
     std::string m_strAppDir;
     CUpdatePrompts m_prompts;
+    // Between the checker and the boxes: passes them through at start-up,
+    // holds them for the window's thread while the menu's check runs.
+    net::CPromptRelay m_relay{m_prompts};
     // The version check with the program's own version and the server's last
     // reply; made once m_strAppDir is known.
     std::optional<net::CUpdateChecker> m_checker;
+    // The menu's check on its worker thread; made with m_checker, and gone
+    // before it.
+    std::optional<net::CMenuVersionCheck> m_menuCheck;
     // Held for the program's whole life: its existence is the single-instance signal.
     win::UniqueHandle m_hInstanceMutex;
     bool m_bSecondInstance = false;

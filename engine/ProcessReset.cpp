@@ -101,7 +101,7 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
     std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
-    const CProtectedProcesses guard(procs, platform.registry);
+    const CProtectedProcesses guard(procs, platform.registry, platform.system);
     for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
         if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
@@ -111,7 +111,7 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
 
 bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
     seam::IProcesses& procs = platform.processes;
-    const CProtectedProcesses guard(procs, platform.registry);
+    const CProtectedProcesses guard(procs, platform.registry, platform.system);
     // Whoever put the row there, a name of Windows' own processes is not a
     // trace: nothing is ended and the row stays.
     if (guard.IsProtectedName(name)) return false;

@@ -2,7 +2,8 @@
 // and, when it is higher than the program's own, downloads the update file
 // the reply names into the program's directory and opens it.
 //
-// It runs on the main window's thread and blocks it for the exchange; the
+// At start-up it runs on the main window's thread, before the window is
+// shown; from the menu it runs on a worker (net/MenuVersionCheck.h). The
 // query and the download are bounded by their time-outs, the query's reply
 // by kVersionReplyCap. What the user must see goes through IUpdatePrompts,
 // which the window implements with message boxes (texts in net/UpdateTexts.h).

@@ -192,6 +192,11 @@ public:
     // GetModuleFileNameA(NULL) of the running program.
     virtual std::string ModulePath() = 0;
     virtual void Sleep(uint32_t ms) = 0;
+    // Wine's version text (e.g. "8.0") when the program runs under Wine,
+    // which ntdll tells by exporting wine_get_version; empty on Windows.
+    // Wine starts processes of its own for the prefix, which a program must
+    // leave alone as it leaves Windows' own.
+    virtual std::string WineVersion() = 0;
 };
 
 // Files. Paths and names are UTF-16 exactly as Windows holds them; only a

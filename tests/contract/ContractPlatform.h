@@ -45,6 +45,12 @@ public:
     // when the object is destroyed.
     virtual bool InstallUnstoppableService(const std::string& name, bool acceptsStop) = 0;
 
+    // Whether the side under test is Wine, told apart by what Wine installs
+    // in every prefix (its own registry key), not by ntdll's export that
+    // ISystem::WineVersion asks. The fakes play a Wine prefix with its own
+    // processes running, as the suite's Windows side meets it here.
+    virtual bool HostIsWine() = 0;
+
     // Base URL of a local HTTP server that answers GET /lines with the body
     // "one\ntwo\nthree\n" and GET /stall by accepting and never answering.
     virtual std::string TestServerBase() = 0;

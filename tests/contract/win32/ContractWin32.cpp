@@ -261,6 +261,11 @@ public:
         return m_services.Install(name, 0, acceptsStop ? "ignore" : "refuse");
     }
 
+    bool HostIsWine() override {
+        win::UniqueKey key;
+        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wine", 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+    }
+
     std::string TestServerBase() override {
         const char* base = std::getenv("KV_TEST_SERVER");
         return base ? base : "";
