@@ -3,6 +3,7 @@
 #pragma once
 
 #include "seam/Platform.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FakeRegistry.h"
@@ -21,7 +22,8 @@ struct FakePlatform {
     FakeServices services{&processes};
     FakeNet net;
     FakeSystem system;
-    seam::Platform platform{registry, processes, services, net, system};
+    FakeFileSystem files;
+    seam::Platform platform{registry, processes, services, net, system, files};
 };
 
 }  // namespace fakes

@@ -6,6 +6,7 @@
 #include "engine/ProcessReset.h"
 #include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FakeRegistry.h"
@@ -49,7 +50,8 @@ protected:
     fakes::FakeServices m_services{&m_procs};
     fakes::FakeNet m_net;
     fakes::FakeSystem m_system;
-    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
+    fakes::FakeFileSystem m_files;
+    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system, m_files};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };
