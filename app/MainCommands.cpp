@@ -63,7 +63,7 @@ void CMainDialog::OnExit(UINT) { OnCancel(); }
 
 void CMainDialog::OnSupport(UINT) {
     // The user's default browser; a failure to start it is not reported.
-    m_platform.Get().net.ShellOpen(net::kSupportSite);
+    m_platform.Get().shell.ShellOpen(net::kSupportSite);
 }
 
 void CMainDialog::OnCheckLatestVersion(UINT) {

@@ -48,7 +48,9 @@ BOOL CMainDialog::OnInitDialog() {
     SetUpControls();
     m_strAppDir = AppDirFromModulePath(m_platform.Get().system.ModulePath());
     m_prompts.Bind(m_hWnd);
-    m_checker.emplace(m_platform.Get().net, m_strAppDir, m_prompts);
+    seam::Platform& platform = m_platform.Get();
+    m_checker.emplace(platform.net, net::UpdateParts{platform.trust, platform.shell, platform.files}, m_strAppDir,
+                      m_prompts);
     ReportStartUp();
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);

@@ -169,16 +169,26 @@ public:
                                 const NetTimeouts& timeouts) = 0;
     // DeleteUrlCacheEntryA.
     virtual void DeleteCacheEntry(const std::string& url) = 0;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+
     // ShellExecuteA(NULL, "open", target, NULL, NULL, SW_SHOWNORMAL) for a file or a URL.
     virtual bool ShellOpen(const std::string& target) = 0;
+};
+
+class ITrust {
+public:
+    virtual ~ITrust() = default;
+
     // True only when the Authenticode signature of the file `path` verifies
     // (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface,
     // revocation checked along the whole chain) up to a root the machine
     // trusts, and the signing certificate's subject common name is exactly
     // `publisher`. No key or certificate of our own takes part.
     virtual bool IsSignedBy(const std::string& path, const std::string& publisher) = 0;
-    // DeleteFileA: true when the file was there and is gone.
-    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 // What DownloadToFile appends to the target's name while the body arrives.
@@ -257,6 +267,8 @@ struct Platform {
     INet& net;
     ISystem& system;
     IFileSystem& files;
+    IShell& shell;
+    ITrust& trust;
 };
 
 }  // namespace seam

@@ -14,5 +14,7 @@ std::unique_ptr<IServices> MakeWin32Services();
 std::unique_ptr<INet> MakeWin32Net();
 std::unique_ptr<ISystem> MakeWin32System();
 std::unique_ptr<IFileSystem> MakeWin32FileSystem();
+std::unique_ptr<IShell> MakeWin32Shell();
+std::unique_ptr<ITrust> MakeWin32Trust();
 
 }  // namespace seam
