@@ -64,7 +64,7 @@ void CMainDialog::OnExit(UINT) { OnCancel(); }
 
 void CMainDialog::OnSupport(UINT) {
     // The user's default browser; a failure to start it is not reported.
-    m_platform.Get().net.ShellOpen(net::kSupportSite);
+    m_platform.Get().shell.ShellOpen(net::kSupportSite);
 }
 
 // The exchange runs on a worker, so the window goes on answering while the

@@ -48,8 +48,10 @@ BOOL CMainDialog::OnInitDialog() {
     SetUpControls();
     m_strAppDir = AppDirFromModulePath(m_platform.Get().system.ModulePath());
     m_prompts.Bind(m_hWnd);
-    m_checker.emplace(m_platform.Get().net, m_strAppDir, m_relay);
-    m_menuCheck.emplace(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_relay);
+    seam::Platform& platform = m_platform.Get();
+    m_checker.emplace(platform.net, net::UpdateParts{platform.trust, platform.shell, platform.files}, m_strAppDir,
+                      m_relay);
+    m_menuCheck.emplace(platform.net, m_state.m_bOnline, *m_checker, m_relay);
     ReportStartUp();
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);

@@ -45,8 +45,7 @@ const char* GridServiceOf(const std::string& exeName) {
 }
 
 const std::string& GridLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelGrid);
-    return label;
+    return seam::FixedCp949(kLabelGrid);
 }
 
 bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {

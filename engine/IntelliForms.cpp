@@ -15,8 +15,7 @@ namespace {
 constexpr const char* kLabelAutosaved = "자동저장된암호";
 
 const std::string& AutosavedLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelAutosaved);
-    return label;
+    return seam::FixedCp949(kLabelAutosaved);
 }
 
 bool KeyExists(seam::IRegistry& reg, const char* path) {

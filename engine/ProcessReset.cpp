@@ -53,8 +53,7 @@ constexpr const char* kExcluded[] = {
 static_assert(sizeof kExcluded / sizeof kExcluded[0] == 28, "the exclusion list has 28 entries");
 
 const std::string& ProcessLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelProcess);
-    return label;
+    return seam::FixedCp949(kLabelProcess);
 }
 
 void AddProcessRow(EngineState& state, seam::IView& view, seam::Category category, const std::string& exeName,

@@ -56,11 +56,19 @@ public:
 // absurdly long number still compares as the huge (or tiny) number it is.
 int32_t VersionNumber(std::string_view text);
 
+// What becomes of a downloaded update: its signature checked, then opened
+// or removed. Not owned.
+struct UpdateParts {
+    seam::ITrust& trust;
+    seam::IShell& shell;
+    seam::IFileSystem& files;
+};
+
 class CUpdateChecker {
 public:
     // `strAppDir`: the program's directory with a trailing backslash.
-    // `net` and `prompts` are not owned and must outlive the checker.
-    CUpdateChecker(seam::INet& net, std::string strAppDir, IUpdatePrompts& prompts);
+    // `net`, `update` and `prompts` are not owned and must outlive the checker.
+    CUpdateChecker(seam::INet& net, const UpdateParts& update, std::string strAppDir, IUpdatePrompts& prompts);
     CUpdateChecker(const CUpdateChecker&) = delete;
     CUpdateChecker& operator=(const CUpdateChecker&) = delete;
 
@@ -95,6 +103,7 @@ private:
     void FetchUpdate(bool bReportLatest);
 
     seam::INet& m_net;                // not owned
+    const UpdateParts m_update;
     IUpdatePrompts& m_prompts;  // not owned
     // Our own version: fixed, independent of the file's version resource.
     const std::string m_strVersion = "1";

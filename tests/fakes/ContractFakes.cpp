@@ -55,6 +55,24 @@ public:
     }
 
     bool HostIsWine() override { return true; }
+    std::u16string ScratchFolder() override {
+        const std::u16string folder = u"C:\\KestravinContract";
+        m_fakes.files.MakeFolder(folder);
+        return folder;
+    }
+    bool MakeFolder(const std::u16string& path) override { return m_fakes.files.MakeFolder(path); }
+    bool MakeFile(const std::u16string& path, const std::string& bytes) override {
+        return m_fakes.files.WriteFile(path, bytes);
+    }
+    bool MakeReadOnly(const std::u16string& path) override {
+        m_fakes.files.SetAttributes(path, seam::kAttrReadOnly);
+        return m_fakes.files.Exists(path);
+    }
+    bool HoldOpenElsewhere(const std::u16string& path) override {
+        m_fakes.files.HoldOpen(path);
+        return m_fakes.files.Exists(path);
+    }
+    bool Exists(const std::u16string& path) override { return m_fakes.files.Exists(path); }
 
     std::string TestServerBase() override { return kFakeServer; }
 

@@ -228,9 +228,12 @@ public:
 
 TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     setenv("KESTRAVIN_SERVER", "http://127.0.0.1:1", 1);
-    fakes::FakeNet net;
+    fakes::FakeFileSystem files;
+    fakes::FakeNet net{&files};
+    fakes::FakeShell shell;
+    fakes::FakeTrust trust{&files};
     SilentPrompts prompts;
-    net::CUpdateChecker checker(net, "C:\\Kv\\", prompts);
+    net::CUpdateChecker checker(net, net::UpdateParts{trust, shell, files}, "C:\\Kv\\", prompts);
     const std::string query = std::string("http://127.0.0.1:1") + net::kVersionQuery;
 
     // A million lines: the announcement's URL would only end far past the cap.
@@ -244,7 +247,7 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     EXPECT_EQ(std::string::npos, checker.UpdateUrl().find("evil"));
     // The cut name is far longer than any file name: nothing is fetched.
     EXPECT_TRUE(net.Downloads().empty());
-    EXPECT_TRUE(net.ShellOpened().empty());
+    EXPECT_TRUE(shell.Opened().empty());
 
     // A reply of nothing but line ends is an empty announcement.
     net.SetReply(query, std::vector<std::string>(100000, ""));

@@ -6,11 +6,14 @@
 #include "engine/ProcessReset.h"
 #include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTrust.h"
 #include "tests/fakes/FakeView.h"
 
 namespace engine {
@@ -49,7 +52,10 @@ protected:
     fakes::FakeServices m_services{&m_procs};
     fakes::FakeNet m_net;
     fakes::FakeSystem m_system;
-    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
+    fakes::FakeFileSystem m_files;
+    fakes::FakeShell m_shell;
+    fakes::FakeTrust m_trust{&m_files};
+    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system, m_files, m_shell, m_trust};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };

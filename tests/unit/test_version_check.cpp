@@ -13,18 +13,21 @@
 #include "net/UsageCount.h"
 #include "net/VersionCheck.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeTrust.h"
 
 namespace net {
 namespace {
 
 using Events = std::vector<std::string>;
 
-// FakeNet that also writes every call into one log shared with the prompts,
-// so a test sees the order of requests, downloads and messages together.
+// Fakes that also write every call into one log shared with the prompts, so
+// a test sees the order of requests, downloads, checks and messages together.
 class LoggingNet : public fakes::FakeNet {
 public:
-    explicit LoggingNet(Events& log) : m_log(log) {}
+    LoggingNet(Events& log, fakes::FakeFileSystem* files) : fakes::FakeNet(files), m_log(log) {}
 
     bool IsOnline() override {
         m_log.push_back("online?");
@@ -44,17 +47,42 @@ public:
         m_log.push_back("uncache " + url);
         fakes::FakeNet::DeleteCacheEntry(url);
     }
+
+private:
+    Events& m_log;
+};
+
+class LoggingShell : public fakes::FakeShell {
+public:
+    explicit LoggingShell(Events& log) : m_log(log) {}
     bool ShellOpen(const std::string& target) override {
         m_log.push_back("open " + target);
-        return fakes::FakeNet::ShellOpen(target);
+        return fakes::FakeShell::ShellOpen(target);
     }
+
+private:
+    Events& m_log;
+};
+
+class LoggingTrust : public fakes::FakeTrust {
+public:
+    LoggingTrust(Events& log, fakes::FakeFileSystem* files) : fakes::FakeTrust(files), m_log(log) {}
     bool IsSignedBy(const std::string& path, const std::string& publisher) override {
         m_log.push_back("verify " + path + " by " + publisher);
-        return fakes::FakeNet::IsSignedBy(path, publisher);
+        return fakes::FakeTrust::IsSignedBy(path, publisher);
     }
-    bool RemoveFile(const std::string& path) override {
-        m_log.push_back("remove " + path);
-        return fakes::FakeNet::RemoveFile(path);
+
+private:
+    Events& m_log;
+};
+
+// Removals are logged by their display text.
+class LoggingFiles : public fakes::FakeFileSystem {
+public:
+    explicit LoggingFiles(Events& log) : m_log(log) {}
+    long DeleteFile(const std::u16string& path) override {
+        m_log.push_back("remove " + seam::Cp949FromUtf16(path));
+        return fakes::FakeFileSystem::DeleteFile(path);
     }
 
 private:
@@ -100,9 +128,12 @@ protected:
     const std::string m_strQuery = std::string(kServer) + "/kestravin/update/ver.php";
     const std::string m_strFetchQuery = "fetch " + m_strQuery;
     Events m_log;
-    LoggingNet m_net{m_log};
+    LoggingFiles m_files{m_log};
+    LoggingNet m_net{m_log, &m_files};
+    LoggingShell m_shell{m_log};
+    LoggingTrust m_trust{m_log, &m_files};
     LoggingPrompts m_prompts{m_log};
-    CUpdateChecker m_checker{m_net, kAppDir, m_prompts};
+    CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_shell, m_files}, kAppDir, m_prompts};
     std::atomic<bool> m_bOnline{false};
 };
 
@@ -126,7 +157,7 @@ TEST_F(VersionCheck, SameOrOlderVersionDownloadsNothingAndSaysSoOnlyWhenAsked) {
     EXPECT_EQ(Events({m_strFetchQuery, "box already-latest"}), Take());
 
     EXPECT_TRUE(m_net.Downloads().empty());
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
     EXPECT_TRUE(m_net.CacheDeletions().empty());
 }
 
@@ -156,7 +187,7 @@ TEST_F(VersionCheck, FailedDownloadOpensNothing) {
 
     ASSERT_EQ(1u, m_net.Downloads().size());
     EXPECT_EQ(kSetupPath, m_net.Downloads()[0].path);
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
     // An announced update is not "already the latest", even when it failed;
     // the user who asked is told, start-up stays silent.
     EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl,
@@ -193,11 +224,11 @@ TEST_F(VersionCheck, OnlyAnUpdateSignedByTheMakerIsOpened) {
         EXPECT_EQ(refused, Take()) << c.signer;
         EXPECT_TRUE(m_net.Files().empty());
     }
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
 
     m_net.SetDownloadSignature("Kestravin");
     m_checker.CheckForUpdate(true, 1);
-    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.ShellOpened());
+    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_shell.Opened());
     EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.Files());
 }
 
@@ -260,8 +291,8 @@ TEST_F(VersionCheck, MultiLineReplyIsOneAnnouncement) {
     Reply({"2#http://127.0.0.1:8765/fi", "les/Kestravin", "Setup.exe"});
     m_checker.CheckForUpdate(0, 1);
     EXPECT_EQ(kSetupUrl, m_checker.UpdateUrl());
-    ASSERT_EQ(1u, m_net.ShellOpened().size());
-    EXPECT_EQ(kSetupPath, m_net.ShellOpened()[0]);
+    ASSERT_EQ(1u, m_shell.Opened().size());
+    EXPECT_EQ(kSetupPath, m_shell.Opened()[0]);
 }
 
 TEST_F(VersionCheck, RunawayReplyIsReadOnlyUpToTheCap) {
@@ -296,13 +327,13 @@ TEST_F(VersionCheck, VersionNumbersParseLikeAtoiAndSaturate) {
     // As the server's number: a huge one is newer, a negative one is not.
     Reply({std::string("99999999999#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(1u, m_net.ShellOpened().size());
+    EXPECT_EQ(1u, m_shell.Opened().size());
     Reply({std::string(" +3abc#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(2u, m_net.ShellOpened().size());
+    EXPECT_EQ(2u, m_shell.Opened().size());
     Reply({std::string("-5#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(2u, m_net.ShellOpened().size());
+    EXPECT_EQ(2u, m_shell.Opened().size());
     EXPECT_EQ(2u, m_net.Downloads().size());
 }
 
@@ -330,7 +361,7 @@ TEST_F(VersionCheck, AnnouncedNamesOutsideTheProgramDirectoryDownloadNothing) {
     }
     EXPECT_TRUE(m_net.CacheDeletions().empty());
     EXPECT_TRUE(m_net.Downloads().empty());
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
 
     // A refused name after an accepted one leaves no stale name behind.
     Reply({std::string("2#") + kSetupUrl});
