@@ -38,6 +38,9 @@ public:
     virtual CleanOutcome TerminateProcessByName(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
+    // The cleaning walk is over: whatever the removers kept for the next row
+    // (an open registry key) is let go.
+    virtual void CleaningDone() = 0;
 };
 
 struct CategoryEntry {

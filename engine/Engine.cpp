@@ -76,6 +76,7 @@ void CTraceEngine::CleaningPass() {
         if (entry != nullptr) ++rowsLeft[entry->category];
         ++i;
     }
+    m_categories.CleaningDone();
     list.Flush();
     MatchCountersToRows(rowsLeft);
 

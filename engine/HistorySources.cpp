@@ -315,17 +315,25 @@ void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view
 }
 
 CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
-                                const seam::TraceTarget& target) {
+                                const seam::TraceTarget& target, COpenKeyCache& keys) {
     if (target.kind != seam::TargetKind::RegValue) return CleanOutcome::Skipped;
+    seam::RegKey key = 0;
+    long r = keys.Open(target.root, target.key, key);
+    if (r == seam::kErrSuccess) r = reg.DeleteValue(key, target.name);
     // A value that was already gone counts as cleaned; one that is still
     // there after a failed deletion does not.
-    if (registry::DeleteRegValue(reg, target.root, target.key, target.name) != seam::kErrSuccess &&
-        ValueExists(reg, target.root, target.key, target.name)) {
+    if (r != seam::kErrSuccess && ValueExists(reg, target.root, target.key, target.name)) {
         return CleanOutcome::Stayed;
     }
     state.AddCount(seam::kRecent, -1);
     view.CounterChanged(seam::kRecent);
     return CleanOutcome::Gone;
+}
+
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
+                                const seam::TraceTarget& target) {
+    COpenKeyCache keys(reg);
+    return DeleteHistoryValue(reg, state, view, target, keys);
 }
 
 }  // namespace engine

@@ -13,7 +13,7 @@ CleanOutcome GoneOrStayed(bool gone) { return gone ? CleanOutcome::Gone : CleanO
 }  // namespace
 
 CTraceCategories::CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view)
-    : m_platform(platform), m_state(state), m_view(view) {}
+    : m_platform(platform), m_state(state), m_view(view), m_keys(platform.registry) {}
 
 void CTraceCategories::ScanGridAgents() { engine::ScanGridAgents(m_platform.processes, m_state, m_view); }
 
@@ -36,7 +36,7 @@ CleanOutcome CTraceCategories::DeleteIntelliForms(const seam::TraceItem&) {
 }
 
 CleanOutcome CTraceCategories::DeleteHistoryValue(const seam::TraceItem& row) {
-    return engine::DeleteHistoryValue(m_platform.registry, m_state, m_view, row.target);
+    return engine::DeleteHistoryValue(m_platform.registry, m_state, m_view, row.target, m_keys);
 }
 
 }  // namespace engine

@@ -307,7 +307,24 @@ TEST_F(History, ANameLongerThanTheFirstBufferIsListedAndTheWalkGoesOn) {
     EXPECT_EQ(longName, Rows()[2].text[seam::kColValue]);
 
     for (const auto& row : Rows()) EXPECT_EQ(CleanOutcome::Gone, m_categories.DeleteHistoryValue(row));
+    m_categories.CleaningDone();
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
+}
+
+// Cleaning keeps a key open from one of its values to the next, and lets it
+// go when the walk moves on to another key and when the pass is over.
+TEST_F(History, CleaningOpensEachKeyOnceForItsValuesInARow) {
+    for (const char* name : {"url1", "url2", "url3"}) m_fake.registry.SetString(kHkcu, kTyped, name, name);
+    for (const char* name : {"a", "b"}) m_fake.registry.SetString(kHkcu, kRunMru, name, name);
+    ScanAll();
+    ASSERT_EQ(5, m_view.List().Count());
+    const int opensBefore = m_fake.registry.OpenKeyCalls();
+    Pass();
+    EXPECT_EQ(0, m_view.List().Count());
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kRunMru).empty());
+    EXPECT_EQ(2, m_fake.registry.OpenKeyCalls() - opensBefore);
+    EXPECT_EQ(0, m_fake.registry.OpenHandleCount());
 }
 
 // Forwards to the fake registry and drops the analysed flag once a chosen
