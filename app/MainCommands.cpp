@@ -14,8 +14,8 @@ const win::MessageEntry<CMainDialog> CMainDialog::kMessages[] = {
     {WM_RBUTTONDOWN, &CMainDialog::OnRButtonDown},
     {WM_TIMER, &CMainDialog::OnTimer},
     {WM_DESTROY, &CMainDialog::OnDestroy},
-    {WM_KV_TRACE_BATCH, &CMainDialog::OnTraceBatch},
-    {WM_KV_TRACE_FETCH, &CMainDialog::OnTraceFetch},
+    {WM_KV_TRACE_SYNC, &CMainDialog::OnTraceSync},
+    {WM_NOTIFY, &CMainDialog::OnNotify},
     {WM_KV_ACTION_FACE, &CMainDialog::OnActionFace},
     {WM_KV_PASS_ENDED, &CMainDialog::OnPassEnded},
     {WM_KV_VERSION_CHECKED, &CMainDialog::OnVersionChecked},
@@ -128,18 +128,43 @@ void CMainDialog::RunPass() {
     m_state.EndPass();
 }
 
-std::optional<LRESULT> CMainDialog::OnTraceBatch(WPARAM, LPARAM lParam) {
-    ApplyTraceBatch(m_listTraces, *reinterpret_cast<const TraceBatch*>(lParam));
+std::optional<LRESULT> CMainDialog::OnTraceSync(WPARAM, LPARAM) {
+    SyncTraceCount();
     return 0;
 }
 
-std::optional<LRESULT> CMainDialog::OnTraceFetch(WPARAM, LPARAM lParam) {
-    ReadTraceRows(m_listTraces, *reinterpret_cast<TraceFetch*>(lParam));
-    return 0;
+void CMainDialog::SyncTraceCount() {
+    const int count = m_traces.Count();
+    if (m_listTraces.GetItemCount() != count) m_listTraces.SetVirtualCount(count);
+}
+
+std::optional<LRESULT> CMainDialog::OnNotify(WPARAM, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom != IDC_TRACE_LIST) return std::nullopt;
+    if (header->code == LVN_GETDISPINFOA) {
+        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+            m_traces.CopyText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+        return 0;
+    }
+    if (header->code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            // A code page 949 character is at most two bytes and one UTF-16 unit.
+            std::string text(static_cast<size_t>(item.cchTextMax) * 2, '\0');
+            const size_t length = m_traces.CopyText(item.iItem, item.iSubItem, &text[0], text.size());
+            const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), item.pszText,
+                                                    item.cchTextMax - 1);
+            item.pszText[units > 0 ? units : 0] = L'\0';
+        }
+        return 0;
+    }
+    return std::nullopt;
 }
 
 std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
-    const auto face = static_cast<unsigned>(wParam);
+    const unsigned face =
+        static_cast<seam::ActionFace>(wParam) == seam::ActionFace::Clean ? IDB_BTN_CLEAN : IDB_BTN_ANALYSE;
     m_btnAction.LoadBitmaps(face, face, face);
     const layout::Rect& r = layout::kAction;
     InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
@@ -149,12 +174,14 @@ std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
 
 std::optional<LRESULT> CMainDialog::OnPassEnded(WPARAM, LPARAM) {
     ::KillTimer(m_hWnd, kRepaintTimer);
+    SyncTraceCount();
     m_view.FlushRepaints();
     return 0;
 }
 
 std::optional<LRESULT> CMainDialog::OnTimer(WPARAM wParam, LPARAM) {
     if (wParam != kRepaintTimer) return std::nullopt;
+    SyncTraceCount();
     m_view.FlushRepaints();
     return 0;
 }

@@ -16,7 +16,7 @@ bool CMainDialog::OnHotSpot(int x, int y) {
         return true;
     }
     if (!layout::kDetailsHot.Contains(x, y)) return false;
-    if (m_listTraces.GetItemCount() > 0)
+    if (m_traces.Count() > 0)
         OpenDetails();
     else
         ::MessageBoxA(m_hWnd, NoAnalysisItemsText().c_str(), kProgramName, MB_OK);
@@ -26,7 +26,7 @@ bool CMainDialog::OnHotSpot(int x, int y) {
 // Modal and without owner: the main window stays usable as a window of its
 // own while the details are open, as it was designed.
 void CMainDialog::OpenDetails() {
-    ui::CDetailsDialog details(m_listTraces);
+    ui::CDetailsDialog details(m_traces.Rows());
     details.DoModal();
     if (!details.CleanRequested()) return;
     // Closed first, then the same pass as the action button, on the rows the
@@ -46,7 +46,7 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
     win::UniqueMenu menu(::LoadMenuA(win::ResourceInstance(), MAKEINTRESOURCEA(IDR_POPUP)));
     HMENU popup = menu ? ::GetSubMenu(menu.Get(), 0) : nullptr;
     if (!popup) return std::nullopt;
-    if (m_listTraces.GetItemCount() > 0)
+    if (m_traces.Count() > 0)
         ::ModifyMenuA(popup, ID_START_PASS, MF_BYCOMMAND | MF_STRING, ID_START_PASS,
                       StartCleaningMenuText().c_str());
     const bool bAutoStart = net::IsAutoStartOn(m_platform.Get().registry);

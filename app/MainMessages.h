@@ -7,12 +7,9 @@
 namespace app {
 
 enum : UINT {
-    // Sent. lParam: TraceBatch* to apply to the trace list, in order.
-    WM_KV_TRACE_BATCH = WM_APP + 1,
-    // Sent. lParam: TraceFetch* (app/TraceListProxy.h) to receive the next
-    // chunk of rows, top first.
-    WM_KV_TRACE_FETCH,
-    // Posted. wParam: bitmap id of the action button's new face.
+    // Sent: the hidden list control takes the trace list's row count.
+    WM_KV_TRACE_SYNC = WM_APP + 1,
+    // Posted. wParam: the action button's new face (seam::ActionFace).
     WM_KV_ACTION_FACE,
     // Posted when a pass has ended.
     WM_KV_PASS_ENDED,

@@ -43,7 +43,7 @@ void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& 
     const std::string regKey = RegKeyText(seam::RegRoot::CurrentUser, keyPath);
     for (uint32_t index = 0;; ++index) {
         std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != seam::kErrSuccess) return;
+        if (registry::EnumWholeValueName(reg, key.Get(), index, valueName) != seam::kErrSuccess) return;
         seam::TraceItem row;
         row.text[seam::kColName] = valueName;
         row.text[seam::kColRead] = AutosavedLabel();
@@ -51,6 +51,9 @@ void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& 
         row.text[seam::kColRegKey] = regKey;
         row.text[seam::kColValue] = valueName;
         row.text[seam::kColData] = ReadValueText(reg, key.Get(), valueName);
+        // Every row stands for the whole set of keys, which go together.
+        row.target.kind = seam::TargetKind::RegKeyTree;
+        row.target.key = keyPath;
         AddTraceRow(state, view, seam::kRegistry, row);
     }
 }

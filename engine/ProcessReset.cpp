@@ -4,7 +4,6 @@
 
 #include "engine/Categories.h"
 #include "engine/Cp949.h"
-#include "engine/GridDelivery.h"
 #include "engine/ProtectedProcesses.h"
 #include "engine/TraceRows.h"
 #include "seam/Scoped.h"
@@ -56,13 +55,14 @@ const std::string& ProcessLabel() {
     return seam::FixedCp949(kLabelProcess);
 }
 
-void AddProcessRow(EngineState& state, seam::IView& view, seam::Category category, const std::string& exeName,
-                   const std::string& label) {
+void AddProcessRow(EngineState& state, seam::IView& view, const std::string& exeName) {
     seam::TraceItem row;
     row.text[seam::kColName] = exeName;
-    row.text[seam::kColRead] = label;
-    row.text[seam::kColCode] = CodeOf(category);
-    AddTraceRow(state, view, category, row);
+    row.text[seam::kColRead] = ProcessLabel();
+    row.text[seam::kColCode] = CodeOf(seam::kProcess);
+    row.target.kind = seam::TargetKind::Process;
+    row.target.name = exeName;
+    AddTraceRow(state, view, seam::kProcess, row);
 }
 
 // Terminates one process and waits, bounded, for it to end.
@@ -85,16 +85,6 @@ bool IsExcludedProcess(const std::string& exeName) {
     return false;
 }
 
-void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view) {
-    std::vector<seam::ProcessEntry> entries;
-    if (!procs.Snapshot(entries)) return;
-    const uint32_t self = procs.CurrentProcessId();
-    for (const seam::ProcessEntry& entry : entries) {
-        if (entry.pid == self) continue;
-        if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, seam::kGrid, entry.exeName, GridLabel());
-    }
-}
-
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view) {
     seam::IProcesses& procs = platform.processes;
     std::vector<seam::ProcessEntry> entries;
@@ -104,7 +94,7 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
     for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
         if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
-        AddProcessRow(state, view, seam::kProcess, entry.exeName, ProcessLabel());
+        AddProcessRow(state, view, entry.exeName);
     }
 }
 

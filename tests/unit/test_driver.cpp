@@ -81,13 +81,13 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_EQ("2", m_state.CountText(seam::kRecent));
     EXPECT_TRUE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
-    EXPECT_EQ((std::vector<int>{seam::kFaceClean}), m_view.Faces());
+    EXPECT_EQ((std::vector<seam::ActionFace>{seam::ActionFace::Clean}), m_view.Faces());
 
     // Progress 0 before anything is found; the prompt, the face, then 100.
     const auto events = m_view.Events();
     ASSERT_GE(events.size(), 5u);
     EXPECT_EQ("progress:0", events.front());
-    EXPECT_EQ((std::vector<std::string>{"status", "face:136", "progress:100"}),
+    EXPECT_EQ((std::vector<std::string>{"status", "face:clean", "progress:100"}),
               std::vector<std::string>(events.end() - 3, events.end()));
     ExpectNoLeaks();
 
@@ -99,7 +99,7 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
-    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::ActionFace::Analyse, m_view.Faces().back());
     EXPECT_EQ(2u, m_view.Progress().size());  // cleaning leaves the bar alone
     ExpectNoLeaks();
 }
@@ -263,7 +263,7 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     EXPECT_EQ(1, m_state.Count(seam::kRecent));
     EXPECT_EQ(1, m_state.Count(seam::kRegistry));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
-    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::ActionFace::Analyse, m_view.Faces().back());
     // The key that refused its deletion is what kept the REGISTRY row.
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kIntelliFormsKeys[1]));
     ExpectNoLeaks();

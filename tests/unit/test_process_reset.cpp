@@ -3,6 +3,7 @@
 // and never one of Windows' own.
 #include <gtest/gtest.h>
 
+#include "engine/GridDelivery.h"
 #include "engine/ProcessReset.h"
 #include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
@@ -82,6 +83,8 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     EXPECT_EQ("", row.text[seam::kColRegKey]);
     EXPECT_EQ("", row.text[seam::kColValue]);
     EXPECT_EQ("", row.text[seam::kColData]);
+    EXPECT_EQ(seam::TargetKind::Process, row.target.kind);
+    EXPECT_EQ("notepad.exe", row.target.name);
     for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
 }
 
