@@ -29,6 +29,7 @@ const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
     {ID_SUPPORT, ID_SUPPORT, &CMainDialog::OnSupport},
     {ID_CHECK_VERSION, ID_CHECK_VERSION, &CMainDialog::OnCheckLatestVersion},
     {ID_AUTOSTART, ID_AUTOSTART, &CMainDialog::OnToggleAutoStart},
+    {ID_SEND_USAGE, ID_SEND_USAGE, &CMainDialog::OnToggleUsageCount},
     {ID_PROGRAM_INFO, ID_PROGRAM_INFO, &CMainDialog::OnProgramInfo},
 };
 
@@ -67,7 +68,8 @@ void CMainDialog::OnSupport(UINT) {
 }
 
 void CMainDialog::OnCheckLatestVersion(UINT) {
-    net::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
+    net::CheckLatestVersionOnRequest(m_platform.Get().net, m_platform.Get().registry, m_state.m_bOnline, *m_checker,
+                                     m_prompts);
 }
 
 // Modal and without owner, like the details window.

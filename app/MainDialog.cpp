@@ -99,6 +99,8 @@ void CMainDialog::SetUpControls() {
         m_listTraces.InsertColumn(column, kTraceColumns[column], LVCFMT_LEFT, kTraceColumnWidth);
 }
 
-void CMainDialog::ReportStartUp() { net::CheckVersionAtStartUp(m_platform.Get().net, m_state.m_bOnline, *m_checker); }
+void CMainDialog::ReportStartUp() {
+    net::CheckVersionAtStartUp(m_platform.Get().net, m_platform.Get().registry, m_state.m_bOnline, *m_checker);
+}
 
 }  // namespace app
