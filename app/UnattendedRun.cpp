@@ -60,7 +60,15 @@ bool RunFromCommandLine(int& exitCode) {
     const engine::CommandLine command = engine::ParseCommandLine(Utf8FromWide(::GetCommandLineW()));
     if (command.mode == engine::RunMode::Window && command.error == engine::CommandError::None) return false;
     CReportOutput out;
-    exitCode = Run(command, out);
+    try {
+        exitCode = Run(command, out);
+    } catch (...) {
+        // Nothing may escape to WinMain: Windows would show its crash box.
+        const std::string line = std::string(engine::kRunBroken) + "\r\n";
+        out.ToConsole(line);
+        out.ToFile(line);
+        exitCode = engine::kExitSomeLeft;
+    }
     return true;
 }
 

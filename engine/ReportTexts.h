@@ -18,6 +18,8 @@ inline constexpr const char* kNotCleanedWord = "정리 못함";
 inline constexpr const char* kBadCommandLead = "잘못된 명령줄";
 // The report file could not be written; its path follows.
 inline constexpr const char* kReportUnwritable = "보고서 파일에 쓸 수 없음";
+// The run stopped on an unexpected failure; what it did so far stays done.
+inline constexpr const char* kRunBroken = "예기치 못한 오류로 중단되었습니다.";
 // Another copy runs, so nothing was done.
 inline constexpr const char* kOtherCopy = "다른 Kestravin이 실행 중이어서 아무것도 하지 않았습니다.";
 

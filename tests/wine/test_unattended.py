@@ -142,6 +142,7 @@ BAD_LINES = [
 
 
 def case_bad_lines(session, server, exe):
+    """Also /?, which prints the usage and does nothing else."""
     before = registry(session)
     for args, report in BAD_LINES:
         code, lines = run_unattended(session, exe, *args, report=report)
@@ -152,6 +153,8 @@ def case_bad_lines(session, server, exe):
     # Without a report the line goes to the output the program was started with.
     code, out = session.wine_command("C:\\" + APP_FOLDER + "\\Kestravin.exe", "/clean:RECENT,HISTORY")
     check(code == 2 and BAD_LEAD in out and "HISTORY" in out, f"exit {code}, output {out!r}")
+    code, out = session.wine_command("C:\\" + APP_FOLDER + "\\Kestravin.exe", "/?")
+    check(code == 0 and "Kestravin.exe /clean" in out and "/report" in out, f"/?: exit {code}, output {out!r}")
     check(not removed(before, registry(session)), "a bad command line deleted values")
     for name in SAMPLE_PROGRAMS:
         check(name in scenario.process_names(session), f"{name} ended after a bad command line")
@@ -229,7 +232,7 @@ def session_a():
         seed_sample(s)
         exe = s.install(APP_FOLDER)
         return winetest.run_cases([
-            ("A: every bad command line exits 2, says why, changes and sends nothing",
+            ("A: every bad command line exits 2, says why, changes and sends nothing; /? exits 0",
              lambda: case_bad_lines(s, server, exe)),
             ("A: /analyse exits 0, changes nothing, lists every row, sends one count",
              lambda: case_analyse(s, server, exe)),
