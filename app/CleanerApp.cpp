@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/MainDialog.h"
+#include "app/UnattendedRun.h"
 #include "win/App.h"
 
 namespace app {
@@ -15,6 +16,13 @@ public:
 CCleanerApp theApp;
 
 void CCleanerApp::InitInstance() {
+    // With arguments the program runs unattended and shows nothing at all.
+    int exitCode = 0;
+    if (RunFromCommandLine(exitCode)) {
+        SetExitCode(exitCode);
+        return;
+    }
+
     // The dialog templates hold a list view: its class must be registered
     // before the first of them is created.
     INITCOMMONCONTROLSEX controls{};

@@ -30,6 +30,7 @@ const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
     {ID_SUPPORT, ID_SUPPORT, &CMainDialog::OnSupport},
     {ID_CHECK_VERSION, ID_CHECK_VERSION, &CMainDialog::OnCheckLatestVersion},
     {ID_AUTOSTART, ID_AUTOSTART, &CMainDialog::OnToggleAutoStart},
+    {ID_SEND_USAGE, ID_SEND_USAGE, &CMainDialog::OnToggleUsageCount},
     {ID_PROGRAM_INFO, ID_PROGRAM_INFO, &CMainDialog::OnProgramInfo},
 };
 

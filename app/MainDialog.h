@@ -80,6 +80,7 @@ private:
     void OnSupport(UINT);
     void OnCheckLatestVersion(UINT);
     void OnToggleAutoStart(UINT);
+    void OnToggleUsageCount(UINT);
     void OnProgramInfo(UINT);
 
     // The pass's worker and its hand-over messages

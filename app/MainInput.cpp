@@ -4,6 +4,7 @@
 #include "engine/TraceChoice.h"
 #include "layout/Layout.h"
 #include "net/AutoStart.h"
+#include "net/UsageSwitch.h"
 #include "ui/DetailsDialog.h"
 #include "ui/resource.h"
 #include "win/App.h"
@@ -51,6 +52,8 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
                       StartCleaningMenuText().c_str());
     const bool bAutoStart = net::IsAutoStartOn(m_platform.Get().registry);
     ::CheckMenuItem(popup, ID_AUTOSTART, MF_BYCOMMAND | (bAutoStart ? MF_CHECKED : MF_UNCHECKED));
+    const bool bSendUsage = net::IsUsageCountOn(m_platform.Get().registry);
+    ::CheckMenuItem(popup, ID_SEND_USAGE, MF_BYCOMMAND | (bSendUsage ? MF_CHECKED : MF_UNCHECKED));
     POINT cursor{};
     ::GetCursorPos(&cursor);
     ::TrackPopupMenu(popup, 0, cursor.x, cursor.y, 0, m_hWnd, nullptr);
@@ -58,5 +61,13 @@ std::optional<LRESULT> CMainDialog::OnRButtonDown(WPARAM, LPARAM) {
 }
 
 void CMainDialog::OnToggleAutoStart(UINT) { net::ToggleAutoStart(m_platform.Get().registry, m_strAppDir); }
+
+// Read again rather than remembered: the registry is the switch's only record.
+// A write that fails leaves the switch as it was, and the check mark says so
+// the next time the menu opens.
+void CMainDialog::OnToggleUsageCount(UINT) {
+    seam::IRegistry& reg = m_platform.Get().registry;
+    net::SetUsageCountOn(reg, !net::IsUsageCountOn(reg));
+}
 
 }  // namespace app

@@ -22,7 +22,7 @@ void CTraceEngine::AnalyseOrClean() {
 void CTraceEngine::ConnectionTest(const char* countQuery) {
     const bool online = m_platform.net.IsOnline();
     m_state.m_bOnline.store(online);
-    if (online) net::SendUsageCount(m_platform.net, net::ServerUrl(countQuery));
+    if (online) net::SendUsageCount(m_platform.net, m_platform.registry, net::ServerUrl(countQuery));
 }
 
 void CTraceEngine::AnalysisPass() {

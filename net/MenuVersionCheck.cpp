@@ -14,9 +14,9 @@ constexpr uint32_t kDestructorWaitMs = 100;
 
 }  // namespace
 
-CMenuVersionCheck::CMenuVersionCheck(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
-                                     CPromptRelay& relay)
-    : m_net(net), m_bOnline(bOnline), m_checker(checker), m_relay(relay) {}
+CMenuVersionCheck::CMenuVersionCheck(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                                     CUpdateChecker& checker, CPromptRelay& relay)
+    : m_net(net), m_reg(reg), m_bOnline(bOnline), m_checker(checker), m_relay(relay) {}
 
 CMenuVersionCheck::~CMenuVersionCheck() {
     if (!m_worker.joinable()) return;
@@ -56,7 +56,7 @@ bool CMenuVersionCheck::Start(std::function<void()> onEnded) {
 
 void CMenuVersionCheck::Work(const std::function<void()>& onEnded) {
     try {
-        CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_relay);
+        CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_relay);
     } catch (...) {
         // The check stops where it failed; the boxes it asked for so far are still shown.
     }

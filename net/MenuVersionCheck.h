@@ -32,7 +32,7 @@ class CMenuVersionCheck {
 public:
     // None of the references is owned; all must outlive this object. The
     // checker must be the one whose prompts are `relay`.
-    CMenuVersionCheck(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker, CPromptRelay& relay);
+    CMenuVersionCheck(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline, CUpdateChecker& checker, CPromptRelay& relay);
     ~CMenuVersionCheck();
     CMenuVersionCheck(const CMenuVersionCheck&) = delete;
     CMenuVersionCheck& operator=(const CMenuVersionCheck&) = delete;
@@ -57,6 +57,7 @@ private:
     void Work(const std::function<void()>& onEnded);
 
     seam::INet& m_net;              // not owned
+    seam::IRegistry& m_reg;         // not owned: the usage switch is read there
     std::atomic<bool>& m_bOnline;   // not owned
     CUpdateChecker& m_checker;      // not owned
     CPromptRelay& m_relay;          // not owned

@@ -102,18 +102,19 @@ void CUpdateChecker::FetchUpdate(bool bReportLatest) {
     m_update.shell.ShellOpen(path);
 }
 
-void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
+void CheckVersionAtStartUp(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                           CUpdateChecker& checker) {
     if (!net.IsOnline()) {
         bOnline.store(false);
         return;
     }
     bOnline.store(true);
     checker.CheckForUpdate(false, 1);
-    SendUsageCount(net, ServerUrl(kCountRun));
+    SendUsageCount(net, reg, ServerUrl(kCountRun));
 }
 
-void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
-                                 IUpdatePrompts& prompts) {
+void CheckLatestVersionOnRequest(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                                 CUpdateChecker& checker, IUpdatePrompts& prompts) {
     if (!net.IsOnline()) {
         bOnline.store(false);
         prompts.ShowConnectionFailed();
@@ -121,7 +122,7 @@ void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CU
     }
     bOnline.store(true);
     checker.CheckForUpdate(true, 1);
-    SendUsageCount(net, ServerUrl(kCountUpdateExe));
+    SendUsageCount(net, reg, ServerUrl(kCountUpdateExe));
 }
 
 }  // namespace net

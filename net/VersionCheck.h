@@ -115,15 +115,17 @@ private:
 };
 
 // Start-up: the online test; when online, raises bOnline, runs the silent
-// check CheckForUpdate(false) and then sends the start-up usage count; offline,
-// lowers bOnline and does neither.
-void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
+// check CheckForUpdate(false) and then sends the start-up usage count (as the
+// usage switch in `reg` allows); offline, lowers bOnline and does neither.
+void CheckVersionAtStartUp(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                           CUpdateChecker& checker);
 
 // The menu command 32772 (check the latest version): the online test; when
 // online, raises bOnline, runs CheckForUpdate(true) and then sends the
-// update_exe usage count whether or not an update was found; offline,
-// lowers bOnline and shows ShowConnectionFailed without any request.
-void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
-                                 IUpdatePrompts& prompts);
+// update_exe usage count (as the usage switch in `reg` allows) whether or not
+// an update was found; offline, lowers bOnline and shows ShowConnectionFailed
+// without any request.
+void CheckLatestVersionOnRequest(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                                 CUpdateChecker& checker, IUpdatePrompts& prompts);
 
 }  // namespace net

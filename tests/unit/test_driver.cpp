@@ -8,6 +8,7 @@
 #include "engine/IntelliFormsKeys.h"
 #include "engine/StatusTexts.h"
 #include "net/Server.h"
+#include "net/UsageSwitch.h"
 #include "net/UsageCount.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakeCategories.h"
@@ -288,6 +289,22 @@ TEST_F(Driver, CountRequestsFollowTheOnlineTest) {
     const auto progress = m_view.Progress();  // the pass ran all the same
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ((std::vector<int>{0, 100}), std::vector<int>(progress.end() - 2, progress.end()));
+}
+
+TEST_F(Driver, UsageSwitchOffSendsNoCountButThePassesRun) {
+    ASSERT_EQ(seam::kErrSuccess, net::SetUsageCountOn(m_fake.registry, false));
+    m_categories.SetRows("RECENT", {TypedRow("url1")});
+    Pass();  // analysis
+    Pass();  // cleaning
+    EXPECT_TRUE(m_fake.net.RequestedUrls().empty());
+    EXPECT_TRUE(m_state.m_bOnline.load());  // the online test itself still ran
+    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_TRUE(Rows().empty());
+
+    // Switched on again between passes: the very next pass counts.
+    ASSERT_EQ(seam::kErrSuccess, net::SetUsageCountOn(m_fake.registry, true));
+    Pass();
+    EXPECT_EQ(1u, m_fake.net.RequestedUrls().size());
 }
 
 TEST_F(Driver, StatusTextsAreCodePage949) {

@@ -18,7 +18,11 @@
 #include "net/Server.h"
 #include "net/UsageCount.h"
 #include "net/VersionCheck.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeTrust.h"
 
 namespace net {
 namespace {
@@ -147,11 +151,15 @@ protected:
     const std::string m_strQuery = std::string(kServer) + kVersionQuery;
     const std::string m_strCount = std::string(kServer) + kCountUpdateExe;
     HeldNet m_net;
+    fakes::FakeRegistry m_reg;
+    fakes::FakeFileSystem m_files;
+    fakes::FakeShell m_shell;
+    fakes::FakeTrust m_trust{&m_files};
     Boxes m_boxes;
     CPromptRelay m_relay{m_boxes};
-    CUpdateChecker m_checker{m_net, kAppDir, m_relay};
+    CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_shell, m_files}, kAppDir, m_relay};
     std::atomic<bool> m_bOnline{false};
-    CMenuVersionCheck m_check{m_net, m_bOnline, m_checker, m_relay};
+    CMenuVersionCheck m_check{m_net, m_reg, m_bOnline, m_checker, m_relay};
     Posted m_posted;
 };
 
@@ -241,13 +249,17 @@ TEST_F(MenuVersionCheck, StartUpBoxesPassStraightThrough) {
 TEST(MenuVersionCheckLifetime, DestructionJoinsAWorkerThatHasEnded) {
     setenv("KESTRAVIN_SERVER", kServer, 1);
     HeldNet net;
+    fakes::FakeRegistry reg;
+    fakes::FakeFileSystem files;
+    fakes::FakeShell shell;
+    fakes::FakeTrust trust{&files};
     Boxes boxes;
     std::atomic<int> posts{0};
     {
         CPromptRelay relay(boxes);
-        CUpdateChecker checker(net, kAppDir, relay);
+        CUpdateChecker checker(net, UpdateParts{trust, shell, files}, kAppDir, relay);
         std::atomic<bool> bOnline{false};
-        CMenuVersionCheck check(net, bOnline, checker, relay);
+        CMenuVersionCheck check(net, reg, bOnline, checker, relay);
         ASSERT_TRUE(check.Start([&posts] { posts.fetch_add(1); }));
         ASSERT_TRUE(check.WaitEnded(10000));
     }

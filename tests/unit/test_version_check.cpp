@@ -12,6 +12,8 @@
 #include "net/UpdateTexts.h"
 #include "net/UsageCount.h"
 #include "net/VersionCheck.h"
+#include "net/UsageSwitch.h"
+#include "tests/fakes/FakeRegistry.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
@@ -132,6 +134,7 @@ protected:
     LoggingNet m_net{m_log, &m_files};
     LoggingShell m_shell{m_log};
     LoggingTrust m_trust{m_log, &m_files};
+    fakes::FakeRegistry m_reg;
     LoggingPrompts m_prompts{m_log};
     CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_shell, m_files}, kAppDir, m_prompts};
     std::atomic<bool> m_bOnline{false};
@@ -404,12 +407,12 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     const std::string count = "fetch " + ServerUrl(kCountRun);
 
     Reply({std::string("1#") + kSetupUrl});
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
@@ -417,14 +420,14 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     // Server down: the error box, the kept announcement acted on, and the
     // count still attempted.
     ServerDown();
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box connection-error", std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // Offline: neither the check nor the count.
     m_net.SetOnline(false);
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?"}), Take());
 }
@@ -433,23 +436,23 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
     const std::string count = "fetch " + ServerUrl(kCountUpdateExe);
 
     Reply({std::string("1#") + kSetupUrl});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box already-latest", count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // A refused announcement: the user is told, and it is still counted.
     Reply({"2#http://127.0.0.1:8765/files/..%5C..%5Cevil.exe"});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box download-failed", count}), Take());
 
     m_net.SetOnline(false);
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", "box connection-failed"}), Take());
 }
@@ -461,6 +464,15 @@ TEST(UpdateTexts, EveryMessageFitsCodePage949) {
         EXPECT_EQ(std::string::npos, ansi.find('?')) << text;
         EXPECT_EQ(text, seam::Utf8FromCp949(ansi));
     }
+}
+
+TEST_F(VersionCheck, UsageSwitchOffKeepsTheVersionCheckButSendsNoCount) {
+    ASSERT_EQ(seam::kErrSuccess, SetUsageCountOn(m_reg, false));
+    Reply({std::string("1#") + kSetupUrl});
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
+    EXPECT_EQ(Events({"online?", m_strFetchQuery}), Take());
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
+    EXPECT_EQ(Events({"online?", m_strFetchQuery, "box already-latest"}), Take());
 }
 
 }  // namespace
