@@ -94,9 +94,12 @@ bool CompoundFile::ReadBigChain(uint32_t start, uint64_t length, std::vector<uin
     // No chain in this file can hold more than all of its sectors.
     if (length > static_cast<uint64_t>(m_nSectorCount) * sectorSize) return false;
     out.reserve(static_cast<size_t>(length));
+    // A sector met twice is a loop: the bytes would repeat, not be the stream's.
+    std::vector<bool> seen(m_nSectorCount, false);
     uint32_t sector = start;
-    for (uint32_t steps = 0; out.size() < length; ++steps) {
-        if (sector >= m_nSectorCount || sector >= m_vecFat.size() || steps >= m_nSectorCount) return false;
+    while (out.size() < length) {
+        if (sector >= m_nSectorCount || sector >= m_vecFat.size() || seen[sector]) return false;
+        seen[sector] = true;
         const size_t at = (static_cast<size_t>(sector) + 1) << m_nSectorShift;
         const size_t want = std::min<size_t>(sectorSize, static_cast<size_t>(length) - out.size());
         if (!Fits(m_nSize, at, want)) return false;
@@ -112,9 +115,11 @@ bool CompoundFile::ReadMiniChain(uint32_t start, uint64_t length, std::vector<ui
     const size_t miniCount = m_vecMiniStream.size() / miniSize;
     if (length > static_cast<uint64_t>(miniCount) * miniSize) return false;
     out.reserve(static_cast<size_t>(length));
+    std::vector<bool> seen(miniCount, false);
     uint32_t sector = start;
-    for (size_t steps = 0; out.size() < length; ++steps) {
-        if (sector >= miniCount || sector >= m_vecMiniFat.size() || steps >= miniCount) return false;
+    while (out.size() < length) {
+        if (sector >= miniCount || sector >= m_vecMiniFat.size() || seen[sector]) return false;
+        seen[sector] = true;
         const size_t at = static_cast<size_t>(sector) * miniSize;
         const size_t want = std::min<size_t>(miniSize, static_cast<size_t>(length) - out.size());
         out.insert(out.end(), m_vecMiniStream.begin() + at, m_vecMiniStream.begin() + at + want);

@@ -1,8 +1,8 @@
 // Compound files (structured storage), read only: what a jump list is made
 // of. Hostile files are expected: every sector number is checked against the
-// data, every chain is cut at the file's sector count (so a loop ends), and
-// no stream is taken to be larger than the sectors that hold it, so the work
-// and the memory stay within a small multiple of the file's size.
+// data, a chain that meets a sector twice (a loop) is refused, and no stream
+// is taken to be larger than the sectors that could hold it, so the work and
+// the memory of each read stay within a small multiple of the file's size.
 #pragma once
 
 #include <cstddef>
