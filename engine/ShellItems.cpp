@@ -71,24 +71,82 @@ bool FileEntryName(const uint8_t* item, size_t size, std::string& out) {
     return BytesUpToZero(item, kShortNameOffset, size, out);
 }
 
+// The computer's root folder: a root item holding {20D04FE0-3AEA-1069-A2D8-08002B30309D}.
+constexpr uint8_t kMyComputer[16] = {0xe0, 0x4f, 0xd0, 0x20, 0xea, 0x3a, 0x69, 0x10,
+                                     0xa2, 0xd8, 0x08, 0x00, 0x2b, 0x30, 0x30, 0x9d};
+constexpr size_t kRootGuidOffset = 4;
+constexpr size_t kVolumeNameOffset = 3;
+
+bool IsMyComputer(const uint8_t* item, size_t size) {
+    if (item[2] != 0x1f || size < kRootGuidOffset + sizeof kMyComputer) return false;
+    for (size_t i = 0; i < sizeof kMyComputer; ++i) {
+        if (item[kRootGuidOffset + i] != kMyComputer[i]) return false;
+    }
+    return true;
+}
+
+// A volume item with its drive name (C:\ say): class 0x2?, flag 0x01 set.
+bool VolumeName(const uint8_t* item, size_t size, std::string& out) {
+    if ((item[2] & 0x70) != 0x20 || !(item[2] & 0x01)) return false;
+    return BytesUpToZero(item, kVolumeNameOffset, size, out);
+}
+
+// Calls `visit` with each item of the list in order; false when the list
+// does not parse (an item running past the data, no terminating 0 size) or
+// `visit` returns false.
+template <typename Visit>
+bool ForEachItem(const uint8_t* data, size_t size, Visit visit) {
+    size_t pos = 0;
+    for (;;) {
+        if (size - pos < 2) return false;  // no terminating 0 size
+        const size_t itemSize = U16(data + pos);
+        if (itemSize == 0) return true;
+        // An item holds at least its size and class type, and all of it is data.
+        if (itemSize < 3 || itemSize > size - pos) return false;
+        if (!visit(data + pos, itemSize)) return false;
+        pos += itemSize;
+    }
+}
+
 }  // namespace
 
 bool ShellItemListFileName(const uint8_t* data, size_t size, std::string& cp949) {
     const uint8_t* last = nullptr;
     size_t lastSize = 0;
-    size_t pos = 0;
-    for (;;) {
-        if (size - pos < 2) return false;  // no terminating 0 size
-        const size_t itemSize = U16(data + pos);
-        if (itemSize == 0) break;
-        // An item holds at least its size and class type, and all of it is data.
-        if (itemSize < 3 || itemSize > size - pos) return false;
-        last = data + pos;
+    const bool parsed = ForEachItem(data, size, [&](const uint8_t* item, size_t itemSize) {
+        last = item;
         lastSize = itemSize;
-        pos += itemSize;
-    }
-    if (last == nullptr) return false;
+        return true;
+    });
+    if (!parsed || last == nullptr) return false;
     return FileEntryName(last, lastSize, cp949);
+}
+
+bool ShellItemListPath(const uint8_t* data, size_t size, std::string& cp949) {
+    enum class Step { Root, Volume, Entries } step = Step::Root;
+    std::string path;
+    const bool parsed = ForEachItem(data, size, [&](const uint8_t* item, size_t itemSize) {
+        std::string name;
+        switch (step) {
+            case Step::Root:
+                step = Step::Volume;
+                return IsMyComputer(item, itemSize);
+            case Step::Volume:
+                if (!VolumeName(item, itemSize, path)) return false;
+                if (path.back() != '\\') path.push_back('\\');
+                step = Step::Entries;
+                return true;
+            case Step::Entries:
+                if (!FileEntryName(item, itemSize, name)) return false;
+                if (path.back() != '\\') path.push_back('\\');
+                path += name;
+                return true;
+        }
+        return false;
+    });
+    if (!parsed || step != Step::Entries) return false;
+    cp949 = path;
+    return true;
 }
 
 }  // namespace engine

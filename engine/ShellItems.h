@@ -17,4 +17,11 @@ namespace engine {
 // name.
 bool ShellItemListFileName(const uint8_t* data, size_t size, std::string& cp949);
 
+// The full path a list names when it runs from the computer's root through a
+// drive (C:\ say) and file entries (each by its long name, else its short
+// name), joined by backslashes, in code page 949. False for a list that does
+// not parse, or that passes through anything else (a network place, a known
+// folder, a control panel item): its path is not written in the list itself.
+bool ShellItemListPath(const uint8_t* data, size_t size, std::string& cp949);
+
 }  // namespace engine

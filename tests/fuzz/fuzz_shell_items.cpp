@@ -1,5 +1,6 @@
 // The binary names of Explorer's and the file dialogs' lists on any bytes:
-// a shell item list and a leading UTF-16 name are read within the data only
+// a shell item list (its last name and its full path) and a leading UTF-16
+// name are read within the data only
 // (AddressSanitizer sees any read past it), and what comes out is bounded by
 // what went in.
 #include <cstdint>
@@ -21,6 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // character, or a '?' for each UTF-8 byte the native converter skips.
         KV_FUZZ_CHECK(name.size() <= size / 2 * 3);
         KV_FUZZ_CHECK(name.find('\0') == std::string::npos);
+    }
+
+    std::string path;
+    if (engine::ShellItemListPath(bytes.data(), bytes.size(), path)) {
+        // A drive and its backslash at least; every name within the data.
+        KV_FUZZ_CHECK(path.size() >= 2 && path.size() <= size / 2 * 3 + size);
+        KV_FUZZ_CHECK(path.find('\0') == std::string::npos);
     }
 
     std::string leading;

@@ -133,6 +133,55 @@ TEST(ShellItems, BrokenListsGiveNoName) {
     EXPECT_EQ("WILD.TXT", NameOf(List({wild})));
 }
 
+// A volume item naming a drive, as a link's target list holds it.
+Bytes Volume(const std::string& drive) {
+    Bytes item = {0x00, 0x00, 0x2f};
+    for (char c : drive) item.push_back(static_cast<uint8_t>(c));
+    item.resize(25, 0);
+    Put16(item, 0, static_cast<uint16_t>(item.size()));
+    return item;
+}
+
+std::string PathOf(const Bytes& data) {
+    std::string path;
+    return ShellItemListPath(data.data(), data.size(), path) ? path : "(none)";
+}
+
+TEST(ShellItemPaths, DriveAndFileEntriesMakeTheFullPath) {
+    EXPECT_EQ(seam::Cp949FromUtf8("C:\\Docs\\보고서 최종.docx"),
+              PathOf(List({Volume("C:\\"), FileEntry("DOCS", u"Docs", 9),
+                           FileEntry("BOGOSE~1.DOC", u"보고서 최종.docx", 8)})));
+    // A drive written without its backslash, an entry known by its short name only.
+    EXPECT_EQ("D:\\OLD.TXT", PathOf(List({Volume("D:"), FileEntry("OLD.TXT", u"", 0)})));
+    // The drive alone is a path too.
+    EXPECT_EQ("E:\\", PathOf(List({Volume("E:\\")})));
+}
+
+TEST(ShellItemPaths, ListsThatDoNotSpellThePathGiveNone) {
+    // No drive after the root; the root alone.
+    EXPECT_EQ("(none)", PathOf(List({FileEntry("A.TXT", u"a.txt", 9)})));
+    EXPECT_EQ("(none)", PathOf(List({})));
+    // A root other than the computer (a known folder's class id).
+    Bytes other = List({Volume("C:\\"), FileEntry("A.TXT", u"a.txt", 9)});
+    other[4] ^= 0xff;
+    EXPECT_EQ("(none)", PathOf(other));
+    // Something that is not a file entry after the drive (a second volume).
+    EXPECT_EQ("(none)", PathOf(List({Volume("C:\\"), Volume("D:\\")})));
+    // A volume item without a name, and one whose name runs to the item's end.
+    Bytes unnamed = Volume("C:\\");
+    unnamed[2] = 0x2e;
+    EXPECT_EQ("(none)", PathOf(List({unnamed, FileEntry("A.TXT", u"a.txt", 9)})));
+    Bytes open(3, 0x41);
+    open[2] = 0x2f;
+    open.insert(open.end(), {'C', ':', '\\'});
+    Put16(open, 0, static_cast<uint16_t>(open.size()));
+    EXPECT_EQ("(none)", PathOf(List({open})));
+    // Cut before the terminator.
+    const Bytes good = List({Volume("C:\\"), FileEntry("A.TXT", u"a.txt", 9)});
+    EXPECT_EQ("C:\\a.txt", PathOf(good));
+    EXPECT_EQ("(none)", PathOf(Bytes(good.begin(), good.end() - 2)));
+}
+
 TEST(Utf16Names, DataThatBeginsWithANameGivesItInCodePage949) {
     std::string name;
     Bytes data = fakes::Utf16Bytes(u"회의록.docx");
