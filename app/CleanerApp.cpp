@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include "app/MainDialog.h"
+#include "app/UnattendedRun.h"
 #include "win/App.h"
 
 namespace app {
@@ -15,6 +16,13 @@ public:
 CCleanerApp theApp;
 
 void CCleanerApp::InitInstance() {
+    // With arguments the program runs unattended and shows nothing at all.
+    int exitCode = 0;
+    if (RunFromCommandLine(exitCode)) {
+        SetExitCode(exitCode);
+        return;
+    }
+
     // The dialog templates hold a list view: its class must be registered
     // before the first of them is created.
     INITCOMMONCONTROLSEX controls{};
@@ -24,11 +32,11 @@ void CCleanerApp::InitInstance() {
 
     CMainDialog dialog;
     dialog.DoModal();
-    if (dialog.PassRunning()) {
-        // A pass is still running on the dialog's state. Nothing of ours
-        // needs flushing, so the process ends here, without unloading DLLs:
-        // the worker may hold a WinINet or registry lock that a DLL's detach
-        // would wait for forever.
+    if (dialog.PassRunning() || dialog.VersionCheckRunning()) {
+        // A pass or the version check is still running on the dialog's
+        // state. Nothing of ours needs flushing, so the process ends here,
+        // without unloading DLLs: the worker may hold a WinINet or registry
+        // lock that a DLL's detach would wait for forever.
         ::TerminateProcess(::GetCurrentProcess(), 0);
     }
 }

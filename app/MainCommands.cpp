@@ -14,10 +14,11 @@ const win::MessageEntry<CMainDialog> CMainDialog::kMessages[] = {
     {WM_RBUTTONDOWN, &CMainDialog::OnRButtonDown},
     {WM_TIMER, &CMainDialog::OnTimer},
     {WM_DESTROY, &CMainDialog::OnDestroy},
-    {WM_KV_TRACE_BATCH, &CMainDialog::OnTraceBatch},
-    {WM_KV_TRACE_FETCH, &CMainDialog::OnTraceFetch},
+    {WM_KV_TRACE_SYNC, &CMainDialog::OnTraceSync},
+    {WM_NOTIFY, &CMainDialog::OnNotify},
     {WM_KV_ACTION_FACE, &CMainDialog::OnActionFace},
     {WM_KV_PASS_ENDED, &CMainDialog::OnPassEnded},
+    {WM_KV_VERSION_CHECKED, &CMainDialog::OnVersionChecked},
 };
 
 const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
@@ -29,6 +30,7 @@ const win::CommandEntry<CMainDialog> CMainDialog::kCommands[] = {
     {ID_SUPPORT, ID_SUPPORT, &CMainDialog::OnSupport},
     {ID_CHECK_VERSION, ID_CHECK_VERSION, &CMainDialog::OnCheckLatestVersion},
     {ID_AUTOSTART, ID_AUTOSTART, &CMainDialog::OnToggleAutoStart},
+    {ID_SEND_USAGE, ID_SEND_USAGE, &CMainDialog::OnToggleUsageCount},
     {ID_PROGRAM_INFO, ID_PROGRAM_INFO, &CMainDialog::OnProgramInfo},
 };
 
@@ -63,11 +65,20 @@ void CMainDialog::OnExit(UINT) { OnCancel(); }
 
 void CMainDialog::OnSupport(UINT) {
     // The user's default browser; a failure to start it is not reported.
-    m_platform.Get().net.ShellOpen(net::kSupportSite);
+    m_platform.Get().shell.ShellOpen(net::kSupportSite);
 }
 
+// The exchange runs on a worker, so the window goes on answering while the
+// server takes its time; its boxes come on this thread when it is over. A
+// command while a check runs, or while its boxes are up, does nothing.
 void CMainDialog::OnCheckLatestVersion(UINT) {
-    net::CheckLatestVersionOnRequest(m_platform.Get().net, m_state.m_bOnline, *m_checker, m_prompts);
+    const HWND hWnd = m_hWnd;  // the worker posts to the handle, never touches the dialog
+    m_menuCheck->Start([hWnd] { ::PostMessageA(hWnd, WM_KV_VERSION_CHECKED, 0, 0); });
+}
+
+std::optional<LRESULT> CMainDialog::OnVersionChecked(WPARAM, LPARAM) {
+    m_menuCheck->ShowPrompts();
+    return 0;
 }
 
 // Modal and without owner, like the details window.
@@ -118,18 +129,43 @@ void CMainDialog::RunPass() {
     m_state.EndPass();
 }
 
-std::optional<LRESULT> CMainDialog::OnTraceBatch(WPARAM, LPARAM lParam) {
-    ApplyTraceBatch(m_listTraces, *reinterpret_cast<const TraceBatch*>(lParam));
+std::optional<LRESULT> CMainDialog::OnTraceSync(WPARAM, LPARAM) {
+    SyncTraceCount();
     return 0;
 }
 
-std::optional<LRESULT> CMainDialog::OnTraceFetch(WPARAM, LPARAM lParam) {
-    ReadTraceRows(m_listTraces, *reinterpret_cast<TraceFetch*>(lParam));
-    return 0;
+void CMainDialog::SyncTraceCount() {
+    const int count = m_traces.Count();
+    if (m_listTraces.GetItemCount() != count) m_listTraces.SetVirtualCount(count);
+}
+
+std::optional<LRESULT> CMainDialog::OnNotify(WPARAM, LPARAM lParam) {
+    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+    if (header->idFrom != IDC_TRACE_LIST) return std::nullopt;
+    if (header->code == LVN_GETDISPINFOA) {
+        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
+            m_traces.CopyText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
+        return 0;
+    }
+    if (header->code == LVN_GETDISPINFOW) {
+        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
+        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
+            // A code page 949 character is at most two bytes and one UTF-16 unit.
+            std::string text(static_cast<size_t>(item.cchTextMax) * 2, '\0');
+            const size_t length = m_traces.CopyText(item.iItem, item.iSubItem, &text[0], text.size());
+            const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), item.pszText,
+                                                    item.cchTextMax - 1);
+            item.pszText[units > 0 ? units : 0] = L'\0';
+        }
+        return 0;
+    }
+    return std::nullopt;
 }
 
 std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
-    const auto face = static_cast<unsigned>(wParam);
+    const unsigned face =
+        static_cast<seam::ActionFace>(wParam) == seam::ActionFace::Clean ? IDB_BTN_CLEAN : IDB_BTN_ANALYSE;
     m_btnAction.LoadBitmaps(face, face, face);
     const layout::Rect& r = layout::kAction;
     InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
@@ -139,12 +175,14 @@ std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {
 
 std::optional<LRESULT> CMainDialog::OnPassEnded(WPARAM, LPARAM) {
     ::KillTimer(m_hWnd, kRepaintTimer);
+    SyncTraceCount();
     m_view.FlushRepaints();
     return 0;
 }
 
 std::optional<LRESULT> CMainDialog::OnTimer(WPARAM wParam, LPARAM) {
     if (wParam != kRepaintTimer) return std::nullopt;
+    SyncTraceCount();
     m_view.FlushRepaints();
     return 0;
 }
@@ -152,6 +190,9 @@ std::optional<LRESULT> CMainDialog::OnTimer(WPARAM wParam, LPARAM) {
 std::optional<LRESULT> CMainDialog::OnDestroy(WPARAM, LPARAM) {
     ::KillTimer(m_hWnd, kRepaintTimer);
     m_view.SetClosing();
+    // The window is already hidden. A check that has not ended by then is
+    // cut short with the process (app/CleanerApp.cpp).
+    if (m_menuCheck) m_menuCheck->WaitEnded(kVersionCheckCloseWaitMs);
     return std::nullopt;
 }
 

@@ -48,7 +48,10 @@ BOOL CMainDialog::OnInitDialog() {
     SetUpControls();
     m_strAppDir = AppDirFromModulePath(m_platform.Get().system.ModulePath());
     m_prompts.Bind(m_hWnd);
-    m_checker.emplace(m_platform.Get().net, m_strAppDir, m_prompts);
+    seam::Platform& platform = m_platform.Get();
+    m_checker.emplace(platform.net, net::UpdateParts{platform.trust, platform.shell, platform.files}, m_strAppDir,
+                      m_relay);
+    m_menuCheck.emplace(platform.net, platform.registry, m_state.m_bOnline, *m_checker, m_relay);
     ReportStartUp();
 
     ::SetWindowLongPtrA(m_hWnd, GWL_STYLE, ::GetWindowLongPtrA(m_hWnd, GWL_STYLE) | WS_SYSMENU | WS_MINIMIZEBOX);
@@ -99,6 +102,8 @@ void CMainDialog::SetUpControls() {
         m_listTraces.InsertColumn(column, kTraceColumns[column], LVCFMT_LEFT, kTraceColumnWidth);
 }
 
-void CMainDialog::ReportStartUp() { net::CheckVersionAtStartUp(m_platform.Get().net, m_state.m_bOnline, *m_checker); }
+void CMainDialog::ReportStartUp() {
+    net::CheckVersionAtStartUp(m_platform.Get().net, m_platform.Get().registry, m_state.m_bOnline, *m_checker);
+}
 
 }  // namespace app

@@ -2,9 +2,9 @@
 // 510 x 360 with rounded corners and no title bar.
 //
 // The dialog shows state; the engine owns it. The flags, counters and the
-// status text live in m_state (engine::EngineState), which a pass's worker
-// writes and the painting reads; the engine reaches the window only through
-// m_view (app/MainView.h).
+// status text live in m_state (engine::EngineState) and the traces in
+// m_traces (engine::CTraceList), which a pass's worker writes and the window
+// reads; the engine reaches the window only through m_view (app/MainView.h).
 //
 // Files: MainDialog.cpp (construction, initialisation, single instance),
 // MainPaint.cpp (painting), MainInput.cpp (mouse and menu),
@@ -21,6 +21,9 @@
 #include "engine/Engine.h"
 #include "engine/EngineState.h"
 #include "engine/TraceCategories.h"
+#include "engine/TraceList.h"
+#include "net/MenuVersionCheck.h"
+#include "net/PromptRelay.h"
 #include "net/VersionCheck.h"
 #include "seam/win32/Win32Platform.h"
 #include "ui/SkinButton.h"
@@ -41,6 +44,8 @@ public:
     void AnalyseOrClean();
     // True while a pass's worker is still running.
     bool PassRunning() const { return m_state.PassRunning(); }
+    // True while the menu's version check still runs on its worker.
+    bool VersionCheckRunning() const { return m_menuCheck && m_menuCheck->Running(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -75,22 +80,27 @@ private:
     void OnSupport(UINT);
     void OnCheckLatestVersion(UINT);
     void OnToggleAutoStart(UINT);
+    void OnToggleUsageCount(UINT);
     void OnProgramInfo(UINT);
 
     // The pass's worker and its hand-over messages
     static DWORD WINAPI PassProc(void* param);
     void RunPass();
-    std::optional<LRESULT> OnTraceBatch(WPARAM, LPARAM);
-    std::optional<LRESULT> OnTraceFetch(WPARAM, LPARAM);
+    std::optional<LRESULT> OnTraceSync(WPARAM, LPARAM);
+    // The hidden list control's row count takes the trace list's.
+    void SyncTraceCount();
+    // The list control asks for the texts it shows (LVN_GETDISPINFO).
+    std::optional<LRESULT> OnNotify(WPARAM, LPARAM);
     std::optional<LRESULT> OnActionFace(WPARAM, LPARAM);
     std::optional<LRESULT> OnPassEnded(WPARAM, LPARAM);
+    std::optional<LRESULT> OnVersionChecked(WPARAM, LPARAM);
     std::optional<LRESULT> OnTimer(WPARAM, LPARAM);
     std::optional<LRESULT> OnDestroy(WPARAM, LPARAM);
 
     static const win::MessageEntry<CMainDialog> kMessages[];
     static const win::CommandEntry<CMainDialog> kCommands[];
 
-    win::CListView m_listTraces;  // hidden; the trace list
+    win::CListView m_listTraces;  // hidden; shows m_traces (LVS_OWNERDATA)
     ui::CSkinButton m_btnAction;
     ui::CSkinButton m_btnExit;
     ui::CSkinProgress m_progress;
@@ -98,16 +108,23 @@ private:
     HICON m_hIcon = nullptr;  // shared resource icon: not destroyed
 
     engine::EngineState m_state;
+    engine::CTraceList m_traces;
     seam::Win32Platform m_platform;
-    CMainView m_view;
+    CMainView m_view{m_traces};
     engine::CTraceCategories m_categories;
     engine::CTraceEngine m_engine;
 
     std::string m_strAppDir;
     CUpdatePrompts m_prompts;
+    // Between the checker and the boxes: passes them through at start-up,
+    // holds them for the window's thread while the menu's check runs.
+    net::CPromptRelay m_relay{m_prompts};
     // The version check with the program's own version and the server's last
     // reply; made once m_strAppDir is known.
     std::optional<net::CUpdateChecker> m_checker;
+    // The menu's check on its worker thread; made with m_checker, and gone
+    // before it.
+    std::optional<net::CMenuVersionCheck> m_menuCheck;
     // Held for the program's whole life: its existence is the single-instance signal.
     win::UniqueHandle m_hInstanceMutex;
     bool m_bSecondInstance = false;

@@ -4,30 +4,20 @@
 
 namespace app {
 
-const std::string& CountLabel(seam::Category category) {
-    using seam::Cp949FromUtf8;
-    static const std::string labels[seam::kCategoryCount] = {
-        Cp949FromUtf8("그리드 딜리버리 : "),
-        Cp949FromUtf8("프로세스 초기화 : "),
-        Cp949FromUtf8("자동저장된 암호 : "),
-        Cp949FromUtf8("재생 / 검색기록 : "),
-    };
-    return labels[category];
-}
+namespace {
 
-const std::string& CountSuffix() {
-    static const std::string text = seam::Cp949FromUtf8("개");
-    return text;
-}
+constexpr const char* kCountLabels[seam::kCategoryCount] = {
+    "그리드 딜리버리 : ",
+    "프로세스 초기화 : ",
+    "자동저장된 암호 : ",
+    "재생 / 검색기록 : ",
+};
 
-const std::string& NoAnalysisItemsText() {
-    static const std::string text = seam::Cp949FromUtf8("분석항목이 존재하지 않습니다.");
-    return text;
-}
+}  // namespace
 
-const std::string& StartCleaningMenuText() {
-    static const std::string text = seam::Cp949FromUtf8("정리시작");
-    return text;
-}
+const std::string& CountLabel(seam::Category category) { return seam::FixedCp949(kCountLabels[category]); }
+const std::string& CountSuffix() { return seam::FixedCp949("개"); }
+const std::string& NoAnalysisItemsText() { return seam::FixedCp949("분석항목이 존재하지 않습니다."); }
+const std::string& StartCleaningMenuText() { return seam::FixedCp949("정리시작"); }
 
 }  // namespace app

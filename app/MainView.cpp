@@ -20,8 +20,8 @@ void CMainView::CounterChanged(seam::Category category) { Mark(kMarkCount0 << ca
 
 void CMainView::StatusChanged() { Mark(kMarkStatus); }
 
-void CMainView::SetActionFace(int bitmapId) {
-    if (!m_bClosing.load()) ::PostMessageA(m_hDlg, WM_KV_ACTION_FACE, static_cast<WPARAM>(bitmapId), 0);
+void CMainView::SetActionFace(seam::ActionFace face) {
+    if (!m_bClosing.load()) ::PostMessageA(m_hDlg, WM_KV_ACTION_FACE, static_cast<WPARAM>(face), 0);
 }
 
 void CMainView::SetProgress(int percent) {

@@ -2,7 +2,7 @@
 // pass's worker thread.
 //
 // Nothing here blocks the worker on the window except the trace list's
-// batches (app/TraceListProxy.h). Repaint requests only mark what changed;
+// Flush (app/ShownTraceList.h). Repaint requests only mark what changed;
 // the window thread's repaint timer invalidates each marked rectangle at most
 // once per period, so tens of thousands of counter changes cost a few dozen
 // repaints. The worker's FlushRepaints at the end of a pass invalidates
@@ -13,7 +13,8 @@
 
 #include <atomic>
 
-#include "app/TraceListProxy.h"
+#include "app/ShownTraceList.h"
+#include "engine/TraceList.h"
 #include "seam/View.h"
 
 namespace ui {
@@ -24,6 +25,9 @@ namespace app {
 
 class CMainView : public seam::IView {
 public:
+    // `traces`: the engine's trace list, which the window shows; not owned.
+    explicit CMainView(engine::CTraceList& traces) : m_traces(traces) {}
+
     // The dialog and its progress bar; set once, on the window thread, before
     // any pass starts.
     void Bind(HWND hDlg, ui::CSkinProgress& progress);
@@ -32,14 +36,14 @@ public:
     void CounterChanged(seam::Category category) override;
     void StatusChanged() override;
     // Posted to the window thread, which owns the button's bitmaps.
-    void SetActionFace(int bitmapId) override;
+    void SetActionFace(seam::ActionFace face) override;
     void SetProgress(int percent) override;
 
     // Invalidates every marked rectangle; any thread.
     void FlushRepaints();
-    // The worker's last act on the list in a pass: everything handed over,
-    // the mirror dropped.
-    void EndPass() { m_traces.EndPass(); }
+    // The worker's last act on the list in a pass: the list control counts
+    // every row.
+    void EndPass() { m_traces.Flush(); }
     // Tells the window thread that the pass is over.
     void PostPassEnded();
     // The dialog is being destroyed.
@@ -57,7 +61,7 @@ private:
     ui::CSkinProgress* m_pProgress = nullptr;  // not owned: a member of the dialog
     std::atomic<unsigned> m_nMarks{0};
     std::atomic<bool> m_bClosing{false};
-    CTraceListProxy m_traces;
+    CShownTraceList m_traces;
 };
 
 }  // namespace app

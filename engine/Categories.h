@@ -1,6 +1,8 @@
-// The four trace categories: for each its code text, its scanner and its
-// remover, in the order analysis runs them. The driver walks this table;
-// nothing else spells a category code.
+// The four trace categories: for each its code text and its scanner, in the
+// order analysis runs them; and for each kind of trace target, its remover.
+// The driver walks these tables; nothing else spells a category code. A
+// row's category (by its code) decides its counter and whether its check box
+// lets it be cleaned; its target alone decides what removes it.
 //
 // CTraceCategories (engine/TraceCategories.h) is the real implementation;
 // the driver's tests use a fake that adds chosen rows.
@@ -30,27 +32,42 @@ public:
     virtual void ScanIntelliForms() = 0;    // REGISTRY: autosaved form entries
     virtual void ScanRegistryTraces() = 0;  // RECENT: every usage-history source
 
-    // Cleaning of one row of the category. Each lowers its own counter as
-    // the traces go.
+    // Cleaning of one row, chosen by its target's kind (kRemoverTable). Each
+    // lowers its own category's counter as the traces go.
     virtual CleanOutcome StopGridService(const seam::TraceItem& row) = 0;
     virtual CleanOutcome TerminateProcessByName(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
+    // The cleaning walk is over: whatever the removers kept for the next row
+    // (an open registry key) is let go.
+    virtual void CleaningDone() = 0;
 };
 
 struct CategoryEntry {
     seam::Category category;
     const char* code;  // the CODE column's text, compared exactly
     void (ICategories::*scan)();
-    CleanOutcome (ICategories::*remove)(const seam::TraceItem& row);
 };
 
 // In scan order; the Category enum indexes it.
 inline constexpr CategoryEntry kCategoryTable[seam::kCategoryCount] = {
-    {seam::kGrid, "GRID", &ICategories::ScanGridAgents, &ICategories::StopGridService},
-    {seam::kProcess, "PROCESS", &ICategories::ScanProcesses, &ICategories::TerminateProcessByName},
-    {seam::kRegistry, "REGISTRY", &ICategories::ScanIntelliForms, &ICategories::DeleteIntelliForms},
-    {seam::kRecent, "RECENT", &ICategories::ScanRegistryTraces, &ICategories::DeleteHistoryValue},
+    {seam::kGrid, "GRID", &ICategories::ScanGridAgents},
+    {seam::kProcess, "PROCESS", &ICategories::ScanProcesses},
+    {seam::kRegistry, "REGISTRY", &ICategories::ScanIntelliForms},
+    {seam::kRecent, "RECENT", &ICategories::ScanRegistryTraces},
+};
+
+struct RemoverEntry {
+    seam::TargetKind kind;
+    CleanOutcome (ICategories::*remove)(const seam::TraceItem& row);
+};
+
+// The kinds of target a remover exists for; a row with any other is skipped.
+inline constexpr RemoverEntry kRemoverTable[] = {
+    {seam::TargetKind::Service, &ICategories::StopGridService},
+    {seam::TargetKind::Process, &ICategories::TerminateProcessByName},
+    {seam::TargetKind::RegKeyTree, &ICategories::DeleteIntelliForms},
+    {seam::TargetKind::RegValue, &ICategories::DeleteHistoryValue},
 };
 
 constexpr bool TableFollowsTheEnum() {
@@ -62,6 +79,13 @@ constexpr bool TableFollowsTheEnum() {
 static_assert(TableFollowsTheEnum(), "kCategoryTable is indexed by Category");
 
 inline const char* CodeOf(seam::Category category) { return kCategoryTable[category].code; }
+
+inline const RemoverEntry* RemoverOf(seam::TargetKind kind) {
+    for (const RemoverEntry& entry : kRemoverTable) {
+        if (entry.kind == kind) return &entry;
+    }
+    return nullptr;
+}
 
 // The entry whose code equals `code` exactly (case-sensitive), or nullptr.
 inline const CategoryEntry* CategoryOfCode(const std::string& code) {

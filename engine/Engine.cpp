@@ -7,13 +7,6 @@
 #include "net/UsageCount.h"
 
 namespace engine {
-namespace {
-
-// The cleaning walk reads NAME into a 260-byte buffer: only this much of it counts.
-constexpr size_t kListTextMax = 259;
-
-}  // namespace
-
 CTraceEngine::CTraceEngine(seam::Platform& platform, EngineState& state, seam::IView& view,
                            ICategories& categories)
     : m_platform(platform), m_state(state), m_view(view), m_categories(categories) {}
@@ -29,7 +22,7 @@ void CTraceEngine::AnalyseOrClean() {
 void CTraceEngine::ConnectionTest(const char* countQuery) {
     const bool online = m_platform.net.IsOnline();
     m_state.m_bOnline.store(online);
-    if (online) net::SendUsageCount(m_platform.net, net::ServerUrl(countQuery));
+    if (online) net::SendUsageCount(m_platform.net, m_platform.registry, net::ServerUrl(countQuery));
 }
 
 void CTraceEngine::AnalysisPass() {
@@ -55,7 +48,7 @@ void CTraceEngine::AnalysisPass() {
     } else {
         m_state.SetStatusText(StatusCleanPrompt());
         m_view.StatusChanged();
-        m_view.SetActionFace(seam::kFaceClean);
+        m_view.SetActionFace(seam::ActionFace::Clean);
     }
     m_view.SetProgress(100);
 }
@@ -72,7 +65,7 @@ void CTraceEngine::CleaningPass() {
     for (int i = 0; i < n;) {
         seam::TraceItem row = list.Read(i);
         const CategoryEntry* entry = CategoryOfCode(row.Code());
-        const CleanOutcome outcome = CleanRow(std::move(row));
+        const CleanOutcome outcome = CleanRow(row);
         if (outcome == CleanOutcome::Gone) {
             // The rows below move up: index i holds the next row now.
             list.Delete(i);
@@ -83,12 +76,13 @@ void CTraceEngine::CleaningPass() {
         if (entry != nullptr) ++rowsLeft[entry->category];
         ++i;
     }
+    m_categories.CleaningDone();
     list.Flush();
     MatchCountersToRows(rowsLeft);
 
     m_state.SetStatusText(failed == 0 ? StatusCleanDone() : StatusCleanFailed(failed));
     m_view.StatusChanged();
-    m_view.SetActionFace(seam::kFaceAnalyse);
+    m_view.SetActionFace(seam::ActionFace::Analyse);
 }
 
 void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[seam::kCategoryCount]) {
@@ -109,11 +103,12 @@ void CTraceEngine::MatchCountersToRows(const int (&rowsLeft)[seam::kCategoryCoun
     }
 }
 
-CleanOutcome CTraceEngine::CleanRow(seam::TraceItem row) {
+CleanOutcome CTraceEngine::CleanRow(const seam::TraceItem& row) {
     const CategoryEntry* entry = CategoryOfCode(row.Code());
     if (entry == nullptr || !m_state.IsEnabled(entry->category)) return CleanOutcome::Skipped;
-    if (row.text[seam::kColName].size() > kListTextMax) row.text[seam::kColName].resize(kListTextMax);
-    return (m_categories.*entry->remove)(row);
+    const RemoverEntry* remover = RemoverOf(row.target.kind);
+    if (remover == nullptr) return CleanOutcome::Skipped;
+    return (m_categories.*remover->remove)(row);
 }
 
 }  // namespace engine

@@ -20,7 +20,7 @@ private:
     void ConnectionTest(const char* countQuery);
     void AnalysisPass();
     void CleaningPass();
-    CleanOutcome CleanRow(seam::TraceItem row);
+    CleanOutcome CleanRow(const seam::TraceItem& row);
     // After the walk: each category's counter against the rows it has left.
     void MatchCountersToRows(const int (&rowsLeft)[seam::kCategoryCount]);
 

@@ -1,6 +1,10 @@
 #include "engine/GridDelivery.h"
 
+#include <vector>
+
+#include "engine/Categories.h"
 #include "engine/ProcessReset.h"
+#include "engine/TraceRows.h"
 #include "seam/Scoped.h"
 #include "seam/Text.h"
 
@@ -45,8 +49,23 @@ const char* GridServiceOf(const std::string& exeName) {
 }
 
 const std::string& GridLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelGrid);
-    return label;
+    return seam::FixedCp949(kLabelGrid);
+}
+
+void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view) {
+    std::vector<seam::ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return;
+    const uint32_t self = procs.CurrentProcessId();
+    for (const seam::ProcessEntry& entry : entries) {
+        if (entry.pid == self || !IsGridAgent(entry.exeName)) continue;
+        seam::TraceItem row;
+        row.text[seam::kColName] = entry.exeName;
+        row.text[seam::kColRead] = GridLabel();
+        row.text[seam::kColCode] = CodeOf(seam::kGrid);
+        row.target.kind = seam::TargetKind::Service;
+        row.target.name = entry.exeName;
+        AddTraceRow(state, view, seam::kGrid, row);
+    }
 }
 
 bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {

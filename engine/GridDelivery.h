@@ -1,6 +1,6 @@
 // Grid delivery (GRID): the upload agents that Korean download managers run
-// as Windows services. Analysis lists their running processes (through
-// ScanGridAgents, engine/ProcessReset.h); cleaning stops the paired service.
+// as Windows services. Analysis lists their running processes; cleaning
+// stops the paired service.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +24,11 @@ inline bool IsGridAgent(const std::string& exeName) { return GridServiceOf(exeNa
 
 // READ text of a GRID row, code page 949.
 const std::string& GridLabel();
+
+// One snapshot walk: every running grid agent (the program's own process
+// aside). Each row raises the GRID counter first and goes to the top of the
+// trace list; its target is the agent's service, by the agent's name.
+void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view);
 
 // Stops the service paired with agent `name`, waiting while it reports
 // STOP_PENDING (bounded by kStopPollLimit polls). True when the trace is

@@ -160,21 +160,32 @@ std::vector<HistorySource> MakeSources() {
 // The list-order values of Explorer's lists hold indexes, not names.
 bool IsListOrder(const std::string& valueName) { return valueName == "MRUListEx" || valueName == "MRUList"; }
 
-void AddRecentRow(EngineState& state, seam::IView& view, const HistorySource& source, const std::string& regKey,
+// The key a listing source's rows come from: its path below the source's
+// root, and its REGKEY text.
+struct RowKey {
+    const std::string& path;
+    const std::string& text;
+};
+
+void AddRecentRow(EngineState& state, seam::IView& view, const HistorySource& source, const RowKey& regKey,
                   const std::string& name, const std::string& valueName, const std::string& data) {
     seam::TraceItem row;
     row.text[seam::kColName] = name;
     row.text[seam::kColRead] = source.label;
     row.text[seam::kColCode] = CodeOf(seam::kRecent);
-    row.text[seam::kColRegKey] = regKey;
+    row.text[seam::kColRegKey] = regKey.text;
     row.text[seam::kColValue] = valueName;
     row.text[seam::kColData] = data;
+    row.target.kind = seam::TargetKind::RegValue;
+    row.target.root = source.root;
+    row.target.key = regKey.path;
+    row.target.name = valueName;
     AddTraceRow(state, view, seam::kRecent, row);
 }
 
 // One enumerated value of a listing source, by the source's kind.
 void ScanValue(seam::Platform& platform, EngineState& state, seam::IView& view, const HistorySource& source,
-               const std::string& regKey, const std::string& valueName, const std::vector<uint8_t>& bytes) {
+               const RowKey& regKey, const std::string& valueName, const std::vector<uint8_t>& bytes) {
     const std::string data = ValueTextOf(bytes);
     switch (source.kind) {
     case Kind::FilePathData:
@@ -243,13 +254,14 @@ void ScanKey(seam::Platform& platform, EngineState& state, seam::IView& view, co
     seam::IRegistry& reg = platform.registry;
     seam::ScopedRegKey key(reg);
     if (reg.OpenKey(source.root, path, seam::RegAccess::AllAccess, key.Out()) != seam::kErrSuccess) return;
-    const std::string regKey = RegKeyText(source.root, path);
+    const std::string keyText = RegKeyText(source.root, path);
+    const RowKey regKey{path, keyText};
     std::vector<uint8_t> bytes;
     for (uint32_t index = 0;; ++index) {
         // The driver lowers the flag to call a scan off; rows found stay.
         if (!state.m_bAnalysed.load()) return;
         std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != seam::kErrSuccess) return;
+        if (registry::EnumWholeValueName(reg, key.Get(), index, valueName) != seam::kErrSuccess) return;
         ReadValueBytes(reg, key.Get(), valueName, bytes);
         ScanValue(platform, state, view, source, regKey, valueName, bytes);
     }
@@ -264,8 +276,9 @@ void ScanSingleValue(seam::Platform& platform, EngineState& state, seam::IView& 
     registry::ReadRegString(reg, source.root, source.keyPath, source.valueName, "0", text, sizeof text);
     const std::string value = text;
     if (value.empty() || value == "0") return;
-    AddRecentRow(state, view, source, RegKeyText(source.root, source.keyPath), SingleValueName(value),
-                 source.valueName, value);
+    const std::string keyText = RegKeyText(source.root, source.keyPath);
+    AddRecentRow(state, view, source, RowKey{source.keyPath, keyText}, SingleValueName(value), source.valueName,
+                 value);
 }
 
 bool ValueExists(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {
@@ -301,19 +314,26 @@ void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view
     }
 }
 
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view, const seam::TraceItem& row) {
-    seam::RegRoot root;
-    std::string path;
-    if (!ParseRegKeyText(row.text[seam::kColRegKey], root, path)) return CleanOutcome::Skipped;
-    const std::string& value = row.text[seam::kColValue];
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
+                                const seam::TraceTarget& target, COpenKeyCache& keys) {
+    if (target.kind != seam::TargetKind::RegValue) return CleanOutcome::Skipped;
+    seam::RegKey key = 0;
+    long r = keys.Open(target.root, target.key, key);
+    if (r == seam::kErrSuccess) r = reg.DeleteValue(key, target.name);
     // A value that was already gone counts as cleaned; one that is still
     // there after a failed deletion does not.
-    if (registry::DeleteRegValue(reg, root, path, value) != seam::kErrSuccess && ValueExists(reg, root, path, value)) {
+    if (r != seam::kErrSuccess && ValueExists(reg, target.root, target.key, target.name)) {
         return CleanOutcome::Stayed;
     }
     state.AddCount(seam::kRecent, -1);
     view.CounterChanged(seam::kRecent);
     return CleanOutcome::Gone;
+}
+
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
+                                const seam::TraceTarget& target) {
+    COpenKeyCache keys(reg);
+    return DeleteHistoryValue(reg, state, view, target, keys);
 }
 
 }  // namespace engine

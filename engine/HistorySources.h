@@ -8,6 +8,7 @@
 
 #include "engine/Categories.h"
 #include "engine/EngineState.h"
+#include "engine/OpenKeyCache.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -55,9 +56,15 @@ void ScanHistorySource(seam::Platform& platform, EngineState& state, seam::IView
 // Every source in table order.
 void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view);
 
-// Cleaning of one RECENT row: deletes the value VALUe under the key REGKEY
-// names and lowers the RECENT counter. Gone also when the value was already
-// gone; Stayed when it is still there; Skipped for an unknown root.
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view, const seam::TraceItem& row);
+// Cleaning of one RECENT row: deletes the value its target names (never
+// read back from the display texts) and lowers the RECENT counter. Gone also
+// when the value was already gone; Stayed when it is still there; Skipped for
+// a target that is not a registry value.
+// The key is taken from `keys`, which keeps it open for the next row.
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
+                                const seam::TraceTarget& target, COpenKeyCache& keys);
+// The same for one row alone.
+CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
+                                const seam::TraceTarget& target);
 
 }  // namespace engine

@@ -15,8 +15,7 @@ namespace {
 constexpr const char* kLabelAutosaved = "자동저장된암호";
 
 const std::string& AutosavedLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelAutosaved);
-    return label;
+    return seam::FixedCp949(kLabelAutosaved);
 }
 
 bool KeyExists(seam::IRegistry& reg, const char* path) {
@@ -44,7 +43,7 @@ void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& 
     const std::string regKey = RegKeyText(seam::RegRoot::CurrentUser, keyPath);
     for (uint32_t index = 0;; ++index) {
         std::string valueName;
-        if (reg.EnumValueName(key.Get(), index, valueName, kValueBuffer) != seam::kErrSuccess) return;
+        if (registry::EnumWholeValueName(reg, key.Get(), index, valueName) != seam::kErrSuccess) return;
         seam::TraceItem row;
         row.text[seam::kColName] = valueName;
         row.text[seam::kColRead] = AutosavedLabel();
@@ -52,6 +51,9 @@ void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& 
         row.text[seam::kColRegKey] = regKey;
         row.text[seam::kColValue] = valueName;
         row.text[seam::kColData] = ReadValueText(reg, key.Get(), valueName);
+        // Every row stands for the whole set of keys, which go together.
+        row.target.kind = seam::TargetKind::RegKeyTree;
+        row.target.key = keyPath;
         AddTraceRow(state, view, seam::kRegistry, row);
     }
 }

@@ -4,7 +4,6 @@
 
 #include "engine/Categories.h"
 #include "engine/Cp949.h"
-#include "engine/GridDelivery.h"
 #include "engine/ProtectedProcesses.h"
 #include "engine/TraceRows.h"
 #include "seam/Scoped.h"
@@ -53,17 +52,17 @@ constexpr const char* kExcluded[] = {
 static_assert(sizeof kExcluded / sizeof kExcluded[0] == 28, "the exclusion list has 28 entries");
 
 const std::string& ProcessLabel() {
-    static const std::string label = seam::Cp949FromUtf8(kLabelProcess);
-    return label;
+    return seam::FixedCp949(kLabelProcess);
 }
 
-void AddProcessRow(EngineState& state, seam::IView& view, seam::Category category, const std::string& exeName,
-                   const std::string& label) {
+void AddProcessRow(EngineState& state, seam::IView& view, const std::string& exeName) {
     seam::TraceItem row;
     row.text[seam::kColName] = exeName;
-    row.text[seam::kColRead] = label;
-    row.text[seam::kColCode] = CodeOf(category);
-    AddTraceRow(state, view, category, row);
+    row.text[seam::kColRead] = ProcessLabel();
+    row.text[seam::kColCode] = CodeOf(seam::kProcess);
+    row.target.kind = seam::TargetKind::Process;
+    row.target.name = exeName;
+    AddTraceRow(state, view, seam::kProcess, row);
 }
 
 // Terminates one process and waits, bounded, for it to end.
@@ -86,32 +85,22 @@ bool IsExcludedProcess(const std::string& exeName) {
     return false;
 }
 
-void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view) {
-    std::vector<seam::ProcessEntry> entries;
-    if (!procs.Snapshot(entries)) return;
-    const uint32_t self = procs.CurrentProcessId();
-    for (const seam::ProcessEntry& entry : entries) {
-        if (entry.pid == self) continue;
-        if (IsGridAgent(entry.exeName)) AddProcessRow(state, view, seam::kGrid, entry.exeName, GridLabel());
-    }
-}
-
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view) {
     seam::IProcesses& procs = platform.processes;
     std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
     const uint32_t self = procs.CurrentProcessId();
-    const CProtectedProcesses guard(procs, platform.registry);
+    const CProtectedProcesses guard(procs, platform.registry, platform.system);
     for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self) continue;
         if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
-        AddProcessRow(state, view, seam::kProcess, entry.exeName, ProcessLabel());
+        AddProcessRow(state, view, entry.exeName);
     }
 }
 
 bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
     seam::IProcesses& procs = platform.processes;
-    const CProtectedProcesses guard(procs, platform.registry);
+    const CProtectedProcesses guard(procs, platform.registry, platform.system);
     // Whoever put the row there, a name of Windows' own processes is not a
     // trace: nothing is ended and the row stays.
     if (guard.IsProtectedName(name)) return false;

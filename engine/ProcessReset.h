@@ -1,7 +1,6 @@
 // Process reset (PROCESS): every running program that is not on the
 // exclusion list of system and resident programs is a trace; cleaning a row
-// ends every process of its name. The same snapshot walk lists the grid
-// agents (engine/GridDelivery.h).
+// ends every process of its name.
 //
 // The program's own process is never listed and never ended, whatever its
 // executable is called; other copies of it run as "Kestravin.exe", which the
@@ -25,11 +24,9 @@ inline constexpr uint32_t kTerminateWaitMs = 5000;
 // Whole-string, byte-exact, case-sensitive test against the 28 exclusions.
 bool IsExcludedProcess(const std::string& exeName);
 
-// One snapshot walk each: ScanGridAgents lists every running grid agent
-// (GRID), ScanProcesses every running process neither protected nor
-// excluded (PROCESS). Each row raises its category's counter first and goes
-// to the top of the trace list.
-void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view);
+// One snapshot walk: every running process neither protected nor excluded
+// (PROCESS). Each row raises the counter first and goes to the top of the
+// trace list; its target is the executable's name.
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Ends the processes whose name equals `name` with ASCII letters compared in

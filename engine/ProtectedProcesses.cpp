@@ -1,6 +1,7 @@
 #include "engine/ProtectedProcesses.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "engine/Cp949.h"
 #include "seam/Scoped.h"
@@ -27,6 +28,24 @@ constexpr const char* kCoreProcesses[] = {
 };
 static_assert(sizeof kCoreProcesses / sizeof kCoreProcesses[0] == 44, "the core list has 44 names");
 
+// What Wine 8 starts for a prefix, lower-case: the service manager and the
+// driver hosts, the services its wine.inf installs (the RPC, plug-and-play,
+// MSI, print, terminal, WMI, update and font-cache services; the others run
+// in svchost.exe), the desktop and console hosts, and the helpers that boot
+// the prefix, launch programs, debug a crash and keep the desktop's menus.
+constexpr const char* kWineProcesses[] = {
+    "services.exe", "winedevice.exe", "svchost.exe", "rpcss.exe", "plugplay.exe", "msiexec.exe",
+    "spoolsv.exe", "termsv.exe", "winmgmt.exe", "wuauserv.exe", "presentationfontcache.exe",
+    "explorer.exe", "conhost.exe", "wineconsole.exe", "wineboot.exe", "start.exe", "winedbg.exe",
+    "winemenubuilder.exe",
+};
+static_assert(sizeof kWineProcesses / sizeof kWineProcesses[0] == 18, "Wine's own list has 18 names");
+
+bool InTable(const std::string& exeName, const char* const* begin, const char* const* end) {
+    const std::string lower = LowerAscii949(exeName);
+    return std::any_of(begin, end, [&lower](const char* name) { return lower == name; });
+}
+
 std::vector<std::string> ReadSysProcs(seam::IRegistry& registry) {
     std::vector<std::string> names;
     seam::ScopedRegKey key(registry);
@@ -45,18 +64,19 @@ std::vector<std::string> ReadSysProcs(seam::IRegistry& registry) {
 }  // namespace
 
 bool IsCoreProcessName(const std::string& exeName) {
-    const std::string lower = LowerAscii949(exeName);
-    for (const char* core : kCoreProcesses) {
-        if (lower == core) return true;
-    }
-    return false;
+    return InTable(exeName, std::begin(kCoreProcesses), std::end(kCoreProcesses));
 }
 
-CProtectedProcesses::CProtectedProcesses(seam::IProcesses& procs, seam::IRegistry& registry)
-    : m_procs(procs), m_sysProcs(ReadSysProcs(registry)) {}
+bool IsWineProcessName(const std::string& exeName) {
+    return InTable(exeName, std::begin(kWineProcesses), std::end(kWineProcesses));
+}
+
+CProtectedProcesses::CProtectedProcesses(seam::IProcesses& procs, seam::IRegistry& registry, seam::ISystem& system)
+    : m_procs(procs), m_sysProcs(ReadSysProcs(registry)), m_bUnderWine(!system.WineVersion().empty()) {}
 
 bool CProtectedProcesses::IsProtectedName(const std::string& exeName) const {
     if (IsCoreProcessName(exeName)) return true;
+    if (m_bUnderWine && IsWineProcessName(exeName)) return true;
     const std::string lower = LowerAscii949(exeName);
     return std::find(m_sysProcs.begin(), m_sysProcs.end(), lower) != m_sysProcs.end();
 }

@@ -16,30 +16,14 @@ constexpr const char* kCleanFailed = "분석정리(100%%) : %d개 항목을 정�
 
 }  // namespace
 
-const std::string& StatusWaiting() {
-    static const std::string text = seam::Cp949FromUtf8(kWaiting);
-    return text;
-}
-
-const std::string& StatusNoItems() {
-    static const std::string text = seam::Cp949FromUtf8(kNoItems);
-    return text;
-}
-
-const std::string& StatusCleanPrompt() {
-    static const std::string text = seam::Cp949FromUtf8(kCleanPrompt);
-    return text;
-}
-
-const std::string& StatusCleanDone() {
-    static const std::string text = seam::Cp949FromUtf8(kCleanDone);
-    return text;
-}
+const std::string& StatusWaiting() { return seam::FixedCp949(kWaiting); }
+const std::string& StatusNoItems() { return seam::FixedCp949(kNoItems); }
+const std::string& StatusCleanPrompt() { return seam::FixedCp949(kCleanPrompt); }
+const std::string& StatusCleanDone() { return seam::FixedCp949(kCleanDone); }
 
 std::string StatusCleanFailed(int failed) {
-    static const std::string format = seam::Cp949FromUtf8(kCleanFailed);
     char text[256];
-    std::snprintf(text, sizeof text, format.c_str(), failed);
+    std::snprintf(text, sizeof text, seam::FixedCp949(kCleanFailed).c_str(), failed);
     return text;
 }
 

@@ -13,7 +13,7 @@ CleanOutcome GoneOrStayed(bool gone) { return gone ? CleanOutcome::Gone : CleanO
 }  // namespace
 
 CTraceCategories::CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view)
-    : m_platform(platform), m_state(state), m_view(view) {}
+    : m_platform(platform), m_state(state), m_view(view), m_keys(platform.registry) {}
 
 void CTraceCategories::ScanGridAgents() { engine::ScanGridAgents(m_platform.processes, m_state, m_view); }
 
@@ -24,11 +24,11 @@ void CTraceCategories::ScanIntelliForms() { engine::ScanIntelliForms(m_platform.
 void CTraceCategories::ScanRegistryTraces() { ScanHistory(m_platform, m_state, m_view); }
 
 CleanOutcome CTraceCategories::StopGridService(const seam::TraceItem& row) {
-    return GoneOrStayed(engine::StopGridService(m_platform, m_state, m_view, row.Name()));
+    return GoneOrStayed(engine::StopGridService(m_platform, m_state, m_view, row.target.name));
 }
 
 CleanOutcome CTraceCategories::TerminateProcessByName(const seam::TraceItem& row) {
-    return GoneOrStayed(engine::TerminateProcessByName(m_platform, m_state, m_view, row.Name()));
+    return GoneOrStayed(engine::TerminateProcessByName(m_platform, m_state, m_view, row.target.name));
 }
 
 CleanOutcome CTraceCategories::DeleteIntelliForms(const seam::TraceItem&) {
@@ -36,7 +36,7 @@ CleanOutcome CTraceCategories::DeleteIntelliForms(const seam::TraceItem&) {
 }
 
 CleanOutcome CTraceCategories::DeleteHistoryValue(const seam::TraceItem& row) {
-    return engine::DeleteHistoryValue(m_platform.registry, m_state, m_view, row);
+    return engine::DeleteHistoryValue(m_platform.registry, m_state, m_view, row.target, m_keys);
 }
 
 }  // namespace engine

@@ -6,6 +6,7 @@
 
 #include "engine/Categories.h"
 #include "engine/EngineState.h"
+#include "engine/OpenKeyCache.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -23,11 +24,15 @@ public:
     CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
     CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) override;
     CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
+    void CleaningDone() override { m_keys.Close(); }
 
 protected:
     seam::Platform& m_platform;
     EngineState& m_state;
     seam::IView& m_view;
+
+private:
+    COpenKeyCache m_keys;  // the key of the last RECENT row removed
 };
 
 }  // namespace engine

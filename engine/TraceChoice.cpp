@@ -24,9 +24,16 @@ void SetCounter(EngineState& state, seam::IView& view, seam::Category category, 
 }  // namespace
 
 bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b) {
-    if (a.Code() != b.Code()) return false;
-    if (a.Code() == CodeOf(seam::kRegistry)) return true;
-    return (a.Code() == CodeOf(seam::kProcess) || a.Code() == CodeOf(seam::kGrid)) && a.Name() == b.Name();
+    if (a.target.kind != b.target.kind) return false;
+    switch (a.target.kind) {
+    case seam::TargetKind::RegKeyTree:
+        return true;
+    case seam::TargetKind::Process:
+    case seam::TargetKind::Service:
+        return a.target.name == b.target.name;
+    default:
+        return false;
+    }
 }
 
 int LeaveOut(EngineState& state, seam::IView& view, const std::vector<seam::TraceItem>& leftOut) {
@@ -67,7 +74,7 @@ int LeaveOut(EngineState& state, seam::IView& view, const std::vector<seam::Trac
     state.SetStatusText(StatusWaiting());
     view.StatusChanged();
     view.SetProgress(0);
-    view.SetActionFace(seam::kFaceAnalyse);
+    view.SetActionFace(seam::ActionFace::Analyse);
     return 0;
 }
 

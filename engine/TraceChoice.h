@@ -1,8 +1,9 @@
 // The user's choice in the details window: which listed traces to clean.
 //
-// Rows that one removal takes together are chosen together: every REGISTRY
-// row (the IntelliForms keys go as a whole), PROCESS rows of one NAME (one
-// call ends every process of that name), GRID rows of one NAME.
+// Rows that one removal takes together are chosen together, by their
+// targets: every REGISTRY row (the IntelliForms keys go as a whole), PROCESS
+// rows of one executable (one call ends every process of that name), GRID
+// rows of one agent.
 #pragma once
 
 #include <vector>

@@ -18,8 +18,10 @@ inline constexpr const char* kCountUpdateExe = "/request/count.php?mode=update_e
 // The reply is read one line deep and discarded; this bounds what is read.
 inline constexpr size_t kUsageReplyCap = 512;
 
-// Fetches `url` with the default time-outs and discards the reply. Blocks the
-// calling thread for at most the time-outs. Failures are silent: always true.
-bool SendUsageCount(seam::INet& net, const std::string& url);
+// Fetches `url` with the default time-outs and discards the reply, unless
+// the usage switch (net/UsageSwitch.h) is off: then nothing is sent at all.
+// Blocks the calling thread for at most the time-outs. Failures are silent:
+// always true.
+bool SendUsageCount(seam::INet& net, seam::IRegistry& reg, const std::string& url);
 
 }  // namespace net

@@ -7,6 +7,7 @@
 #include "net/Server.h"
 #include "net/UpdateFile.h"
 #include "net/UsageCount.h"
+#include "seam/Text.h"
 
 namespace net {
 namespace {
@@ -35,8 +36,9 @@ int32_t VersionNumber(std::string_view text) {
     return static_cast<int32_t>(bNegative ? -magnitude : magnitude);
 }
 
-CUpdateChecker::CUpdateChecker(seam::INet& net, std::string strAppDir, IUpdatePrompts& prompts)
-    : m_net(net), m_prompts(prompts), m_strAppDir(std::move(strAppDir)) {}
+CUpdateChecker::CUpdateChecker(seam::INet& net, const UpdateParts& update, std::string strAppDir,
+                               IUpdatePrompts& prompts)
+    : m_net(net), m_update(update), m_prompts(prompts), m_strAppDir(std::move(strAppDir)) {}
 
 void CUpdateChecker::FetchServerReply(const std::string& url) {
     std::vector<std::string> lines;
@@ -91,26 +93,28 @@ void CUpdateChecker::FetchUpdate(bool bReportLatest) {
         if (bReportLatest) m_prompts.ShowDownloadFailed();
         return;
     }
-    if (!m_net.IsSignedBy(path, kUpdatePublisher)) {
-        m_net.RemoveFile(path);
+    if (!m_update.trust.IsSignedBy(path, kUpdatePublisher)) {
+        // The path names the file exactly as the download's ANSI calls did.
+        m_update.files.DeleteFile(seam::Utf16FromCp949(path));
         if (bReportLatest) m_prompts.ShowUpdateUnsigned();
         return;
     }
-    m_net.ShellOpen(path);
+    m_update.shell.ShellOpen(path);
 }
 
-void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker) {
+void CheckVersionAtStartUp(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                           CUpdateChecker& checker) {
     if (!net.IsOnline()) {
         bOnline.store(false);
         return;
     }
     bOnline.store(true);
     checker.CheckForUpdate(false, 1);
-    SendUsageCount(net, ServerUrl(kCountRun));
+    SendUsageCount(net, reg, ServerUrl(kCountRun));
 }
 
-void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
-                                 IUpdatePrompts& prompts) {
+void CheckLatestVersionOnRequest(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                                 CUpdateChecker& checker, IUpdatePrompts& prompts) {
     if (!net.IsOnline()) {
         bOnline.store(false);
         prompts.ShowConnectionFailed();
@@ -118,7 +122,7 @@ void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CU
     }
     bOnline.store(true);
     checker.CheckForUpdate(true, 1);
-    SendUsageCount(net, ServerUrl(kCountUpdateExe));
+    SendUsageCount(net, reg, ServerUrl(kCountUpdateExe));
 }
 
 }  // namespace net

@@ -2,7 +2,8 @@
 // and, when it is higher than the program's own, downloads the update file
 // the reply names into the program's directory and opens it.
 //
-// It runs on the main window's thread and blocks it for the exchange; the
+// At start-up it runs on the main window's thread, before the window is
+// shown; from the menu it runs on a worker (net/MenuVersionCheck.h). The
 // query and the download are bounded by their time-outs, the query's reply
 // by kVersionReplyCap. What the user must see goes through IUpdatePrompts,
 // which the window implements with message boxes (texts in net/UpdateTexts.h).
@@ -55,11 +56,19 @@ public:
 // absurdly long number still compares as the huge (or tiny) number it is.
 int32_t VersionNumber(std::string_view text);
 
+// What becomes of a downloaded update: its signature checked, then opened
+// or removed. Not owned.
+struct UpdateParts {
+    seam::ITrust& trust;
+    seam::IShell& shell;
+    seam::IFileSystem& files;
+};
+
 class CUpdateChecker {
 public:
     // `strAppDir`: the program's directory with a trailing backslash.
-    // `net` and `prompts` are not owned and must outlive the checker.
-    CUpdateChecker(seam::INet& net, std::string strAppDir, IUpdatePrompts& prompts);
+    // `net`, `update` and `prompts` are not owned and must outlive the checker.
+    CUpdateChecker(seam::INet& net, const UpdateParts& update, std::string strAppDir, IUpdatePrompts& prompts);
     CUpdateChecker(const CUpdateChecker&) = delete;
     CUpdateChecker& operator=(const CUpdateChecker&) = delete;
 
@@ -94,6 +103,7 @@ private:
     void FetchUpdate(bool bReportLatest);
 
     seam::INet& m_net;                // not owned
+    const UpdateParts m_update;
     IUpdatePrompts& m_prompts;  // not owned
     // Our own version: fixed, independent of the file's version resource.
     const std::string m_strVersion = "1";
@@ -105,15 +115,17 @@ private:
 };
 
 // Start-up: the online test; when online, raises bOnline, runs the silent
-// check CheckForUpdate(false) and then sends the start-up usage count; offline,
-// lowers bOnline and does neither.
-void CheckVersionAtStartUp(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker);
+// check CheckForUpdate(false) and then sends the start-up usage count (as the
+// usage switch in `reg` allows); offline, lowers bOnline and does neither.
+void CheckVersionAtStartUp(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                           CUpdateChecker& checker);
 
 // The menu command 32772 (check the latest version): the online test; when
 // online, raises bOnline, runs CheckForUpdate(true) and then sends the
-// update_exe usage count whether or not an update was found; offline,
-// lowers bOnline and shows ShowConnectionFailed without any request.
-void CheckLatestVersionOnRequest(seam::INet& net, std::atomic<bool>& bOnline, CUpdateChecker& checker,
-                                 IUpdatePrompts& prompts);
+// update_exe usage count (as the usage switch in `reg` allows) whether or not
+// an update was found; offline, lowers bOnline and shows ShowConnectionFailed
+// without any request.
+void CheckLatestVersionOnRequest(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,
+                                 CUpdateChecker& checker, IUpdatePrompts& prompts);
 
 }  // namespace net

@@ -1,5 +1,6 @@
 #include "registry/RegHelpers.h"
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -11,6 +12,8 @@ namespace {
 // Subkey names are read into a buffer of this many bytes, as RegEnumKeyA's
 // callers size it; registry key names are at most 255 characters.
 constexpr uint32_t kNameBuffer = 260;
+// The largest value name RegEnumValueA can hand out, terminator included.
+constexpr uint32_t kMaxValueNameBytes = 2 * 16383 + 1;
 
 void CopyText(char* buffer, uint32_t size, const char* text, size_t length) {
     if (size == 0) return;
@@ -46,6 +49,14 @@ long WriteRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string&
     std::vector<uint8_t> data(text.begin(), text.end());
     data.push_back(0);
     return reg.SetValue(key.Get(), name, seam::kRegSz, data);
+}
+
+long EnumWholeValueName(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name) {
+    // Most names fit the first buffer; only a longer one pays for a second call.
+    for (uint32_t capacity = kNameBuffer;; capacity = std::min(capacity * 4, kMaxValueNameBytes)) {
+        const long r = reg.EnumValueName(key, index, name, capacity);
+        if (r != seam::kErrMoreData || capacity == kMaxValueNameBytes) return r;
+    }
 }
 
 long DeleteRegValue(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {

@@ -38,6 +38,12 @@ long DeleteRegValue(seam::IRegistry& reg, seam::RegRoot root, const std::string&
 // walk with its error rather than being met again forever.
 long DeleteSubkeys(seam::IRegistry& reg, seam::RegRoot root, const std::string& path);
 
+// RegEnumValueA's name of value `index`, however long: a name that does not
+// fit the usual 260-byte buffer is read again into a larger one (a name is at
+// most 16,383 characters, each at most two bytes in code page 949). Gives
+// the enumeration's own result otherwise (kErrNoMoreItems past the last).
+long EnumWholeValueName(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name);
+
 // DeleteSubkeys, then (when `bDeleteSelf`) the key itself with its values.
 long DeleteKeyTree(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, bool bDeleteSelf);
 

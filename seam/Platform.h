@@ -6,7 +6,8 @@
 // in-memory models for the native unit tests. One contract suite
 // (tests/contract) runs against both, so the fakes cannot drift.
 //
-// Every text is ANSI in code page 949, as the Win32 "A" calls take it.
+// Every text is ANSI in code page 949, as the Win32 "A" calls take it, but
+// for the files' paths and names (IFileSystem), which are UTF-16.
 // Results are Win32 error codes (LONG / DWORD) where the Win32 call returns
 // one, so the engine tests the same numbers on both sides.
 #pragma once
@@ -168,16 +169,26 @@ public:
                                 const NetTimeouts& timeouts) = 0;
     // DeleteUrlCacheEntryA.
     virtual void DeleteCacheEntry(const std::string& url) = 0;
+};
+
+class IShell {
+public:
+    virtual ~IShell() = default;
+
     // ShellExecuteA(NULL, "open", target, NULL, NULL, SW_SHOWNORMAL) for a file or a URL.
     virtual bool ShellOpen(const std::string& target) = 0;
+};
+
+class ITrust {
+public:
+    virtual ~ITrust() = default;
+
     // True only when the Authenticode signature of the file `path` verifies
     // (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface,
     // revocation checked along the whole chain) up to a root the machine
     // trusts, and the signing certificate's subject common name is exactly
     // `publisher`. No key or certificate of our own takes part.
     virtual bool IsSignedBy(const std::string& path, const std::string& publisher) = 0;
-    // DeleteFileA: true when the file was there and is gone.
-    virtual bool RemoveFile(const std::string& path) = 0;
 };
 
 // What DownloadToFile appends to the target's name while the body arrives.
@@ -192,6 +203,11 @@ public:
     // GetModuleFileNameA(NULL) of the running program.
     virtual std::string ModulePath() = 0;
     virtual void Sleep(uint32_t ms) = 0;
+    // Wine's version text (e.g. "8.0") when the program runs under Wine,
+    // which ntdll tells by exporting wine_get_version; empty on Windows.
+    // Wine starts processes of its own for the prefix, which a program must
+    // leave alone as it leaves Windows' own.
+    virtual std::string WineVersion() = 0;
 };
 
 // Files. Paths and names are UTF-16 exactly as Windows holds them; only a
@@ -225,13 +241,18 @@ inline FileFate FileFateOf(long error) {
     }
 }
 
+// A path longer than MAX_PATH is reached as well (the Win32 side prefixes
+// "\\?\"). Callers tell a missing file or folder only by FileFateOf()
+// giving Gone: whether that is kErrFileNotFound or kErrPathNotFound depends
+// on which part of the path is missing.
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
 
     // SHGetFolderPathW of the current user's folder, no trailing backslash.
     virtual long KnownFolderPath(KnownFolder folder, std::u16string& path) = 0;
-    // FindFirstFileW/FindNextFileW over `folder`\*: every entry but "." and "..".
+    // FindFirstFileW/FindNextFileW over `folder`\*: every entry but "." and "..",
+    // in no particular order. kErrPathNotFound when the folder is missing.
     virtual long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) = 0;
     // The first `maxBytes` bytes of the file at most (all of a smaller one),
     // opened for reading while others may read, write and delete it.
@@ -250,6 +271,9 @@ struct Platform {
     IServices& services;
     INet& net;
     ISystem& system;
+    IFileSystem& files;
+    IShell& shell;
+    ITrust& trust;
 };
 
 }  // namespace seam

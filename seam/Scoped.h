@@ -1,56 +1,84 @@
-// Owners for the seam's handles: each closes what it holds when it leaves
-// scope, so a handle is released in the function that acquired it.
+// Owners for the seam's handles. One template with a traits class per handle
+// kind, as win/Handles.h has for Win32's own: an owner closes its handle
+// through the interface that opened it when it leaves scope, cannot be copied
+// (a copy would close twice) and can be moved, so a handle is released
+// exactly once, by whoever holds it last.
+//
+// Index:
+//   Scoped<Traits>     the template
+//   ScopedRegKey       a registry key (IRegistry::CloseKey)
+//   ScopedProcess      a process (IProcesses::Close)
+//   ScopedService      the service manager or a service (IServices::Close)
 #pragma once
 
 #include "seam/Platform.h"
 
 namespace seam {
 
-class ScopedRegKey {
+template <typename Traits>
+class Scoped {
 public:
-    explicit ScopedRegKey(IRegistry& reg) : m_reg(reg) {}
-    ~ScopedRegKey() { Reset(); }
-    ScopedRegKey(const ScopedRegKey&) = delete;
-    ScopedRegKey& operator=(const ScopedRegKey&) = delete;
+    using Owner = typename Traits::Owner;
+    using Type = typename Traits::Type;
 
-    RegKey& Out() { Reset(); return m_key; }
-    RegKey Get() const { return m_key; }
-    explicit operator bool() const { return m_key != 0; }
-    void Reset() { if (m_key) m_reg.CloseKey(m_key); m_key = 0; }
+    // `owner` is not owned and must outlive the handle.
+    explicit Scoped(Owner& owner, Type h = Type{}) : m_owner(&owner), m_h(h) {}
+    ~Scoped() { Reset(); }
+
+    Scoped(const Scoped&) = delete;
+    Scoped& operator=(const Scoped&) = delete;
+    Scoped(Scoped&& other) noexcept : m_owner(other.m_owner), m_h(other.Detach()) {}
+    Scoped& operator=(Scoped&& other) noexcept {
+        if (this != &other) {
+            Reset();
+            m_owner = other.m_owner;
+            m_h = other.Detach();
+        }
+        return *this;
+    }
+
+    Type Get() const { return m_h; }
+    explicit operator bool() const { return m_h != Type{}; }
+
+    // Closes what is held and takes `h`.
+    void Reset(Type h = Type{}) {
+        if (m_h != Type{}) Traits::Close(*m_owner, m_h);
+        m_h = h;
+    }
+    Type Detach() {
+        Type h = m_h;
+        m_h = Type{};
+        return h;
+    }
+    // For out-parameters: closes what is held and hands out the slot.
+    Type& Out() {
+        Reset();
+        return m_h;
+    }
 
 private:
-    IRegistry& m_reg;
-    RegKey m_key = 0;
+    Owner* m_owner;  // not owned
+    Type m_h;
 };
 
-class ScopedProcess {
-public:
-    ScopedProcess(IProcesses& procs, ProcHandle h) : m_procs(procs), m_h(h) {}
-    ~ScopedProcess() { if (m_h) m_procs.Close(m_h); }
-    ScopedProcess(const ScopedProcess&) = delete;
-    ScopedProcess& operator=(const ScopedProcess&) = delete;
-
-    ProcHandle Get() const { return m_h; }
-    explicit operator bool() const { return m_h != 0; }
-
-private:
-    IProcesses& m_procs;
-    ProcHandle m_h;
+struct RegKeyTraits {
+    using Owner = IRegistry;
+    using Type = RegKey;
+    static void Close(IRegistry& registry, RegKey key) { registry.CloseKey(key); }
+};
+struct ProcessTraits {
+    using Owner = IProcesses;
+    using Type = ProcHandle;
+    static void Close(IProcesses& processes, ProcHandle process) { processes.Close(process); }
+};
+struct ServiceTraits {
+    using Owner = IServices;
+    using Type = SvcHandle;
+    static void Close(IServices& services, SvcHandle service) { services.Close(service); }
 };
 
-class ScopedService {
-public:
-    ScopedService(IServices& svcs, SvcHandle h) : m_svcs(svcs), m_h(h) {}
-    ~ScopedService() { if (m_h) m_svcs.Close(m_h); }
-    ScopedService(const ScopedService&) = delete;
-    ScopedService& operator=(const ScopedService&) = delete;
-
-    SvcHandle Get() const { return m_h; }
-    explicit operator bool() const { return m_h != 0; }
-
-private:
-    IServices& m_svcs;
-    SvcHandle m_h;
-};
+using ScopedRegKey = Scoped<RegKeyTraits>;
+using ScopedProcess = Scoped<ProcessTraits>;
+using ScopedService = Scoped<ServiceTraits>;
 
 }  // namespace seam

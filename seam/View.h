@@ -42,8 +42,8 @@ public:
 
 enum Category { kGrid, kProcess, kRegistry, kRecent, kCategoryCount };
 
-// Bitmap ids of the action button's two faces.
-enum : int { kFaceAnalyse = 134, kFaceClean = 136 };
+// The action button's two faces; the window picks the bitmap of each.
+enum class ActionFace { Analyse, Clean };
 
 class IView {
 public:
@@ -55,7 +55,7 @@ public:
     // The status text changed: the status line needs repainting.
     virtual void StatusChanged() = 0;
     // Give the action button this face for all three of its states.
-    virtual void SetActionFace(int bitmapId) = 0;
+    virtual void SetActionFace(ActionFace face) = 0;
     virtual void SetProgress(int percent) = 0;
 };
 

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <utility>
 
 #include "engine/TraceChoice.h"
 #include "layout/Layout.h"
@@ -36,9 +37,9 @@ const win::MessageEntry<CDetailsDialog> CDetailsDialog::kMessages[] = {
     {WM_NOTIFY, &CDetailsDialog::OnNotify},
 };
 
-CDetailsDialog::CDetailsDialog(const win::CListView& source)
+CDetailsDialog::CDetailsDialog(std::vector<seam::TraceItem> rows)
     : CSkinDialog(IDD_DETAILS, IDB_DETAILS_BG, layout::kWindowWidth, layout::kWindowHeight, layout::kCloseHot),
-      m_source(source) {}
+      m_rows(std::move(rows)) {}
 
 BOOL CDetailsDialog::OnInitDialog() {
     CSkinDialog::OnInitDialog();
@@ -126,17 +127,16 @@ void CDetailsDialog::InvalidateTickedText() {
 // lays itself out per row, and the room for every row is made at once.
 void CDetailsDialog::CopyRows() {
     m_list.SetRedraw(false);
-    const int nRows = m_source.GetItemCount();
-    m_list.ReserveItems(nRows);
-    m_rows.reserve(static_cast<size_t>(nRows));
-    // The main list cannot change meanwhile: its rows arrive on this thread.
-    for (int i = 0; i < nRows; ++i) {
-        seam::TraceItem item;
-        for (int c = 0; c < seam::kColumnCount; ++c) item.text[c] = m_source.GetItemText(i, c);
-        const int row = m_list.InsertItem(i, item.text[0].substr(0, kTextBytes - 1));
-        if (row < 0) break;
+    m_list.ReserveItems(static_cast<int>(m_rows.size()));
+    for (size_t i = 0; i < m_rows.size(); ++i) {
+        const seam::TraceItem& item = m_rows[i];
+        const int row = m_list.InsertItem(static_cast<int>(i), item.text[0].substr(0, kTextBytes - 1));
+        if (row < 0) {
+            // Only the rows the list could take can be chosen.
+            m_rows.resize(i);
+            break;
+        }
         for (int c = 1; c < seam::kColumnCount; ++c) m_list.SetItemText(row, c, item.text[c].substr(0, kTextBytes - 1));
-        m_rows.push_back(std::move(item));
     }
     m_list.SetRedraw(true);
     m_list.Invalidate(true);

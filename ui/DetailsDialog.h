@@ -1,5 +1,5 @@
 // The details window: every trace the last analysis found, one row each,
-// copied from the main window's hidden trace list, with the number of rows
+// as the engine's trace list held them when it opened, with the number of rows
 // drawn into the background's sentence. Each row has a check box, ticked at
 // open; rows that one removal takes together tick together, and the number
 // ticked shows beside the sentence. Its clean button closes it and asks the
@@ -20,15 +20,14 @@ namespace ui {
 
 class CDetailsDialog : public CSkinDialog {
 public:
-    // `source`: the main window's trace list, read once while the dialog
-    // initialises; not owned.
-    explicit CDetailsDialog(const win::CListView& source);
+    // `rows`: the trace list's rows, top first, texts and targets.
+    explicit CDetailsDialog(std::vector<seam::TraceItem> rows);
 
     // After DoModal: true when the window was closed by its clean button,
     // and the opener should start the pass.
     bool CleanRequested() const { return m_bCleanRequested; }
     // After a clean request: the rows the user unticked, whole, as the
-    // source list held them.
+    // trace list held them.
     const std::vector<seam::TraceItem>& LeftOut() const { return m_leftOut; }
 
 protected:
@@ -51,7 +50,6 @@ private:
     win::CListView m_list;  // control 1007
     CSkinButton m_btnClean;
     CSkinButton m_btnClose;
-    const win::CListView& m_source;  // not owned
     std::string m_strCount = "0";
     std::vector<seam::TraceItem> m_rows;  // whole texts, in list order
     std::vector<bool> m_ticked;         // as the check boxes show

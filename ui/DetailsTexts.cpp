@@ -5,9 +5,7 @@
 namespace ui {
 
 std::string TickedCountText(int nTicked) {
-    static const std::string before = seam::Cp949FromUtf8("(정리할 항목 ");
-    static const std::string after = seam::Cp949FromUtf8("개)");
-    return before + std::to_string(nTicked) + after;
+    return seam::FixedCp949("(정리할 항목 ") + std::to_string(nTicked) + seam::FixedCp949("개)");
 }
 
 }  // namespace ui

@@ -12,8 +12,7 @@
 namespace ui {
 
 std::string VersionLine(const std::string& strVersion) {
-    static const std::string prefix = seam::Cp949FromUtf8("케스트라빈 : 버전(");
-    return prefix + strVersion + ")";
+    return seam::FixedCp949("케스트라빈 : 버전(") + strVersion + ")";
 }
 
 CInfoDialog::CInfoDialog(std::string strVersion)

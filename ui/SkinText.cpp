@@ -5,7 +5,7 @@
 namespace ui {
 
 win::UniqueFont CreateSkinFont(int weight) {
-    static const std::string face = seam::Cp949FromUtf8("굴림");
+    const std::string& face = seam::FixedCp949("굴림");
     return win::UniqueFont(::CreateFontA(12, 0, 0, 0, weight, FALSE, FALSE, FALSE, 0, OUT_TT_PRECIS,
                                          CLIP_DEFAULT_PRECIS, PROOF_QUALITY, FF_MODERN, face.c_str()));
 }

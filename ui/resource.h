@@ -44,3 +44,4 @@
 #define ID_AUTOSTART        32775
 #define ID_SUPPORT          32777
 #define ID_PROGRAM_INFO     32778
+#define ID_SEND_USAGE       32779

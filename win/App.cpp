@@ -22,5 +22,5 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     win::CWinApp* app = win::CWinApp::Current();
     if (!app) return 1;
     app->InitInstance();
-    return 0;
+    return app->ExitCode();
 }

@@ -6,6 +6,7 @@
 //   ScopedHandle<Traits>       the template
 //   UniqueHandle               kernel objects whose "none" is NULL (OpenProcess, CreateMutex, threads)
 //   UniqueFileHandle           kernel objects whose "none" is INVALID_HANDLE_VALUE (toolhelp snapshots, files)
+//   UniqueFindHandle           FindFirstFile searches (FindClose)
 //   UniqueKey                  HKEY
 //   UniqueServiceHandle        SC_HANDLE
 //   UniqueInternetHandle       HINTERNET
@@ -73,6 +74,11 @@ struct KernelFileTraits {
     static Type Empty() { return INVALID_HANDLE_VALUE; }
     static void Close(Type h) { ::CloseHandle(h); }
 };
+struct FindTraits {
+    using Type = HANDLE;
+    static Type Empty() { return INVALID_HANDLE_VALUE; }
+    static void Close(Type h) { ::FindClose(h); }
+};
 struct KeyTraits {
     using Type = HKEY;
     static Type Empty() { return nullptr; }
@@ -107,6 +113,7 @@ struct MenuTraits {
 
 using UniqueHandle = ScopedHandle<KernelTraits>;
 using UniqueFileHandle = ScopedHandle<KernelFileTraits>;
+using UniqueFindHandle = ScopedHandle<FindTraits>;
 using UniqueKey = ScopedHandle<KeyTraits>;
 using UniqueServiceHandle = ScopedHandle<ServiceTraits>;
 using UniqueInternetHandle = ScopedHandle<InternetTraits>;

@@ -86,6 +86,12 @@ public:
         return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(after), MAKELPARAM(LVNI_SELECTED, 0)));
     }
 
+    // LVS_OWNERDATA: the list now has `count` rows, whose texts it asks for
+    // when it needs them; nothing is scrolled or repainted for it.
+    void SetVirtualCount(int count) const {
+        Send(LVM_SETITEMCOUNT, static_cast<WPARAM>(count), LVSICF_NOINVALIDATEALL | LVSICF_NOSCROLL);
+    }
+
     bool DeleteItem(int index) const { return Send(LVM_DELETEITEM, static_cast<WPARAM>(index)) != 0; }
     int GetItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
     void SetRedraw(bool bRedraw) const { Send(WM_SETREDRAW, bRedraw ? TRUE : FALSE); }

@@ -1,4 +1,4 @@
-// The five parts of the real platform, one source file each. Only
+// The parts of the real platform, one source file each. Only
 // Win32Platform.cpp puts them together; nothing else needs these.
 #pragma once
 
@@ -13,5 +13,8 @@ std::unique_ptr<IProcesses> MakeWin32Processes();
 std::unique_ptr<IServices> MakeWin32Services();
 std::unique_ptr<INet> MakeWin32Net();
 std::unique_ptr<ISystem> MakeWin32System();
+std::unique_ptr<IFileSystem> MakeWin32FileSystem();
+std::unique_ptr<IShell> MakeWin32Shell();
+std::unique_ptr<ITrust> MakeWin32Trust();
 
 }  // namespace seam

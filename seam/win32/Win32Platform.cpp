@@ -10,13 +10,17 @@ struct Win32Platform::Parts {
     std::unique_ptr<IServices> services = MakeWin32Services();
     std::unique_ptr<INet> net = MakeWin32Net();
     std::unique_ptr<ISystem> system = MakeWin32System();
+    std::unique_ptr<IFileSystem> files = MakeWin32FileSystem();
+    std::unique_ptr<IShell> shell = MakeWin32Shell();
+    std::unique_ptr<ITrust> trust = MakeWin32Trust();
 };
 
 Win32Platform::Win32Platform()
     : m_parts(std::make_unique<Parts>()),
       m_platform(std::make_unique<Platform>(Platform{*m_parts->registry, *m_parts->processes,
                                                      *m_parts->services, *m_parts->net,
-                                                     *m_parts->system})) {}
+                                                     *m_parts->system, *m_parts->files,
+                                                     *m_parts->shell, *m_parts->trust})) {}
 
 Win32Platform::~Win32Platform() = default;
 

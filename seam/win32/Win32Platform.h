@@ -1,5 +1,5 @@
 // The real machine behind the seam: registry, processes, services, WinINet,
-// files and the clock through their Win32 ANSI calls.
+// files and the clock through their Win32 calls.
 #pragma once
 
 #include <memory>

@@ -20,6 +20,25 @@ public:
     }
 
     void Sleep(uint32_t ms) override { ::Sleep(ms); }
+
+    // Asked once: the answer cannot change while the program runs.
+    std::string WineVersion() override {
+        static const std::string s_strVersion = AskNtdllForWine();
+        return s_strVersion;
+    }
+
+private:
+    static std::string AskNtdllForWine() {
+        using WineGetVersion = const char*(CDECL*)();
+        HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");  // mapped into every process
+        const auto getVersion = ntdll ? reinterpret_cast<WineGetVersion>(reinterpret_cast<void*>(
+                                            ::GetProcAddress(ntdll, "wine_get_version")))
+                                      : nullptr;
+        if (!getVersion) return {};
+        const char* text = getVersion();
+        // The export alone says Wine; a version text that says nothing must not say Windows.
+        return text && *text ? std::string(text) : std::string("unknown");
+    }
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The network seam against the test server: a reply is read line by line,
 // an unanswered or refused request fails (within its time-outs; how long is
 // a benchmark's business, not this suite's).
+#include "seam/Text.h"
 #include "tests/contract/ContractFixture.h"
 
 namespace contract {
@@ -27,15 +28,15 @@ TEST_F(ContractNet, UnansweredAndRefusedRequestsFail) {
     EXPECT_FALSE(P().net.FetchLines("http://127.0.0.1:1/lines", quick, 4096, lines));
 }
 // A file that carries no signature is never taken as the maker's; the file
-// can then be removed, once.
+// can then be removed, once, by the path the download took.
 TEST_F(ContractNet, UnsignedDownloadIsNotTheMakersAndCanBeRemoved) {
     const std::string path = P().system.ModulePath() + ".contract-download";
     ASSERT_TRUE(P().net.DownloadToFile(m_cp->TestServerBase() + "/lines", path, seam::NetTimeouts{}));
-    EXPECT_FALSE(P().net.IsSignedBy(path, "Kestravin"));
-    EXPECT_FALSE(P().net.IsSignedBy(path, ""));
-    EXPECT_TRUE(P().net.RemoveFile(path));
-    EXPECT_FALSE(P().net.IsSignedBy(path, "Kestravin"));
-    EXPECT_FALSE(P().net.RemoveFile(path));
+    EXPECT_FALSE(P().trust.IsSignedBy(path, "Kestravin"));
+    EXPECT_FALSE(P().trust.IsSignedBy(path, ""));
+    EXPECT_EQ(seam::kErrSuccess, P().files.DeleteFile(seam::Utf16FromCp949(path)));
+    EXPECT_FALSE(P().trust.IsSignedBy(path, "Kestravin"));
+    EXPECT_EQ(seam::FileFate::Gone, seam::FileFateOf(P().files.DeleteFile(seam::Utf16FromCp949(path))));
 }
 
 }  // namespace

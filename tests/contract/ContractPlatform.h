@@ -1,6 +1,6 @@
 // What the contract suite needs from the side under test. The same test files
 // run natively against tests/fakes and, as contract_tests.exe, under Wine
-// against the real registry, processes, service manager and WinINet.
+// against the real registry, processes, service manager, WinINet and files.
 #pragma once
 
 #include <cstdint>
@@ -44,6 +44,28 @@ public:
     // fails); with true it accepts the control and goes on RUNNING. Removed
     // when the object is destroyed.
     virtual bool InstallUnstoppableService(const std::string& name, bool acceptsStop) = 0;
+
+    // Whether the side under test is Wine, told apart by what Wine installs
+    // in every prefix (its own registry key), not by ntdll's export that
+    // ISystem::WineVersion asks. The fakes play a Wine prefix with its own
+    // processes running, as the suite's Windows side meets it here.
+    virtual bool HostIsWine() = 0;
+
+    // A folder of its own for file tests, an absolute UTF-16 path; removed
+    // with everything in it when the object is destroyed.
+    virtual std::u16string ScratchFolder() = 0;
+    // Makes the folder `path` (its parent must exist).
+    virtual bool MakeFolder(const std::u16string& path) = 0;
+    // Makes the file `path` (its folder must exist) holding `bytes`.
+    virtual bool MakeFile(const std::u16string& path, const std::string& bytes) = 0;
+    // Gives the file the read-only attribute.
+    virtual bool MakeReadOnly(const std::u16string& path) = 0;
+    // Another program opens the file for reading and writing, letting others
+    // read and write it but not delete it, and holds it until the object is
+    // destroyed.
+    virtual bool HoldOpenElsewhere(const std::u16string& path) = 0;
+    // Whether a file or folder of that path exists, asked apart from the seam.
+    virtual bool Exists(const std::u16string& path) = 0;
 
     // Base URL of a local HTTP server that answers GET /lines with the body
     // "one\ntwo\nthree\n" and GET /stall by accepting and never answering.

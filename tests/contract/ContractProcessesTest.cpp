@@ -84,10 +84,39 @@ TEST_F(ContractProcesses, GuardProtectsCoreNamesOfRunningProcesses) {
     ASSERT_NE(0u, core);
     ASSERT_NE(0u, shell);
     ASSERT_NE(0u, plain);
-    const engine::CProtectedProcesses guard(P().processes, P().registry);
+    const engine::CProtectedProcesses guard(P().processes, P().registry, P().system);
     EXPECT_TRUE(guard.IsProtected(seam::ProcessEntry{core, "wininit.exe"}));
     EXPECT_TRUE(guard.IsProtected(seam::ProcessEntry{shell, "SiHost.exe"}));
     EXPECT_FALSE(guard.IsProtected(seam::ProcessEntry{plain, "notes.exe"}));
+}
+
+// Under Wine, what Wine runs for its prefix is protected like Windows' own:
+// the snapshot shows some of it (the service manager runs while any program
+// does), and a copy running as winedevice.exe is protected as well. On
+// Windows that name is an ordinary program's.
+TEST_F(ContractProcesses, GuardProtectsWineOwnProcessesOnlyUnderWine) {
+    const bool bWine = m_cp->HostIsWine();
+    const uint32_t device = m_cp->StartIdleProcess("winedevice.exe");
+    const uint32_t plain = m_cp->StartIdleProcess("notes.exe");
+    ASSERT_NE(0u, device);
+    ASSERT_NE(0u, plain);
+    const engine::CProtectedProcesses guard(P().processes, P().registry, P().system);
+    EXPECT_EQ(bWine, guard.IsProtected(seam::ProcessEntry{device, "winedevice.exe"}));
+    EXPECT_FALSE(guard.IsProtected(seam::ProcessEntry{plain, "notes.exe"}));
+
+    std::vector<seam::ProcessEntry> entries;
+    ASSERT_TRUE(P().processes.Snapshot(entries));
+    int wineOwn = 0;
+    for (const seam::ProcessEntry& entry : entries) {
+        if (entry.pid == device || !engine::IsWineProcessName(entry.exeName)) continue;
+        ++wineOwn;
+        if (bWine) {
+            EXPECT_TRUE(guard.IsProtected(entry)) << entry.exeName;
+        }
+    }
+    if (bWine) {
+        EXPECT_GT(wineOwn, 0) << "no process of Wine's own in the snapshot";
+    }
 }
 
 }  // namespace

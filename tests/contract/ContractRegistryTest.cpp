@@ -3,6 +3,7 @@
 #include <set>
 
 #include "seam/Scoped.h"
+#include "registry/RegHelpers.h"
 #include "seam/Text.h"
 #include "tests/contract/ContractFixture.h"
 
@@ -90,6 +91,31 @@ TEST_F(ContractRegistry, EnumValueNameHonoursCapacityAndEnd) {
     EXPECT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 7));
     EXPECT_EQ("abcdef", name);
     EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 1, name, 260));
+}
+
+// A name of 130 Korean characters is 260 bytes in code page 949: a 260-byte
+// buffer has no room for its terminator, and a larger one takes it whole.
+TEST_F(ContractRegistry, AKoreanNameLongerThanTheBufferGivesMoreDataThenFitsALargerOne) {
+    std::string korean;
+    for (int i = 0; i < 130; ++i) korean += "\xED\x95\x9C";  // U+D55C
+    const std::string longName = seam::Cp949FromUtf8(korean);
+    ASSERT_EQ(260u, longName.size());
+    SetText(m_strScratch, longName, "long");
+
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::AllAccess, key.Out()));
+    std::string name;
+    EXPECT_EQ(seam::kErrMoreData, Reg().EnumValueName(key.Get(), 0, name, 260));
+    EXPECT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), 0, name, 261));
+    EXPECT_EQ(longName, name);
+    EXPECT_EQ(seam::kErrSuccess, registry::EnumWholeValueName(Reg(), key.Get(), 0, name));
+    EXPECT_EQ(longName, name);
+    EXPECT_EQ(seam::kErrNoMoreItems, registry::EnumWholeValueName(Reg(), key.Get(), 1, name));
+    std::vector<uint8_t> data;
+    EXPECT_EQ(seam::kErrSuccess, Reg().QueryValue(key.Get(), longName, data, 260, nullptr));
+    EXPECT_EQ(TextBytes("long"), data);
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteValue(key.Get(), longName));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 0, name, 32767));
 }
 
 TEST_F(ContractRegistry, DeletingAtIndexZeroWalksEveryValue) {

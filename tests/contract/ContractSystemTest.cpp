@@ -1,4 +1,5 @@
-// The system seam: file existence as Windows answers it.
+// The system seam: file existence as Windows answers it, and whether Wine
+// runs the program.
 #include "tests/contract/ContractFixture.h"
 
 namespace contract {
@@ -22,6 +23,18 @@ TEST_F(ContractSystem, ModuleFileExistsWhateverTheCase) {
     }
     EXPECT_TRUE(sys.FileExists(upper));
     EXPECT_FALSE(sys.FileExists(self + ".kv-no-such-file"));
+}
+
+// Wine says so through ntdll, and only Wine: the answer agrees with what
+// the prefix itself shows, stays the same, and names a version.
+TEST_F(ContractSystem, WineVersionNamesWineExactlyWhenWineRuns) {
+    seam::ISystem& sys = P().system;
+    const std::string version = sys.WineVersion();
+    EXPECT_EQ(m_cp->HostIsWine(), !version.empty()) << "WineVersion() = \"" << version << "\"";
+    EXPECT_EQ(version, sys.WineVersion());
+    if (!version.empty()) {
+        EXPECT_TRUE(version[0] >= '0' && version[0] <= '9') << version;
+    }
 }
 
 }  // namespace

@@ -17,6 +17,10 @@ public:
         m_strScratch = "Software\\KestravinContract\\" + std::to_string(s_nextScratch++);
         m_fakes.net.SetReply(std::string(kFakeServer) + "/lines", {"one", "two", "three"});
         // "/stall" has no reply: like a server that never answers, it fails.
+        // A Wine prefix, as the Windows side meets it: some of what Wine 8 starts.
+        m_fakes.system.SetWineVersion("8.0");
+        for (const char* name : {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "rpcss.exe"})
+            m_fakes.processes.Add(name);
     }
     ~FakeContractPlatform() override {
         registry::DeleteKeyTree(m_fakes.registry, seam::RegRoot::CurrentUser, m_strScratch, true);
@@ -49,6 +53,26 @@ public:
         m_fakes.services.SetStopMode(name, acceptsStop ? fakes::StopMode::Ignores : fakes::StopMode::Refuses);
         return true;
     }
+
+    bool HostIsWine() override { return true; }
+    std::u16string ScratchFolder() override {
+        const std::u16string folder = u"C:\\KestravinContract";
+        m_fakes.files.MakeFolder(folder);
+        return folder;
+    }
+    bool MakeFolder(const std::u16string& path) override { return m_fakes.files.MakeFolder(path); }
+    bool MakeFile(const std::u16string& path, const std::string& bytes) override {
+        return m_fakes.files.WriteFile(path, bytes);
+    }
+    bool MakeReadOnly(const std::u16string& path) override {
+        m_fakes.files.SetAttributes(path, seam::kAttrReadOnly);
+        return m_fakes.files.Exists(path);
+    }
+    bool HoldOpenElsewhere(const std::u16string& path) override {
+        m_fakes.files.HoldOpen(path);
+        return m_fakes.files.Exists(path);
+    }
+    bool Exists(const std::u16string& path) override { return m_fakes.files.Exists(path); }
 
     std::string TestServerBase() override { return kFakeServer; }
 

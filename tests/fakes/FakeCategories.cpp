@@ -1,5 +1,6 @@
 #include "tests/fakes/FakeCategories.h"
 
+#include "engine/RegKeyText.h"
 #include "engine/TraceRows.h"
 
 namespace fakes {
@@ -13,6 +14,21 @@ seam::TraceItem MakeTraceRow(const std::string& code, const std::string& name, c
     row.text[seam::kColRegKey] = regKey;
     row.text[seam::kColValue] = value;
     row.text[seam::kColData] = data;
+    // The target the category's own scanner would give it; rows of no
+    // category, and RECENT rows whose REGKEY names no root, have none.
+    seam::TraceTarget& target = row.target;
+    if (code == engine::CodeOf(seam::kGrid)) {
+        target.kind = seam::TargetKind::Service;
+        target.name = name;
+    } else if (code == engine::CodeOf(seam::kProcess)) {
+        target.kind = seam::TargetKind::Process;
+        target.name = name;
+    } else if (code == engine::CodeOf(seam::kRegistry)) {
+        target.kind = seam::TargetKind::RegKeyTree;
+    } else if (code == engine::CodeOf(seam::kRecent) && engine::ParseRegKeyText(regKey, target.root, target.key)) {
+        target.kind = seam::TargetKind::RegValue;
+        target.name = value;
+    }
     return row;
 }
 

@@ -1,5 +1,8 @@
 #include "tests/fakes/FakeNet.h"
 
+#include "seam/Text.h"
+#include "tests/fakes/FakeTrust.h"
+
 namespace fakes {
 
 bool FakeNet::IsOnline() {
@@ -32,31 +35,15 @@ bool FakeNet::FetchLines(const std::string& url, const seam::NetTimeouts& timeou
 bool FakeNet::DownloadToFile(const std::string& url, const std::string& path, const seam::NetTimeouts&) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_downloads.push_back(Download{url, path});
-    if (m_bDownloadOk) m_files[path] = m_downloadSignature;
-    return m_bDownloadOk;
+    if (!m_bDownloadOk) return false;
+    if (m_files && m_files->WriteFile(seam::Utf16FromCp949(path), SignedBody(m_strSigner, m_bSignatureIntact)))
+        m_downloaded.insert(path);
+    return true;
 }
 
 void FakeNet::DeleteCacheEntry(const std::string& url) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_cacheDeletions.push_back(url);
-}
-
-bool FakeNet::ShellOpen(const std::string& target) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_shellOpened.push_back(target);
-    return m_bShellOpenOk;
-}
-
-bool FakeNet::IsSignedBy(const std::string& path, const std::string& publisher) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    auto it = m_files.find(path);
-    return it != m_files.end() && it->second.intact && !it->second.signer.empty() &&
-           it->second.signer == publisher;
-}
-
-bool FakeNet::RemoveFile(const std::string& path) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_files.erase(path) == 1;
 }
 
 void FakeNet::SetOnline(bool online) {
@@ -81,12 +68,8 @@ void FakeNet::SetDownloadResult(bool ok) {
 
 void FakeNet::SetDownloadSignature(const std::string& signer, bool intact) {
     std::lock_guard<std::mutex> hold(m_lock);
-    m_downloadSignature = Signature{signer, intact};
-}
-
-void FakeNet::SetShellOpenResult(bool ok) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    m_bShellOpenOk = ok;
+    m_strSigner = signer;
+    m_bSignatureIntact = intact;
 }
 
 std::vector<FakeNet::Request> FakeNet::Requests() const {
@@ -111,15 +94,12 @@ std::vector<std::string> FakeNet::CacheDeletions() const {
     return m_cacheDeletions;
 }
 
-std::vector<std::string> FakeNet::ShellOpened() const {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return m_shellOpened;
-}
-
 std::vector<std::string> FakeNet::Files() const {
     std::lock_guard<std::mutex> hold(m_lock);
     std::vector<std::string> paths;
-    for (const auto& file : m_files) paths.push_back(file.first);
+    for (const auto& path : m_downloaded) {
+        if (m_files->Exists(seam::Utf16FromCp949(path))) paths.push_back(path);
+    }
     return paths;
 }
 

@@ -2,18 +2,20 @@
 // (cut to the caller's byte cap, as a real body read would be); any other
 // URL fails like a refused connection. Every request is recorded.
 //
-// A successful download leaves a file at its path, carrying the signature
-// set for downloads (none unless set): the signer's common name and whether
-// the file still matches what was signed.
+// A successful download leaves a file at its path in the fake file system
+// it was given (none without one), carrying the signature set for downloads
+// (none unless set) as FakeTrust reads it.
 #pragma once
 
 #include <cstddef>
 #include <map>
+#include <set>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "seam/Platform.h"
+#include "tests/fakes/FakeFileSystem.h"
 
 namespace fakes {
 
@@ -29,7 +31,7 @@ public:
         std::string path;
     };
 
-    FakeNet() = default;
+    explicit FakeNet(FakeFileSystem* files = nullptr) : m_files(files) {}
     FakeNet(const FakeNet&) = delete;
     FakeNet& operator=(const FakeNet&) = delete;
 
@@ -40,16 +42,12 @@ public:
     bool DownloadToFile(const std::string& url, const std::string& path,
                         const seam::NetTimeouts& timeouts) override;
     void DeleteCacheEntry(const std::string& url) override;
-    bool ShellOpen(const std::string& target) override;
-    bool IsSignedBy(const std::string& path, const std::string& publisher) override;
-    bool RemoveFile(const std::string& path) override;
 
     // Test set-up.
     void SetOnline(bool online);
     void SetReply(const std::string& url, const std::vector<std::string>& lines);
     void SetFailure(const std::string& url);  // forget a reply: the URL fails again
     void SetDownloadResult(bool ok);
-    void SetShellOpenResult(bool ok);
     // The signature of files downloaded from now on: `signer` is the signing
     // certificate's common name under a trusted root ("" for no signature);
     // `intact` false plays a file changed after it was signed.
@@ -60,27 +58,23 @@ public:
     std::vector<std::string> RequestedUrls() const;
     std::vector<Download> Downloads() const;
     std::vector<std::string> CacheDeletions() const;
-    std::vector<std::string> ShellOpened() const;
-    std::vector<std::string> Files() const;  // paths of the files present
+    // Paths of the downloaded files still present.
+    std::vector<std::string> Files() const;
     int OnlineTests() const;
 
 private:
     mutable std::mutex m_lock;
     bool m_bOnline = true;
     bool m_bDownloadOk = true;
-    bool m_bShellOpenOk = true;
     int m_nOnlineTests = 0;
     std::map<std::string, std::vector<std::string>> m_replies;
     std::vector<Request> m_requests;
     std::vector<Download> m_downloads;
     std::vector<std::string> m_cacheDeletions;
-    std::vector<std::string> m_shellOpened;
-    struct Signature {
-        std::string signer;
-        bool intact = true;
-    };
-    Signature m_downloadSignature;
-    std::map<std::string, Signature> m_files;
+    std::string m_strSigner;
+    bool m_bSignatureIntact = true;
+    FakeFileSystem* m_files;  // not owned; may be null
+    std::set<std::string> m_downloaded;
 };
 
 }  // namespace fakes

@@ -1,13 +1,17 @@
 // The whole machine in memory: one of each fake, wired into a seam::Platform.
-// The services end their linked fake processes.
+// The services end their linked fake processes; downloads land in the fake
+// file system, where the fake trust store reads their signatures.
 #pragma once
 
 #include "seam/Platform.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTrust.h"
 
 namespace fakes {
 
@@ -19,9 +23,12 @@ struct FakePlatform {
     FakeRegistry registry;
     FakeProcesses processes;
     FakeServices services{&processes};
-    FakeNet net;
+    FakeFileSystem files;
+    FakeNet net{&files};
     FakeSystem system;
-    seam::Platform platform{registry, processes, services, net, system};
+    FakeShell shell;
+    FakeTrust trust{&files};
+    seam::Platform platform{registry, processes, services, net, system, files, shell, trust};
 };
 
 }  // namespace fakes

@@ -120,6 +120,7 @@ long FakeRegistry::ResolveValue(Key& key, const std::string& name, Value*& out) 
 
 long FakeRegistry::OpenKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) {
     std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nOpenKeyCalls;
     out = 0;
     std::shared_ptr<Key> key = Find(root, path);
     if (!key) return seam::kErrFileNotFound;
@@ -356,6 +357,11 @@ int FakeRegistry::BadCloseCount() const {
 int FakeRegistry::DeleteKeyCalls() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_nDeleteKeyCalls;
+}
+
+int FakeRegistry::OpenKeyCalls() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nOpenKeyCalls;
 }
 
 int FakeRegistry::DeleteValueCalls() const {

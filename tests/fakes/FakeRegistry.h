@@ -90,6 +90,7 @@ public:
     // How many times DeleteKey / DeleteValue were called (successful or not).
     int DeleteKeyCalls() const;
     int DeleteValueCalls() const;
+    int OpenKeyCalls() const;
 
 private:
     struct Value {
@@ -130,6 +131,7 @@ private:
     int m_nBadCloses = 0;
     int m_nDeleteKeyCalls = 0;
     int m_nDeleteValueCalls = 0;
+    int m_nOpenKeyCalls = 0;
 };
 
 }  // namespace fakes

@@ -28,6 +28,16 @@ void FakeSystem::Sleep(uint32_t ms) {
     ++m_nSleepCalls;
 }
 
+std::string FakeSystem::WineVersion() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_strWineVersion;
+}
+
+void FakeSystem::SetWineVersion(const std::string& version) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_strWineVersion = version;
+}
+
 void FakeSystem::AddFile(const std::string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_files.insert(Key(path));

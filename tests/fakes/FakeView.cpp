@@ -97,10 +97,10 @@ void FakeView::StatusChanged() {
     Log("status");
 }
 
-void FakeView::SetActionFace(int bitmapId) {
+void FakeView::SetActionFace(seam::ActionFace face) {
     std::lock_guard<std::mutex> hold(m_lock);
-    m_faces.push_back(bitmapId);
-    Log("face:" + std::to_string(bitmapId));
+    m_faces.push_back(face);
+    Log(face == seam::ActionFace::Clean ? "face:clean" : "face:analyse");
 }
 
 void FakeView::SetProgress(int percent) {
@@ -124,7 +124,7 @@ std::vector<std::string> FakeView::Statuses() const {
     return m_statuses;
 }
 
-std::vector<int> FakeView::Faces() const {
+std::vector<seam::ActionFace> FakeView::Faces() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_faces;
 }

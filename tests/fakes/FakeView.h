@@ -62,17 +62,17 @@ public:
     seam::ITraceList& Traces() override { return m_traces; }
     void CounterChanged(seam::Category category) override;
     void StatusChanged() override;
-    void SetActionFace(int bitmapId) override;
+    void SetActionFace(seam::ActionFace face) override;
     void SetProgress(int percent) override;
 
     FakeTraceList& List() { return m_traces; }
 
-    // Test inspection. Events read "counter:<category>", "status", "face:<id>",
+    // Test inspection. Events read "counter:<category>", "status", "face:analyse" / "face:clean",
     // "progress:<percent>".
     std::vector<std::string> Events() const;
     std::vector<seam::Category> CounterChanges() const;
     std::vector<std::string> Statuses() const;  // status text at each StatusChanged
-    std::vector<int> Faces() const;
+    std::vector<seam::ActionFace> Faces() const;
     std::vector<int> Progress() const;
     // StatusChanged calls made while inserted rows were still held back.
     int StatusBeforeFlush() const;
@@ -86,7 +86,7 @@ private:
     std::vector<std::string> m_events;
     std::vector<seam::Category> m_counters;
     std::vector<std::string> m_statuses;
-    std::vector<int> m_faces;
+    std::vector<seam::ActionFace> m_faces;
     std::vector<int> m_progress;
     int m_nStatusBeforeFlush = 0;
 };

@@ -90,6 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         seam::RegRoot root;
         std::string path;
         KV_FUZZ_CHECK(engine::ParseRegKeyText(row.text[seam::kColRegKey], root, path));
+        // Cleaning goes by the target: it names the same value as the texts.
+        KV_FUZZ_CHECK(row.target.kind == seam::TargetKind::RegValue && row.target.root == root &&
+                      row.target.key == path && row.target.name == row.text[seam::kColValue]);
         const ValueId id{root, path, Lowered(row.text[seam::kColValue])};
         KV_FUZZ_CHECK(before.count(id) == 1);  // a row names a value that is there
         listed.insert(id);

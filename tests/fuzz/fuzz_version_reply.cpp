@@ -9,7 +9,10 @@
 
 #include "net/UpdateFile.h"
 #include "net/VersionCheck.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeTrust.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
@@ -49,10 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     lines.push_back(input.substr(start));
 
-    fakes::FakeNet net;
+    fakes::FakeFileSystem files;
+    fakes::FakeNet net{&files};
+    fakes::FakeShell shell;
+    fakes::FakeTrust trust{&files};
     net.SetReply(std::string(kServer) + net::kVersionQuery, lines);
     SilentPrompts prompts;
-    net::CUpdateChecker checker(net, kAppDir, prompts);
+    net::CUpdateChecker checker(net, net::UpdateParts{trust, shell, files}, kAppDir, prompts);
     checker.CheckForUpdate(1, 1);
 
     const auto downloads = net.Downloads();
@@ -62,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         KV_FUZZ_CHECK(net::IsHttpUrl(download.url));
         KV_FUZZ_CHECK(download.path == kAppDir + checker.UpdateFile());
     }
-    for (const auto& opened : net.ShellOpened()) CheckSavedPath(opened);
-    if (downloads.empty()) KV_FUZZ_CHECK(net.ShellOpened().empty());
+    for (const auto& opened : shell.Opened()) CheckSavedPath(opened);
+    if (downloads.empty()) KV_FUZZ_CHECK(shell.Opened().empty());
     // The fake serves unsigned files: none is ever opened, none is left.
-    KV_FUZZ_CHECK(net.ShellOpened().empty());
+    KV_FUZZ_CHECK(shell.Opened().empty());
     KV_FUZZ_CHECK(net.Files().empty());
 
     // The number alone: any text gives a number, and a sign never flips it.

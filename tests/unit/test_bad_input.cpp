@@ -56,10 +56,10 @@ protected:
     CTraceEngine m_engine{m_fake.platform, m_state, m_view, m_categories};
 };
 
-TEST_F(BadInput, NamesAroundTheBufferSizeAreListedUpToTheFirstThatDoesNotFit) {
-    // Names of 259 bytes fit the 260-byte buffer with its terminator; the
-    // first name that does not (260 here) ends that key's listing, so the
-    // 300-byte name and every value after it are neither listed nor touched.
+TEST_F(BadInput, NamesAroundAndBeyondTheBufferSizeAreAllListedAndCleaned) {
+    // Names of 259 bytes fit the 260-byte buffer with its terminator; longer
+    // ones are read again into a larger buffer, so neither they nor the
+    // values after them are lost.
     const std::string fits(259, 'a');
     const std::string kAfterFits = "ok";
     m_reg.SetString(kHkcu, kTyped, fits, "http://fits/");
@@ -67,20 +67,21 @@ TEST_F(BadInput, NamesAroundTheBufferSizeAreListedUpToTheFirstThatDoesNotFit) {
     m_reg.SetString(kHkcu, kTyped, std::string(260, 'b'), "http://260/");
     m_reg.SetString(kHkcu, kTyped, std::string(300, 'c'), "http://300/");
     m_reg.SetString(kHkcu, kTyped, "late", "http://late/");
-    // Another source with the same lengths is scanned on its own terms.
     m_reg.SetString(kHkcu, kWordMru, std::string(300, 'w'), "C:\\doc\\w.doc");
 
     Pass();
-    EXPECT_EQ((std::vector<std::string>{kAfterFits, fits}), Column(seam::kColValue));
-    EXPECT_EQ(2, m_state.Count(seam::kRecent));
+    // Word's list comes before TypedURLs in the table: its row is at the bottom.
+    EXPECT_EQ((std::vector<std::string>{"late", std::string(300, 'c'), std::string(260, 'b'), kAfterFits, fits,
+                                        std::string(300, 'w')}),
+              Column(seam::kColValue));
+    EXPECT_EQ(6, m_state.Count(seam::kRecent));
 
     Pass();
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     EXPECT_EQ(0, m_view.List().Count());
-    EXPECT_EQ((std::vector<std::string>{std::string(260, 'b'), std::string(300, 'c'), "late"}),
-              m_reg.ValueNames(kHkcu, kTyped));
-    EXPECT_EQ(1u, m_reg.ValueNames(kHkcu, kWordMru).size());
-    EXPECT_EQ(2, m_reg.DeleteValueCalls());
+    EXPECT_TRUE(m_reg.ValueNames(kHkcu, kTyped).empty());
+    EXPECT_TRUE(m_reg.ValueNames(kHkcu, kWordMru).empty());
+    EXPECT_EQ(6, m_reg.DeleteValueCalls());
 }
 
 TEST_F(BadInput, OddValuesAreListedAndCleanedExactly) {
@@ -228,9 +229,12 @@ public:
 
 TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     setenv("KESTRAVIN_SERVER", "http://127.0.0.1:1", 1);
-    fakes::FakeNet net;
+    fakes::FakeFileSystem files;
+    fakes::FakeNet net{&files};
+    fakes::FakeShell shell;
+    fakes::FakeTrust trust{&files};
     SilentPrompts prompts;
-    net::CUpdateChecker checker(net, "C:\\Kv\\", prompts);
+    net::CUpdateChecker checker(net, net::UpdateParts{trust, shell, files}, "C:\\Kv\\", prompts);
     const std::string query = std::string("http://127.0.0.1:1") + net::kVersionQuery;
 
     // A million lines: the announcement's URL would only end far past the cap.
@@ -244,7 +248,7 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     EXPECT_EQ(std::string::npos, checker.UpdateUrl().find("evil"));
     // The cut name is far longer than any file name: nothing is fetched.
     EXPECT_TRUE(net.Downloads().empty());
-    EXPECT_TRUE(net.ShellOpened().empty());
+    EXPECT_TRUE(shell.Opened().empty());
 
     // A reply of nothing but line ends is an empty announcement.
     net.SetReply(query, std::vector<std::string>(100000, ""));

@@ -8,6 +8,7 @@
 #include "engine/IntelliFormsKeys.h"
 #include "engine/StatusTexts.h"
 #include "net/Server.h"
+#include "net/UsageSwitch.h"
 #include "net/UsageCount.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakeCategories.h"
@@ -81,13 +82,13 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_EQ("2", m_state.CountText(seam::kRecent));
     EXPECT_TRUE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanPrompt(), m_state.StatusText());
-    EXPECT_EQ((std::vector<int>{seam::kFaceClean}), m_view.Faces());
+    EXPECT_EQ((std::vector<seam::ActionFace>{seam::ActionFace::Clean}), m_view.Faces());
 
     // Progress 0 before anything is found; the prompt, the face, then 100.
     const auto events = m_view.Events();
     ASSERT_GE(events.size(), 5u);
     EXPECT_EQ("progress:0", events.front());
-    EXPECT_EQ((std::vector<std::string>{"status", "face:136", "progress:100"}),
+    EXPECT_EQ((std::vector<std::string>{"status", "face:clean", "progress:100"}),
               std::vector<std::string>(events.end() - 3, events.end()));
     ExpectNoLeaks();
 
@@ -99,7 +100,7 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
-    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::ActionFace::Analyse, m_view.Faces().back());
     EXPECT_EQ(2u, m_view.Progress().size());  // cleaning leaves the bar alone
     ExpectNoLeaks();
 }
@@ -263,7 +264,7 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     EXPECT_EQ(1, m_state.Count(seam::kRecent));
     EXPECT_EQ(1, m_state.Count(seam::kRegistry));
     EXPECT_FALSE(m_state.m_bAnalysed.load());
-    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::ActionFace::Analyse, m_view.Faces().back());
     // The key that refused its deletion is what kept the REGISTRY row.
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, kIntelliFormsKeys[1]));
     ExpectNoLeaks();
@@ -288,6 +289,22 @@ TEST_F(Driver, CountRequestsFollowTheOnlineTest) {
     const auto progress = m_view.Progress();  // the pass ran all the same
     ASSERT_GE(progress.size(), 2u);
     EXPECT_EQ((std::vector<int>{0, 100}), std::vector<int>(progress.end() - 2, progress.end()));
+}
+
+TEST_F(Driver, UsageSwitchOffSendsNoCountButThePassesRun) {
+    ASSERT_EQ(seam::kErrSuccess, net::SetUsageCountOn(m_fake.registry, false));
+    m_categories.SetRows("RECENT", {TypedRow("url1")});
+    Pass();  // analysis
+    Pass();  // cleaning
+    EXPECT_TRUE(m_fake.net.RequestedUrls().empty());
+    EXPECT_TRUE(m_state.m_bOnline.load());  // the online test itself still ran
+    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_TRUE(Rows().empty());
+
+    // Switched on again between passes: the very next pass counts.
+    ASSERT_EQ(seam::kErrSuccess, net::SetUsageCountOn(m_fake.registry, true));
+    Pass();
+    EXPECT_EQ(1u, m_fake.net.RequestedUrls().size());
 }
 
 TEST_F(Driver, StatusTextsAreCodePage949) {

@@ -290,13 +290,41 @@ TEST_F(History, DataTextIsCutAtZeroOrTheBufferAndLongDataStillMakesARow) {
     EXPECT_EQ(Column(seam::kColData), Column(seam::kColName));
 }
 
-TEST_F(History, NameTooLongForTheBufferEndsTheSource) {
+// A Korean folder of 130 characters is 260 bytes in code page 949 before its
+// file name: longer than the first name buffer. The value is listed like
+// any other, the values after it are not lost, and cleaning removes all.
+TEST_F(History, ANameLongerThanTheFirstBufferIsListedAndTheWalkGoesOn) {
+    std::string korean;
+    for (int i = 0; i < 130; ++i) korean += "\xED\x95\x9C";  // U+D55C, two bytes in code page 949
+    const std::string longName = "C:\\" + seam::Cp949FromUtf8(korean) + "\\tool.exe";
+    ASSERT_GT(longName.size(), 260u);
     m_fake.registry.SetString(kHkcu, kTyped, "url1", "http://a/");
-    m_fake.registry.SetString(kHkcu, kTyped, std::string(260, 'n'), "http://b/");
+    m_fake.registry.SetString(kHkcu, kTyped, longName, "http://b/");
     m_fake.registry.SetString(kHkcu, kTyped, "url3", "http://c/");
     m_fake.registry.SetString(kHkcu, kALZip, "0", "D:\\a.alz");
     ScanAll();
-    EXPECT_EQ((std::vector<std::string>{"D:\\a.alz", "http://a/"}), Column(seam::kColName));
+    EXPECT_EQ((std::vector<std::string>{"D:\\a.alz", "http://c/", "http://b/", "http://a/"}), Column(seam::kColName));
+    EXPECT_EQ(longName, Rows()[2].text[seam::kColValue]);
+
+    for (const auto& row : Rows()) EXPECT_EQ(CleanOutcome::Gone, m_categories.DeleteHistoryValue(row));
+    m_categories.CleaningDone();
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
+}
+
+// Cleaning keeps a key open from one of its values to the next, and lets it
+// go when the walk moves on to another key and when the pass is over.
+TEST_F(History, CleaningOpensEachKeyOnceForItsValuesInARow) {
+    for (const char* name : {"url1", "url2", "url3"}) m_fake.registry.SetString(kHkcu, kTyped, name, name);
+    for (const char* name : {"a", "b"}) m_fake.registry.SetString(kHkcu, kRunMru, name, name);
+    ScanAll();
+    ASSERT_EQ(5, m_view.List().Count());
+    const int opensBefore = m_fake.registry.OpenKeyCalls();
+    Pass();
+    EXPECT_EQ(0, m_view.List().Count());
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
+    EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kRunMru).empty());
+    EXPECT_EQ(2, m_fake.registry.OpenKeyCalls() - opensBefore);
+    EXPECT_EQ(0, m_fake.registry.OpenHandleCount());
 }
 
 // Forwards to the fake registry and drops the analysed flag once a chosen
@@ -346,7 +374,8 @@ TEST_F(History, AnalysedFlagAtZeroStopsEnumeratingButNotOpening) {
     m_fake.registry.SetString(kHkcu, kTyped, "url1", "http://a/");
     m_fake.registry.SetString(kHkcu, kGom, "sRecentFile", "C:\\film.avi");
     FlagDroppingRegistry reg(m_fake.registry, m_state, 2);  // dropped while reading RunMRU's "b"
-    seam::Platform platform{reg, m_fake.processes, m_fake.services, m_fake.net, m_fake.system};
+    seam::Platform platform{reg, m_fake.processes, m_fake.services, m_fake.net, m_fake.system, m_fake.files,
+                            m_fake.shell, m_fake.trust};
     ScanHistory(platform, m_state, m_view);
 
     // "b" was read before the flag was seen; the single-value source does not look at it.
@@ -401,7 +430,7 @@ TEST_F(History, PatternSourceRowsCarryTheConcreteKey) {
 
     // Cleaning deletes the listed values in their own keys, nothing else.
     for (const auto& row : Rows()) {
-        EXPECT_EQ(CleanOutcome::Gone, DeleteHistoryValue(m_fake.registry, m_state, m_view, row));
+        EXPECT_EQ(CleanOutcome::Gone, DeleteHistoryValue(m_fake.registry, m_state, m_view, row.target));
     }
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\one\\Count").empty());
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\two\\Count").empty());

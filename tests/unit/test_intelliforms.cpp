@@ -109,15 +109,18 @@ TEST_F(IntelliForms, LongDataAndLongNames) {
     m_reg.SetBytes(kHkcu, kStorage1, "big", seam::kRegBinary, std::vector<uint8_t>(5000, 'q'));
     m_reg.SetBytes(kHkcu, kStorage1, "full", seam::kRegBinary, std::vector<uint8_t>(260, 'f'));
     m_reg.SetString(kHkcu, kStorage1, std::string(259, 'n'), "fits");
-    m_reg.SetString(kHkcu, kStorage1, std::string(260, 'm'), "does not fit");
-    m_reg.SetString(kHkcu, kStorage1, "after", "never reached");
+    m_reg.SetString(kHkcu, kStorage1, std::string(300, 'm'), "longer than the first buffer");
+    m_reg.SetString(kHkcu, kStorage1, "after", "still reached");
     Scan();
     const auto rows = Rows();
-    ASSERT_EQ(3u, rows.size());
-    EXPECT_EQ(std::string(259, 'n'), rows[0].Name());
-    EXPECT_EQ(std::string(260, 'f'), rows[1].text[seam::kColData]);
-    EXPECT_EQ("big", rows[2].Name());
-    EXPECT_EQ(std::string(259, 'q'), rows[2].text[seam::kColData]);
+    ASSERT_EQ(5u, rows.size());
+    EXPECT_EQ("after", rows[0].Name());
+    EXPECT_EQ(std::string(300, 'm'), rows[1].Name());
+    EXPECT_EQ(std::string(300, 'm'), rows[1].text[seam::kColValue]);
+    EXPECT_EQ(std::string(259, 'n'), rows[2].Name());
+    EXPECT_EQ(std::string(260, 'f'), rows[3].text[seam::kColData]);
+    EXPECT_EQ("big", rows[4].Name());
+    EXPECT_EQ(std::string(259, 'q'), rows[4].text[seam::kColData]);
 }
 
 }  // namespace

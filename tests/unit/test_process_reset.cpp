@@ -3,14 +3,18 @@
 // and never one of Windows' own.
 #include <gtest/gtest.h>
 
+#include "engine/GridDelivery.h"
 #include "engine/ProcessReset.h"
 #include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeSystem.h"
+#include "tests/fakes/FakeTrust.h"
 #include "tests/fakes/FakeView.h"
 
 namespace engine {
@@ -49,7 +53,10 @@ protected:
     fakes::FakeServices m_services{&m_procs};
     fakes::FakeNet m_net;
     fakes::FakeSystem m_system;
-    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system};
+    fakes::FakeFileSystem m_files;
+    fakes::FakeShell m_shell;
+    fakes::FakeTrust m_trust{&m_files};
+    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system, m_files, m_shell, m_trust};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };
@@ -76,6 +83,8 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     EXPECT_EQ("", row.text[seam::kColRegKey]);
     EXPECT_EQ("", row.text[seam::kColValue]);
     EXPECT_EQ("", row.text[seam::kColData]);
+    EXPECT_EQ(seam::TargetKind::Process, row.target.kind);
+    EXPECT_EQ("notepad.exe", row.target.name);
     for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
 }
 
@@ -244,6 +253,54 @@ TEST_F(ProcessReset, WindowsCoreProcessesAreNeitherListedNorEndedInAnyCase) {
     for (uint32_t pid : core) EXPECT_TRUE(m_procs.IsRunning(pid));
     EXPECT_EQ(1, m_state.Count(seam::kProcess));
     for (const char* name : kCoreProcesses) EXPECT_TRUE(IsCoreProcessName(name)) << name;
+}
+
+// What a Wine 8 prefix runs of its own (seen in its process list), and what
+// else Wine starts when it is needed.
+const char* const kWineProcesses[] = {
+    "services.exe", "winedevice.exe", "svchost.exe", "rpcss.exe", "plugplay.exe", "msiexec.exe",
+    "spoolsv.exe", "termsv.exe", "winmgmt.exe", "wuauserv.exe", "PresentationFontCache.exe",
+    "explorer.exe", "conhost.exe", "wineconsole.exe", "wineboot.exe", "start.exe", "winedbg.exe",
+    "winemenubuilder.exe",
+};
+
+TEST_F(ProcessReset, WineOwnProcessesAreProtectedOnlyUnderWine) {
+    // On Windows these are names like any other: a program may be called
+    // start.exe. (Those that are Windows' own names too stay protected.)
+    const uint32_t device = m_procs.Add("winedevice.exe");
+    const uint32_t starter = m_procs.Add("start.exe");
+    m_procs.Add("notes.exe");
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"notes.exe", "start.exe", "winedevice.exe"}), Names());
+    EXPECT_TRUE(Clean("start.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(starter));
+    EXPECT_TRUE(Clean("winedevice.exe"));
+    EXPECT_FALSE(m_procs.IsRunning(device));
+    for (const char* name : kWineProcesses) EXPECT_TRUE(IsWineProcessName(Upper(name))) << name;
+    EXPECT_FALSE(IsWineProcessName("wine.exe"));
+    EXPECT_FALSE(IsWineProcessName("winedevice.exe.bak"));
+
+    // Under Wine, in any letter case: listed nowhere, ended never, the row
+    // stays; ordinary programs are listed and ended as before.
+    m_system.SetWineVersion("8.0");
+    m_view.List().Assign({});
+    m_state.SetCount(seam::kProcess, 0);
+    std::vector<uint32_t> wine;
+    for (const char* name : kWineProcesses) {
+        wine.push_back(m_procs.Add(name));
+        wine.push_back(m_procs.Add(Upper(name)));
+    }
+    Scan();
+    EXPECT_EQ((std::vector<std::string>{"notes.exe"}), Names());
+    EXPECT_EQ(1, m_state.Count(seam::kProcess));
+    for (const char* name : kWineProcesses) {
+        EXPECT_FALSE(Clean(name)) << name;
+        EXPECT_FALSE(Clean(Upper(name))) << name;
+    }
+    EXPECT_EQ((std::vector<uint32_t>{starter, device}), m_procs.Terminated()) << "only the two ended on Windows";
+    for (uint32_t pid : wine) EXPECT_TRUE(m_procs.IsRunning(pid));
+    EXPECT_TRUE(Clean("notes.exe"));
+    EXPECT_EQ(0, m_state.Count(seam::kProcess));
 }
 
 TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {

@@ -14,4 +14,32 @@ TEST(Text, BrokenCp949ConvertsWithinItsInput) {
     EXPECT_EQ(seam::Utf8FromCp949(korean), "검색기록");
 }
 
+// A character code page 949 lacks is one '?', however many bytes it took:
+// "?" per byte would make a Hebrew name twice as long on screen.
+TEST(Text, UnspellableCharactersBecomeOneQuestionMarkEach) {
+    EXPECT_EQ("a??b", seam::Cp949FromUtf8("a\xd7\xa9\xd7\x9c" "b"));  // two Hebrew letters
+    EXPECT_EQ("?.txt", seam::Cp949FromUtf8("\xf0\x9f\x98\x80.txt"));  // an emoji
+    EXPECT_EQ("??.txt", seam::Cp949FromUtf16(u"\u05E9\U0001F600.txt"));
+    EXPECT_EQ(seam::Cp949FromUtf8("기록?"), seam::Cp949FromUtf16(u"기록\U0001F600"));
+    EXPECT_EQ("?x", seam::Cp949FromUtf16(std::u16string(1, char16_t(0xD800)) + u"x"));  // a lone surrogate
+}
+
+TEST(Text, Utf8AndUtf16RoundTripAndMarkBrokenInput) {
+    const std::u16string names[] = {u"", u"검색기록", u"\u05E9\u05DC\u05D5\u05DD", u"\U0001F600 a", u"\u00E9\u4E2D"};
+    for (const auto& name : names) EXPECT_EQ(name, seam::Utf16FromUtf8(seam::Utf8FromUtf16(name)));
+    EXPECT_EQ(u"a\uFFFDb", seam::Utf16FromUtf8("a\xff" "b"));
+    EXPECT_EQ(u"\uFFFD\uFFFD", seam::Utf16FromUtf8("\xc0\xaf"));              // overlong '/'
+    EXPECT_EQ(u"\uFFFD\uFFFD\uFFFD", seam::Utf16FromUtf8("\xed\xa0\x80"));   // an encoded surrogate
+    EXPECT_EQ(u"x\uFFFD\uFFFDy", seam::Utf16FromUtf8("x\xe2\x82" "y"));       // cut short
+    EXPECT_EQ("\xef\xbf\xbd", seam::Utf8FromUtf16(std::u16string(1, char16_t(0xDC00))));
+    EXPECT_EQ(u"검색", seam::Utf16FromCp949(seam::Cp949FromUtf8("검색")));
+}
+
+TEST(Text, FixedTextIsConvertedOnceAndKept) {
+    static const char kText[] = "정리시작";
+    const std::string& first = seam::FixedCp949(kText);
+    EXPECT_EQ(seam::Cp949FromUtf8(kText), first);
+    EXPECT_EQ(&first, &seam::FixedCp949(kText));
+}
+
 }  // namespace

@@ -66,7 +66,7 @@ TEST_F(Choice, LeftOutRowsLeaveWithoutCleaningAndLowerTheirCounters) {
     EXPECT_EQ(m_state.Count(seam::kProcess), 1) << "two of three PROCESS rows left out";
     EXPECT_EQ(m_state.Count(seam::kGrid), 1) << "untouched";
     EXPECT_TRUE(m_state.m_bAnalysed.load()) << "rows remain for the cleaning pass";
-    EXPECT_EQ(m_view.Faces(), std::vector<int>{});
+    EXPECT_EQ(m_view.Faces(), std::vector<seam::ActionFace>{});
     EXPECT_EQ(m_view.Statuses(), std::vector<std::string>{});
     EXPECT_EQ(m_view.List().Pending(), 0);
     const std::vector<seam::Category> changed = m_view.CounterChanges();
@@ -97,7 +97,7 @@ TEST_F(Choice, EveryRowLeftOutReturnsToTheStart) {
     EXPECT_EQ(m_state.CountText(seam::kProcess), "0");
     EXPECT_FALSE(m_state.m_bAnalysed.load()) << "the next press analyses";
     EXPECT_EQ(m_view.Statuses(), std::vector<std::string>{StatusWaiting()});
-    EXPECT_EQ(m_view.Faces(), std::vector<int>{seam::kFaceAnalyse});
+    EXPECT_EQ(m_view.Faces(), std::vector<seam::ActionFace>{seam::ActionFace::Analyse});
     EXPECT_EQ(m_view.Progress(), std::vector<int>{0});
 }
 

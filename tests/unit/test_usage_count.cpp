@@ -5,6 +5,8 @@
 
 #include "net/Server.h"
 #include "net/UsageCount.h"
+#include "net/UsageSwitch.h"
+#include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeNet.h"
 
 namespace net {
@@ -40,13 +42,14 @@ TEST_F(UsageCount, TheFourCounterUrlsAreFixedTexts) {
 
 TEST_F(UsageCount, RequestIsBoundedAndAlwaysSucceeds) {
     fakes::FakeNet net;
+    fakes::FakeRegistry reg;
     const std::string answered = ServerUrl(kCountRun);
     net.SetReply(answered, {"<html>404 Not Found</html>", "more"});
 
-    EXPECT_TRUE(SendUsageCount(net, answered));
-    EXPECT_TRUE(SendUsageCount(net, ServerUrl(kCountClean)));  // no reply: fails silently
+    EXPECT_TRUE(SendUsageCount(net, reg, answered));
+    EXPECT_TRUE(SendUsageCount(net, reg, ServerUrl(kCountClean)));  // no reply: fails silently
     net.SetOnline(false);
-    EXPECT_TRUE(SendUsageCount(net, answered));  // the online test is the caller's
+    EXPECT_TRUE(SendUsageCount(net, reg, answered));  // the online test is the caller's
 
     const auto requests = net.Requests();
     ASSERT_EQ(3u, requests.size());
@@ -59,6 +62,53 @@ TEST_F(UsageCount, RequestIsBoundedAndAlwaysSucceeds) {
         EXPECT_LE(r.maxBytes, 4096u);
     }
     EXPECT_EQ(0, net.OnlineTests());
+}
+
+TEST_F(UsageCount, SwitchIsOnUntilTheUserTurnsItOffAndNeverSendsWhileOff) {
+    fakes::FakeNet net;
+    fakes::FakeRegistry reg;
+    const auto kHkcu = seam::RegRoot::CurrentUser;
+    const std::string url = ServerUrl(kCountRun);
+
+    // Never touched: on, and reading it leaves no key of ours behind.
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    EXPECT_FALSE(reg.KeyExists(kHkcu, kSettingsKey));
+    SendUsageCount(net, reg, url);
+    EXPECT_EQ(1u, net.Requests().size());
+
+    ASSERT_EQ(seam::kErrSuccess, SetUsageCountOn(reg, false));
+    EXPECT_FALSE(IsUsageCountOn(reg));
+    for (const char* query : {kCountRun, kCountAnalysis, kCountClean, kCountUpdateExe})
+        EXPECT_TRUE(SendUsageCount(net, reg, ServerUrl(query)));
+    EXPECT_EQ(1u, net.Requests().size()) << "a request went out with the switch off";
+
+    ASSERT_EQ(seam::kErrSuccess, SetUsageCountOn(reg, true));
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    SendUsageCount(net, reg, url);
+    EXPECT_EQ(2u, net.Requests().size());
+    EXPECT_EQ(0, reg.OpenHandleCount());
+}
+
+TEST_F(UsageCount, OnlyADwordZeroSwitchesTheCountsOff) {
+    fakes::FakeRegistry reg;
+    const auto kHkcu = seam::RegRoot::CurrentUser;
+    reg.SetDword(kHkcu, kSettingsKey, kSendUsageValue, 0);
+    EXPECT_FALSE(IsUsageCountOn(reg));
+    reg.SetDword(kHkcu, kSettingsKey, kSendUsageValue, 7);
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    // Not the switch's type or size: a value someone else put there.
+    reg.SetString(kHkcu, kSettingsKey, kSendUsageValue, "0");
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    reg.SetBytes(kHkcu, kSettingsKey, kSendUsageValue, seam::kRegDword, {0, 0, 0, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    reg.SetBytes(kHkcu, kSettingsKey, kSendUsageValue, seam::kRegDword, {0, 0, 0, 0});
+    EXPECT_FALSE(IsUsageCountOn(reg));
+    // A key we may not read: the default holds.
+    reg.Deny(kHkcu, kSettingsKey, fakes::kDenyOpen);
+    EXPECT_TRUE(IsUsageCountOn(reg));
+    // Nor write: the switch stays as it was, and the caller hears why.
+    EXPECT_EQ(seam::kErrAccessDenied, SetUsageCountOn(reg, false));
+    EXPECT_EQ(0, reg.OpenHandleCount());
 }
 
 }  // namespace

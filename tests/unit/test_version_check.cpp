@@ -12,19 +12,24 @@
 #include "net/UpdateTexts.h"
 #include "net/UsageCount.h"
 #include "net/VersionCheck.h"
+#include "net/UsageSwitch.h"
+#include "tests/fakes/FakeRegistry.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
+#include "tests/fakes/FakeShell.h"
+#include "tests/fakes/FakeTrust.h"
 
 namespace net {
 namespace {
 
 using Events = std::vector<std::string>;
 
-// FakeNet that also writes every call into one log shared with the prompts,
-// so a test sees the order of requests, downloads and messages together.
+// Fakes that also write every call into one log shared with the prompts, so
+// a test sees the order of requests, downloads, checks and messages together.
 class LoggingNet : public fakes::FakeNet {
 public:
-    explicit LoggingNet(Events& log) : m_log(log) {}
+    LoggingNet(Events& log, fakes::FakeFileSystem* files) : fakes::FakeNet(files), m_log(log) {}
 
     bool IsOnline() override {
         m_log.push_back("online?");
@@ -44,17 +49,42 @@ public:
         m_log.push_back("uncache " + url);
         fakes::FakeNet::DeleteCacheEntry(url);
     }
+
+private:
+    Events& m_log;
+};
+
+class LoggingShell : public fakes::FakeShell {
+public:
+    explicit LoggingShell(Events& log) : m_log(log) {}
     bool ShellOpen(const std::string& target) override {
         m_log.push_back("open " + target);
-        return fakes::FakeNet::ShellOpen(target);
+        return fakes::FakeShell::ShellOpen(target);
     }
+
+private:
+    Events& m_log;
+};
+
+class LoggingTrust : public fakes::FakeTrust {
+public:
+    LoggingTrust(Events& log, fakes::FakeFileSystem* files) : fakes::FakeTrust(files), m_log(log) {}
     bool IsSignedBy(const std::string& path, const std::string& publisher) override {
         m_log.push_back("verify " + path + " by " + publisher);
-        return fakes::FakeNet::IsSignedBy(path, publisher);
+        return fakes::FakeTrust::IsSignedBy(path, publisher);
     }
-    bool RemoveFile(const std::string& path) override {
-        m_log.push_back("remove " + path);
-        return fakes::FakeNet::RemoveFile(path);
+
+private:
+    Events& m_log;
+};
+
+// Removals are logged by their display text.
+class LoggingFiles : public fakes::FakeFileSystem {
+public:
+    explicit LoggingFiles(Events& log) : m_log(log) {}
+    long DeleteFile(const std::u16string& path) override {
+        m_log.push_back("remove " + seam::Cp949FromUtf16(path));
+        return fakes::FakeFileSystem::DeleteFile(path);
     }
 
 private:
@@ -100,9 +130,13 @@ protected:
     const std::string m_strQuery = std::string(kServer) + "/kestravin/update/ver.php";
     const std::string m_strFetchQuery = "fetch " + m_strQuery;
     Events m_log;
-    LoggingNet m_net{m_log};
+    LoggingFiles m_files{m_log};
+    LoggingNet m_net{m_log, &m_files};
+    LoggingShell m_shell{m_log};
+    LoggingTrust m_trust{m_log, &m_files};
+    fakes::FakeRegistry m_reg;
     LoggingPrompts m_prompts{m_log};
-    CUpdateChecker m_checker{m_net, kAppDir, m_prompts};
+    CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_shell, m_files}, kAppDir, m_prompts};
     std::atomic<bool> m_bOnline{false};
 };
 
@@ -126,7 +160,7 @@ TEST_F(VersionCheck, SameOrOlderVersionDownloadsNothingAndSaysSoOnlyWhenAsked) {
     EXPECT_EQ(Events({m_strFetchQuery, "box already-latest"}), Take());
 
     EXPECT_TRUE(m_net.Downloads().empty());
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
     EXPECT_TRUE(m_net.CacheDeletions().empty());
 }
 
@@ -156,7 +190,7 @@ TEST_F(VersionCheck, FailedDownloadOpensNothing) {
 
     ASSERT_EQ(1u, m_net.Downloads().size());
     EXPECT_EQ(kSetupPath, m_net.Downloads()[0].path);
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
     // An announced update is not "already the latest", even when it failed;
     // the user who asked is told, start-up stays silent.
     EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl,
@@ -193,11 +227,11 @@ TEST_F(VersionCheck, OnlyAnUpdateSignedByTheMakerIsOpened) {
         EXPECT_EQ(refused, Take()) << c.signer;
         EXPECT_TRUE(m_net.Files().empty());
     }
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
 
     m_net.SetDownloadSignature("Kestravin");
     m_checker.CheckForUpdate(true, 1);
-    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.ShellOpened());
+    EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_shell.Opened());
     EXPECT_EQ((std::vector<std::string>{kSetupPath}), m_net.Files());
 }
 
@@ -260,8 +294,8 @@ TEST_F(VersionCheck, MultiLineReplyIsOneAnnouncement) {
     Reply({"2#http://127.0.0.1:8765/fi", "les/Kestravin", "Setup.exe"});
     m_checker.CheckForUpdate(0, 1);
     EXPECT_EQ(kSetupUrl, m_checker.UpdateUrl());
-    ASSERT_EQ(1u, m_net.ShellOpened().size());
-    EXPECT_EQ(kSetupPath, m_net.ShellOpened()[0]);
+    ASSERT_EQ(1u, m_shell.Opened().size());
+    EXPECT_EQ(kSetupPath, m_shell.Opened()[0]);
 }
 
 TEST_F(VersionCheck, RunawayReplyIsReadOnlyUpToTheCap) {
@@ -296,13 +330,13 @@ TEST_F(VersionCheck, VersionNumbersParseLikeAtoiAndSaturate) {
     // As the server's number: a huge one is newer, a negative one is not.
     Reply({std::string("99999999999#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(1u, m_net.ShellOpened().size());
+    EXPECT_EQ(1u, m_shell.Opened().size());
     Reply({std::string(" +3abc#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(2u, m_net.ShellOpened().size());
+    EXPECT_EQ(2u, m_shell.Opened().size());
     Reply({std::string("-5#") + kSetupUrl});
     m_checker.CheckForUpdate(0, 1);
-    EXPECT_EQ(2u, m_net.ShellOpened().size());
+    EXPECT_EQ(2u, m_shell.Opened().size());
     EXPECT_EQ(2u, m_net.Downloads().size());
 }
 
@@ -330,7 +364,7 @@ TEST_F(VersionCheck, AnnouncedNamesOutsideTheProgramDirectoryDownloadNothing) {
     }
     EXPECT_TRUE(m_net.CacheDeletions().empty());
     EXPECT_TRUE(m_net.Downloads().empty());
-    EXPECT_TRUE(m_net.ShellOpened().empty());
+    EXPECT_TRUE(m_shell.Opened().empty());
 
     // A refused name after an accepted one leaves no stale name behind.
     Reply({std::string("2#") + kSetupUrl});
@@ -373,12 +407,12 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     const std::string count = "fetch " + ServerUrl(kCountRun);
 
     Reply({std::string("1#") + kSetupUrl});
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
@@ -386,14 +420,14 @@ TEST_F(VersionCheck, StartUpChecksSilentlyThenCountsTheRun) {
     // Server down: the error box, the kept announcement acted on, and the
     // count still attempted.
     ServerDown();
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box connection-error", std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // Offline: neither the check nor the count.
     m_net.SetOnline(false);
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?"}), Take());
 }
@@ -402,23 +436,23 @@ TEST_F(VersionCheck, MenuCommandCountsAfterTheCheckAndTellsWhenOffline) {
     const std::string count = "fetch " + ServerUrl(kCountUpdateExe);
 
     Reply({std::string("1#") + kSetupUrl});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_TRUE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box already-latest", count}), Take());
 
     Reply({std::string("2#") + kSetupUrl});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, std::string("uncache ") + kSetupUrl,
                       std::string("download ") + kSetupUrl + " > " + kSetupPath, kVerifySetup, "open " + kSetupPath, count}),
               Take());
 
     // A refused announcement: the user is told, and it is still counted.
     Reply({"2#http://127.0.0.1:8765/files/..%5C..%5Cevil.exe"});
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_EQ(Events({"online?", m_strFetchQuery, "box download-failed", count}), Take());
 
     m_net.SetOnline(false);
-    CheckLatestVersionOnRequest(m_net, m_bOnline, m_checker, m_prompts);
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
     EXPECT_FALSE(m_bOnline.load());
     EXPECT_EQ(Events({"online?", "box connection-failed"}), Take());
 }
@@ -430,6 +464,15 @@ TEST(UpdateTexts, EveryMessageFitsCodePage949) {
         EXPECT_EQ(std::string::npos, ansi.find('?')) << text;
         EXPECT_EQ(text, seam::Utf8FromCp949(ansi));
     }
+}
+
+TEST_F(VersionCheck, UsageSwitchOffKeepsTheVersionCheckButSendsNoCount) {
+    ASSERT_EQ(seam::kErrSuccess, SetUsageCountOn(m_reg, false));
+    Reply({std::string("1#") + kSetupUrl});
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
+    EXPECT_EQ(Events({"online?", m_strFetchQuery}), Take());
+    CheckLatestVersionOnRequest(m_net, m_reg, m_bOnline, m_checker, m_prompts);
+    EXPECT_EQ(Events({"online?", m_strFetchQuery, "box already-latest"}), Take());
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ the code inside it spells them:
     number("info::kWindowWidth")
     resource_id("ID_CHECK_VERSION")    32772
     text("kTextAlreadyLatest")         a named string constant
+    text_in("net/UsageSwitch.h", "kSendUsageValue")   one of a given file
     texts_of("CountLabel")             the literals in that function's body
     CATEGORIES                         ["GRID", "PROCESS", "REGISTRY", "RECENT"]
 """
@@ -210,6 +211,16 @@ def resource_id(name):
 def text(name):
     """A named text constant (`constexpr const char* kName = "...";`) of a *Texts source."""
     return _one(_get().texts, "text", name, None)
+
+
+def text_in(source, name):
+    """A named text constant of one source file (repository-relative), e.g.
+    text_in("net/UsageSwitch.h", "kSettingsKey"): for the few texts that are
+    names the program uses rather than words it shows."""
+    for m in _NAMED_TEXT.finditer(_without_comments(_read(os.path.join(REPO, source)))):
+        if m.group(1) == name:
+            return "".join(_unescape(s) for s in _LITERAL.findall(m.group(2)))
+    raise LookupError(f"no text {name} in {source}")
 
 
 def texts_of(function, where=None):

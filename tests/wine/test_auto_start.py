@@ -14,6 +14,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import product  # noqa: E402
 import winetest  # noqa: E402
 from winetest import check  # noqa: E402
 
@@ -22,6 +23,10 @@ FOLDER = "Program Files\\Kes Test"
 COMMAND = '"C:\\Program Files\\Kes Test\\Kestravin.exe"'
 MENU_POINT = (250, 60)   # a plain point of the skin: the right click opens the menu there
 AUTO_START_ROW = 1       # second item with text: "분석시작", "윈도우시작시 자동실행", ...
+USAGE_ROW = 2            # then "사용 통계 보내기", ticked unless switched off
+MENU_ROWS = 7
+USAGE_KEY = "HKCU\\" + product.text_in("net/UsageSwitch.h", "kSettingsKey")
+USAGE_VALUE = product.text_in("net/UsageSwitch.h", "kSendUsageValue")
 DARK = 110
 
 session = None
@@ -42,6 +47,18 @@ def run_value():
 def set_value(data):
     code, _ = session.reg("add", RUN_KEY, "/v", "Kestravin", "/t", "REG_SZ", "/d", data, "/f")
     check(code == 0, "reg add failed")
+
+
+def usage_value():
+    """The usage switch's DWORD, or None when there is none."""
+    code, out = session.reg("query", USAGE_KEY, "/v", USAGE_VALUE)
+    if code != 0:
+        return None
+    for line in out.splitlines():
+        parts = line.strip().split(None, 2)
+        if len(parts) == 3 and parts[0] == USAGE_VALUE and parts[1] == "REG_DWORD":
+            return int(parts[2], 16)
+    return None
 
 
 def delete_value():
@@ -82,22 +99,24 @@ def item_ink(picture, band):
     return columns
 
 
-def read_check_mark():
-    """True when the auto-start item shows a check mark; closes the menu again."""
+def read_check_mark(row=AUTO_START_ROW):
+    """True when the item of that text row (the auto-start item unless told)
+    shows a check mark; closes the menu again."""
     _, picture = open_menu()
     rows = text_rows(picture)
-    check(len(rows) == 6, f"the menu shows {len(rows)} text rows, not 6")
-    # Every item's text starts at the same column; a check mark is ink left of it.
-    text_left = min(min(item_ink(picture, r)) for r in rows if r != rows[AUTO_START_ROW])
-    marked = [x for x in item_ink(picture, rows[AUTO_START_ROW]) if x < text_left - 2]
+    check(len(rows) == MENU_ROWS, f"the menu shows {len(rows)} text rows, not {MENU_ROWS}")
+    # Every item's text starts at the same column; a check mark is ink left
+    # of it. The two items that may carry one are not taken as the measure.
+    text_left = min(min(item_ink(picture, r)) for i, r in enumerate(rows) if i not in (AUTO_START_ROW, USAGE_ROW))
+    marked = [x for x in item_ink(picture, rows[row]) if x < text_left - 2]
     session.xdotool("key", "Escape")
     winetest.wait_until(lambda: not any(w["cls"] == "#32768" for w in session.windows()), 10, "the menu to close")
     return bool(marked)
 
 
-def toggle_from_menu():
+def toggle_from_menu(row=AUTO_START_ROW):
     rect, picture = open_menu()
-    top, bottom = text_rows(picture)[AUTO_START_ROW]
+    top, bottom = text_rows(picture)[row]
     left, menu_top, right, _ = rect
     session.xdotool("mousemove", str((left + right) // 2), str(menu_top + (top + bottom) // 2), "click", "1")
     winetest.wait_until(lambda: not any(w["cls"] == "#32768" for w in session.windows()), 10, "the menu to close")
@@ -152,6 +171,19 @@ def case_own_value_too_long_to_read_is_switched_off():
     check(run_value() is None, f"the program's own long value could not be switched off: {run_value()!r}")
 
 
+def case_usage_switch_from_menu():
+    check(usage_value() is None, f"a usage switch value before any use: {usage_value()!r}")
+    check(read_check_mark(USAGE_ROW), "the usage item shows no check mark though the counts are on")
+    auto_start = read_check_mark()
+    toggle_from_menu(USAGE_ROW)
+    check(usage_value() == 0, f"switched off, the value reads {usage_value()!r}")
+    check(not read_check_mark(USAGE_ROW), "the usage item still shows its check mark after switching off")
+    check(read_check_mark() == auto_start, "the usage item changed the auto-start item's mark")
+    toggle_from_menu(USAGE_ROW)
+    check(usage_value() == 1, f"switched on again, the value reads {usage_value()!r}")
+    check(read_check_mark(USAGE_ROW), "the usage item shows no check mark after switching on again")
+
+
 def main():
     global session
     workdir = tempfile.mkdtemp(prefix="kv-autostart-")
@@ -171,6 +203,8 @@ def main():
                  case_too_long_counts_as_off_and_is_overwritten),
                 ("another directory's value: checked; the item deletes it",
                  case_other_directory_counts_as_on_and_is_deleted),
+                ('"사용 통계 보내기": checked at first; the item writes SendUsage 0, then 1',
+                 case_usage_switch_from_menu),
             ])
         with winetest.Session() as s:
             session = s

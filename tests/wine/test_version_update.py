@@ -7,15 +7,22 @@ One prefix, two program starts:
   2. the server announces version 2 with a small program as the update: it
      is downloaded into the program's directory and opened before the window
      appears. Then the menu command "최신버전 확인" (32772) with other replies:
-     version 1 shows the "already latest" box; an empty reply or one without
-     "#" never updates; update names that would leave the program's directory
-     are never fetched or written; version 2 again downloads and opens.
+     version 1 shows the "already latest" box; with a server that accepts and
+     never answers, the window goes on answering while the check waits, a
+     second command meanwhile starts no second check, and the check's boxes
+     follow when it gives up; an empty reply or one without "#" never
+     updates; update names that would leave the program's directory are
+     never fetched or written; version 2 again downloads and opens.
+
+From the menu the exchange runs off the window's thread and its boxes come
+when it is over, so the update_exe usage request arrives before the box.
 """
 import os
 import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import scenario  # noqa: E402
 import updates  # noqa: E402
 import winetest  # noqa: E402
 from updates import (APP_FOLDER, CHECK_VERSION, ERROR_CAPTION, ERROR_TEXT, EXIT, IDOK,  # noqa: E402
@@ -43,11 +50,10 @@ def check_latest_from_menu(reply):
     session.click_button(main_hwnd, CHECK_VERSION)
     box = session.wait_for_box(winetest.TITLE, LATEST_TEXT)
     after = server.requests()[before:]
-    check(after == [VERSION_QUERY], f"requests before the box was confirmed: {after}")
+    check(after == [VERSION_QUERY, UPDATE_EXE_REQUEST], f"requests before the box was confirmed: {after}")
     session.click_button(box["hwnd"], IDOK)
-    winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
-                        20, "the update_exe usage request after the box")
-    check(not any(r.startswith("/files/") for r in server.requests()[before:]), "an update was downloaded")
+    winetest.wait_until(lambda: not session.boxes(), 20, "the box to go")
+    check(server.requests()[before:] == after, f"requests after the box: {server.requests()[before + 2:]}")
 
 
 def case_server_down_box_before_window():
@@ -87,6 +93,31 @@ def case_menu_version_one_is_latest():
     check_latest_from_menu(f"1#{updates.setup_url(server)}")
 
 
+def case_menu_silent_server_window_answers():
+    # The last reply was version 1: after the connection error the check goes
+    # on with it and says so.
+    server.control(silent=1)
+    before = len(server.requests())
+    try:
+        session.click_button(main_hwnd, CHECK_VERSION)
+        winetest.wait_until(lambda: VERSION_QUERY in server.requests()[before:], 20, "the version query")
+        check(scenario.answers(session, main_hwnd, 1000), "the window does not answer while the check waits")
+        session.click_button(main_hwnd, CHECK_VERSION)  # ignored: one check at a time
+        check(scenario.answers(session, main_hwnd, 1000), "the window stopped answering after a second command")
+        check(not session.boxes(), f"a box while the check still waits: {session.windows()}")
+        box = session.wait_for_box(ERROR_CAPTION, ERROR_TEXT, timeout=60)
+    finally:
+        server.control(silent=0)
+    check(server.requests()[before:] == [VERSION_QUERY, UPDATE_EXE_REQUEST],
+          f"requests of the two commands: {server.requests()[before:]}")
+    session.click_button(box["hwnd"], IDOK)
+    box = session.wait_for_box(winetest.TITLE, LATEST_TEXT)
+    session.click_button(box["hwnd"], IDOK)
+    winetest.wait_until(lambda: not session.boxes(), 20, "the boxes to go")
+    # The check is over: the command works again.
+    check_latest_from_menu(f"1#{updates.setup_url(server)}")
+
+
 def case_menu_empty_or_no_hash_never_updates():
     # An empty reply keeps the last one (version 1): still the latest.
     check_latest_from_menu("")
@@ -103,11 +134,10 @@ def case_menu_refused_names_write_nothing():
         server.control(reply=f"2#{server.base}/{name}")
         session.click_button(main_hwnd, CHECK_VERSION)
         box = session.wait_for_box(winetest.TITLE, updates.DOWNLOAD_TEXT)
-        check(server.requests()[before:] == [VERSION_QUERY],
+        check(server.requests()[before:] == [VERSION_QUERY, UPDATE_EXE_REQUEST],
               f"{name!r}: requests before the box was confirmed: {server.requests()[before:]}")
         session.click_button(box["hwnd"], IDOK)
-        winetest.wait_until(lambda: UPDATE_EXE_REQUEST in server.requests()[before:],
-                            30, f"the check with {name!r} to end")
+        winetest.wait_until(lambda: not session.boxes(), 20, f"the box for {name!r} to go")
         fetched = server.requests()[before:]
         check(fetched == [VERSION_QUERY, UPDATE_EXE_REQUEST],
               f"{name!r}: requests {fetched}")
@@ -138,6 +168,8 @@ def main():
             ("version 2 at start-up: update downloaded and opened before the window",
              case_newer_version_at_start_up_updates_before_window),
             ("menu, version 1: the already-latest box, nothing downloaded", case_menu_version_one_is_latest),
+            ("menu, silent server: the window answers, one check, its boxes when it gives up",
+             case_menu_silent_server_window_answers),
             ("menu, empty reply or no '#': never an update", case_menu_empty_or_no_hash_never_updates),
             ("menu, names leaving the directory: nothing fetched or written, the download box",
              case_menu_refused_names_write_nothing),

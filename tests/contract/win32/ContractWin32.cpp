@@ -6,6 +6,7 @@
 //   RemoveKeyTree        deletes a scratch key with everything below it
 //   IdleProcesses        copies of idle_process.exe started under chosen names
 //   TestServices         services of test_service.exe, installed and started
+//   ScratchFiles         a temporary folder, and hold_file.exe holding files in it
 //   Win32Contract        the ContractPlatform
 #include <windows.h>
 #include <tlhelp32.h>
@@ -214,6 +215,84 @@ private:
     std::set<std::string> m_unstoppable;
 };
 
+// Every path in the "\\?\" form, so folders nested past MAX_PATH are made
+// and removed like any other.
+std::wstring Long(const std::u16string& path) {
+    std::wstring wide(path.begin(), path.end());
+    return wide.compare(0, 4, L"\\\\?\\") == 0 ? wide : L"\\\\?\\" + wide;
+}
+
+// Depth first, read-only files included.
+void RemoveTree(const std::wstring& dir) {
+    WIN32_FIND_DATAW found;
+    {
+        win::UniqueFindHandle search(::FindFirstFileW((dir + L"\\*").c_str(), &found));
+        if (search) {
+            do {
+                const std::wstring name = found.cFileName;
+                if (name == L"." || name == L"..") continue;
+                const std::wstring path = dir + L"\\" + name;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+                    RemoveTree(path);
+                } else {
+                    ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                    ::DeleteFileW(path.c_str());
+                }
+            } while (::FindNextFileW(search.Get(), &found));
+        }
+    }
+    ::RemoveDirectoryW(dir.c_str());
+}
+
+class ScratchFiles {
+public:
+    ~ScratchFiles() {
+        for (auto& holder : m_holders) {
+            ::TerminateProcess(holder.Get(), 1);
+            ::WaitForSingleObject(holder.Get(), kProcessEndMs);
+        }
+        m_holders.clear();
+        if (!m_strRoot.empty()) RemoveTree(Long(m_strRoot));
+    }
+
+    const std::u16string& Root() {
+        if (m_strRoot.empty()) {
+            wchar_t temp[MAX_PATH] = {};
+            ::GetTempPathW(MAX_PATH, temp);
+            const std::string tag = "KestravinFiles-" + UniqueTag();
+            std::u16string root(temp, temp + lstrlenW(temp));
+            root.append(tag.begin(), tag.end());
+            if (::CreateDirectoryW(Long(root).c_str(), nullptr)) m_strRoot = root;
+        }
+        return m_strRoot;
+    }
+
+    bool Hold(const std::u16string& path) {
+        const std::string event = "KestravinHold-" + UniqueTag();
+        win::UniqueHandle ready(::CreateEventA(nullptr, TRUE, FALSE, event.c_str()));
+        if (!ready) return false;
+        const std::string exe = ProgramDir() + "hold_file.exe";
+        std::wstring cmd = L"\"" + Widen(CP_ACP, exe) + L"\" 600 " + Widen(CP_ACP, event) + L" \"" +
+                           std::wstring(path.begin(), path.end()) + L"\"";
+        STARTUPINFOW si;
+        ZeroMemory(&si, sizeof si);
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi;
+        ZeroMemory(&pi, sizeof pi);
+        if (!::CreateProcessW(nullptr, &cmd[0], nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi))
+            return false;
+        ::CloseHandle(pi.hThread);
+        m_holders.emplace_back(pi.hProcess);
+        // Held once the event is set; a holder that ended could not open it.
+        HANDLE both[2] = {ready.Get(), pi.hProcess};
+        return ::WaitForMultipleObjects(2, both, FALSE, kProcessEndMs) == WAIT_OBJECT_0;
+    }
+
+private:
+    std::u16string m_strRoot;
+    std::vector<win::UniqueHandle> m_holders;
+};
+
 class Win32Contract final : public ContractPlatform {
 public:
     ~Win32Contract() override {
@@ -261,6 +340,37 @@ public:
         return m_services.Install(name, 0, acceptsStop ? "ignore" : "refuse");
     }
 
+    bool HostIsWine() override {
+        win::UniqueKey key;
+        return ::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Wine", 0, KEY_READ, key.Put()) == ERROR_SUCCESS;
+    }
+
+    std::u16string ScratchFolder() override { return m_files.Root(); }
+
+    bool MakeFolder(const std::u16string& path) override {
+        return ::CreateDirectoryW(Long(path).c_str(), nullptr) != FALSE;
+    }
+
+    bool MakeFile(const std::u16string& path, const std::string& bytes) override {
+        win::UniqueFileHandle file(::CreateFileW(Long(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return false;
+        DWORD written = 0;
+        return bytes.empty() || (::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                             nullptr) &&
+                                 written == bytes.size());
+    }
+
+    bool MakeReadOnly(const std::u16string& path) override {
+        return ::SetFileAttributesW(Long(path).c_str(), FILE_ATTRIBUTE_READONLY) != FALSE;
+    }
+
+    bool HoldOpenElsewhere(const std::u16string& path) override { return m_files.Hold(path); }
+
+    bool Exists(const std::u16string& path) override {
+        return ::GetFileAttributesW(Long(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    }
+
     std::string TestServerBase() override {
         const char* base = std::getenv("KV_TEST_SERVER");
         return base ? base : "";
@@ -271,6 +381,7 @@ private:
     std::vector<std::string> m_scratchKeys;
     IdleProcesses m_processes;
     TestServices m_services;
+    ScratchFiles m_files;
 };
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "engine/FailureReason.h"
+
+#include <vector>
+
+#include "engine/Categories.h"
+#include "engine/Cp949.h"
+#include "engine/GridDelivery.h"
+#include "engine/IntelliFormsKeys.h"
+#include "engine/RegKeyText.h"
+#include "seam/Scoped.h"
+
+namespace engine {
+namespace {
+
+// A key the user may open but not change refuses KEY_WRITE (or KEY_ALL_ACCESS).
+bool WriteRefused(seam::IRegistry& reg, seam::RegRoot root, const std::string& path) {
+    seam::ScopedRegKey key(reg);
+    return reg.OpenKey(root, path, seam::RegAccess::Write, key.Out()) == seam::kErrAccessDenied;
+}
+
+StayReason WhyValueStayed(seam::IRegistry& reg, const seam::TraceItem& row) {
+    seam::RegRoot root;
+    std::string path;
+    if (!ParseRegKeyText(row.text[seam::kColRegKey], root, path)) return StayReason::StillThere;
+    if (WriteRefused(reg, root, path)) return StayReason::AccessDenied;
+    seam::ScopedRegKey key(reg);
+    if (reg.OpenKey(root, path, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess) return StayReason::StillThere;
+    std::vector<uint8_t> data;
+    if (reg.QueryValue(key.Get(), row.text[seam::kColValue], data, 0, nullptr) == seam::kErrAmbiguousName)
+        return StayReason::Ambiguous;
+    return StayReason::StillThere;
+}
+
+StayReason WhyFormsStayed(seam::IRegistry& reg) {
+    for (const char* path : kIntelliFormsKeys) {
+        seam::ScopedRegKey key(reg);
+        const long opened = reg.OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::AllAccess, key.Out());
+        if (opened == seam::kErrAccessDenied) return StayReason::AccessDenied;
+    }
+    return StayReason::StillThere;
+}
+
+StayReason WhyProcessStayed(seam::IProcesses& procs, const std::string& name) {
+    std::vector<seam::ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return StayReason::StillThere;
+    const std::string wanted = LowerAscii949(name);
+    const uint32_t self = procs.CurrentProcessId();
+    bool bRunning = false;
+    for (const seam::ProcessEntry& entry : entries) {
+        if (entry.pid == self || LowerAscii949(entry.exeName) != wanted) continue;
+        bRunning = true;
+        seam::ScopedProcess process(procs, procs.Open(entry.pid));
+        if (!process.Get()) return StayReason::AccessDenied;
+    }
+    return bRunning ? StayReason::StillRunning : StayReason::StillThere;
+}
+
+StayReason WhyServiceStayed(seam::IServices& services, const std::string& agent) {
+    const char* name = GridServiceOf(agent);
+    seam::ScopedService manager(services, services.OpenManager());
+    // Stopping a service takes an administrator; without one the manager refuses us.
+    if (!manager.Get()) return StayReason::AccessDenied;
+    if (!name) return StayReason::StillThere;
+    seam::ScopedService service(services, services.OpenService(manager.Get(), name));
+    if (!service.Get()) return StayReason::StillThere;
+    uint32_t state = 0;
+    if (services.QueryState(service.Get(), state) && state != seam::kSvcStopped) return StayReason::StillRunning;
+    return StayReason::StillThere;
+}
+
+}  // namespace
+
+StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
+    const CategoryEntry* entry = CategoryOfCode(row.Code());
+    if (!entry) return StayReason::StillThere;
+    switch (entry->category) {
+        case seam::kRecent: return WhyValueStayed(platform.registry, row);
+        case seam::kRegistry: return WhyFormsStayed(platform.registry);
+        case seam::kProcess: return WhyProcessStayed(platform.processes, row.Name());
+        case seam::kGrid: return WhyServiceStayed(platform.services, row.Name());
+        default: return StayReason::StillThere;
+    }
+}
+
+}  // namespace engine

@@ -1,0 +1,119 @@
+// Files through the wide calls: a name that code page 949 cannot spell is
+// listed, read and removed exactly as Windows holds it.
+#include <windows.h>
+#include <shlobj.h>
+
+// The seam's own DeleteFile is meant, not the ANSI/wide macro.
+#undef DeleteFile
+
+#include <string>
+#include <vector>
+
+#include "seam/Text.h"
+#include "seam/win32/Win32Parts.h"
+#include "win/Handles.h"
+
+namespace seam {
+namespace {
+
+// Paths past MAX_PATH are reached through the "\\?\" form, which takes a
+// path as it is (no "." or ".." resolved): only absolute drive paths get it.
+std::wstring WidePath(const std::u16string& path) {
+    std::wstring wide(path.begin(), path.end());
+    const bool drive = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
+    if (drive && wide.size() >= MAX_PATH) wide.insert(0, L"\\\\?\\");
+    return wide;
+}
+
+int Csidl(KnownFolder folder) {
+    switch (folder) {
+        case KnownFolder::RoamingAppData: return CSIDL_APPDATA;
+        case KnownFolder::LocalAppData: return CSIDL_LOCAL_APPDATA;
+        case KnownFolder::Recent: return CSIDL_RECENT;
+    }
+    return CSIDL_APPDATA;
+}
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+class Win32FileSystem final : public IFileSystem {
+public:
+    long KnownFolderPath(KnownFolder folder, std::u16string& path) override {
+        path.clear();
+        wchar_t buf[MAX_PATH] = {};
+        const HRESULT hr = ::SHGetFolderPathW(nullptr, Csidl(folder), nullptr, SHGFP_TYPE_CURRENT, buf);
+        if (FAILED(hr)) return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : kErrPathNotFound;
+        path.assign(buf, buf + lstrlenW(buf));
+        while (path.size() > 3 && path.back() == u'\\') path.pop_back();
+        return path.empty() ? long{kErrPathNotFound} : long{kErrSuccess};
+    }
+
+    long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) override {
+        entries.clear();
+        std::wstring pattern = WidePath(folder);
+        if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
+        pattern += L'*';
+        WIN32_FIND_DATAW found;
+        win::UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
+        if (!search) {
+            const DWORD error = ::GetLastError();
+            // Nothing matched: an empty folder (a drive's root has no "."), or
+            // no folder at all, which Windows and Wine report differently.
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
+                return IsFolder(WidePath(folder)) ? long{kErrSuccess} : long{kErrPathNotFound};
+            return static_cast<long>(error);
+        }
+        do {
+            const std::wstring name(found.cFileName);
+            if (name == L"." || name == L"..") continue;
+            FileEntry entry;
+            entry.name.assign(name.begin(), name.end());
+            entry.size = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+            entry.attributes = found.dwFileAttributes;
+            entries.push_back(std::move(entry));
+        } while (::FindNextFileW(search.Get(), &found));
+        const DWORD error = ::GetLastError();
+        return error == ERROR_NO_MORE_FILES ? kErrSuccess : static_cast<long>(error);
+    }
+
+    long ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) override {
+        data.clear();
+        // Shared for everything: reading a trace must never keep its owner
+        // from writing, renaming or deleting it meanwhile.
+        win::UniqueFileHandle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file) return static_cast<long>(::GetLastError());
+        constexpr DWORD kChunk = 64 * 1024;
+        while (data.size() < maxBytes) {
+            const size_t want = maxBytes - data.size() < kChunk ? maxBytes - data.size() : kChunk;
+            const size_t had = data.size();
+            data.resize(had + want);
+            DWORD got = 0;
+            if (!::ReadFile(file.Get(), data.data() + had, static_cast<DWORD>(want), &got, nullptr)) {
+                const DWORD error = ::GetLastError();
+                data.clear();
+                return static_cast<long>(error);
+            }
+            data.resize(had + got);
+            if (got == 0) break;
+        }
+        return kErrSuccess;
+    }
+
+    long DeleteFile(const std::u16string& path) override {
+        if (::DeleteFileW(WidePath(path).c_str())) return kErrSuccess;
+        return static_cast<long>(::GetLastError());
+    }
+
+    std::string Utf8Path(const std::u16string& path) override { return Utf8FromUtf16(path); }
+};
+
+}  // namespace
+
+std::unique_ptr<IFileSystem> MakeWin32FileSystem() { return std::make_unique<Win32FileSystem>(); }
+
+}  // namespace seam

@@ -1,0 +1,183 @@
+#include "tests/fakes/FakeFileSystem.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "seam/Text.h"
+
+namespace fs = std::filesystem;
+
+namespace fakes {
+namespace {
+
+// The user's folders as a Korean Windows 10 names them for a user whose
+// name is not ASCII.
+const char16_t* KnownPath(seam::KnownFolder folder) {
+    switch (folder) {
+        case seam::KnownFolder::RoamingAppData: return u"C:\\Users\\김하늘\\AppData\\Roaming";
+        case seam::KnownFolder::LocalAppData: return u"C:\\Users\\김하늘\\AppData\\Local";
+        case seam::KnownFolder::Recent: return u"C:\\Users\\김하늘\\AppData\\Roaming\\Microsoft\\Windows\\Recent";
+    }
+    return u"";
+}
+
+// A missing file is "not found"; a missing folder on its way, "path not found".
+long Missing(const std::string& mapped) {
+    std::error_code ec;
+    return fs::is_directory(fs::path(mapped).parent_path(), ec) ? long{seam::kErrFileNotFound}
+                                                                 : long{seam::kErrPathNotFound};
+}
+
+}  // namespace
+
+FakeFileSystem::~FakeFileSystem() {
+    if (m_strRoot.empty()) return;
+    std::error_code ec;
+    fs::remove_all(m_strRoot, ec);
+}
+
+const std::string& FakeFileSystem::Root() {
+    if (m_strRoot.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "kv-files-XXXXXX").string();
+        if (::mkdtemp(&pattern[0])) m_strRoot = pattern;
+    }
+    return m_strRoot;
+}
+
+std::string FakeFileSystem::Mapped(const std::u16string& path) {
+    std::u16string rest = path;
+    if (rest.compare(0, 4, u"\\\\?\\") == 0) rest.erase(0, 4);
+    if (rest.size() < 2 || rest[1] != u':' || !((rest[0] >= u'A' && rest[0] <= u'Z') || (rest[0] >= u'a' && rest[0] <= u'z')))
+        return {};
+    if (Root().empty()) return {};
+    std::string mapped = m_strRoot + "/" + static_cast<char>(rest[0] & ~0x20);
+    size_t start = 2;
+    while (start < rest.size()) {
+        size_t end = rest.find(u'\\', start);
+        if (end == std::u16string::npos) end = rest.size();
+        const std::u16string part = rest.substr(start, end - start);
+        if (part == u"..") return {};
+        if (!part.empty() && part != u".") mapped += "/" + seam::Utf8FromUtf16(part);
+        start = end + 1;
+    }
+    return mapped;
+}
+
+long FakeFileSystem::KnownFolderPath(seam::KnownFolder folder, std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    path = KnownPath(folder);
+    std::error_code ec;
+    fs::create_directories(Mapped(path), ec);
+    return seam::kErrSuccess;
+}
+
+long FakeFileSystem::ListFolder(const std::u16string& folder, std::vector<seam::FileEntry>& entries) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    entries.clear();
+    const std::string mapped = Mapped(folder);
+    std::error_code ec;
+    if (mapped.empty() || !fs::is_directory(mapped, ec)) return seam::kErrPathNotFound;
+    for (fs::directory_iterator it(mapped, ec), end; !ec && it != end; it.increment(ec)) {
+        seam::FileEntry entry;
+        entry.name = seam::Utf16FromUtf8(it->path().filename().string());
+        std::error_code statEc;
+        if (it->is_directory(statEc)) {
+            entry.attributes |= seam::kAttrDirectory;
+        } else {
+            entry.size = it->file_size(statEc);
+        }
+        auto attr = m_attributes.find(it->path().string());
+        if (attr != m_attributes.end()) entry.attributes |= attr->second;
+        entries.push_back(std::move(entry));
+    }
+    return ec ? seam::kErrAccessDenied : seam::kErrSuccess;
+}
+
+long FakeFileSystem::ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    data.clear();
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return seam::kErrPathNotFound;
+    std::error_code ec;
+    if (fs::is_directory(mapped, ec)) return seam::kErrAccessDenied;
+    std::ifstream in(mapped, std::ios::binary);
+    if (!in) return Missing(mapped);
+    data.resize(maxBytes);
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(maxBytes));
+    data.resize(static_cast<size_t>(in.gcount()));
+    return seam::kErrSuccess;
+}
+
+long FakeFileSystem::DeleteFile(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return seam::kErrPathNotFound;
+    std::error_code ec;
+    const fs::file_status status = fs::symlink_status(mapped, ec);
+    if (!fs::exists(status)) return Missing(mapped);
+    if (fs::is_directory(status)) return seam::kErrAccessDenied;
+    if (m_held.count(mapped)) return seam::kErrSharingViolation;
+    auto attr = m_attributes.find(mapped);
+    if (attr != m_attributes.end() && (attr->second & seam::kAttrReadOnly)) return seam::kErrAccessDenied;
+    if (!fs::remove(mapped, ec)) return seam::kErrAccessDenied;
+    m_attributes.erase(mapped);
+    return seam::kErrSuccess;
+}
+
+std::string FakeFileSystem::Utf8Path(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return Mapped(path);
+}
+
+bool FakeFileSystem::MakeFolder(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    std::error_code ec;
+    fs::create_directories(mapped, ec);
+    return !mapped.empty() && fs::is_directory(mapped, ec);
+}
+
+bool FakeFileSystem::WriteFile(const std::u16string& path, const std::string& bytes) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(fs::path(mapped).parent_path(), ec);
+    std::ofstream out(mapped, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return static_cast<bool>(out);
+}
+
+void FakeFileSystem::HoldOpen(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_held.insert(Mapped(path));
+}
+
+void FakeFileSystem::Release(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_held.erase(Mapped(path));
+}
+
+void FakeFileSystem::SetAttributes(const std::u16string& path, uint32_t attributes) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_attributes[Mapped(path)] = attributes & ~seam::kAttrDirectory;
+}
+
+bool FakeFileSystem::Exists(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    std::error_code ec;
+    return !mapped.empty() && fs::exists(mapped, ec);
+}
+
+bool FakeFileSystem::ReadAll(const std::u16string& path, std::string& bytes) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    std::ifstream in(Mapped(path), std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+}  // namespace fakes

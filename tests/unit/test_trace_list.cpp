@@ -1,0 +1,132 @@
+// The engine's trace list: rows come back as they went in (texts and
+// targets, whatever the list keeps once for several rows), newest on top,
+// and the window thread may read while a worker writes.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "engine/TraceList.h"
+#include "tests/fakes/FakeCategories.h"
+
+namespace engine {
+namespace {
+
+using fakes::MakeTraceRow;
+
+const std::string kTypedKey = "HKEY_CURRENT_USER\\Software\\Microsoft\\Internet Explorer\\TypedURLs";
+
+std::vector<std::string> Names(CTraceList& list) {
+    std::vector<std::string> names;
+    for (const auto& row : list.Rows()) names.push_back(row.Name());
+    return names;
+}
+
+void ExpectSame(const seam::TraceItem& want, const seam::TraceItem& got) {
+    EXPECT_EQ(want.text, got.text);
+    EXPECT_EQ(want.target.kind, got.target.kind);
+    EXPECT_EQ(want.target.root, got.target.root);
+    EXPECT_EQ(want.target.key, got.target.key);
+    EXPECT_EQ(want.target.name, got.target.name);
+    EXPECT_EQ(want.target.wideName, got.target.wideName);
+    EXPECT_EQ(want.target.path, got.target.path);
+    EXPECT_EQ(want.target.id, got.target.id);
+}
+
+TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
+    // Target names taken from VALUe, from NAME and of their own; DATA equal
+    // to NAME and not; a file target with its UTF-16 path.
+    std::vector<seam::TraceItem> rows = {
+        MakeTraceRow("RECENT", "http://a/", kTypedKey, "url1", "http://a/", "label"),
+        MakeTraceRow("RECENT", "doc.docx", kTypedKey, "Item 1", "C:\\doc.docx", "label"),
+        MakeTraceRow("PROCESS", "notepad.exe", "", "", "", "proc"),
+        MakeTraceRow("GRID", "agent.exe"),
+    };
+    rows[3].target.name = "another.exe";
+    seam::TraceItem file;
+    file.text = {"f.txt", "r", "FILE", "", "", "C:\\f.txt"};
+    file.target.kind = seam::TargetKind::File;
+    file.target.path = u"C:\\\u05D0\U0001F600.txt";
+    file.target.id = 7;
+    rows.push_back(file);
+    seam::TraceItem wide = MakeTraceRow("RECENT", "?", kTypedKey, "?", "", "label");
+    wide.target.wideName = u"\u0E01";
+    rows.push_back(wide);
+
+    CTraceList list;
+    for (const auto& row : rows) list.InsertTop(row);
+    ASSERT_EQ(static_cast<int>(rows.size()), list.Count());
+    for (size_t i = 0; i < rows.size(); ++i) {
+        SCOPED_TRACE(i);
+        ExpectSame(rows[rows.size() - 1 - i], list.Read(static_cast<int>(i)));
+    }
+    const auto all = list.Rows();
+    ASSERT_EQ(rows.size(), all.size());
+    ExpectSame(rows.front(), all.back());
+}
+
+TEST(TraceList, DeletingAndReadingPastTheEnd) {
+    CTraceList list;
+    for (const char* name : {"a", "b", "c", "d"}) list.InsertTop(MakeTraceRow("RECENT", name, kTypedKey, name));
+    list.Delete(1);  // "c"
+    list.Delete(9);
+    list.Delete(-1);
+    EXPECT_EQ((std::vector<std::string>{"d", "b", "a"}), Names(list));
+    EXPECT_EQ(seam::TraceItem{}.text, list.Read(3).text);
+    EXPECT_EQ(seam::TargetKind::None, list.Read(-1).target.kind);
+
+    // Texts kept once for several rows outlive the rows that brought them,
+    // and an emptied list starts afresh.
+    EXPECT_EQ(kTypedKey, list.Read(2).text[seam::kColRegKey]);
+    while (list.Count() > 0) list.Delete(0);
+    list.InsertTop(MakeTraceRow("PROCESS", "x.exe"));
+    EXPECT_EQ("PROCESS", list.Read(0).Code());
+    EXPECT_EQ("", list.Read(0).text[seam::kColRegKey]);
+}
+
+TEST(TraceList, CopyTextCutsToTheBufferAndAnswersEmptyOutOfRange) {
+    CTraceList list;
+    list.InsertTop(MakeTraceRow("RECENT", "abcdef", kTypedKey, "v", "abcdef"));
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(3u, list.CopyText(0, seam::kColName, buffer, sizeof buffer));
+    EXPECT_STREQ("abc", buffer);
+    EXPECT_EQ(3u, list.CopyText(0, seam::kColData, buffer, sizeof buffer));  // DATA is NAME here
+    EXPECT_STREQ("abc", buffer);
+    EXPECT_EQ(0u, list.CopyText(1, seam::kColName, buffer, sizeof buffer));
+    EXPECT_STREQ("", buffer);
+    EXPECT_EQ(0u, list.CopyText(0, seam::kColumnCount, buffer, sizeof buffer));
+    EXPECT_EQ(0u, list.CopyText(0, seam::kColName, buffer, 0));
+}
+
+// The worker inserts and deletes while the window thread reads texts,
+// counts and copies: every answer is a whole row of the list.
+TEST(TraceList, AWindowThreadReadsWhileAWorkerWrites) {
+    CTraceList list;
+    std::atomic<bool> done{false};
+    std::thread worker([&] {
+        for (int i = 0; i < 3000; ++i) {
+            const std::string name = "n" + std::to_string(i);
+            list.InsertTop(MakeTraceRow("RECENT", name, kTypedKey, name, name));
+            if (i % 3 == 0) list.Delete(0);
+        }
+        done.store(true);
+    });
+    int reads = 0;
+    while (!done.load() || reads == 0) {
+        char name[16];
+        char data[16];
+        const int count = list.Count();
+        list.CopyText(count / 2, seam::kColName, name, sizeof name);
+        list.CopyText(count / 2, seam::kColData, data, sizeof data);
+        if (name[0] != '\0') EXPECT_EQ('n', name[0]) << count;
+        for (const auto& row : list.Rows()) ASSERT_EQ(row.Name(), row.target.name);
+        ++reads;
+    }
+    worker.join();
+    EXPECT_EQ(2000, list.Count());
+}
+
+}  // namespace
+}  // namespace engine
