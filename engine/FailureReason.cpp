@@ -2,11 +2,9 @@
 
 #include <vector>
 
-#include "engine/Categories.h"
 #include "engine/Cp949.h"
 #include "engine/GridDelivery.h"
 #include "engine/IntelliFormsKeys.h"
-#include "engine/RegKeyText.h"
 #include "seam/Scoped.h"
 
 namespace engine {
@@ -18,15 +16,16 @@ bool WriteRefused(seam::IRegistry& reg, seam::RegRoot root, const std::string& p
     return reg.OpenKey(root, path, seam::RegAccess::Write, key.Out()) == seam::kErrAccessDenied;
 }
 
-StayReason WhyValueStayed(seam::IRegistry& reg, const seam::TraceItem& row) {
-    seam::RegRoot root;
-    std::string path;
-    if (!ParseRegKeyText(row.text[seam::kColRegKey], root, path)) return StayReason::StillThere;
-    if (WriteRefused(reg, root, path)) return StayReason::AccessDenied;
+StayReason WhyValueStayed(seam::IRegistry& reg, const seam::TraceTarget& target) {
+    if (WriteRefused(reg, target.root, target.key)) return StayReason::AccessDenied;
+    // A value with an exact UTF-16 name is removed by that name; only one
+    // known by its code page 949 spelling alone may stand for several.
+    if (!target.wideName.empty()) return StayReason::StillThere;
     seam::ScopedRegKey key(reg);
-    if (reg.OpenKey(root, path, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess) return StayReason::StillThere;
+    if (reg.OpenKey(target.root, target.key, seam::RegAccess::Read, key.Out()) != seam::kErrSuccess)
+        return StayReason::StillThere;
     std::vector<uint8_t> data;
-    if (reg.QueryValue(key.Get(), row.text[seam::kColValue], data, 0, nullptr) == seam::kErrAmbiguousName)
+    if (reg.QueryValue(key.Get(), target.name, data, 0, nullptr) == seam::kErrAmbiguousName)
         return StayReason::Ambiguous;
     return StayReason::StillThere;
 }
@@ -71,13 +70,12 @@ StayReason WhyServiceStayed(seam::IServices& services, const std::string& agent)
 }  // namespace
 
 StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
-    const CategoryEntry* entry = CategoryOfCode(row.Code());
-    if (!entry) return StayReason::StillThere;
-    switch (entry->category) {
-        case seam::kRecent: return WhyValueStayed(platform.registry, row);
-        case seam::kRegistry: return WhyFormsStayed(platform.registry);
-        case seam::kProcess: return WhyProcessStayed(platform.processes, row.Name());
-        case seam::kGrid: return WhyServiceStayed(platform.services, row.Name());
+    const seam::TraceTarget& target = row.target;
+    switch (target.kind) {
+        case seam::TargetKind::RegValue: return WhyValueStayed(platform.registry, target);
+        case seam::TargetKind::RegKeyTree: return WhyFormsStayed(platform.registry);
+        case seam::TargetKind::Process: return WhyProcessStayed(platform.processes, target.name);
+        case seam::TargetKind::Service: return WhyServiceStayed(platform.services, target.name);
         default: return StayReason::StillThere;
     }
 }
