@@ -298,7 +298,7 @@ TEST_F(Driver, UsageSwitchOffSendsNoCountButThePassesRun) {
     Pass();  // cleaning
     EXPECT_TRUE(m_fake.net.RequestedUrls().empty());
     EXPECT_TRUE(m_state.m_bOnline.load());  // the online test itself still ran
-    EXPECT_EQ(seam::kFaceAnalyse, m_view.Faces().back());
+    EXPECT_EQ(seam::ActionFace::Analyse, m_view.Faces().back());
     EXPECT_TRUE(Rows().empty());
 
     // Switched on again between passes: the very next pass counts.
