@@ -231,7 +231,7 @@ TEST_F(MenuVersionCheck, OfflineBoxIsHeldForTheCallerAsWell) {
 // the call, before the window would appear; a held box is never shown twice.
 TEST_F(MenuVersionCheck, StartUpBoxesPassStraightThrough) {
     m_net.SetFailure(m_strQuery);
-    CheckVersionAtStartUp(m_net, m_bOnline, m_checker);
+    CheckVersionAtStartUp(m_net, m_reg, m_bOnline, m_checker);
     EXPECT_EQ((std::vector<std::string>{"connection-error"}), m_boxes.Shown());
     EXPECT_EQ(0u, m_relay.HeldCount());
 
