@@ -161,10 +161,12 @@ std::vector<HistorySource> MakeSources() {
 bool IsListOrder(const std::string& valueName) { return valueName == "MRUListEx" || valueName == "MRUList"; }
 
 // The key a listing source's rows come from: its path below the source's
-// root, and its REGKEY text.
+// root, and its REGKEY text; and the real name of the value being listed
+// when the ANSI enumeration spelled it lossily (empty otherwise).
 struct RowKey {
     const std::string& path;
     const std::string& text;
+    const std::u16string& wideName;
 };
 
 void AddRecentRow(EngineState& state, seam::IView& view, const HistorySource& source, const RowKey& regKey,
@@ -180,6 +182,7 @@ void AddRecentRow(EngineState& state, seam::IView& view, const HistorySource& so
     row.target.root = source.root;
     row.target.key = regKey.path;
     row.target.name = valueName;
+    row.target.wideName = regKey.wideName;
     AddTraceRow(state, view, seam::kRecent, row);
 }
 
@@ -255,13 +258,21 @@ void ScanKey(seam::Platform& platform, EngineState& state, seam::IView& view, co
     seam::ScopedRegKey key(reg);
     if (reg.OpenKey(source.root, path, seam::RegAccess::AllAccess, key.Out()) != seam::kErrSuccess) return;
     const std::string keyText = RegKeyText(source.root, path);
-    const RowKey regKey{path, keyText};
+    std::u16string wideName;
+    const RowKey regKey{path, keyText, wideName};
     std::vector<uint8_t> bytes;
     for (uint32_t index = 0;; ++index) {
         // The driver lowers the flag to call a scan off; rows found stay.
         if (!state.m_bAnalysed.load()) return;
         std::string valueName;
         if (registry::EnumWholeValueName(reg, key.Get(), index, valueName) != seam::kErrSuccess) return;
+        // A '?' may stand for a character code page 949 lacks: the row keeps
+        // the real name, so that cleaning removes exactly this value.
+        wideName.clear();
+        if (valueName.find('?') != std::string::npos &&
+            reg.EnumValueNameWide(key.Get(), index, wideName) != seam::kErrSuccess) {
+            wideName.clear();
+        }
         ReadValueBytes(reg, key.Get(), valueName, bytes);
         ScanValue(platform, state, view, source, regKey, valueName, bytes);
     }
@@ -277,8 +288,9 @@ void ScanSingleValue(seam::Platform& platform, EngineState& state, seam::IView& 
     const std::string value = text;
     if (value.empty() || value == "0") return;
     const std::string keyText = RegKeyText(source.root, source.keyPath);
-    AddRecentRow(state, view, source, RowKey{source.keyPath, keyText}, SingleValueName(value), source.valueName,
-                 value);
+    const std::u16string noWideName;
+    AddRecentRow(state, view, source, RowKey{source.keyPath, keyText, noWideName}, SingleValueName(value),
+                 source.valueName, value);
 }
 
 bool ValueExists(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {
@@ -319,6 +331,14 @@ CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::
     if (target.kind != seam::TargetKind::RegValue) return CleanOutcome::Skipped;
     seam::RegKey key = 0;
     long r = keys.Open(target.root, target.key, key);
+    if (r == seam::kErrSuccess && !target.wideName.empty()) {
+        // By its real name: gone when deleted or when nothing has that name.
+        r = reg.DeleteValueWide(key, target.wideName);
+        if (r != seam::kErrSuccess && r != seam::kErrFileNotFound) return CleanOutcome::Stayed;
+        state.AddCount(seam::kRecent, -1);
+        view.CounterChanged(seam::kRecent);
+        return CleanOutcome::Gone;
+    }
     if (r == seam::kErrSuccess) r = reg.DeleteValue(key, target.name);
     // A value that was already gone counts as cleaned; one that is still
     // there after a failed deletion does not.

@@ -57,7 +57,9 @@ void ScanHistorySource(seam::Platform& platform, EngineState& state, seam::IView
 void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Cleaning of one RECENT row: deletes the value its target names (never
-// read back from the display texts) and lowers the RECENT counter. Gone also
+// read back from the display texts), by its real UTF-16 name when the row
+// has one; a row with only a lossy ANSI name that several values share
+// touches none of them (kErrAmbiguousName) and lowers the RECENT counter. Gone also
 // when the value was already gone; Stayed when it is still there; Skipped for
 // a target that is not a registry value.
 // The key is taken from `keys`, which keeps it open for the next row.

@@ -23,6 +23,7 @@ constexpr uint32_t kStringFlags[] = {0x04, 0x08, 0x10, 0x20, 0x40};
 // Link info: its own size, the size of its header, its flags, then offsets
 // from its start. The Unicode offsets exist when the header reaches them.
 constexpr uint32_t kVolumeIdAndLocalBasePath = 0x01;
+constexpr uint32_t kNetworkRelativeLink = 0x02;
 constexpr size_t kLinkInfoMinHeader = 0x1c;
 constexpr size_t kLinkInfoUnicodeHeader = 0x24;
 
@@ -57,26 +58,43 @@ std::string JoinPath(const std::string& base, const std::string& suffix) {
     return base + suffix;
 }
 
-// The local path of a link info block of `size` bytes at `info`; empty when
-// it names none. Unicode offsets of 0 mean the ANSI forms hold the texts.
+// A text of the link info at `ansiAt` or, when the Unicode offset is given
+// and reads, at `unicodeAt`; offsets of 0 mean the form is absent.
+bool InfoText(const uint8_t* base, size_t size, size_t ansiAt, size_t unicodeAt, std::string& out) {
+    if (unicodeAt != 0 && unicodeAt < size && UnicodeAt(base, unicodeAt, size, out)) return true;
+    return ansiAt != 0 && ansiAt < size && AnsiAt(base, ansiAt, size, out);
+}
+
+// The share a link info's network record names (\\server\share), within
+// the `size` bytes of the record at `link`; empty when it does not read.
+std::string NetworkShare(const uint8_t* link, size_t size) {
+    if (size < 0x14 || LeU32(link) > size) return {};
+    size = LeU32(link);
+    const size_t netNameAt = LeU32(link + 8);
+    // A record whose names begin past 0x14 also holds their Unicode offsets.
+    const size_t unicodeAt = netNameAt > 0x14 && size >= 0x18 ? LeU32(link + 0x14) : 0;
+    std::string share;
+    return InfoText(link, size, netNameAt, unicodeAt, share) ? share : std::string{};
+}
+
+// The path a link info block of `size` bytes at `info` names: its local base
+// path, else its network share, then its common path suffix; empty when it
+// names neither.
 std::string LinkInfoPath(const uint8_t* info, size_t size) {
     const size_t headerSize = LeU32(info + 4);
     if (headerSize < kLinkInfoMinHeader || headerSize > size) return {};
-    if (!(LeU32(info + 8) & kVolumeIdAndLocalBasePath)) return {};
+    const uint32_t flags = LeU32(info + 8);
+    const bool unicode = headerSize >= kLinkInfoUnicodeHeader;
     std::string base;
-    std::string suffix;
-    if (headerSize >= kLinkInfoUnicodeHeader) {
-        const size_t baseAt = LeU32(info + 0x1c);
-        const size_t suffixAt = LeU32(info + 0x20);
-        if (baseAt != 0 && baseAt < size && UnicodeAt(info, baseAt, size, base)) {
-            if (suffixAt != 0 && suffixAt < size) UnicodeAt(info, suffixAt, size, suffix);
-            return JoinPath(base, suffix);
-        }
+    if (flags & kVolumeIdAndLocalBasePath) {
+        InfoText(info, size, LeU32(info + 0x10), unicode ? LeU32(info + 0x1c) : 0, base);
+    } else if (flags & kNetworkRelativeLink) {
+        const size_t linkAt = LeU32(info + 0x14);
+        if (linkAt != 0 && linkAt < size) base = NetworkShare(info + linkAt, size - linkAt);
     }
-    const size_t baseAt = LeU32(info + 0x10);
-    const size_t suffixAt = LeU32(info + 0x18);
-    if (baseAt == 0 || baseAt >= size || !AnsiAt(info, baseAt, size, base)) return {};
-    if (suffixAt != 0 && suffixAt < size) AnsiAt(info, suffixAt, size, suffix);
+    if (base.empty()) return {};
+    std::string suffix;
+    InfoText(info, size, LeU32(info + 0x18), unicode ? LeU32(info + 0x20) : 0, suffix);
     return JoinPath(base, suffix);
 }
 

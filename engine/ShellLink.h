@@ -11,9 +11,9 @@ namespace engine {
 struct ShellLinkTarget {
     // The target's full path in code page 949, from the link's target ID
     // list when that names a path on a drive, else from its link info's
-    // local base path and common path suffix (Unicode forms before ANSI).
-    // Empty when neither names it; the caller then names the row after the
-    // link itself.
+    // local base path (or network share) and common path suffix, Unicode
+    // forms before ANSI. Empty when neither names it; the caller then names
+    // the row after the link itself.
     std::string path;
     // Bytes the link occupies from its first byte through its terminal extra
     // data block; the whole data when the link runs to its end without one.

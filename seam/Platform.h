@@ -82,6 +82,11 @@ public:
     // RegDeleteValueA; a name the enumeration spelled lossily is resolved as
     // described above and its value deleted with RegDeleteValueW.
     virtual long DeleteValue(RegKey key, const std::string& name) = 0;
+    // RegEnumValueW: value `index`'s real name, whole, for a name the ANSI
+    // enumeration spelled lossily; the same index names the same value.
+    virtual long EnumValueNameWide(RegKey key, uint32_t index, std::u16string& name) = 0;
+    // RegDeleteValueW: exactly the value of this real name.
+    virtual long DeleteValueWide(RegKey key, const std::u16string& name) = 0;
 
     // RegEnumKeyA with a name buffer of `capacity` bytes.
     virtual long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) = 0;

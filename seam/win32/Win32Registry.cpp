@@ -168,6 +168,19 @@ public:
         return rc == ERROR_SUCCESS ? ::RegDeleteValueW(AsHkey(key), wide.c_str()) : rc;
     }
 
+    long EnumValueNameWide(RegKey key, uint32_t index, std::u16string& name) override {
+        std::wstring buf(kMaxValueName, L'\0');
+        DWORD len = kMaxValueName;
+        LONG rc = ::RegEnumValueW(AsHkey(key), index, &buf[0], &len, nullptr, nullptr, nullptr, nullptr);
+        name = rc == ERROR_SUCCESS ? std::u16string(reinterpret_cast<const char16_t*>(buf.data()), len)
+                                   : std::u16string();
+        return rc;
+    }
+
+    long DeleteValueWide(RegKey key, const std::u16string& name) override {
+        return ::RegDeleteValueW(AsHkey(key), reinterpret_cast<const wchar_t*>(name.c_str()));
+    }
+
     long EnumSubkey(RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
         std::string buf(capacity ? capacity : 1, '\0');
         LONG rc = ::RegEnumKeyA(AsHkey(key), index, &buf[0], capacity);

@@ -235,6 +235,35 @@ TEST_F(ContractRegistry, NamesSpelledAlikeAreNeitherReadNorDeleted) {
     EXPECT_EQ(seam::kErrAmbiguousName, Reg().DeleteValue(key.Get(), spelled));
 }
 
+// The wide calls tell apart what the ANSI names cannot: each index gives its
+// value's real name, and deleting by a real name removes that value alone.
+TEST_F(ContractRegistry, TheWideCallsReachEachOfTwoNamesSpelledAlike) {
+    const std::string first = "C:\\Apps\\" + std::string(kThaiKo) + ".exe";
+    const std::string second = "C:\\Apps\\" + std::string(kThaiKho) + ".exe";
+    m_cp->SetUnicodeNamedText(m_strScratch, first, "one");
+    m_cp->SetUnicodeNamedText(m_strScratch, second, "two");
+
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess, Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::AllAccess, key.Out()));
+    std::set<std::u16string> wide;
+    std::u16string name;
+    for (uint32_t i = 0; i < 2; ++i) {
+        std::string ansi;
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), i, ansi, 260));
+        EXPECT_EQ("C:\\Apps\\?.exe", ansi);
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValueNameWide(key.Get(), i, name));
+        wide.insert(name);
+    }
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueNameWide(key.Get(), 2, name));
+    const std::u16string realFirst = u"C:\\Apps\\\u0E01.exe";
+    EXPECT_EQ((std::set<std::u16string>{realFirst, u"C:\\Apps\\\u0E02.exe"}), wide);
+
+    EXPECT_EQ(seam::kErrSuccess, Reg().DeleteValueWide(key.Get(), realFirst));
+    EXPECT_FALSE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
+    EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
+    EXPECT_EQ(seam::kErrFileNotFound, Reg().DeleteValueWide(key.Get(), realFirst));
+}
+
 TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {
     SetText(Under("Parent\\Child"), "v", "1");
     SetText(Under("Parent"), "own", "1");

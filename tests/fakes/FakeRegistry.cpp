@@ -28,6 +28,37 @@ std::string AnsiSpelling(const std::string& utf8) {
     return out;
 }
 
+// UTF-8 as UTF-16, as the registry holds names.
+std::u16string Utf16FromUtf8(const std::string& utf8) {
+    std::u16string out;
+    for (size_t i = 0; i < utf8.size();) {
+        const unsigned char lead = static_cast<unsigned char>(utf8[i]);
+        size_t len = lead < 0xC0 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        if (len > utf8.size() - i) len = utf8.size() - i;
+        char32_t c = len == 1 ? lead : lead & (0x7F >> len);
+        for (size_t k = 1; k < len; ++k) c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+        if (c >= 0x10000) {
+            out += static_cast<char16_t>(0xD800 + ((c - 0x10000) >> 10));
+            out += static_cast<char16_t>(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            out += static_cast<char16_t>(c);
+        }
+        i += len;
+    }
+    return out;
+}
+
+// Registry names compare without case; ASCII letters are enough here.
+bool SameWideName(const std::u16string& a, const std::u16string& b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        const char16_t x = a[i] >= u'A' && a[i] <= u'Z' ? a[i] + 32 : a[i];
+        const char16_t y = b[i] >= u'A' && b[i] <= u'Z' ? b[i] + 32 : b[i];
+        if (x != y) return false;
+    }
+    return true;
+}
+
 bool MayRead(seam::RegAccess a) { return a != seam::RegAccess::Write; }
 bool MayWrite(seam::RegAccess a) { return a != seam::RegAccess::Read; }
 bool AsksFullAccess(seam::RegAccess a) { return a == seam::RegAccess::AllAccess || a == seam::RegAccess::Write; }
@@ -202,6 +233,38 @@ long FakeRegistry::DeleteValue(seam::RegKey key, const std::string& name) {
     auto& values = h->key->values;
     values.erase(values.begin() + (v - values.data()));
     return seam::kErrSuccess;
+}
+
+std::u16string FakeRegistry::RealName(const Value& v) {
+    return Utf16FromUtf8(v.unicodeName.empty() ? seam::Utf8FromCp949(v.name) : v.unicodeName);
+}
+
+long FakeRegistry::EnumValueNameWide(seam::RegKey key, uint32_t index, std::u16string& name) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Handle* h = Lookup(key);
+    if (!h) return seam::kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayRead(h->access)) return seam::kErrAccessDenied;
+    const auto& values = h->key->values;
+    if (index >= values.size()) return seam::kErrNoMoreItems;
+    name = RealName(values[index]);
+    return seam::kErrSuccess;
+}
+
+long FakeRegistry::DeleteValueWide(seam::RegKey key, const std::u16string& name) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nDeleteValueCalls;
+    const Handle* h = Lookup(key);
+    if (!h) return seam::kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
+    auto& values = h->key->values;
+    for (auto it = values.begin(); it != values.end(); ++it) {
+        if (!SameWideName(RealName(*it), name)) continue;
+        values.erase(it);
+        return seam::kErrSuccess;
+    }
+    return seam::kErrFileNotFound;
 }
 
 long FakeRegistry::EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {

@@ -57,6 +57,8 @@ public:
     long SetValue(seam::RegKey key, const std::string& name, uint32_t type,
                   const std::vector<uint8_t>& data) override;
     long DeleteValue(seam::RegKey key, const std::string& name) override;
+    long EnumValueNameWide(seam::RegKey key, uint32_t index, std::u16string& name) override;
+    long DeleteValueWide(seam::RegKey key, const std::u16string& name) override;
     long EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
     long DeleteKey(seam::RegRoot root, const std::string& path) override;
 
@@ -120,6 +122,7 @@ private:
     const Handle* Lookup(seam::RegKey key) const;
     seam::RegKey NewHandle(std::shared_ptr<Key> key, seam::RegAccess access);
     static Value* FindValue(Key& key, const std::string& name);
+    static std::u16string RealName(const Value& v);
     // FindValue, then the lossy spellings: kErrSuccess with `out` set,
     // kErrFileNotFound or kErrAmbiguousName.
     static long ResolveValue(Key& key, const std::string& name, Value*& out);

@@ -3,11 +3,15 @@
 // and the service manager.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "engine/GridDelivery.h"
 #include "engine/IntelliFormsKeys.h"
 #include "engine/StatusTexts.h"
+#include "engine/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/EngineFixture.h"
+#include "tests/fakes/FakeCategories.h"
 #include "tests/fakes/HistoryTable.h"
 
 namespace engine {
@@ -95,30 +99,57 @@ TEST_F(EndToEnd, AnalyseThenCleanRemovesExactlyTheTraces) {
     EXPECT_FALSE(m_state.m_bAnalysed.load());
 }
 
-TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedOrReportedNeverCountedAsGone) {
+TEST_F(EndToEnd, ValuesNamedOutsideCodePage949AreDeletedExactlyByTheirRealNames) {
     auto& reg = m_fake.registry;
     const std::string ko = "\xE0\xB8\x81";   // Thai letters: code page 949 has neither
     const std::string kho = "\xE0\xB8\x82";
     const std::string kALZip = fakes::SourceLabelled("알집기록", K::PlainData).keyPath;
     reg.SetStringUnicodeName(kHkcu, kTyped, "url" + ko, "http://a.example/");
     reg.SetStringUnicodeName(kHklm, kHelp, ko + ".chm", "");
-    // Two names with one ANSI spelling: neither can be told from the other.
+    // Two names with one ANSI spelling: each row knows its own real name.
     reg.SetStringUnicodeName(kHkcu, kALZip, ko + "1", "D:\\a.alz");
     reg.SetStringUnicodeName(kHkcu, kALZip, kho + "1", "D:\\b.alz");
 
     Pass();
     ASSERT_EQ(4, CountOf("RECENT"));
     EXPECT_EQ(4, m_state.Count(seam::kRecent));
+    // Only ALZip's first value and the typed address are cleaned; the others
+    // stay for the next analysis.
+    const auto rows = m_view.List().Rows();
+    const auto first = std::find_if(rows.begin(), rows.end(), [](const seam::TraceItem& row) {
+        return row.target.wideName == u"\u0E011";
+    });
+    ASSERT_NE(rows.end(), first);
+    EXPECT_EQ("?1", first->text[seam::kColValue]);
+    std::vector<seam::TraceItem> leftOut;
+    for (const auto& row : rows)
+        if (row.target.wideName != u"\u0E011" && row.target.wideName != u"url\u0E01") leftOut.push_back(row);
+    ASSERT_EQ(2u, leftOut.size());
+    ASSERT_EQ(2, LeaveOut(m_state, m_view, leftOut));
     Pass();
 
     EXPECT_FALSE(reg.UnicodeNamedValueExists(kHkcu, kTyped, "url" + ko));
-    EXPECT_FALSE(reg.UnicodeNamedValueExists(kHklm, kHelp, ko + ".chm"));
-    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, ko + "1"));
+    EXPECT_FALSE(reg.UnicodeNamedValueExists(kHkcu, kALZip, ko + "1"));
     EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, kho + "1"));
-    EXPECT_EQ(2, CountOf("RECENT"));
-    EXPECT_EQ(2, m_state.Count(seam::kRecent));
-    for (const auto& row : m_view.List().Rows()) EXPECT_EQ("?1", row.text[seam::kColValue]);
-    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다."), m_state.StatusText());
+    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHklm, kHelp, ko + ".chm"));
+    EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
+}
+
+// A row that names its value only as the ANSI enumeration spelled it cannot
+// tell two values spelled alike apart: neither is touched, and the row stays.
+TEST_F(EndToEnd, ARowWithOnlyALossyNameSharedByTwoValuesTouchesNeither) {
+    auto& reg = m_fake.registry;
+    const std::string kALZip = fakes::SourceLabelled("알집기록", K::PlainData).keyPath;
+    reg.SetStringUnicodeName(kHkcu, kALZip, "\xE0\xB8\x81" "1", "D:\\a.alz");
+    reg.SetStringUnicodeName(kHkcu, kALZip, "\xE0\xB8\x82" "1", "D:\\b.alz");
+    m_view.List().Assign({fakes::MakeTraceRow("RECENT", "D:\\a.alz", "HKEY_CURRENT_USER\\" + kALZip, "?1")});
+    m_state.SetCount(seam::kRecent, 1);
+    m_state.m_bAnalysed.store(true);
+    Pass();
+    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, "\xE0\xB8\x81" "1"));
+    EXPECT_TRUE(reg.UnicodeNamedValueExists(kHkcu, kALZip, "\xE0\xB8\x82" "1"));
+    EXPECT_EQ(1, CountOf("RECENT"));
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 1개 항목을 정리하지 못했습니다."), m_state.StatusText());
 }
 
 TEST_F(EndToEnd, TracesThatResistStayListedAndAreReported) {

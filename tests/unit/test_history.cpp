@@ -355,6 +355,12 @@ public:
         return m_inner.SetValue(key, name, type, data);
     }
     long DeleteValue(seam::RegKey key, const std::string& name) override { return m_inner.DeleteValue(key, name); }
+    long EnumValueNameWide(seam::RegKey key, uint32_t index, std::u16string& name) override {
+        return m_inner.EnumValueNameWide(key, index, name);
+    }
+    long DeleteValueWide(seam::RegKey key, const std::u16string& name) override {
+        return m_inner.DeleteValueWide(key, name);
+    }
     long EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
         return m_inner.EnumSubkey(key, index, name, capacity);
     }

@@ -132,12 +132,52 @@ TEST(ShellLinkInfo, BasePathAndSuffixInEitherForm) {
     // A Unicode offset of 0 sends the reader back to the ANSI text.
     Bytes zeroed = LinkInfo("C:\\ansi.txt", "", &uBase, &uSuffix);
     Put32(zeroed, 0x1c, 0);
+    Put32(zeroed, 0x20, 0);
     EXPECT_EQ("C:\\ansi.txt", Read(Concat({Header(2), zeroed, kTerminal})).path);
 }
 
-TEST(ShellLinkInfo, LinkInfoWithoutALocalPathNamesNothing) {
+// A link info naming a network share and a suffix; with `unicode`, the
+// record also holds the share's UTF-16 form (and the ANSI one says "??").
+Bytes NetworkLinkInfo(const std::string& share, const std::string& suffix, bool unicode) {
+    Bytes info(0x1c, 0);
+    Put32(info, 4, 0x1c);
+    Put32(info, 8, 2);  // common network relative link and path suffix
+    Put32(info, 0x14, static_cast<uint32_t>(info.size()));
+    Bytes link(unicode ? 0x1c : 0x14, 0);
+    Put32(link, 8, static_cast<uint32_t>(link.size()));
+    const std::string ansi = unicode ? "\\\\??\\??" : share;
+    link.insert(link.end(), ansi.begin(), ansi.end());
+    link.push_back(0);
+    if (unicode) {
+        Put32(link, 0x14, static_cast<uint32_t>(link.size()));
+        const Bytes u = fakes::Utf16Bytes(std::u16string(share.begin(), share.end()));
+        link.insert(link.end(), u.begin(), u.end());
+    }
+    Put32(link, 0, static_cast<uint32_t>(link.size()));
+    info.insert(info.end(), link.begin(), link.end());
+    Put32(info, 0x18, static_cast<uint32_t>(info.size()));
+    info.insert(info.end(), suffix.begin(), suffix.end());
+    info.push_back(0);
+    Put32(info, 0, static_cast<uint32_t>(info.size()));
+    return info;
+}
+
+TEST(ShellLinkInfo, ANetworkShareAndItsSuffix) {
+    EXPECT_EQ("\\\\nas\\docs\\plan.docx",
+              Read(Concat({Header(2), NetworkLinkInfo("\\\\nas\\docs", "plan.docx", false), kTerminal})).path);
+    EXPECT_EQ("\\\\nas\\docs\\plan.docx",
+              Read(Concat({Header(2), NetworkLinkInfo("\\\\nas\\docs", "plan.docx", true), kTerminal})).path);
+    // A network record claiming more than the link info holds.
+    Bytes wild = NetworkLinkInfo("\\\\nas\\docs", "plan.docx", false);
+    Put32(wild, 0x1c, 0x7fff);
+    EXPECT_EQ("", Read(Concat({Header(2), wild, kTerminal})).path);
+}
+
+TEST(ShellLinkInfo, LinkInfoWithoutAPathNamesNothing) {
     Bytes network = LinkInfo("C:\\x.txt", "");
-    Put32(network, 8, 2);  // only a network share
+    Put32(network, 8, 2);  // a network record flagged, but none there
+    EXPECT_EQ("", Read(Concat({Header(2), network, kTerminal})).path);
+    Put32(network, 8, 0);
     EXPECT_EQ("", Read(Concat({Header(2), network, kTerminal})).path);
     // Offsets past the block, a base path without its zero byte.
     Bytes wild = LinkInfo("C:\\x.txt", "");
