@@ -30,7 +30,7 @@ public:
     virtual void ScanGridAgents() = 0;      // GRID: running grid agents
     virtual void ScanProcesses() = 0;       // PROCESS: running programs neither protected nor excluded
     virtual void ScanIntelliForms() = 0;    // REGISTRY: autosaved form entries
-    virtual void ScanRegistryTraces() = 0;  // RECENT: every usage-history source
+    virtual void ScanRegistryTraces() = 0;  // RECENT: every usage-history source, registry and files
 
     // Cleaning of one row, chosen by its target's kind (kRemoverTable). Each
     // lowers its own category's counter as the traces go.
@@ -38,6 +38,7 @@ public:
     virtual CleanOutcome TerminateProcessByName(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
+    virtual CleanOutcome DeleteRecentFile(const seam::TraceItem& row) = 0;
     // The cleaning walk is over: whatever the removers kept for the next row
     // (an open registry key) is let go.
     virtual void CleaningDone() = 0;
@@ -68,6 +69,7 @@ inline constexpr RemoverEntry kRemoverTable[] = {
     {seam::TargetKind::Process, &ICategories::TerminateProcessByName},
     {seam::TargetKind::RegKeyTree, &ICategories::DeleteIntelliForms},
     {seam::TargetKind::RegValue, &ICategories::DeleteHistoryValue},
+    {seam::TargetKind::File, &ICategories::DeleteRecentFile},
 };
 
 constexpr bool TableFollowsTheEnum() {

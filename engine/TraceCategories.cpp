@@ -4,6 +4,7 @@
 #include "engine/HistorySources.h"
 #include "engine/IntelliForms.h"
 #include "engine/ProcessReset.h"
+#include "engine/RecentFiles.h"
 
 namespace engine {
 namespace {
@@ -21,7 +22,10 @@ void CTraceCategories::ScanProcesses() { engine::ScanProcesses(m_platform, m_sta
 
 void CTraceCategories::ScanIntelliForms() { engine::ScanIntelliForms(m_platform.registry, m_state, m_view); }
 
-void CTraceCategories::ScanRegistryTraces() { ScanHistory(m_platform, m_state, m_view); }
+void CTraceCategories::ScanRegistryTraces() {
+    ScanHistory(m_platform, m_state, m_view);
+    ScanRecentFiles(m_platform, m_state, m_view);
+}
 
 CleanOutcome CTraceCategories::StopGridService(const seam::TraceItem& row) {
     return GoneOrStayed(engine::StopGridService(m_platform, m_state, m_view, row.target.name));
@@ -37,6 +41,10 @@ CleanOutcome CTraceCategories::DeleteIntelliForms(const seam::TraceItem&) {
 
 CleanOutcome CTraceCategories::DeleteHistoryValue(const seam::TraceItem& row) {
     return engine::DeleteHistoryValue(m_platform.registry, m_state, m_view, row.target, m_keys);
+}
+
+CleanOutcome CTraceCategories::DeleteRecentFile(const seam::TraceItem& row) {
+    return engine::DeleteRecentFile(m_platform.files, m_state, m_view, row.target);
 }
 
 }  // namespace engine

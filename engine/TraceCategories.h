@@ -24,6 +24,7 @@ public:
     CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
     CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) override;
     CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
+    CleanOutcome DeleteRecentFile(const seam::TraceItem& row) override;
     void CleaningDone() override { m_keys.Close(); }
 
 protected:
