@@ -67,6 +67,22 @@ StayReason WhyServiceStayed(seam::IServices& services, const std::string& agent)
     return StayReason::StillThere;
 }
 
+// Asked without touching the file: a read-only one refuses deletion to
+// everyone; any other that is still there is, as good as always in the
+// user's own profile, held open by the program that wrote it.
+StayReason WhyFileStayed(seam::IFileSystem& files, const std::u16string& path) {
+    const size_t slash = path.find_last_of(u'\\');
+    if (slash == std::u16string::npos) return StayReason::StillThere;
+    std::vector<seam::FileEntry> entries;
+    if (files.ListFolder(path.substr(0, slash), entries) != seam::kErrSuccess) return StayReason::StillThere;
+    const std::u16string name = path.substr(slash + 1);
+    for (const seam::FileEntry& entry : entries) {
+        if (entry.name != name) continue;
+        return (entry.attributes & seam::kAttrReadOnly) ? StayReason::AccessDenied : StayReason::InUse;
+    }
+    return StayReason::StillThere;
+}
+
 }  // namespace
 
 StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
@@ -76,6 +92,7 @@ StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
         case seam::TargetKind::RegKeyTree: return WhyFormsStayed(platform.registry);
         case seam::TargetKind::Process: return WhyProcessStayed(platform.processes, target.name);
         case seam::TargetKind::Service: return WhyServiceStayed(platform.services, target.name);
+        case seam::TargetKind::File: return WhyFileStayed(platform.files, target.path);
         default: return StayReason::StillThere;
     }
 }

@@ -13,6 +13,7 @@ enum class StayReason {
     AccessDenied,  // the key, process or service refuses the rights its removal needs
     Ambiguous,     // the value's name stands for several values (code page 949 cannot spell it)
     StillRunning,  // the process runs (again) after it was ended, or the service has not stopped
+    InUse,         // the file is there, not read-only: a program holds it open
     StillThere,    // the removal failed for a reason the machine does not show
 };
 

@@ -120,7 +120,9 @@ TEST(TraceList, AWindowThreadReadsWhileAWorkerWrites) {
         const int count = list.Count();
         list.CopyText(count / 2, seam::kColName, name, sizeof name);
         list.CopyText(count / 2, seam::kColData, data, sizeof data);
-        if (name[0] != '\0') EXPECT_EQ('n', name[0]) << count;
+        if (name[0] != '\0') {
+            EXPECT_EQ('n', name[0]) << count;
+        }
         for (const auto& row : list.Rows()) ASSERT_EQ(row.Name(), row.target.name);
         ++reads;
     }

@@ -142,6 +142,28 @@ TEST_F(Unattended, TracesThatStayGiveExitOneAndSayWhy) {
     for (const std::string& line : lines) EXPECT_EQ(std::string::npos, line.find("\tRECENT\t")) << line;
 }
 
+// Shortcuts of the Recent folder that cleaning cannot remove: one a program
+// holds open, one read-only; the plain one beside them goes.
+TEST_F(Unattended, RecentFilesThatStaySayWhetherInUseOrDenied) {
+    std::u16string recent;
+    ASSERT_EQ(seam::kErrSuccess, m_fake.files.KnownFolderPath(seam::KnownFolder::Recent, recent));
+    for (const char16_t* name : {u"held.lnk", u"locked.lnk", u"plain.lnk"})
+        ASSERT_TRUE(m_fake.files.WriteFile(recent + u"\\" + name, "not a shortcut"));
+    m_fake.files.HoldOpen(recent + u"\\held.lnk");
+    m_fake.files.SetAttributes(recent + u"\\locked.lnk", seam::kAttrReadOnly);
+
+    const UnattendedOutcome outcome = Run({seam::kRecent}, true);
+    EXPECT_EQ(kExitSomeLeft, outcome.ExitCode());
+    EXPECT_EQ(5, outcome.found[seam::kRecent]);  // the two history values and the three shortcuts
+    EXPECT_EQ(3, outcome.cleaned[seam::kRecent]);
+    std::vector<std::string> why;
+    for (const LeftTrace& trace : outcome.left)
+        why.push_back(trace.row.text[seam::kColValue] + " " + ReasonText(trace.why));
+    std::sort(why.begin(), why.end());
+    EXPECT_EQ((std::vector<std::string>{"held.lnk 다른 프로그램이 사용 중", "locked.lnk 접근 거부"}), why);
+    EXPECT_FALSE(m_fake.files.Exists(recent + u"\\plain.lnk"));
+}
+
 TEST_F(Unattended, ServicesTheManagerRefusesAreAccessDenied) {
     const uint32_t agent = m_fake.processes.Add("qdownagent.exe");
     m_fake.services.Install("QuickDownload Agent", seam::kSvcRunning, 0, agent);

@@ -9,8 +9,9 @@ Session A (no window at all):
   - with the usage switch off, /clean exits 0, shows no window at any time
     (X windows polled while it runs), sends nothing, and removes exactly the
     rows /analyse listed;
-  - two values whose names code page 949 cannot tell apart stay: exit 1 and
-    one report line each, saying so;
+  - two values whose names code page 949 spells alike each go by their exact
+    names, while a read-only shortcut in the Recent folder stays: exit 1 and
+    one report line for it, saying access was denied;
   - /clean:process ends the sample programs (last: it ends Wine's helpers too).
 Session B (the window, same profile, switch off before start): a click-through
 of RECENT and REGISTRY removes exactly what /clean removed in A; the window
@@ -18,6 +19,7 @@ sends no usage request; a copy started with /clean while the window is open
 exits 3 and changes nothing.
 """
 import os
+import shutil
 import subprocess
 import sys
 import time
@@ -36,7 +38,8 @@ USAGE_VALUE = product.text_in("net/UsageSwitch.h", "kSendUsageValue")
 TYPED_URLS = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs"
 THAI_KO, THAI_KHO = "\u0e01", "\u0e02"  # code page 949 has neither
 FOUND, NOT_CLEANED = product.text("kFoundWord"), product.text("kNotCleanedWord")
-AMBIGUOUS = product.texts_of("ReasonText")[1]
+DENIED = product.texts_of("ReasonText")[0]
+SHORTCUT = os.path.join(os.path.dirname(winetest.REPO), "shared", "testdata", "files", "lnk", "NeroInfoTool.lnk")
 OTHER_COPY = product.text("kOtherCopy")
 BAD_LEAD = product.text("kBadCommandLead")
 RUN_BOUND_S = 120
@@ -199,20 +202,42 @@ def case_clean_switch_off(session, server, exe):
         check(name in scenario.process_names(session), f"{name} ended though PROCESS was not named")
 
 
-def case_ambiguous_names_stay(session, server, exe):
+def recent_folder(session):
+    """The prefix user's Recent folder, made where Wine has not made it yet."""
+    users = os.path.join(session.prefix, "drive_c", "users")
+    user = next(u for u in sorted(os.listdir(users)) if u != "Public")
+    folder = os.path.join(users, user, "AppData", "Roaming", "Microsoft", "Windows", "Recent")
+    os.makedirs(folder, exist_ok=True)
+    return folder
+
+
+def case_exact_names_and_a_trace_that_stays(session, server, exe):
     scenario.import_values(session, [(TYPED_URLS, "url" + THAI_KO, "sz", "http://ko.example/"),
                                      (TYPED_URLS, "url" + THAI_KHO, "sz", "http://kho.example/"),
                                      (TYPED_URLS, "url7", "sz", "http://plain.example/")])
-    code, lines = run_unattended(session, exe, "/clean:RECENT", report="kv-left.txt")
-    check(code == 1, f"exit {code}, not 1; report {lines!r}")
-    check(category_counts(lines) == {"RECENT": [3, 1]}, f"category lines of {lines!r}")
-    left = trace_lines(lines, NOT_CLEANED)
-    check(len(left) == 2, f"{len(left)} lines of traces not cleaned: {left!r}")
-    for code_, _, regkey, value, why in left:
-        check(code_ == "RECENT" and regkey == TYPED_URLS and value == "url?" and why == AMBIGUOUS,
-              f"a line of a trace not cleaned: {(code_, regkey, value, why)!r}")
-    names = scenario.value_names(scenario.export_registry(session, "HKCU"))
-    check((TYPED_URLS.lower(), "url7") not in names, "the plain value beside them stayed")
+    # A real shortcut Windows cannot delete: Wine keeps the read-only
+    # attribute as the file's write permission.
+    locked = os.path.join(recent_folder(session), "잠긴 문서.lnk")
+    shutil.copyfile(SHORTCUT, locked)
+    os.chmod(locked, 0o444)
+    try:
+        code, lines = run_unattended(session, exe, "/clean:RECENT", report="kv-left.txt")
+        check(code == 1, f"exit {code}, not 1; report {lines!r}")
+        check(category_counts(lines) == {"RECENT": [4, 3]}, f"category lines of {lines!r}")
+        left = trace_lines(lines, NOT_CLEANED)
+        check(len(left) == 1, f"{len(left)} lines of traces not cleaned: {left!r}")
+        if left:
+            code_, name, _, value, why = left[0][:5]
+            check((code_, name, value, why) == ("RECENT", "InfoTool.exe", "잠긴 문서.lnk", DENIED),
+                  f"the line of the trace not cleaned: {left[0]!r}")
+        check(os.path.exists(locked), "the read-only shortcut is gone")
+        names = scenario.value_names(scenario.export_registry(session, "HKCU"))
+        # Each value code page 949 spells as url? went by its exact name.
+        left_values = sorted(n for k, n in names if k == TYPED_URLS.lower() and n is not None)
+        check(not left_values, f"TypedURLs values still there: {left_values!r}")
+    finally:
+        os.chmod(locked, 0o644)
+        os.remove(locked)
 
 
 def case_clean_process(session, server, exe):
@@ -238,8 +263,8 @@ def session_a():
              lambda: case_analyse(s, server, exe)),
             ("A: switch off, /clean removes what /analyse listed, no window, nothing sent",
              lambda: case_clean_switch_off(s, server, exe)),
-            ("A: names code page 949 cannot tell apart stay: exit 1 and a line each",
-             lambda: case_ambiguous_names_stay(s, server, exe)),
+            ("A: names code page 949 spells alike each go; a read-only shortcut stays: exit 1 and its line",
+             lambda: case_exact_names_and_a_trace_that_stays(s, server, exe)),
             ("A: /clean:process ends the sample programs", lambda: case_clean_process(s, server, exe)),
         ])
 
