@@ -290,14 +290,14 @@ TEST_F(History, DataTextIsCutAtZeroOrTheBufferAndLongDataStillMakesARow) {
     EXPECT_EQ(Column(seam::kColData), Column(seam::kColName));
 }
 
-// A Korean folder of 130 characters is 260 bytes in code page 949 before its
+// A Korean folder of 150 characters is 300 bytes in code page 949 before its
 // file name: longer than the first name buffer. The value is listed like
 // any other, the values after it are not lost, and cleaning removes all.
 TEST_F(History, ANameLongerThanTheFirstBufferIsListedAndTheWalkGoesOn) {
     std::string korean;
-    for (int i = 0; i < 130; ++i) korean += "\xED\x95\x9C";  // U+D55C, two bytes in code page 949
+    for (int i = 0; i < 150; ++i) korean += "\xED\x95\x9C";  // U+D55C, two bytes in code page 949
     const std::string longName = "C:\\" + seam::Cp949FromUtf8(korean) + "\\tool.exe";
-    ASSERT_GT(longName.size(), 260u);
+    ASSERT_GT(longName.size(), 300u);
     m_fake.registry.SetString(kHkcu, kTyped, "url1", "http://a/");
     m_fake.registry.SetString(kHkcu, kTyped, longName, "http://b/");
     m_fake.registry.SetString(kHkcu, kTyped, "url3", "http://c/");
