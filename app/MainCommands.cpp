@@ -1,5 +1,8 @@
 // The main window's commands and the worker thread of a pass.
 #include "app/MainDialog.h"
+
+#include <algorithm>
+
 #include "app/MainMessages.h"
 #include "layout/Layout.h"
 #include "net/Server.h"
@@ -151,12 +154,17 @@ std::optional<LRESULT> CMainDialog::OnNotify(WPARAM, LPARAM lParam) {
     if (header->code == LVN_GETDISPINFOW) {
         LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
         if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            // A code page 949 character is at most two bytes and one UTF-16 unit.
+            // A code page 949 character is at most two bytes and one UTF-16
+            // unit; converted whole, then cut to the caller's room.
             std::string text(static_cast<size_t>(item.cchTextMax) * 2, '\0');
             const size_t length = m_traces.CopyText(item.iItem, item.iSubItem, &text[0], text.size());
-            const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), item.pszText,
-                                                    item.cchTextMax - 1);
-            item.pszText[units > 0 ? units : 0] = L'\0';
+            std::wstring wide(length + 1, L'\0');
+            const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), &wide[0],
+                                                    static_cast<int>(wide.size()));
+            const size_t shown = std::min(static_cast<size_t>(units > 0 ? units : 0),
+                                          static_cast<size_t>(item.cchTextMax - 1));
+            std::copy_n(wide.data(), shown, item.pszText);
+            item.pszText[shown] = L'\0';
         }
         return 0;
     }

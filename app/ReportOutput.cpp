@@ -43,8 +43,8 @@ bool CReportOutput::OpenFile(const std::wstring& path) {
     return false;
 }
 
-void CReportOutput::ToFile(const std::string& utf8) {
-    if (m_file) WriteAll(m_file.Get(), utf8.data(), utf8.size());
+bool CReportOutput::ToFile(const std::string& utf8) {
+    return !m_file || WriteAll(m_file.Get(), utf8.data(), utf8.size());
 }
 
 void CReportOutput::ToConsole(const std::string& utf8) {

@@ -21,7 +21,8 @@ public:
     bool OpenFile(const std::wstring& path);
     bool HasFile() const { return m_file.Valid(); }
 
-    void ToFile(const std::string& utf8);
+    // False when the file took less than all of it.
+    bool ToFile(const std::string& utf8);
     void ToConsole(const std::string& utf8);
 
 private:

@@ -47,11 +47,15 @@ int Run(const engine::CommandLine& command, CReportOutput& out) {
     const engine::UnattendedOutcome outcome =
         engine::RunUnattended(platform.Get(), command.categories, command.mode == engine::RunMode::Clean);
     const std::string report = engine::FormatReport(outcome);
-    if (out.HasFile())
-        out.ToFile(report);
-    else
+    if (!out.HasFile()) {
         out.ToConsole(report);
-    return outcome.ExitCode();
+        return outcome.ExitCode();
+    }
+    // The traces are handled either way; a report that did not reach its
+    // file is a run that did not end as asked, never a success.
+    if (out.ToFile(report)) return outcome.ExitCode();
+    out.ToConsole(engine::ReportCutShortLine(command.reportPath));
+    return engine::kExitSomeLeft;
 }
 
 }  // namespace

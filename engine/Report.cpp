@@ -52,6 +52,10 @@ std::string CommandErrorLine(const CommandLine& command) {
     return Printable(line) + kLineEnd;
 }
 
+std::string ReportCutShortLine(const std::string& utf8Path) {
+    return Printable(std::string(kReportUnwritable) + ": " + utf8Path) + kLineEnd;
+}
+
 std::string ReportUnwritableLine(const std::string& utf8Path) {
     return Printable(std::string(kBadCommandLead) + ": " + kReportUnwritable + ": " + utf8Path) + kLineEnd;
 }

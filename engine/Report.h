@@ -21,6 +21,9 @@ std::string FormatReport(const UnattendedOutcome& outcome);
 std::string CommandErrorLine(const CommandLine& command);
 // The one line about a report file that cannot be written, with its line end.
 std::string ReportUnwritableLine(const std::string& utf8Path);
+// The report file took its first bytes but not the whole report (a full
+// disk, a share gone): the line that says so, for the console.
+std::string ReportCutShortLine(const std::string& utf8Path);
 // The one line that says another copy runs, with its line end.
 std::string OtherCopyLine();
 

@@ -132,12 +132,13 @@ bool ShellItemListPath(const uint8_t* data, size_t size, std::string& cp949) {
                 step = Step::Volume;
                 return IsMyComputer(item, itemSize);
             case Step::Volume:
-                if (!VolumeName(item, itemSize, path)) return false;
+                // Only a drive ("C:" or "C:\\") roots a path a file can be found at.
+                if (!VolumeName(item, itemSize, path) || path.size() < 2 || path[1] != ':') return false;
                 if (path.back() != '\\') path.push_back('\\');
                 step = Step::Entries;
                 return true;
             case Step::Entries:
-                if (!FileEntryName(item, itemSize, name)) return false;
+                if (!FileEntryName(item, itemSize, name) || name.empty()) return false;
                 if (path.back() != '\\') path.push_back('\\');
                 path += name;
                 return true;

@@ -18,12 +18,13 @@ namespace {
 
 // Paths past MAX_PATH are reached through the "\\?\" form, which takes a
 // path as it is (no "." or ".." resolved): only absolute drive paths get it.
-std::wstring WidePath(const std::u16string& path) {
-    std::wstring wide(path.begin(), path.end());
+std::wstring WideLong(std::wstring wide) {
     const bool drive = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
     if (drive && wide.size() >= MAX_PATH) wide.insert(0, L"\\\\?\\");
     return wide;
 }
+
+std::wstring WidePath(const std::u16string& path) { return WideLong(std::wstring(path.begin(), path.end())); }
 
 int Csidl(KnownFolder folder) {
     switch (folder) {
@@ -53,9 +54,11 @@ public:
 
     long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) override {
         entries.clear();
-        std::wstring pattern = WidePath(folder);
+        // The long form is chosen by the pattern's length: the "\*" it ends
+        // in can carry a folder just under the limit past it.
+        std::wstring pattern(folder.begin(), folder.end());
         if (!pattern.empty() && pattern.back() != L'\\') pattern += L'\\';
-        pattern += L'*';
+        pattern = WideLong(pattern + L'*');
         WIN32_FIND_DATAW found;
         win::UniqueFindHandle search(::FindFirstFileW(pattern.c_str(), &found));
         if (!search) {

@@ -171,6 +171,21 @@ TEST_F(ContractFiles, PathsPastMaxPathAreReached) {
     EXPECT_FALSE(m_cp->Exists(path));
 }
 
+// A folder just under MAX_PATH whose search pattern ("\\*") is past it: its
+// files are listed, not an empty folder reported.
+TEST_F(ContractFiles, FolderJustUnderMaxPathIsListedWhole) {
+    std::u16string folder = m_strFolder + u"\\";
+    ASSERT_LT(folder.size(), 258u);
+    folder += std::u16string(258 - folder.size(), u'r');
+    ASSERT_EQ(258u, folder.size());
+    ASSERT_TRUE(m_cp->MakeFolder(folder));
+    ASSERT_TRUE(m_cp->MakeFile(folder + u"\\a.lnk", "near"));
+    const auto entries = List(folder);
+    ASSERT_EQ(1u, entries.size());
+    EXPECT_EQ(u"a.lnk", entries.begin()->first);
+    EXPECT_EQ(seam::kErrSuccess, Files().DeleteFile(folder + u"\\a.lnk"));
+}
+
 TEST_F(ContractFiles, KnownFoldersAreAbsoluteAndExist) {
     std::map<seam::KnownFolder, std::u16string> paths;
     for (auto folder : {seam::KnownFolder::RoamingAppData, seam::KnownFolder::LocalAppData, seam::KnownFolder::Recent}) {

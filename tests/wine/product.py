@@ -16,7 +16,7 @@ the code inside it spells them:
     resource_id("ID_CHECK_VERSION")    32772
     text("kTextAlreadyLatest")         a named string constant
     text_in("net/UsageSwitch.h", "kSendUsageValue")   one of a given file
-    texts_of("CountLabel")             the literals in that function's body
+    texts_of("ReasonText")             the literals in that function's body
     CATEGORIES                         ["GRID", "PROCESS", "REGISTRY", "RECENT"]
 """
 import os
@@ -34,7 +34,9 @@ _INT = re.compile(r"constexpr\s+int\s+(k\w+)\s*=\s*(-?\d+)\s*;")
 _DEFINE = re.compile(r"^#define\s+(I[DR]\w*)\s+(\d+)\b", re.M)
 _LITERAL = re.compile(r'"((?:[^"\\]|\\.)*)"')
 _NAMED_TEXT = re.compile(r"constexpr\s+const\s+char\s*\*\s*(k\w+)\s*=\s*((?:\s*" + _LITERAL.pattern + r")+)\s*;")
-_FUNCTION = re.compile(r"^[A-Za-z][\w:<>,&* ]*?\b(\w+)\s*\([^;{]*\)\s*(?:const\s*)?\{\s*$", re.M)
+# A definition's body opens at the end of its line, or holds the whole
+# function on that line (the one-line text accessors).
+_FUNCTION = re.compile(r"^[A-Za-z][\w:<>,&* ]*?\b(\w+)\s*\([^;{]*\)\s*(?:const\s*)?\{", re.M)
 _ENUM = re.compile(r"enum\s+Category\s*\{([^}]*)\}")
 
 
@@ -223,8 +225,19 @@ def text_in(source, name):
     raise LookupError(f"no text {name} in {source}")
 
 
+def texts_in_array(source, name):
+    """The literals of a named text array of one source file, in order, e.g.
+    texts_in_array("app/MainTexts.cpp", "kCountLabels")."""
+    code = _without_comments(_read(os.path.join(REPO, source)))
+    m = re.search(r"constexpr\s+const\s+char\s*\*\s*" + re.escape(name) + r"\s*\[[^\]]*\]\s*=\s*\{(.*?)\}\s*;",
+                  code, re.S)
+    if not m:
+        raise LookupError(f"no text array {name} in {source}")
+    return [_unescape(t) for t in _LITERAL.findall(m.group(1))]
+
+
 def texts_of(function, where=None):
-    """The string literals in a *Texts source's function, in order (e.g. CountLabel's four labels)."""
+    """The string literals in a *Texts source's function, in order (e.g. ReasonText's reasons)."""
     return _one(_get().functions, "text function", function, where)
 
 
