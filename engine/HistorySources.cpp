@@ -232,8 +232,10 @@ void ScanValue(seam::Platform& platform, EngineState& state, seam::IView& view, 
         break;
     }
     case Kind::Rot13Name: {
+        // Value names are read whole now, so the decoded one may be longer
+        // than a cell: DATA shows it cut, as every other DATA text is.
         const std::string decoded = Rot13(valueName);
-        AddRecentRow(state, view, source, regKey, FileNameOf(decoded), valueName, decoded);
+        AddRecentRow(state, view, source, regKey, FileNameOf(decoded), valueName, TextForCell(decoded));
         break;
     }
     case Kind::MuiCacheCurrent: {
