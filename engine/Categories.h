@@ -39,8 +39,9 @@ public:
     virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteRecentFile(const seam::TraceItem& row) = 0;
+    virtual CleanOutcome DeleteJumpListEntry(const seam::TraceItem& row) = 0;
     // The cleaning walk is over: whatever the removers kept for the next row
-    // (an open registry key) is let go.
+    // (an open registry key, how a jump list's edit went) is let go.
     virtual void CleaningDone() = 0;
 };
 
@@ -70,6 +71,7 @@ inline constexpr RemoverEntry kRemoverTable[] = {
     {seam::TargetKind::RegKeyTree, &ICategories::DeleteIntelliForms},
     {seam::TargetKind::RegValue, &ICategories::DeleteHistoryValue},
     {seam::TargetKind::File, &ICategories::DeleteRecentFile},
+    {seam::TargetKind::JumpListEntry, &ICategories::DeleteJumpListEntry},
 };
 
 constexpr bool TableFollowsTheEnum() {

@@ -92,7 +92,8 @@ StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
         case seam::TargetKind::RegKeyTree: return WhyFormsStayed(platform.registry);
         case seam::TargetKind::Process: return WhyProcessStayed(platform.processes, target.name);
         case seam::TargetKind::Service: return WhyServiceStayed(platform.services, target.name);
-        case seam::TargetKind::File: return WhyFileStayed(platform.files, target.path);
+        case seam::TargetKind::File:
+        case seam::TargetKind::JumpListEntry: return WhyFileStayed(platform.files, target.path);
         default: return StayReason::StillThere;
     }
 }

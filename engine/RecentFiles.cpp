@@ -3,11 +3,11 @@
 #include <string>
 #include <vector>
 
+#include "engine/AutomaticJumpLists.h"
+#include "engine/FolderFiles.h"
 #include "engine/HistoryNames.h"
 #include "engine/JumpListApps.h"
 #include "engine/ShellLink.h"
-#include "engine/TraceRows.h"
-#include "engine/ValueText.h"
 #include "seam/Text.h"
 
 namespace engine {
@@ -34,54 +34,20 @@ constexpr ShortcutFolder kShortcutFolders[] = {
     {seam::KnownFolder::RoamingAppData, u"\\HNC\\Office\\Recent", kLabelHancomRecent},
 };
 
-char16_t AsciiLower(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
-
-// Windows matches extensions without regard to case; a name that is only
-// the extension names no file of that kind.
-bool HasExtension(const std::u16string& name, std::u16string_view extension) {
-    if (name.size() <= extension.size()) return false;
-    const size_t start = name.size() - extension.size();
-    for (size_t i = 0; i < extension.size(); ++i) {
-        if (AsciiLower(name[start + i]) != AsciiLower(extension[i])) return false;
-    }
-    return true;
-}
-
-// The plain files of `folder` whose names end in `extension`.
-std::vector<std::u16string> FilesWithExtension(seam::IFileSystem& files, const std::u16string& folder,
-                                               std::u16string_view extension) {
-    std::vector<seam::FileEntry> entries;
-    std::vector<std::u16string> names;
-    if (files.ListFolder(folder, entries) != seam::kErrSuccess) return names;
-    for (const seam::FileEntry& entry : entries) {
-        if ((entry.attributes & seam::kAttrDirectory) == 0 && HasExtension(entry.name, extension)) {
-            names.push_back(entry.name);
-        }
-    }
-    return names;
-}
-
-void AddFileRow(EngineState& state, seam::IView& view, const std::string& name, const std::string& read,
-                const std::string& folderText, const std::string& fileText, const std::string& data,
-                const std::u16string& path) {
-    seam::TraceItem row;
-    row.text[seam::kColName] = TextForCell(name);
-    row.text[seam::kColRead] = read;
-    row.text[seam::kColCode] = CodeOf(seam::kRecent);
-    row.text[seam::kColRegKey] = TextForCell(folderText);
-    row.text[seam::kColValue] = TextForCell(fileText);
-    row.text[seam::kColData] = TextForCell(data);
-    row.target.kind = seam::TargetKind::File;
-    row.target.path = path;
-    AddTraceRow(state, view, seam::kRecent, row);
+seam::TraceTarget FileTarget(const std::u16string& path) {
+    seam::TraceTarget target;
+    target.kind = seam::TargetKind::File;
+    target.path = path;
+    return target;
 }
 
 void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IView& view,
                         const std::u16string& folder, const std::string& label) {
     const std::string folderText = seam::Cp949FromUtf16(folder);
     std::vector<uint8_t> bytes;
-    for (const std::u16string& fileName : FilesWithExtension(files, folder, kShortcutExtension)) {
+    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kShortcutExtension)) {
         if (!state.m_bAnalysed.load()) return;
+        const std::u16string& fileName = entry.name;
         const std::u16string path = folder + u"\\" + fileName;
         ShellLinkTarget link;
         std::string target;
@@ -93,21 +59,22 @@ void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IVie
         const std::string name =
             target.empty() ? seam::Cp949FromUtf16(fileName.substr(0, fileName.size() - kShortcutExtension.size()))
                            : FileNameOf(target);
-        AddFileRow(state, view, name, label, folderText, fileText, target, path);
+        AddFileRow(state, view, {name, label, folderText, fileText, target}, FileTarget(path));
     }
 }
 
 void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& view, const std::u16string& recent) {
     const std::u16string folder = recent + u"\\CustomDestinations";
     const std::string folderText = seam::Cp949FromUtf16(folder);
-    for (const std::u16string& fileName : FilesWithExtension(files, folder, kCustomListExtension)) {
+    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kCustomListExtension)) {
         if (!state.m_bAnalysed.load()) return;
+        const std::u16string& fileName = entry.name;
         const std::string fileText = seam::Cp949FromUtf16(fileName);
         std::string program = JumpListProgram(fileText);
         if (program.empty()) program = fileText.substr(0, fileText.find('.'));
         const std::u16string path = folder + u"\\" + fileName;
-        AddFileRow(state, view, fileText, TextForCell(program), folderText, fileText, seam::Cp949FromUtf16(path),
-                   path);
+        AddFileRow(state, view, {fileText, program, folderText, fileText, seam::Cp949FromUtf16(path)},
+                   FileTarget(path));
     }
 }
 
@@ -123,6 +90,7 @@ void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& 
     std::u16string recent;
     if (files.KnownFolderPath(seam::KnownFolder::Recent, recent) == seam::kErrSuccess && !recent.empty()) {
         ScanCustomLists(files, state, view, recent);
+        ScanAutomaticJumpLists(files, state, view, recent);
     }
 }
 

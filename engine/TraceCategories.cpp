@@ -14,7 +14,8 @@ CleanOutcome GoneOrStayed(bool gone) { return gone ? CleanOutcome::Gone : CleanO
 }  // namespace
 
 CTraceCategories::CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view)
-    : m_platform(platform), m_state(state), m_view(view), m_keys(platform.registry) {}
+    : m_platform(platform), m_state(state), m_view(view), m_keys(platform.registry),
+      m_jumpLists(platform, state, view) {}
 
 void CTraceCategories::ScanGridAgents() { engine::ScanGridAgents(m_platform.processes, m_state, m_view); }
 
@@ -45,6 +46,10 @@ CleanOutcome CTraceCategories::DeleteHistoryValue(const seam::TraceItem& row) {
 
 CleanOutcome CTraceCategories::DeleteRecentFile(const seam::TraceItem& row) {
     return engine::DeleteRecentFile(m_platform.files, m_state, m_view, row.target);
+}
+
+CleanOutcome CTraceCategories::DeleteJumpListEntry(const seam::TraceItem& row) {
+    return m_jumpLists.Remove(row.target);
 }
 
 }  // namespace engine

@@ -6,6 +6,7 @@
 
 #include "engine/Categories.h"
 #include "engine/EngineState.h"
+#include "engine/JumpListCleaner.h"
 #include "engine/OpenKeyCache.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
@@ -25,7 +26,11 @@ public:
     CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) override;
     CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
     CleanOutcome DeleteRecentFile(const seam::TraceItem& row) override;
-    void CleaningDone() override { m_keys.Close(); }
+    CleanOutcome DeleteJumpListEntry(const seam::TraceItem& row) override;
+    void CleaningDone() override {
+        m_keys.Close();
+        m_jumpLists.Done();
+    }
 
 protected:
     seam::Platform& m_platform;
@@ -34,6 +39,7 @@ protected:
 
 private:
     COpenKeyCache m_keys;  // the key of the last RECENT row removed
+    CJumpListCleaner m_jumpLists;
 };
 
 }  // namespace engine

@@ -13,6 +13,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -269,6 +270,39 @@ public:
     virtual std::string Utf8Path(const std::u16string& path) = 0;
 };
 
+// Compound files (structured storage), the container of a jump list, are
+// changed only through Windows' own implementation of the format, so that
+// what is left is a file its owner reads as it always did.
+enum : long {
+    kErrInvalidData = 13,  // ERROR_INVALID_DATA: the planned change was refused
+};
+
+// What one edit does to the root storage: the streams it destroys, and the
+// new content of the stream the plan was made from.
+struct StreamEdit {
+    std::vector<std::u16string> destroy;
+    std::vector<uint8_t> content;
+};
+
+// Decides an edit from the current content of the stream; false refuses it.
+using StreamEditPlan = std::function<bool(const std::vector<uint8_t>& stream, StreamEdit& edit)>;
+
+class ICompoundFiles {
+public:
+    virtual ~ICompoundFiles() = default;
+
+    // StgOpenStorageEx(path, read-write, exclusive, transacted): reads the
+    // root storage's stream `stream` whole (kErrInvalidData when it is
+    // missing or larger than `maxBytes`), hands it to `plan`, then destroys
+    // the streams the plan names (one already gone is no failure), writes the
+    // stream's new content and commits once. Nothing of the file changes
+    // unless all of it succeeds: kErrInvalidData when the plan refuses,
+    // kErrSharingViolation while a program holds the file, kErrAccessDenied
+    // for a read-only file.
+    virtual long EditStreams(const std::u16string& path, const std::u16string& stream, size_t maxBytes,
+                             const StreamEditPlan& plan) = 0;
+};
+
 // The machine as the engine sees it.
 struct Platform {
     IRegistry& registry;
@@ -279,6 +313,7 @@ struct Platform {
     IFileSystem& files;
     IShell& shell;
     ITrust& trust;
+    ICompoundFiles& compoundFiles;
 };
 
 }  // namespace seam

@@ -13,6 +13,7 @@
 //   UniqueGdi<T>               HBITMAP, HFONT, HRGN, HBRUSH (DeleteObject)
 //   UniqueMemDC                memory device contexts (DeleteDC)
 //   UniqueMenu                 HMENU (DestroyMenu)
+//   UniqueCom<T>               a COM interface pointer (Release)
 #pragma once
 
 #include <windows.h>
@@ -111,6 +112,13 @@ struct MenuTraits {
     static void Close(Type h) { ::DestroyMenu(h); }
 };
 
+template <typename T>
+struct ComTraits {
+    using Type = T*;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { h->Release(); }
+};
+
 using UniqueHandle = ScopedHandle<KernelTraits>;
 using UniqueFileHandle = ScopedHandle<KernelFileTraits>;
 using UniqueFindHandle = ScopedHandle<FindTraits>;
@@ -124,5 +132,7 @@ using UniqueFont = UniqueGdi<HFONT>;
 using UniqueRegion = UniqueGdi<HRGN>;
 using UniqueMemDC = ScopedHandle<MemDCTraits>;
 using UniqueMenu = ScopedHandle<MenuTraits>;
+template <typename T>
+using UniqueCom = ScopedHandle<ComTraits<T>>;
 
 }  // namespace win

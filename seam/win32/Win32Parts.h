@@ -16,5 +16,6 @@ std::unique_ptr<ISystem> MakeWin32System();
 std::unique_ptr<IFileSystem> MakeWin32FileSystem();
 std::unique_ptr<IShell> MakeWin32Shell();
 std::unique_ptr<ITrust> MakeWin32Trust();
+std::unique_ptr<ICompoundFiles> MakeWin32CompoundFiles();
 
 }  // namespace seam

@@ -13,6 +13,7 @@ struct Win32Platform::Parts {
     std::unique_ptr<IFileSystem> files = MakeWin32FileSystem();
     std::unique_ptr<IShell> shell = MakeWin32Shell();
     std::unique_ptr<ITrust> trust = MakeWin32Trust();
+    std::unique_ptr<ICompoundFiles> compoundFiles = MakeWin32CompoundFiles();
 };
 
 Win32Platform::Win32Platform()
@@ -20,7 +21,8 @@ Win32Platform::Win32Platform()
       m_platform(std::make_unique<Platform>(Platform{*m_parts->registry, *m_parts->processes,
                                                      *m_parts->services, *m_parts->net,
                                                      *m_parts->system, *m_parts->files,
-                                                     *m_parts->shell, *m_parts->trust})) {}
+                                                     *m_parts->shell, *m_parts->trust,
+                                                     *m_parts->compoundFiles})) {}
 
 Win32Platform::~Win32Platform() = default;
 

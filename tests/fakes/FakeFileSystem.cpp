@@ -1,5 +1,6 @@
 #include "tests/fakes/FakeFileSystem.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -104,15 +105,14 @@ long FakeFileSystem::ReadFile(const std::u16string& path, size_t maxBytes, std::
     if (fs::is_directory(mapped, ec)) return seam::kErrAccessDenied;
     std::ifstream in(mapped, std::ios::binary);
     if (!in) return Missing(mapped);
-    data.resize(maxBytes);
-    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(maxBytes));
+    const uintmax_t size = fs::file_size(mapped, ec);
+    data.resize(ec ? maxBytes : static_cast<size_t>(std::min<uintmax_t>(size, maxBytes)));
+    in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
     data.resize(static_cast<size_t>(in.gcount()));
     return seam::kErrSuccess;
 }
 
-long FakeFileSystem::DeleteFile(const std::u16string& path) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    const std::string mapped = Mapped(path);
+long FakeFileSystem::Refusal(const std::string& mapped) {
     if (mapped.empty()) return seam::kErrPathNotFound;
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(mapped, ec);
@@ -121,6 +121,20 @@ long FakeFileSystem::DeleteFile(const std::u16string& path) {
     if (m_held.count(mapped)) return seam::kErrSharingViolation;
     auto attr = m_attributes.find(mapped);
     if (attr != m_attributes.end() && (attr->second & seam::kAttrReadOnly)) return seam::kErrAccessDenied;
+    return seam::kErrSuccess;
+}
+
+long FakeFileSystem::OpenForWriting(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return Refusal(Mapped(path));
+}
+
+long FakeFileSystem::DeleteFile(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    const long refused = Refusal(mapped);
+    if (refused != seam::kErrSuccess) return refused;
+    std::error_code ec;
     if (!fs::remove(mapped, ec)) return seam::kErrAccessDenied;
     m_attributes.erase(mapped);
     return seam::kErrSuccess;

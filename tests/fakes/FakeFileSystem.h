@@ -41,6 +41,10 @@ public:
     void Release(const std::u16string& path);
     void SetAttributes(const std::u16string& path, uint32_t attributes);  // kAttrReadOnly and the like
 
+    // What a program opening the file to change it meets: kErrSuccess, or
+    // the refusal DeleteFile would give (held open, read-only, missing).
+    long OpenForWriting(const std::u16string& path);
+
     // Test inspection.
     bool Exists(const std::u16string& path);
     bool ReadAll(const std::u16string& path, std::string& bytes);
@@ -50,6 +54,7 @@ private:
     // drive path (or that climbs with "..").
     std::string Mapped(const std::u16string& path);
     const std::string& Root();
+    long Refusal(const std::string& mapped);  // m_lock held
 
     std::mutex m_lock;
     std::string m_strRoot;                   // made on first use

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "seam/Platform.h"
+#include "tests/fakes/FakeCompoundFiles.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
@@ -28,7 +29,8 @@ struct FakePlatform {
     FakeSystem system;
     FakeShell shell;
     FakeTrust trust{&files};
-    seam::Platform platform{registry, processes, services, net, system, files, shell, trust};
+    FakeCompoundFiles compoundFiles{&files};
+    seam::Platform platform{registry, processes, services, net, system, files, shell, trust, compoundFiles};
 };
 
 }  // namespace fakes

@@ -381,7 +381,7 @@ TEST_F(History, AnalysedFlagAtZeroStopsEnumeratingButNotOpening) {
     m_fake.registry.SetString(kHkcu, kGom, "sRecentFile", "C:\\film.avi");
     FlagDroppingRegistry reg(m_fake.registry, m_state, 2);  // dropped while reading RunMRU's "b"
     seam::Platform platform{reg, m_fake.processes, m_fake.services, m_fake.net, m_fake.system, m_fake.files,
-                            m_fake.shell, m_fake.trust};
+                            m_fake.shell, m_fake.trust, m_fake.compoundFiles};
     ScanHistory(platform, m_state, m_view);
 
     // "b" was read before the flag was seen; the single-value source does not look at it.

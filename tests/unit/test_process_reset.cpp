@@ -7,6 +7,7 @@
 #include "engine/ProcessReset.h"
 #include "engine/ProtectedProcesses.h"
 #include "seam/Text.h"
+#include "tests/fakes/FakeCompoundFiles.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeProcesses.h"
@@ -56,7 +57,9 @@ protected:
     fakes::FakeFileSystem m_files;
     fakes::FakeShell m_shell;
     fakes::FakeTrust m_trust{&m_files};
-    seam::Platform m_platform{m_reg, m_procs, m_services, m_net, m_system, m_files, m_shell, m_trust};
+    fakes::FakeCompoundFiles m_compoundFiles{&m_files};
+    seam::Platform m_platform{m_reg,    m_procs, m_services, m_net,          m_system,
+                              m_files,  m_shell, m_trust,    m_compoundFiles};
     EngineState m_state;
     fakes::FakeView m_view{&m_state};
 };
