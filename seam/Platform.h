@@ -295,10 +295,11 @@ public:
     // root storage's stream `stream` whole (kErrInvalidData when it is
     // missing or larger than `maxBytes`), hands it to `plan`, then destroys
     // the streams the plan names (one already gone is no failure), writes the
-    // stream's new content and commits once. Nothing of the file changes
-    // unless all of it succeeds: kErrInvalidData when the plan refuses,
-    // kErrSharingViolation while a program holds the file, kErrAccessDenied
-    // for a read-only file.
+    // stream's new content (which may not be empty: Wine drops an emptied
+    // stream from the file) and commits once. Nothing of the file changes
+    // unless all of it succeeds: kErrInvalidData when the plan refuses or
+    // gives no content, kErrSharingViolation while a program holds the file,
+    // kErrAccessDenied for a read-only file.
     virtual long EditStreams(const std::u16string& path, const std::u16string& stream, size_t maxBytes,
                              const StreamEditPlan& plan) = 0;
 };

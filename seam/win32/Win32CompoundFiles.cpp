@@ -73,6 +73,11 @@ public:
                      const StreamEditPlan& plan) override {
         const std::wstring widePath(path.begin(), path.end());
         const std::wstring wideStream(streamName.begin(), streamName.end());
+        // Windows refuses a read-only file write access; asked first, so
+        // that a user who runs this with every right (Wine as root ignores
+        // the attribute) still has the file kept.
+        const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return kErrAccessDenied;
         // Exclusive: the owner (Explorer, for the jump lists) must not write
         // between our read of the index and our commit.
         win::UniqueCom<IStorage> storage;
@@ -90,7 +95,7 @@ public:
             std::vector<uint8_t> content;
             long error = kErrSuccess;
             if (!ReadWhole(stream.Get(), maxBytes, content, error)) return error;
-            if (!plan(content, edit)) return kErrInvalidData;
+            if (!plan(content, edit) || edit.content.empty()) return kErrInvalidData;
             error = Rewrite(stream.Get(), edit.content);
             if (error != kErrSuccess) return error;
         }

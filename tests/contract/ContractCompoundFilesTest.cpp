@@ -80,14 +80,20 @@ TEST_F(ContractCompoundFiles, EditDestroysTheNamedStreamsAndRewritesThePlannedOn
     EXPECT_EQ(shorter, after[u"DestList"]);
     EXPECT_EQ(m_streams[2].second, after[u"2"]) << "a stream not named keeps its bytes";
 
-    // Grown past the mini stream's cut-off, and to nothing.
+    // Grown past the mini stream's cut-off, and back to a list's bare header.
     const std::vector<uint8_t> longer = Pattern(9000, 5);
     ASSERT_EQ(seam::kErrSuccess, Edit(m_strPath, {}, longer));
     EXPECT_EQ(longer, Streams(m_strPath)[u"DestList"]);
-    ASSERT_EQ(seam::kErrSuccess, Edit(m_strPath, {u"2"}, {}));
+    const std::vector<uint8_t> header = Pattern(32, 6);
+    ASSERT_EQ(seam::kErrSuccess, Edit(m_strPath, {u"2"}, header));
     after = Streams(m_strPath);
     ASSERT_EQ(1u, after.size());
-    EXPECT_TRUE(after[u"DestList"].empty());
+    EXPECT_EQ(header, after[u"DestList"]);
+
+    // No content at all is refused, and changes nothing.
+    const std::vector<uint8_t> before = Bytes(m_strPath);
+    EXPECT_EQ(seam::kErrInvalidData, Edit(m_strPath, {}, {}));
+    EXPECT_EQ(before, Bytes(m_strPath));
 }
 
 TEST_F(ContractCompoundFiles, AFileThatCannotBeEditedWholeIsNotChanged) {

@@ -41,7 +41,7 @@ long FakeCompoundFiles::EditStreams(const std::u16string& path, const std::u16st
     if (edited == nullptr || edited->second.size() > maxBytes) return seam::kErrInvalidData;
 
     seam::StreamEdit edit;
-    if (!plan(edited->second, edit)) return seam::kErrInvalidData;
+    if (!plan(edited->second, edit) || edit.content.empty()) return seam::kErrInvalidData;
     edited->second = edit.content;
     streams.erase(std::remove_if(streams.begin(), streams.end(),
                                  [&](const CompoundStream& s) {
