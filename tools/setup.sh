@@ -15,7 +15,7 @@ fi
 for p in cmake g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool x11-utils \
          fonts-nanum fonts-baekmuk locales imagemagick python3 python3-pil libgtest-dev \
          osslsigncode openssl \
-         libclang-rt-14-dev libwin-hivex-perl xz-utils ccache; do
+         libclang-rt-14-dev libwin-hivex-perl xz-utils ccache python3-olefile; do
     have "$p" || need+=("$p")
 done
 

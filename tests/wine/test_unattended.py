@@ -27,6 +27,7 @@ import time
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import product  # noqa: E402
 import scenario  # noqa: E402
+from unattended import RUN_BOUND_S, category_counts, recent_folder, run_unattended, trace_lines, visible_x_windows  # noqa: E402
 import winetest  # noqa: E402
 from winetest import check  # noqa: E402
 
@@ -42,7 +43,6 @@ DENIED = product.texts_of("ReasonText")[0]
 SHORTCUT = os.path.join(os.path.dirname(winetest.REPO), "shared", "testdata", "files", "lnk", "NeroInfoTool.lnk")
 OTHER_COPY = product.text("kOtherCopy")
 BAD_LEAD = product.text("kBadCommandLead")
-RUN_BOUND_S = 120
 
 facts = {}
 
@@ -68,62 +68,6 @@ def removed(before, after):
 def set_usage_switch(session, on):
     code, out = session.reg("add", USAGE_KEY, "/v", USAGE_VALUE, "/t", "REG_DWORD", "/d", "1" if on else "0", "/f")
     check(code == 0, f"reg add of the usage switch failed ({code}): {out!r}")
-
-
-def visible_x_windows(session):
-    return set(session.xdotool("search", "--onlyvisible", "--name", "").split())
-
-
-def run_unattended(session, exe, *args, report=None, watch_windows=False):
-    """Runs the program with arguments to its end; returns (exit code, report lines or None).
-
-    With watch_windows, X is polled for visible windows all the while, and
-    any window that was not there before fails the run.
-    """
-    path = None
-    if report:
-        path = session.drive_c(report)
-        if os.path.exists(path):
-            os.remove(path)
-        args = args + (f"/report:C:\\{report}",)
-    before = visible_x_windows(session) if watch_windows else set()
-    proc = session.start_at(exe, *args)
-    seen, polls = set(), 0
-    deadline = time.monotonic() + RUN_BOUND_S
-    while proc.poll() is None:
-        check(time.monotonic() < deadline, f"{' '.join(args)} did not end within {RUN_BOUND_S} s")
-        if watch_windows:
-            seen |= visible_x_windows(session) - before
-            polls += 1
-        time.sleep(0.05)
-    if watch_windows:
-        check(not seen, f"{' '.join(args)} showed windows: {sorted(seen)}")
-        print(f"  {' '.join(args)}: no window in {polls} looks")
-    lines = None
-    if path and os.path.exists(path):
-        with open(path, encoding="utf-8-sig", newline="") as f:
-            text = f.read()
-        check(text.endswith("\r\n"), f"the report does not end with a line end: {text[-40:]!r}")
-        lines = text[:-2].split("\r\n")
-    return proc.returncode, lines
-
-
-def trace_lines(lines, lead):
-    """The report's trace lines of that lead word, as (code, NAME, REGKEY, VALUe, rest...) tuples."""
-    found = [tuple(line.split("\t")[1:]) for line in lines if line.startswith(lead + "\t")]
-    for fields in found:
-        check(len(fields) >= 4, f"a trace line with {len(fields)} fields: {fields!r}")
-    return found
-
-
-def category_counts(lines):
-    """{code: [found, cleaned...]} from the report's category lines."""
-    counts = {}
-    for line in lines:
-        code, sep, rest = line.partition(": ")
-        if sep and code in product.CATEGORIES:
-            counts[code] = [int(part.split()[-1]) for part in rest.split(", ")]
-    return counts
 
 
 def usage_requests(server):
@@ -200,15 +144,6 @@ def case_clean_switch_off(session, server, exe):
     check(len(server.requests()) == sent, f"with the switch off the run sent {server.requests()[sent:]}")
     for name in SAMPLE_PROGRAMS:
         check(name in scenario.process_names(session), f"{name} ended though PROCESS was not named")
-
-
-def recent_folder(session):
-    """The prefix user's Recent folder, made where Wine has not made it yet."""
-    users = os.path.join(session.prefix, "drive_c", "users")
-    user = next(u for u in sorted(os.listdir(users)) if u != "Public")
-    folder = os.path.join(users, user, "AppData", "Roaming", "Microsoft", "Windows", "Recent")
-    os.makedirs(folder, exist_ok=True)
-    return folder
 
 
 def case_exact_names_and_a_trace_that_stays(session, server, exe):
