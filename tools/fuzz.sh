@@ -31,11 +31,19 @@ for target in "${targets[@]}"; do
     if [[ -d "$KV_REPO/tests/fuzz/corpus/$target" ]]; then
         cp -a "$KV_REPO/tests/fuzz/corpus/$target/." "$work/"
     fi
+    # Inputs as long as the longest seed at least: a real jump list is a few
+    # sectors of a compound file, and a cut one only tries the error paths.
+    max_len=4096
+    for seed in "$work"/*; do
+        [[ -f "$seed" ]] || continue
+        size="$(stat -c %s "$seed")"
+        ((size > max_len)) && max_len="$size"
+    done
     log="$build/$target.log"
     status=0
     UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 ASAN_OPTIONS=detect_leaks=1 \
         timeout --kill-after=10 $((seconds + 60)) "$build/$target" "$work" \
-        -max_total_time="$seconds" -seed="${KV_FUZZ_SEED:-1}" -rss_limit_mb=2048 -timeout=10 -max_len=4096 \
+        -max_total_time="$seconds" -seed="${KV_FUZZ_SEED:-1}" -rss_limit_mb=2048 -timeout=10 -max_len="$max_len" \
         -print_final_stats=1 -artifact_prefix="$crashes/" >"$log" 2>&1 || status=$?
     # The closing status line and the figures libFuzzer prints at the end.
     summary="$(grep -E '^#[0-9]+.*(DONE|cov:)' "$log" | tail -n 1 || true)"
