@@ -23,7 +23,7 @@ if [[ -z "${KV_BUILD_WIN:-}" ]]; then
     bash tools/build.sh
     export KV_BUILD_WIN="$KV_REPO/build/win"
 fi
-for exe in Kestravin winprobe idle_process proclist bench_floor bench_latency; do
+for exe in Kestravin winprobe idle_process proclist bench_floor bench_latency make_jump_list; do
     if [[ ! -f "$KV_BUILD_WIN/$exe.exe" ]]; then
         echo "bench: $KV_BUILD_WIN/$exe.exe is missing (build it first)" >&2
         exit 1

@@ -102,7 +102,8 @@ public:
                 return static_cast<long>(error);
             }
             data.resize(had + got);
-            if (got == 0) break;
+            // A file read short has ended: no second call to hear it.
+            if (got < want) break;
         }
         return kErrSuccess;
     }

@@ -8,11 +8,16 @@
 //                                    source, as an analysis opens them (the program's own
 //                                    source table, its "*" levels and subkeys expanded
 //                                    with RegEnumKeyExA); keys that are missing are skipped
+//   bench_floor.exe --read-recent    the Recent folders as an analysis reads them: every
+//                                    *.lnk of Recent, Office's and Hancom Office's Recent
+//                                    read up to 64 KiB, the custom jump lists listed, every
+//                                    automatic jump list read whole
 //
 // KEY is a path below HKEY_CURRENT_USER. Prints one line:
-//   values=N ms=X
+//   values=N ms=X        (for --read-recent: values=files, and bytes=B)
 // Exit code 0, 1 when a key could not be opened, 2 on bad arguments.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstring>
@@ -136,9 +141,61 @@ long ReadHistory() {
     return nCount;
 }
 
+// The files of `folder` whose names end in `extension` (any case), each
+// read up to `limit` bytes (none: listed only); adds what was read to `bytes`.
+long ReadFolder(const std::wstring& folder, const wchar_t* extension, DWORD limit, unsigned long long& bytes) {
+    long nFiles = 0;
+    WIN32_FIND_DATAW found;
+    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    std::vector<BYTE> buffer;
+    const size_t extLen = ::lstrlenW(extension);
+    do {
+        const size_t len = ::lstrlenW(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || len <= extLen ||
+            ::lstrcmpiW(found.cFileName + len - extLen, extension) != 0)
+            continue;
+        ++nFiles;
+        if (limit == 0) continue;
+        HANDLE file = ::CreateFileW((folder + L"\\" + found.cFileName).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) continue;
+        buffer.resize(limit);
+        DWORD got = 0;
+        if (::ReadFile(file, buffer.data(), limit, &got, nullptr)) bytes += got;
+        ::CloseHandle(file);
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+    return nFiles;
+}
+
+long ReadRecent(unsigned long long& bytes) {
+    wchar_t recent[MAX_PATH], roaming[MAX_PATH];
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_RECENT, nullptr, SHGFP_TYPE_CURRENT, recent)) ||
+        FAILED(::SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, roaming)))
+        return 0;
+    const std::wstring r = recent, a = roaming;
+    long nFiles = ReadFolder(r, L".lnk", 64 * 1024, bytes);
+    nFiles += ReadFolder(a + L"\\Microsoft\\Office\\Recent", L".lnk", 64 * 1024, bytes);
+    nFiles += ReadFolder(a + L"\\HNC\\Office\\Recent", L".lnk", 64 * 1024, bytes);
+    nFiles += ReadFolder(r + L"\\CustomDestinations", L".customDestinations-ms", 0, bytes);
+    nFiles += ReadFolder(r + L"\\AutomaticDestinations", L".automaticDestinations-ms", 16 * 1024 * 1024, bytes);
+    return nFiles;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "--read-recent") == 0) {
+        LARGE_INTEGER start{};
+        ::QueryPerformanceCounter(&start);
+        unsigned long long bytes = 0;
+        const long nFiles = ReadRecent(bytes);
+        std::printf("values=%ld bytes=%llu ms=%.1f\n", nFiles, bytes, MillisecondsSince(start));
+        std::fflush(stdout);
+        return 0;
+    }
     if (argc == 2 && std::strcmp(argv[1], "--read-history") == 0) {
         LARGE_INTEGER start{};
         ::QueryPerformanceCounter(&start);
@@ -148,7 +205,7 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc < 3 || (std::strcmp(argv[1], "--read") != 0 && std::strcmp(argv[1], "--delete") != 0)) {
-        std::fprintf(stderr, "usage: bench_floor --read|--delete KEY... | --read-history\n");
+        std::fprintf(stderr, "usage: bench_floor --read|--delete KEY... | --read-history | --read-recent\n");
         return 2;
     }
     const bool bDelete = std::strcmp(argv[1], "--delete") == 0;
