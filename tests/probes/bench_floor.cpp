@@ -51,16 +51,26 @@ private:
     HKEY m_hKey = nullptr;
 };
 
-// Reads every value's name and data, as an analysis pass must.
+// Reads every value's name and data, as an analysis pass must, with the
+// program's own first buffers (Wine's cost of a call grows with the buffer
+// it is handed) and a larger one only for what does not fit them.
 long ReadAll(HKEY hKey) {
     long nCount = 0;
-    char name[1024];
-    BYTE data[4096];
+    char name[16384];
+    static BYTE data[1 << 20];
     for (DWORD i = 0;; ++i) {
-        DWORD nameLen = sizeof name;
-        if (::RegEnumValueA(hKey, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DWORD type = 0, dataLen = sizeof data;
-        ::RegQueryValueExA(hKey, name, nullptr, &type, data, &dataLen);
+        DWORD nameLen = 260;
+        LONG rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr);
+        if (rc == ERROR_MORE_DATA) {
+            nameLen = sizeof name;
+            rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr);
+        }
+        if (rc != ERROR_SUCCESS) break;
+        DWORD type = 0, dataLen = 260;
+        if (::RegQueryValueExA(hKey, name, nullptr, &type, data, &dataLen) == ERROR_MORE_DATA) {
+            dataLen = sizeof data;
+            ::RegQueryValueExA(hKey, name, nullptr, &type, data, &dataLen);
+        }
         ++nCount;
     }
     return nCount;
