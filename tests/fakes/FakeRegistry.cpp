@@ -119,6 +119,14 @@ const FakeRegistry::Handle* FakeRegistry::Lookup(seam::RegKey key) const {
     return it == m_handles.end() ? nullptr : &it->second;
 }
 
+long FakeRegistry::Usable(seam::RegKey key, bool bWrite, const Handle*& h) const {
+    h = Lookup(key);
+    if (!h) return seam::kErrInvalidHandle;
+    if (h->key->deleted) return kErrKeyDeleted;
+    const bool allowed = bWrite ? MayWrite(h->access) && !(h->key->deny & kDenyWriteValues) : MayRead(h->access);
+    return allowed ? seam::kErrSuccess : seam::kErrAccessDenied;
+}
+
 seam::RegKey FakeRegistry::NewHandle(std::shared_ptr<Key> key, seam::RegAccess access) {
     seam::RegKey h = m_nNextHandle;
     m_nNextHandle += 4;
@@ -178,10 +186,8 @@ void FakeRegistry::CloseKey(seam::RegKey key) {
 
 long FakeRegistry::EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
     std::lock_guard<std::mutex> hold(m_lock);
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
     const auto& values = h->key->values;
     if (index >= values.size()) return seam::kErrNoMoreItems;
     if (values[index].name.size() + 1 > capacity) return seam::kErrMoreData;
@@ -193,10 +199,8 @@ long FakeRegistry::QueryValue(seam::RegKey key, const std::string& name, std::ve
                               uint32_t capacity, uint32_t* type) {
     std::lock_guard<std::mutex> hold(m_lock);
     data.clear();
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
     Value* v = nullptr;
     if (long r = ResolveValue(*h->key, name, v); r != seam::kErrSuccess) return r;
     if (type) *type = v->type;
@@ -208,10 +212,8 @@ long FakeRegistry::QueryValue(seam::RegKey key, const std::string& name, std::ve
 long FakeRegistry::SetValue(seam::RegKey key, const std::string& name, uint32_t type,
                             const std::vector<uint8_t>& data) {
     std::lock_guard<std::mutex> hold(m_lock);
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, true, h); r != seam::kErrSuccess) return r;
     if (Value* v = FindValue(*h->key, name)) {
         v->type = type;  // an existing value keeps its place and its spelling
         v->data = data;
@@ -224,10 +226,8 @@ long FakeRegistry::SetValue(seam::RegKey key, const std::string& name, uint32_t 
 long FakeRegistry::DeleteValue(seam::RegKey key, const std::string& name) {
     std::lock_guard<std::mutex> hold(m_lock);
     ++m_nDeleteValueCalls;
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, true, h); r != seam::kErrSuccess) return r;
     Value* v = nullptr;
     if (long r = ResolveValue(*h->key, name, v); r != seam::kErrSuccess) return r;
     auto& values = h->key->values;
@@ -241,10 +241,8 @@ std::u16string FakeRegistry::RealName(const Value& v) {
 
 long FakeRegistry::EnumValueNameWide(seam::RegKey key, uint32_t index, std::u16string& name) {
     std::lock_guard<std::mutex> hold(m_lock);
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
     const auto& values = h->key->values;
     if (index >= values.size()) return seam::kErrNoMoreItems;
     name = RealName(values[index]);
@@ -254,10 +252,8 @@ long FakeRegistry::EnumValueNameWide(seam::RegKey key, uint32_t index, std::u16s
 long FakeRegistry::DeleteValueWide(seam::RegKey key, const std::u16string& name) {
     std::lock_guard<std::mutex> hold(m_lock);
     ++m_nDeleteValueCalls;
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayWrite(h->access) || (h->key->deny & kDenyWriteValues)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, true, h); r != seam::kErrSuccess) return r;
     auto& values = h->key->values;
     for (auto it = values.begin(); it != values.end(); ++it) {
         if (!SameWideName(RealName(*it), name)) continue;
@@ -269,10 +265,8 @@ long FakeRegistry::DeleteValueWide(seam::RegKey key, const std::u16string& name)
 
 long FakeRegistry::EnumSubkey(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
     std::lock_guard<std::mutex> hold(m_lock);
-    const Handle* h = Lookup(key);
-    if (!h) return seam::kErrInvalidHandle;
-    if (h->key->deleted) return kErrKeyDeleted;
-    if (!MayRead(h->access)) return seam::kErrAccessDenied;
+    const Handle* h = nullptr;
+    if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
     const auto& subkeys = h->key->subkeys;
     if (index >= subkeys.size()) return seam::kErrNoMoreItems;
     if (subkeys[index]->name.size() + 1 > capacity) return seam::kErrMoreData;

@@ -120,6 +120,9 @@ private:
     std::shared_ptr<Key> Find(seam::RegRoot root, const std::string& path) const;
     std::shared_ptr<Key> Make(seam::RegRoot root, const std::string& path);
     const Handle* Lookup(seam::RegKey key) const;
+    // The open handle `key` (held in `h`) if it may be read, or written
+    // (values), in its key's present state; else the error Windows gives.
+    long Usable(seam::RegKey key, bool bWrite, const Handle*& h) const;
     seam::RegKey NewHandle(std::shared_ptr<Key> key, seam::RegAccess access);
     static Value* FindValue(Key& key, const std::string& name);
     static std::u16string RealName(const Value& v);
