@@ -77,7 +77,9 @@ long ReadAll(HKEY hKey) {
 }
 
 // Deletes every value; the names are listed first because deleting while
-// enumerating shifts the indices.
+// enumerating shifts the indices. Last first, as the program's list holds
+// them (newest row on top): Wine keeps a key's values in one array, so each
+// deletion from its front moves all the others.
 long DeleteAll(HKEY hKey) {
     std::vector<std::string> names;
     char name[1024];
@@ -87,8 +89,8 @@ long DeleteAll(HKEY hKey) {
         names.emplace_back(name, nameLen);
     }
     long nCount = 0;
-    for (const std::string& n : names)
-        if (::RegDeleteValueA(hKey, n.c_str()) == ERROR_SUCCESS) ++nCount;
+    for (auto n = names.rbegin(); n != names.rend(); ++n)
+        if (::RegDeleteValueA(hKey, n->c_str()) == ERROR_SUCCESS) ++nCount;
     return nCount;
 }
 
