@@ -6,6 +6,7 @@
 // The seam's own DeleteFile is meant, not the ANSI/wide macro.
 #undef DeleteFile
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -90,19 +91,26 @@ public:
                                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file) return static_cast<long>(::GetLastError());
-        constexpr DWORD kChunk = 64 * 1024;
-        while (data.size() < maxBytes) {
-            const size_t want = maxBytes - data.size() < kChunk ? maxBytes - data.size() : kChunk;
+        // Sized by the file as it is when opened, so that a small file asked
+        // for with a large limit costs one read into a buffer of its own
+        // size; what is appended meanwhile is not waited for.
+        size_t target = maxBytes;
+        LARGE_INTEGER size = {};
+        if (::GetFileSizeEx(file.Get(), &size) && static_cast<uint64_t>(size.QuadPart) < maxBytes)
+            target = static_cast<size_t>(size.QuadPart);
+        constexpr size_t kChunk = 1024 * 1024;
+        while (data.size() < target) {
             const size_t had = data.size();
+            const DWORD want = static_cast<DWORD>(std::min(target - had, kChunk));
             data.resize(had + want);
             DWORD got = 0;
-            if (!::ReadFile(file.Get(), data.data() + had, static_cast<DWORD>(want), &got, nullptr)) {
+            if (!::ReadFile(file.Get(), data.data() + had, want, &got, nullptr)) {
                 const DWORD error = ::GetLastError();
                 data.clear();
                 return static_cast<long>(error);
             }
             data.resize(had + got);
-            // A file read short has ended: no second call to hear it.
+            // A short read is the file's end, whatever its size said.
             if (got < want) break;
         }
         return kErrSuccess;
