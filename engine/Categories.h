@@ -39,9 +39,15 @@ public:
     virtual CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteRecentFile(const seam::TraceItem& row) = 0;
+    // A browser's row (RECENT or REGISTRY): the first row of a database
+    // cleans every listed row of it at once, the others take their outcome.
+    virtual CleanOutcome DeleteBrowserRow(const seam::TraceItem& row) = 0;
     // The cleaning walk is over: whatever the removers kept for the next row
-    // (an open registry key) is let go.
+    // (an open registry key, the outcomes of a database) is let go.
     virtual void CleaningDone() = 0;
+    // After CleaningDone: rows of the pass stayed because their browser ran
+    // (or held its database), so the user is to close it.
+    virtual bool BrowserHeldRows() const = 0;
 };
 
 struct CategoryEntry {
@@ -70,6 +76,7 @@ inline constexpr RemoverEntry kRemoverTable[] = {
     {seam::TargetKind::RegKeyTree, &ICategories::DeleteIntelliForms},
     {seam::TargetKind::RegValue, &ICategories::DeleteHistoryValue},
     {seam::TargetKind::File, &ICategories::DeleteRecentFile},
+    {seam::TargetKind::DatabaseRow, &ICategories::DeleteBrowserRow},
 };
 
 constexpr bool TableFollowsTheEnum() {
