@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/BrowserRows.h"
+#include "engine/BrowserScan.h"
 #include "engine/SqliteHandles.h"
 #include "engine/StatusTexts.h"
 #include "tests/fakes/BrowserFixture.h"
@@ -24,11 +25,16 @@ constexpr size_t kChrome = 1;
 
 class BrowserBadInput : public fakes::BrowserFixture {
 protected:
+    // The browsers' part of RECENT and REGISTRY alone: the registry's
+    // sources have nothing to do with these files.
+    void ScanBoth() {
+        engine::ScanBrowsers(m_fake.files, m_state, m_view, seam::kRecent);
+        engine::ScanBrowsers(m_fake.files, m_state, m_view, seam::kRegistry);
+    }
     std::u16string Folder() { return ProfileFolder(kChrome, u"Default"); }
     size_t Scan(const std::u16string& name, const std::string& bytes) {
         Put(Folder() + u"\\" + name, bytes);
-        m_categories.ScanRegistryTraces();
-        m_categories.ScanIntelliForms();
+        ScanBoth();
         return RowsOf(Folder() + u"\\" + name).size();
     }
     // The rows of a good copy, listed; then the file swapped for `bytes`
@@ -99,7 +105,7 @@ TEST_F(BrowserBadInput, MissingTablesAndColumnsGiveNoRowsOfThem) {
                 "CREATE TABLE keyword_search_terms(url_id INTEGER, term TEXT);"
                 "INSERT INTO keyword_search_terms VALUES (1, '검색');");
     }
-    m_categories.ScanRegistryTraces();
+    ScanBoth();
     const auto rows = RowsOf(path);
     ASSERT_EQ(1u, rows.size());
     EXPECT_EQ("keyword_search_terms", rows[0].target.name);
@@ -112,7 +118,7 @@ TEST_F(BrowserBadInput, MissingTablesAndColumnsGiveNoRowsOfThem) {
                 "INSERT INTO logins VALUES ('https://nid.naver.com/', 'haneul');"
                 "CREATE TABLE meta(key LONGVARCHAR NOT NULL UNIQUE PRIMARY KEY, value LONGVARCHAR);");
     }
-    m_categories.ScanIntelliForms();
+    ScanBoth();
     EXPECT_EQ(0u, RowsOf(logins).size());
 }
 
@@ -127,7 +133,7 @@ TEST_F(BrowserBadInput, ValuesOfOtherTypesAreStillListed) {
                 " date_last_used INTEGER DEFAULT 0, count INTEGER DEFAULT 1, PRIMARY KEY (name, value));"
                 "INSERT INTO autofill (name, value) VALUES (42, X'FFFE00C3'), ('email', NULL), (NULL, 'x');");
     }
-    m_categories.ScanIntelliForms();
+    ScanBoth();
     const auto rows = RowsOf(path);
     ASSERT_EQ(3u, rows.size());
     for (const auto& row : rows) EXPECT_LE(row.Name().size(), 259u);
