@@ -13,7 +13,8 @@ constexpr const char* kCleanPrompt = "분석완료(100%) : 정리시작을 통�
 constexpr const char* kCleanDone = "분석정리(100%) : 분석정리를 성공적으로 완료하였습니다.";
 // printf format: %d is the number of traces left in place.
 constexpr const char* kCleanFailed = "분석정리(100%%) : %d개 항목을 정리하지 못했습니다.";
-constexpr const char* kCleanBrowserOpen = "분석정리(100%%) : %d개 항목을 정리하지 못했습니다. 브라우저를 닫은 뒤 다시 정리해 주세요.";
+// Short enough for the status line (400 pixels of 12-pixel Gulim).
+constexpr const char* kCleanBrowserOpen = "분석정리(100%%) : %d개 항목은 브라우저를 닫고 다시 정리하세요.";
 
 }  // namespace
 

@@ -337,7 +337,7 @@ TEST_F(BrowserClean, ARunningBrowserKeepsItsRowsAndTheStatusSaysSo) {
         EXPECT_EQ(engine::StayReason::BrowserRunning, engine::WhyStayed(m_fake.platform, row));
     }
     EXPECT_EQ(engine::StatusCleanBrowserOpen(2), m_state.StatusText());
-    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목을 정리하지 못했습니다. 브라우저를 닫은 뒤 다시 정리해 주세요."),
+    EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목은 브라우저를 닫고 다시 정리하세요."),
               m_state.StatusText());
     EXPECT_EQ(2, m_state.Count(seam::kRecent));
     TestDb db(RealPath(edge));
