@@ -63,7 +63,14 @@ void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& 
     }
 }
 
-std::string CellText(const std::string& utf8) { return TextForCell(seam::Cp949FromUtf8(CutUtf8(utf8, kDisplayBytes))); }
+// ASCII is spelled alike in UTF-8 and code page 949: most addresses need no conversion.
+std::string CellText(const std::string& utf8) {
+    std::string cut = CutUtf8(utf8, kDisplayBytes);
+    for (char c : cut) {
+        if (static_cast<unsigned char>(c) >= 0x80) return TextForCell(seam::Cp949FromUtf8(cut));
+    }
+    return TextForCell(std::move(cut));
+}
 
 }  // namespace
 
@@ -84,18 +91,20 @@ std::vector<BrowserRecord> ReadRecords(CSqliteDb& db, DatabaseKind kind, const s
     return records;
 }
 
+std::string PathText(const std::u16string& path) { return TextForCell(seam::Cp949FromUtf16(path)); }
+
 std::string ProfileText(const BrowserEntry& browser, const std::u16string& profile) {
     return TextForCell(seam::FixedCp949(browser.label) + " (" + seam::Cp949FromUtf16(profile) + ")");
 }
 
 seam::TraceItem MakeBrowserRow(const BrowserRecord& record, seam::Category category, const std::string& read,
-                               const std::u16string& path) {
+                               const std::u16string& path, const std::string& pathText) {
     seam::TraceItem row;
     const bool bTerm = std::string(record.table) == kTableSearchTerms;
     row.text[seam::kColName] = CellText(record.key);
     row.text[seam::kColRead] = read;
     row.text[seam::kColCode] = CodeOf(category);
-    row.text[seam::kColRegKey] = TextForCell(seam::Cp949FromUtf16(path));
+    row.text[seam::kColRegKey] = pathText;
     // The table and row id tell apart rows whose other texts are the same.
     row.text[seam::kColValue] = std::string(record.table) + " " + std::to_string(record.id);
     row.text[seam::kColData] = bTerm ? seam::FixedCp949(kLabelSearchTerm) : CellText(record.data);

@@ -42,9 +42,13 @@ std::vector<BrowserRecord> ReadRecords(CSqliteDb& db, DatabaseKind kind, const s
 // The READ column: the browser and its profile folder.
 std::string ProfileText(const BrowserEntry& browser, const std::u16string& profile);
 
-// The list row for one record of the database at `path`.
+// The REGKEY column: the database's path.
+std::string PathText(const std::u16string& path);
+
+// The list row for one record of the database at `path` (`pathText` its
+// PathText, made once for all its rows).
 seam::TraceItem MakeBrowserRow(const BrowserRecord& record, seam::Category category, const std::string& read,
-                               const std::u16string& path);
+                               const std::u16string& path, const std::string& pathText);
 
 // At most `maxBytes` of UTF-8 text, never ending inside a character.
 std::string CutUtf8(const std::string& text, size_t maxBytes);

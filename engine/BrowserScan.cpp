@@ -26,9 +26,10 @@ void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& vie
     CSqliteDb db;
     if (!db.OpenCopy(bytes)) return;
     const std::string read = ProfileText(*profile.browser, profile.name);
+    const std::string pathText = PathText(path);
     for (const BrowserRecord& record : ReadRecords(db, database.kind, state.m_bAnalysed)) {
         if (!state.m_bAnalysed.load()) return;
-        AddTraceRow(state, view, database.category, MakeBrowserRow(record, database.category, read, path));
+        AddTraceRow(state, view, database.category, MakeBrowserRow(record, database.category, read, path, pathText));
     }
 }
 

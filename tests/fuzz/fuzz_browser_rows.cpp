@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (const engine::BrowserRecord& record : engine::ReadRecords(db, kind, go)) {
             KV_FUZZ_CHECK(record.key.size() <= size && record.value.size() <= size);
             KV_FUZZ_CHECK(record.data.size() <= 1024);
-            const seam::TraceItem row = engine::MakeBrowserRow(record, seam::kRecent, read, path);
+            const seam::TraceItem row = engine::MakeBrowserRow(record, seam::kRecent, read, path, engine::PathText(path));
             for (const std::string& text : row.text) KV_FUZZ_CHECK(text.size() <= 259);
             KV_FUZZ_CHECK(row.target.kind == seam::TargetKind::DatabaseRow);
             KV_FUZZ_CHECK(row.target.rowKey == record.key);
