@@ -57,11 +57,17 @@ void CBrowserRemover::CleanDatabase(const seam::TraceItem& first) {
         const DatabaseResult result = RemoveDatabaseRows(m_platform.files.Utf8Path(path), database->kind, rows);
         switch (result.fate) {
             case DatabaseFate::Cleaned: bCleaned = true; break;
-            case DatabaseFate::Missing:
-                // No file, no rows: they went with it.
-                for (RowRemoval& row : rows) row.bGone = true;
-                bCleaned = true;
+            case DatabaseFate::Missing: {
+                // No file, no rows: they went with it. A file SQLite could
+                // not open that is still listed is another matter.
+                uint64_t size = 0;
+                const size_t slash = path.find_last_of(u'\\');
+                if (!DatabaseFile(m_platform.files, FolderOf(path), path.substr(slash + 1), size)) {
+                    for (RowRemoval& row : rows) row.bGone = true;
+                    bCleaned = true;
+                }
                 break;
+            }
             case DatabaseFate::Locked: m_bBrowserKept = true; break;
             case DatabaseFate::Unreadable: break;
         }

@@ -68,7 +68,7 @@ for sources in /etc/apt/sources.list.d/*.sources; do
     awk -v release="$release" '
         function own(s) { return s == release || s == release "-updates" || s == release "-security" }
         function flush(   i, n, parts, kept) {
-            if (is_deb && suites != "") {
+            if (is_deb && !disabled && suites != "") {
                 n = split(suites, parts, /[ \t]+/)
                 kept = ""
                 for (i = 1; i <= n; i++) if (parts[i] != "" && own(parts[i])) kept = kept " " parts[i]
@@ -79,13 +79,13 @@ for sources in /etc/apt/sources.list.d/*.sources; do
                     print ""
                 }
             }
-            is_deb = 0; suites = ""; body = ""
+            is_deb = 0; disabled = 0; suites = ""; body = ""
         }
         /^[ \t]*#/ { next }
         /^[ \t]*$/ { flush(); next }
         /^Types:/ { is_deb = ($0 ~ /(^|[ \t])deb([ \t]|$)/); next }
         /^Suites:/ { sub(/^Suites:[ \t]*/, ""); suites = $0; next }
-        /^Enabled:[ \t]*no/ { is_deb = 0; next }
+        /^Enabled:[ \t]*no/ { disabled = 1; next }
         { body = body $0 "\n" }
         END { flush() }
     ' "$sources" >>"$apt_dir/sources.list.d/kestravin-src.sources"
@@ -106,12 +106,10 @@ apt_options=(
 )
 log="$work/apt.log"
 if ! apt-get "${apt_options[@]}" update >"$log" 2>&1; then
-    tail -n 5 "$log" | sed 's/^/setup:   /' >&2
-    fail "the source indexes of this machine's Debian entries could not be fetched"
+    fail "the source indexes of this machine's Debian entries could not be fetched (see $log)"
 fi
 if ! (cd "$work" && apt-get "${apt_options[@]}" source --only-source "sqlite3=$KV_SQLITE_PACKAGE_VERSION") >>"$log" 2>&1; then
-    tail -n 5 "$log" | sed 's/^/setup:   /' >&2
-    fail "apt-get source cannot get this version from this machine's Debian entries"
+    fail "apt-get source cannot get this version from this machine's Debian entries (see $log)"
 fi
 
 tree="$work/sqlite3-$KV_SQLITE_VERSION"
@@ -121,7 +119,6 @@ build="$work/make"
 mkdir -p "$build"
 if ! (cd "$build" && "$tree/configure" --with-tcl=/usr/lib/tcl8.6 >"$work/configure.log" 2>&1 &&
       make -j2 sqlite3.c sqlite3.h >"$work/make.log" 2>&1); then
-    tail -n 5 "$work/make.log" 2>/dev/null | sed 's/^/setup:   /' >&2
     fail "the single-file library could not be generated from the source (logs in $work)"
 fi
 

@@ -429,4 +429,18 @@ TEST_F(BrowserClean, RowsChangedMeanwhileAreRemovedOnlyWhileTheyStillMatch) {
     EXPECT_EQ(engine::StatusCleanFailed(2), m_state.StatusText());
 }
 
+// The database went between analysis and cleaning (the user removed the
+// profile): its rows went with it.
+TEST_F(BrowserClean, ADatabaseThatWentTakesItsRows) {
+    const std::u16string forms = ProfileFolder(kEdge, u"Default") + u"\\Web Data";
+    PutShared(ProfileFolder(kEdge, u"Default"), u"Web Data", "files/chromium/Web Data");
+    Pass();
+    ASSERT_EQ(3u, Rows().size());
+    ASSERT_EQ(seam::kErrSuccess, m_fake.files.DeleteFile(forms));
+    Pass();
+    EXPECT_EQ(0u, Rows().size());
+    EXPECT_EQ(engine::StatusCleanDone(), m_state.StatusText());
+    EXPECT_EQ(0, m_state.Count(seam::kRegistry));
+}
+
 }  // namespace
