@@ -238,6 +238,13 @@ TEST_F(BrowserScan, LongAddressesAndUnspellableNames) {
     EXPECT_EQ(Cp("구글 크롬 (Profile ?)"), thai->text[seam::kColRead]);
     EXPECT_EQ("https://th.example/\xE0\xB8\x81", thai->target.rowKey);
     EXPECT_EQ(path, thai->target.path);
+
+    // Cleaning finds both by their whole texts.
+    m_state.SetCount(seam::kRecent, static_cast<int32_t>(Rows().size()));
+    Pass();
+    EXPECT_EQ(0u, RowsOf(path).size());
+    TestDb db(RealPath(path));
+    EXPECT_EQ(0, db.Scalar("SELECT count(*) FROM urls"));
 }
 
 // The scan stops between rows when the analysis is called off.
