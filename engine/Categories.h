@@ -40,9 +40,16 @@ public:
     virtual CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteRecentFile(const seam::TraceItem& row) = 0;
     virtual CleanOutcome DeleteJumpListEntry(const seam::TraceItem& row) = 0;
+    // A browser's row (RECENT or REGISTRY): the first row of a database
+    // cleans every listed row of it at once, the others take their outcome.
+    virtual CleanOutcome DeleteBrowserRow(const seam::TraceItem& row) = 0;
     // The cleaning walk is over: whatever the removers kept for the next row
-    // (an open registry key, how a jump list's edit went) is let go.
+    // (an open registry key, how a jump list's edit went, the outcomes of a
+    // database) is let go.
     virtual void CleaningDone() = 0;
+    // After CleaningDone: rows of the pass stayed because their browser ran
+    // (or held its database), so the user is to close it.
+    virtual bool BrowserHeldRows() const = 0;
 };
 
 struct CategoryEntry {
@@ -72,6 +79,7 @@ inline constexpr RemoverEntry kRemoverTable[] = {
     {seam::TargetKind::RegValue, &ICategories::DeleteHistoryValue},
     {seam::TargetKind::File, &ICategories::DeleteRecentFile},
     {seam::TargetKind::JumpListEntry, &ICategories::DeleteJumpListEntry},
+    {seam::TargetKind::DatabaseRow, &ICategories::DeleteBrowserRow},
 };
 
 constexpr bool TableFollowsTheEnum() {

@@ -80,7 +80,11 @@ void CTraceEngine::CleaningPass() {
     list.Flush();
     MatchCountersToRows(rowsLeft);
 
-    m_state.SetStatusText(failed == 0 ? StatusCleanDone() : StatusCleanFailed(failed));
+    if (failed == 0) {
+        m_state.SetStatusText(StatusCleanDone());
+    } else {
+        m_state.SetStatusText(m_categories.BrowserHeldRows() ? StatusCleanBrowserOpen(failed) : StatusCleanFailed(failed));
+    }
     m_view.StatusChanged();
     m_view.SetActionFace(seam::ActionFace::Analyse);
 }

@@ -2,9 +2,12 @@
 
 #include <vector>
 
+#include "engine/BrowserClean.h"
+#include "engine/BrowserProfiles.h"
 #include "engine/Cp949.h"
 #include "engine/GridDelivery.h"
 #include "engine/IntelliFormsKeys.h"
+#include "engine/ProcessReset.h"
 #include "seam/Scoped.h"
 
 namespace engine {
@@ -83,6 +86,14 @@ StayReason WhyFileStayed(seam::IFileSystem& files, const std::u16string& path) {
     return StayReason::StillThere;
 }
 
+// A browser keeps its databases locked while it runs; either shows.
+StayReason WhyRowStayed(seam::Platform& platform, const seam::TraceTarget& target) {
+    const BrowserEntry* browser = BrowserOfPath(target.path);
+    if (browser && CountRunning(platform.processes, browser->exe) > 0) return StayReason::BrowserRunning;
+    if (DatabaseLocked(platform.files.Utf8Path(target.path))) return StayReason::BrowserRunning;
+    return StayReason::StillThere;
+}
+
 }  // namespace
 
 StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
@@ -94,6 +105,7 @@ StayReason WhyStayed(seam::Platform& platform, const seam::TraceItem& row) {
         case seam::TargetKind::Service: return WhyServiceStayed(platform.services, target.name);
         case seam::TargetKind::File:
         case seam::TargetKind::JumpListEntry: return WhyFileStayed(platform.files, target.path);
+        case seam::TargetKind::DatabaseRow: return WhyRowStayed(platform, target);
         default: return StayReason::StillThere;
     }
 }

@@ -14,6 +14,7 @@ enum class StayReason {
     Ambiguous,     // the value's name stands for several values (code page 949 cannot spell it)
     StillRunning,  // the process runs (again) after it was ended, or the service has not stopped
     InUse,         // the file is there, not read-only: a program holds it open
+    BrowserRunning,  // the browser whose database it is runs or holds the database locked
     StillThere,    // the removal failed for a reason the machine does not show
 };
 

@@ -8,6 +8,7 @@ const char* ReasonText(StayReason why) {
         case StayReason::Ambiguous: return "구별할 수 없는 이름";
         case StayReason::StillRunning: return "아직 실행 중";
         case StayReason::InUse: return "다른 프로그램이 사용 중";
+        case StayReason::BrowserRunning: return "브라우저 실행 중";
         case StayReason::StillThere: return "지운 뒤에도 남아 있음";
     }
     return "지운 뒤에도 남아 있음";

@@ -16,5 +16,8 @@ const std::string& StatusCleanPrompt();
 const std::string& StatusCleanDone();
 // Cleaning left `failed` traces in place because their removal failed.
 std::string StatusCleanFailed(int failed);
+// As StatusCleanFailed, where a running browser kept some of them: close it
+// and clean again.
+std::string StatusCleanBrowserOpen(int failed);
 
 }  // namespace engine

@@ -1,5 +1,6 @@
 #include "engine/TraceCategories.h"
 
+#include "engine/BrowserScan.h"
 #include "engine/GridDelivery.h"
 #include "engine/HistorySources.h"
 #include "engine/IntelliForms.h"
@@ -15,17 +16,21 @@ CleanOutcome GoneOrStayed(bool gone) { return gone ? CleanOutcome::Gone : CleanO
 
 CTraceCategories::CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view)
     : m_platform(platform), m_state(state), m_view(view), m_keys(platform.registry),
-      m_jumpLists(platform, state, view) {}
+      m_jumpLists(platform, state, view), m_browsers(platform, state, view) {}
 
 void CTraceCategories::ScanGridAgents() { engine::ScanGridAgents(m_platform.processes, m_state, m_view); }
 
 void CTraceCategories::ScanProcesses() { engine::ScanProcesses(m_platform, m_state, m_view); }
 
-void CTraceCategories::ScanIntelliForms() { engine::ScanIntelliForms(m_platform.registry, m_state, m_view); }
+void CTraceCategories::ScanIntelliForms() {
+    engine::ScanIntelliForms(m_platform.registry, m_state, m_view);
+    ScanBrowsers(m_platform.files, m_state, m_view, seam::kRegistry);
+}
 
 void CTraceCategories::ScanRegistryTraces() {
     ScanHistory(m_platform, m_state, m_view);
     ScanRecentFiles(m_platform, m_state, m_view);
+    ScanBrowsers(m_platform.files, m_state, m_view, seam::kRecent);
 }
 
 CleanOutcome CTraceCategories::StopGridService(const seam::TraceItem& row) {
@@ -50,6 +55,14 @@ CleanOutcome CTraceCategories::DeleteRecentFile(const seam::TraceItem& row) {
 
 CleanOutcome CTraceCategories::DeleteJumpListEntry(const seam::TraceItem& row) {
     return m_jumpLists.Remove(row.target);
+}
+
+CleanOutcome CTraceCategories::DeleteBrowserRow(const seam::TraceItem& row) { return m_browsers.Remove(row); }
+
+void CTraceCategories::CleaningDone() {
+    m_keys.Close();
+    m_jumpLists.Done();
+    m_bBrowserHeld = m_browsers.Done();
 }
 
 }  // namespace engine

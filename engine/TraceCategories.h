@@ -1,9 +1,10 @@
 // The four trace categories on the real seam: usage history (RECENT),
 // autosaved passwords (REGISTRY), process reset (PROCESS) and grid delivery
-// (GRID). Each category lives in its own file; this class binds them to the
+// (GRID); the browsers' databases give rows to RECENT and REGISTRY. Each category lives in its own file; this class binds them to the
 // category table's entries.
 #pragma once
 
+#include "engine/BrowserRemover.h"
 #include "engine/Categories.h"
 #include "engine/EngineState.h"
 #include "engine/JumpListCleaner.h"
@@ -27,10 +28,9 @@ public:
     CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
     CleanOutcome DeleteRecentFile(const seam::TraceItem& row) override;
     CleanOutcome DeleteJumpListEntry(const seam::TraceItem& row) override;
-    void CleaningDone() override {
-        m_keys.Close();
-        m_jumpLists.Done();
-    }
+    CleanOutcome DeleteBrowserRow(const seam::TraceItem& row) override;
+    void CleaningDone() override;
+    bool BrowserHeldRows() const override { return m_bBrowserHeld; }
 
 protected:
     seam::Platform& m_platform;
@@ -40,6 +40,8 @@ protected:
 private:
     COpenKeyCache m_keys;  // the key of the last RECENT row removed
     CJumpListCleaner m_jumpLists;
+    CBrowserRemover m_browsers;
+    bool m_bBrowserHeld = false;  // of the last cleaning pass
 };
 
 }  // namespace engine

@@ -4,6 +4,7 @@
 #include <array>
 #include <string>
 
+#include "engine/BrowserRows.h"
 #include "engine/Categories.h"
 #include "engine/StatusTexts.h"
 
@@ -21,6 +22,15 @@ void SetCounter(EngineState& state, seam::IView& view, seam::Category category, 
     view.CounterChanged(category);
 }
 
+// A removed address takes the search terms typed for it; every other row of
+// a database (two logins, two form entries, two addresses) goes alone.
+bool TakesWith(const seam::TraceTarget& a, const seam::TraceTarget& b) {
+    auto termOf = [](const seam::TraceTarget& term, const seam::TraceTarget& url) {
+        return term.name == kTableSearchTerms && url.name == kTableUrls && term.parentId == url.id;
+    };
+    return termOf(a, b) || termOf(b, a);
+}
+
 }  // namespace
 
 bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b) {
@@ -31,6 +41,8 @@ bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b) {
     case seam::TargetKind::Process:
     case seam::TargetKind::Service:
         return a.target.name == b.target.name;
+    case seam::TargetKind::DatabaseRow:
+        return a.target.path == b.target.path && TakesWith(a.target, b.target);
     default:
         return false;
     }

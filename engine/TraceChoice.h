@@ -1,9 +1,10 @@
 // The user's choice in the details window: which listed traces to clean.
 //
 // Rows that one removal takes together are chosen together, by their
-// targets: every REGISTRY row (the IntelliForms keys go as a whole), PROCESS
-// rows of one executable (one call ends every process of that name), GRID
-// rows of one agent.
+// targets: the IntelliForms rows (their keys go as a whole), PROCESS rows of
+// one executable (one call ends every process of that name), GRID rows of
+// one agent, and an address of a browser's History with the search terms
+// typed for it. Two saved logins or form entries of a browser are separate.
 #pragma once
 
 #include <vector>

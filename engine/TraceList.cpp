@@ -15,8 +15,9 @@ int CTraceList::Count() {
 void CTraceList::InsertTop(const seam::TraceItem& item) {
     const seam::TraceTarget& target = item.target;
     std::unique_ptr<Rare> rare;
-    if (!target.wideName.empty() || !target.path.empty() || target.id != 0)
-        rare.reset(new Rare{target.wideName, target.path, target.id});
+    if (!target.wideName.empty() || !target.path.empty() || target.id != 0 || !target.rowKey.empty() ||
+        !target.rowValue.empty() || target.parentId != 0)
+        rare.reset(new Rare{target.wideName, target.path, target.id, target.rowKey, target.rowValue, target.parentId});
     NameFrom nameFrom = NameFrom::Own;
     if (target.name == item.text[seam::kColValue]) {
         nameFrom = NameFrom::Value;
@@ -62,6 +63,9 @@ seam::TraceItem CTraceList::Expand(const Row& row) {
         target.wideName = row.rare->wideName;
         target.path = row.rare->path;
         target.id = row.rare->id;
+        target.rowKey = row.rare->rowKey;
+        target.rowValue = row.rare->rowValue;
+        target.parentId = row.rare->parentId;
     }
     return item;
 }

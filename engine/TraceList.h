@@ -52,6 +52,9 @@ private:
         std::u16string wideName;
         std::u16string path;
         int64_t id = 0;
+        std::string rowKey;  // a database row's own texts (see seam::TraceTarget)
+        std::string rowValue;
+        int64_t parentId = 0;
     };
     // Where a row's target name comes from.
     enum class NameFrom : uint8_t { Own, Value, Name };

@@ -38,6 +38,15 @@ struct TraceTarget {
     std::u16string path;
     // JumpListEntry: the entry number; DatabaseRow: the row id.
     int64_t id = 0;
+    // DatabaseRow: the row's texts exactly as the database holds them
+    // (UTF-8): the address, search term, site or field name in `rowKey`, the
+    // user name or form value in `rowValue`. A row the browser changed since
+    // is not removed: only one that still holds them is.
+    std::string rowKey;
+    std::string rowValue;
+    // DatabaseRow of a search term: the address it was typed for (its row id
+    // in the same database), which takes the term with it.
+    int64_t parentId = 0;
 };
 
 }  // namespace seam

@@ -15,7 +15,8 @@ fi
 for p in cmake g++ clang mingw-w64 wine wine32:i386 wine64 xvfb xdotool x11-utils \
          fonts-nanum fonts-baekmuk locales imagemagick python3 python3-pil libgtest-dev \
          osslsigncode openssl \
-         libclang-rt-14-dev libwin-hivex-perl xz-utils ccache python3-olefile; do
+         libclang-rt-14-dev libwin-hivex-perl xz-utils ccache python3-olefile \
+         tcl dpkg-dev make; do
     have "$p" || need+=("$p")
 done
 
@@ -60,4 +61,6 @@ if ! locale -a 2>/dev/null | grep -qi '^ko_KR\.utf-\?8$'; then
     grep -q '^ko_KR.UTF-8 UTF-8' /etc/locale.gen || echo 'ko_KR.UTF-8 UTF-8' >> /etc/locale.gen
     locale-gen >/dev/null
 fi
+# SQLite, which every build compiles in, from Debian's source (tools/sqlite.sh).
+bash "$(dirname "${BASH_SOURCE[0]}")/sqlite.sh"
 echo "setup: tools ready"

@@ -33,6 +33,9 @@ void ExpectSame(const seam::TraceItem& want, const seam::TraceItem& got) {
     EXPECT_EQ(want.target.wideName, got.target.wideName);
     EXPECT_EQ(want.target.path, got.target.path);
     EXPECT_EQ(want.target.id, got.target.id);
+    EXPECT_EQ(want.target.rowKey, got.target.rowKey);
+    EXPECT_EQ(want.target.rowValue, got.target.rowValue);
+    EXPECT_EQ(want.target.parentId, got.target.parentId);
 }
 
 TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
@@ -54,6 +57,21 @@ TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
     seam::TraceItem wide = MakeTraceRow("RECENT", "?", kTypedKey, "?", "", "label");
     wide.target.wideName = u"\u0E01";
     rows.push_back(wide);
+    // A browser's rows: the texts cleaning matches, kept whole.
+    seam::TraceItem login = MakeTraceRow("REGISTRY", "https://nid.naver.com/", "C:\\History", "logins 3", "haneul");
+    login.target.kind = seam::TargetKind::DatabaseRow;
+    login.target.path = u"C:\\Users\\김하늘\\AppData\\Local\\Naver\\Naver Whale\\User Data\\Default\\Login Data";
+    login.target.name = "logins";
+    login.target.id = 3;
+    login.target.rowKey = "https://nid.naver.com/" + std::string(4000, 'q');
+    login.target.rowValue = "haneul";
+    rows.push_back(login);
+    seam::TraceItem term = login;
+    term.target.name = "keyword_search_terms";
+    term.target.rowKey = "날씨";
+    term.target.rowValue.clear();
+    term.target.parentId = 12;
+    rows.push_back(term);
 
     CTraceList list;
     for (const auto& row : rows) list.InsertTop(row);

@@ -1,0 +1,214 @@
+#!/usr/bin/python3
+"""The browsers' rows under Wine: the real History and Web Data files of the
+shared test data in the prefix's profile folders of Edge, Chrome and Whale.
+
+RECENT and REGISTRY only: analyse, open the details window, untick two
+addresses and one form entry (each scrolled into view, then its box
+clicked), press 정리시작. Python's own SQLite then reads
+every database: exactly the unticked entries (and what linked ticking kept
+with them) are left of the listed ones, the visits of a kept address are all
+there, and every table that holds no listed row is as it was.
+"""
+import os
+import shutil
+import sqlite3
+import sys
+import time
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import product  # noqa: E402
+import scenario  # noqa: E402
+import winetest  # noqa: E402
+from winetest import check  # noqa: E402
+
+TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
+DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
+DETAILS_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
+DETAILS_CLEAN = product.centre(product.rect("kAction"))
+COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE = 0, 2, 3, 4
+SHARED = os.path.join(winetest.REPO, "..", "shared", "testdata", "files", "chromium")
+if os.environ.get("KV_TESTDATA"):
+    SHARED = os.path.join(os.environ["KV_TESTDATA"], "files", "chromium")
+
+# (browser folder below Local AppData, profile, file name, shared file)
+PLACED = [
+    (("Microsoft", "Edge", "User Data"), "Default", "History", "History"),
+    (("Google", "Chrome", "User Data"), "Profile 1", "History", "History-hindsight-01"),
+    (("Naver", "Naver Whale", "User Data"), "Default", "Web Data", "Web Data"),
+]
+# Tables whose rows cleaning may remove (a listed row, or one pointing at one).
+CLEANED = {"urls", "visits", "visit_source", "keyword_search_terms", "segments", "segment_usage", "presentation",
+           "autofill"}
+
+session = None
+server = None
+facts = {}
+
+
+def local_appdata():
+    users = session.drive_c("users")
+    user = next(u for u in sorted(os.listdir(users)) if u != "Public")
+    return os.path.join(users, user, "AppData", "Local")
+
+
+def dump(path):
+    db = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+    try:
+        tables = [r[0] for r in db.execute("SELECT name FROM sqlite_master WHERE type = 'table'")]
+        return {t: sorted(map(repr, db.execute(f'SELECT * FROM "{t}"'))) for t in tables}
+    finally:
+        db.close()
+
+
+def rows_of(path, sql):
+    db = sqlite3.connect(f"file:{path}?mode=ro", uri=True)
+    try:
+        return list(db.execute(sql))
+    finally:
+        db.close()
+
+
+def details_window():
+    return [w for w in session.windows()
+            if w["cls"] == "#32770" and not w["title"] and
+            (w["rect"][2] - w["rect"][0], w["rect"][3] - w["rect"][1]) == DETAILS_SIZE]
+
+
+def probe_lines(*args):
+    code, out = session.run("winprobe.exe", *args)
+    check(code == 0, f"winprobe {' '.join(args)} failed")
+    return out.splitlines()
+
+
+def checks(hwnd):
+    return [line == "1" for line in probe_lines("--checks", hwnd, str(TRACE_LIST))]
+
+
+def click_box(hwnd, row):
+    """Clicks the check box of a row; --row scrolls it into view first."""
+    left, top, right, bottom = (int(v) for v in probe_lines("--row", hwnd, str(TRACE_LIST), str(row))[0].split(","))
+    session.xdotool("mousemove", str(left + 8), str((top + bottom) // 2), "click", "1")
+    time.sleep(0.5)
+
+
+def untick(hwnd, row):
+    """Unticks a row by a click on its box; a click that Xvfb dropped is made again."""
+    for _ in range(3):
+        click_box(hwnd, row)
+        if not checks(hwnd)[row]:
+            return
+    raise winetest.TestFailure(f"three clicks on the box of row {row} left it ticked")
+
+
+def case_place_files():
+    base = local_appdata()
+    facts["files"] = {}
+    for folders, profile, name, shared in PLACED:
+        folder = os.path.join(base, *folders, profile)
+        os.makedirs(folder, exist_ok=True)
+        path = os.path.join(folder, name)
+        shutil.copy(os.path.join(SHARED, shared), path)
+        os.chmod(path, 0o644)
+        windows = "\\".join(("C:", "users", os.path.basename(os.path.dirname(os.path.dirname(base))),
+                             "AppData", "Local", *folders, profile, name))
+        facts["files"][windows.lower()] = path
+        facts.setdefault("shared", {})[path] = os.path.join(SHARED, shared)
+    facts["before"] = {p: dump(p) for p in facts["files"].values()}
+
+
+def case_analysis():
+    for code in ("GRID", "PROCESS"):
+        scenario.set_box(session, code, False)
+    scenario.run_pass(session, server, "analysis", "btn_clean.bmp", 180)
+
+
+def case_untick_rows():
+    for _ in range(3):
+        session.click(*DETAILS_POINT)
+        session.move_away()
+        try:
+            found = winetest.wait_until(details_window, 5, "the details window")
+            break
+        except winetest.TestFailure:
+            continue
+    else:
+        raise winetest.TestFailure("the details window did not open")
+    details = found[0]
+    hwnd = details["hwnd"]
+    facts["details"] = details
+    time.sleep(1.0)
+    column = {c: probe_lines("--texts", hwnd, str(TRACE_LIST), str(c)) for c in (COL_CODE, COL_REGKEY, COL_VALUE)}
+    rows = list(zip(column[COL_CODE], column[COL_REGKEY], column[COL_VALUE]))
+    facts["rows"] = rows
+    mine = {i for i, r in enumerate(rows) if r[1].lower() in facts["files"]}
+    urls = [i for i in sorted(mine) if rows[i][2].startswith("urls ")]
+    forms = [i for i in sorted(mine) if rows[i][2].startswith("autofill ")]
+    check(len(urls) >= 90 and len(forms) == 3, f"the browsers' rows are missing: {len(urls)} addresses, {forms}")
+    check(all(checks(hwnd)), "not every row is ticked at open")
+    # Two addresses of two databases and one form entry.
+    second_db = next(i for i in urls if rows[i][1] != rows[urls[0]][1])
+    targets = [urls[0], second_db, forms[1]]
+
+    for row in targets:
+        untick(hwnd, row)
+    state = checks(hwnd)
+    unticked = {i for i, s in enumerate(state) if not s}
+    check(set(targets) <= unticked, f"rows {targets} are not all unticked: {sorted(unticked)}")
+    # Linked ticking may keep an address's search terms with it; nothing else.
+    extra = {i for i in unticked - set(targets)}
+    check(all(rows[i][2].startswith("keyword_search_terms ") for i in extra), f"also unticked: {extra}")
+    facts["kept"] = unticked
+
+
+def case_clean_keeps_the_unticked():
+    details = facts["details"]
+    cleans = server.count("clean")
+    left, top = details["rect"][:2]
+    session.xdotool("mousemove", str(left + DETAILS_CLEAN[0]), str(top + DETAILS_CLEAN[1]), "click", "1")
+    winetest.wait_until(lambda: not details_window(), 10, "button 1009 to close the window")
+    winetest.wait_until(lambda: server.count("clean") == cleans + 1, 30, "the cleaning pass")
+    winetest.wait_until(lambda: scenario.action_face_is(session, "btn_analyse.bmp"), 180, "the pass to end")
+    rows = facts["rows"]
+    for windows, path in facts["files"].items():
+        kept = {}
+        for i in facts["kept"]:
+            if rows[i][1].lower() == windows:
+                table, _, ident = rows[i][2].partition(" ")
+                kept.setdefault(table, set()).add(int(ident))
+        before, after = facts["before"][path], dump(path)
+        check(set(before) == set(after), f"{windows}: tables differ: {set(before) ^ set(after)}")
+        for table in before:
+            if table not in CLEANED:
+                check(before[table] == after[table], f"{windows}: table {table} changed")
+        if "History" in path.split(os.sep)[-1]:
+            urls = {r[0] for r in rows_of(path, "SELECT id FROM urls")}
+            check(urls == kept.get("urls", set()), f"{windows}: addresses left {urls}, kept {kept.get('urls')}")
+            terms = {r[0] for r in rows_of(path, "SELECT rowid FROM keyword_search_terms")}
+            check(terms == kept.get("keyword_search_terms", set()), f"{windows}: terms left {terms}")
+            visits_after = sorted(rows_of(path, "SELECT * FROM visits"))
+            visits_before = sorted(r for r in rows_of(facts["shared"][path], "SELECT * FROM visits") if r[1] in urls)
+            check(visits_after == visits_before, f"{windows}: the kept addresses' visits differ")
+        else:
+            forms = {r[0] for r in rows_of(path, "SELECT rowid FROM autofill")}
+            check(forms == kept.get("autofill", set()), f"{windows}: form entries left {forms}")
+    print(f"  {len(rows)} rows listed; {len(facts['kept'])} kept exactly; every other table unchanged")
+
+
+def main():
+    global session, server
+    with winetest.served_session("browsers") as (s, srv):
+        session, server = s, srv
+        s.start()
+        s.find_window()
+        winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
+        winetest.run([
+            ("the real History and Web Data files in Edge's, Chrome's and Whale's profile folders", case_place_files),
+            ("GRID and PROCESS unticked: the analysis lists the browsers' rows", case_analysis),
+            ("details: two addresses of two databases and one form entry unticked", case_untick_rows),
+            ("details 1009: exactly the unticked entries are left, every other table unchanged",
+             case_clean_keeps_the_unticked),
+        ])
+
+
+if __name__ == "__main__":
+    main()
