@@ -10,13 +10,6 @@
 namespace engine {
 namespace {
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 bool EndsWith(const std::string& text, const char* tail) {
     const std::string end = tail;
     return text.size() > end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;

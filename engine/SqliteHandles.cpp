@@ -7,13 +7,6 @@
 namespace engine {
 namespace {
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return text;
-}
-
 // A database in write-ahead mode says so in bytes 18 and 19 of its header;
 // SQLite reads such a file from memory only as a plain one. The copy is
 // ours, so it is told so there; what the browser has not yet moved from its
@@ -152,6 +145,13 @@ std::vector<std::string> TableNames(CSqliteDb& db) {
     CSqliteStatement query(db, "SELECT name FROM main.sqlite_schema WHERE type = 'table' AND name NOT LIKE 'sqlite!_%' ESCAPE '!'");
     while (query.Step() == SQLITE_ROW) names.push_back(query.Text(0));
     return names;
+}
+
+std::string LowerAscii(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    }
+    return text;
 }
 
 }  // namespace engine

@@ -86,6 +86,10 @@ struct ColumnInfo {
     std::string type;
 };
 std::vector<ColumnInfo> TableColumns(CSqliteDb& db, const std::string& table);
+
+// SQLite compares table and column names without regard to the case of
+// ASCII letters; names are compared here after folding them so.
+std::string LowerAscii(std::string text);
 bool HasColumn(const std::vector<ColumnInfo>& columns, std::string_view name);
 
 // The names of the main database's ordinary tables (SQLite's own aside).

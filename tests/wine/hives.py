@@ -21,6 +21,16 @@ HIVES = ["NTUSER.DAT.xz", "NTUSER-WSL.DAT.xz"]
 HKCU = "hkey_current_user"
 
 E = r"software\microsoft\windows\currentversion\explorer"
+
+
+def _history_key(lead):
+    """A key of the program's own history table, by the start of its name, lower case."""
+    with open(os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
+                           "engine", "HistorySources.cpp"), encoding="utf-8") as f:
+        found = re.search(r'"(' + re.escape(lead) + r'[^"]*)"', f.read())
+    check(found is not None, f"no history key beginning {lead!r} in engine/HistorySources.cpp")
+    return found.group(1).lower()
+
 OFFICE_APPS = ["word", "excel", "powerpoint", "access", "publisher"]
 OFFICE_LISTS = [r"file mru", r"place mru", r"user mru\*\file mru", r"user mru\*\place mru"]
 
@@ -33,7 +43,8 @@ SOURCES = [
     (r"software\microsoft\search assistant\acmru\5603", False, None),
     (r"software\microsoft\search assistant\acmru\5604", False, None),
     (E + r"\runmru", False, None),
-    (E + r"\doc find spec mru", False, None),
+    # Explorer's old search box list, named as the program's table names it.
+    (E + "\\" + _history_key("Doc Find "), False, None),
     (E + r"\comdlg32\opensavemru", False, None),
     (r"software\microsoft\windows\currentversion\applets\paint\recent file list", False, None),
     *[(rf"software\microsoft\office\{v}\{app}\file mru", False, None)

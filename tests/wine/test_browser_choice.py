@@ -19,11 +19,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import product  # noqa: E402
 import scenario  # noqa: E402
 import winetest  # noqa: E402
+from details_list import TRACE_LIST, open_windows, probe_lines, ticks, untick  # noqa: E402
 from winetest import check  # noqa: E402
 
-TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
 DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
-DETAILS_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
 DETAILS_CLEAN = product.centre(product.rect("kAction"))
 COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE = 0, 2, 3, 4
 SHARED = os.path.join(winetest.REPO, "..", "shared", "testdata", "files", "chromium")
@@ -68,38 +67,6 @@ def rows_of(path, sql):
         db.close()
 
 
-def details_window():
-    return [w for w in session.windows()
-            if w["cls"] == "#32770" and not w["title"] and
-            (w["rect"][2] - w["rect"][0], w["rect"][3] - w["rect"][1]) == DETAILS_SIZE]
-
-
-def probe_lines(*args):
-    code, out = session.run("winprobe.exe", *args)
-    check(code == 0, f"winprobe {' '.join(args)} failed")
-    return out.splitlines()
-
-
-def checks(hwnd):
-    return [line == "1" for line in probe_lines("--checks", hwnd, str(TRACE_LIST))]
-
-
-def click_box(hwnd, row):
-    """Clicks the check box of a row; --row scrolls it into view first."""
-    left, top, right, bottom = (int(v) for v in probe_lines("--row", hwnd, str(TRACE_LIST), str(row))[0].split(","))
-    session.xdotool("mousemove", str(left + 8), str((top + bottom) // 2), "click", "1")
-    time.sleep(0.5)
-
-
-def untick(hwnd, row):
-    """Unticks a row by a click on its box; a click that Xvfb dropped is made again."""
-    for _ in range(3):
-        click_box(hwnd, row)
-        if not checks(hwnd)[row]:
-            return
-    raise winetest.TestFailure(f"three clicks on the box of row {row} left it ticked")
-
-
 def case_place_files():
     base = local_appdata()
     facts["files"] = {}
@@ -127,7 +94,7 @@ def case_untick_rows():
         session.click(*DETAILS_POINT)
         session.move_away()
         try:
-            found = winetest.wait_until(details_window, 5, "the details window")
+            found = winetest.wait_until(lambda: open_windows(session), 5, "the details window")
             break
         except winetest.TestFailure:
             continue
@@ -137,21 +104,21 @@ def case_untick_rows():
     hwnd = details["hwnd"]
     facts["details"] = details
     time.sleep(1.0)
-    column = {c: probe_lines("--texts", hwnd, str(TRACE_LIST), str(c)) for c in (COL_CODE, COL_REGKEY, COL_VALUE)}
+    column = {c: probe_lines(session, "--texts", hwnd, str(TRACE_LIST), str(c)) for c in (COL_CODE, COL_REGKEY, COL_VALUE)}
     rows = list(zip(column[COL_CODE], column[COL_REGKEY], column[COL_VALUE]))
     facts["rows"] = rows
     mine = {i for i, r in enumerate(rows) if r[1].lower() in facts["files"]}
     urls = [i for i in sorted(mine) if rows[i][2].startswith("urls ")]
     forms = [i for i in sorted(mine) if rows[i][2].startswith("autofill ")]
     check(len(urls) >= 90 and len(forms) == 3, f"the browsers' rows are missing: {len(urls)} addresses, {forms}")
-    check(all(checks(hwnd)), "not every row is ticked at open")
+    check(all(ticks(session, hwnd)), "not every row is ticked at open")
     # Two addresses of two databases and one form entry.
     second_db = next(i for i in urls if rows[i][1] != rows[urls[0]][1])
     targets = [urls[0], second_db, forms[1]]
 
     for row in targets:
-        untick(hwnd, row)
-    state = checks(hwnd)
+        untick(session, hwnd, row)
+    state = ticks(session, hwnd)
     unticked = {i for i, s in enumerate(state) if not s}
     check(set(targets) <= unticked, f"rows {targets} are not all unticked: {sorted(unticked)}")
     # Linked ticking may keep an address's search terms with it; nothing else.
@@ -165,7 +132,7 @@ def case_clean_keeps_the_unticked():
     cleans = server.count("clean")
     left, top = details["rect"][:2]
     session.xdotool("mousemove", str(left + DETAILS_CLEAN[0]), str(top + DETAILS_CLEAN[1]), "click", "1")
-    winetest.wait_until(lambda: not details_window(), 10, "button 1009 to close the window")
+    winetest.wait_until(lambda: not open_windows(session), 10, "button 1009 to close the window")
     winetest.wait_until(lambda: server.count("clean") == cleans + 1, 30, "the cleaning pass")
     winetest.wait_until(lambda: scenario.action_face_is(session, "btn_analyse.bmp"), 180, "the pass to end")
     rows = facts["rows"]

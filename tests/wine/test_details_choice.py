@@ -16,11 +16,10 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import product  # noqa: E402
 import scenario  # noqa: E402
 import winetest  # noqa: E402
+from details_list import TRACE_LIST, open_windows, probe_lines, ticks, untick  # noqa: E402
 from winetest import check  # noqa: E402
 
-TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
 DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
-DETAILS_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
 DETAILS_CLEAN = product.centre(product.rect("kAction"))
 TICKED_RECT = product.rect("details::kTickedText")
 SAMPLE_SCRIPT = os.path.join(winetest.REPO, "tools", "seed_sample_profile.sh")
@@ -29,38 +28,6 @@ COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE = 0, 2, 3, 4
 session = None
 server = None
 facts = {}
-
-
-def details_window():
-    return [w for w in session.windows()
-            if w["cls"] == "#32770" and not w["title"] and
-            (w["rect"][2] - w["rect"][0], w["rect"][3] - w["rect"][1]) == DETAILS_SIZE]
-
-
-def probe_lines(*args):
-    code, out = session.run("winprobe.exe", *args)
-    check(code == 0, f"winprobe {' '.join(args)} failed")
-    return out.splitlines()
-
-
-def checks(hwnd):
-    return [line == "1" for line in probe_lines("--checks", hwnd, str(TRACE_LIST))]
-
-
-def click_box(hwnd, row):
-    """Clicks the check box of a row (the state image at the row's left end)."""
-    left, top, right, bottom = (int(v) for v in probe_lines("--row", hwnd, str(TRACE_LIST), str(row))[0].split(","))
-    session.xdotool("mousemove", str(left + 8), str((top + bottom) // 2), "click", "1")
-    time.sleep(0.5)
-
-
-def untick(hwnd, row):
-    """Unticks a row by a click on its box; a click that Xvfb dropped is made again."""
-    for _ in range(3):
-        click_box(hwnd, row)
-        if not checks(hwnd)[row]:
-            return
-    raise winetest.TestFailure(f"three clicks on the box of row {row} left it ticked")
 
 
 def case_analysis():
@@ -75,7 +42,7 @@ def case_untick_rows():
         session.click(*DETAILS_POINT)
         session.move_away()
         try:
-            found = winetest.wait_until(details_window, 5, "the details window")
+            found = winetest.wait_until(lambda: open_windows(session), 5, "the details window")
             break
         except winetest.TestFailure:
             continue
@@ -85,11 +52,11 @@ def case_untick_rows():
     hwnd = details["hwnd"]
     facts["details"] = details
     time.sleep(1.0)
-    column = {c: probe_lines("--texts", hwnd, str(TRACE_LIST), str(c)) for c in (COL_NAME, COL_CODE, COL_REGKEY,
+    column = {c: probe_lines(session, "--texts", hwnd, str(TRACE_LIST), str(c)) for c in (COL_NAME, COL_CODE, COL_REGKEY,
                                                                              COL_VALUE)}
     rows = list(zip(column[COL_NAME], column[COL_CODE], column[COL_REGKEY], column[COL_VALUE]))
     facts["rows"] = rows
-    check(rows and all(checks(hwnd)), f"not every row is ticked at open: {checks(hwnd)}")
+    check(rows and all(ticks(session, hwnd)), f"not every row is ticked at open: {ticks(session, hwnd)}")
     typed = [i for i, r in enumerate(rows) if r[1] == "RECENT" and r[2].endswith("\\TypedURLs")]
     forms = [i for i, r in enumerate(rows) if r[1] == "REGISTRY"]
     check(len(typed) >= 2 and len(forms) >= 2, f"the sample profile's rows are missing: {rows}")
@@ -97,11 +64,11 @@ def case_untick_rows():
     shot_before = session.screenshot().crop((ox + TICKED_RECT[0], oy + TICKED_RECT[1],
                                              ox + TICKED_RECT[2], oy + TICKED_RECT[3]))
 
-    untick(hwnd, typed[0])
-    state = checks(hwnd)
+    untick(session, hwnd, typed[0])
+    state = ticks(session, hwnd)
     check(sum(not s for s in state) == 1, f"unticking one typed address unticked {state}")
-    untick(hwnd, forms[-1])
-    state = checks(hwnd)
+    untick(session, hwnd, forms[-1])
+    state = ticks(session, hwnd)
     unticked = {i for i, s in enumerate(state) if not s}
     check(unticked == {typed[0], *forms}, f"one click on a REGISTRY box should untick all {forms}: {unticked}")
     facts["kept"] = {typed[0], *forms}
@@ -116,7 +83,7 @@ def case_clean_keeps_the_unticked():
     cleans = server.count("clean")
     left, top = details["rect"][:2]
     session.xdotool("mousemove", str(left + DETAILS_CLEAN[0]), str(top + DETAILS_CLEAN[1]), "click", "1")
-    winetest.wait_until(lambda: not details_window(), 10, "button 1009 to close the window")
+    winetest.wait_until(lambda: not open_windows(session), 10, "button 1009 to close the window")
     winetest.wait_until(lambda: server.count("clean") == cleans + 1, 30, "the cleaning pass")
     winetest.wait_until(lambda: scenario.action_face_is(session, "btn_analyse.bmp"), 120, "the pass to end")
     main_hwnd = session.wait_for_main()["hwnd"]
