@@ -67,9 +67,13 @@ Bytes RecordV3(uint32_t number, int32_t pin, const std::u16string& path) {
 
 class JumpLists : public fakes::EngineFixture {
 protected:
-    JumpLists() {
-        m_real = Read(fakes::ReadSharedTestFile("files/jumplists/" + seam::Utf8FromUtf16(kExplorerList)));
+    void SetUp() override {
+        const Bytes file = fakes::ReadSharedTestFile("files/jumplists/" + seam::Utf8FromUtf16(kExplorerList));
+        ASSERT_FALSE(file.empty()) << "shared test data not found";
+        m_real = Read(file);
+        ASSERT_EQ(1u, m_real.count(u"DestList"));
         m_list = Parse(m_real[u"DestList"]);
+        ASSERT_EQ(7u, m_list.entries.size());
         m_state.m_bAnalysed.store(true);
     }
 
