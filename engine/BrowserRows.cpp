@@ -2,6 +2,9 @@
 
 #include <sqlite3.h>
 
+#include <cstring>
+#include <utility>
+
 #include "engine/Categories.h"
 #include "engine/ValueText.h"
 #include "seam/Text.h"
@@ -12,8 +15,8 @@ namespace {
 // Labels (UTF-8 here; the rows carry their code page 949 form).
 constexpr const char* kLabelSearchTerm = "주소창 검색어";
 
-// How much of a text is looked at for display: a cell shows far less, and a
-// 2 MB address costs no more than a short one.
+// How much of a DATA text a row keeps: a cell shows far less, and a 2 MB
+// value costs no more than a short one.
 constexpr size_t kDisplayBytes = 1024;
 
 // One table's query: the id column (`id` where the table has one, else the
@@ -40,7 +43,7 @@ std::string ColumnOrNull(const std::vector<ColumnInfo>& columns, const char* nam
 }
 
 void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& keepGoing,
-               std::vector<BrowserRecord>& out) {
+               const std::function<void(const BrowserRecord&)>& each) {
     const std::vector<ColumnInfo> columns = TableColumns(db, query.table);
     if (!HasColumn(columns, query.key)) return;
     const bool bOwnId = query.idColumn && HasColumn(columns, query.idColumn);
@@ -50,44 +53,31 @@ void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& 
                             ColumnOrNull(columns, query.value) + ", " + ColumnOrNull(columns, query.display) +
                             " FROM main." + QuotedName(query.table);
     CSqliteStatement rows(db, sql);
+    BrowserRecord record;
+    record.table = query.table;
     while (keepGoing.load() && rows.Step() == SQLITE_ROW) {
-        BrowserRecord record;
-        record.table = query.table;
         record.id = rows.Int(0);
-        record.key = rows.Text(1);
+        record.key.assign(rows.View(1));
         record.parentId = rows.Int(2);
-        record.value = rows.Text(3);
-        record.data = CutUtf8(query.display ? rows.Text(4, kDisplayBytes + 4) : record.value.substr(0, kDisplayBytes + 4),
-                              kDisplayBytes);
-        out.push_back(std::move(record));
+        record.value.assign(rows.View(3));
+        record.data.assign(CutUtf8(query.display ? rows.View(4) : std::string_view(record.value), kDisplayBytes));
+        each(record);
     }
-}
-
-// ASCII is spelled alike in UTF-8 and code page 949: most addresses need no conversion.
-std::string CellText(const std::string& utf8) {
-    std::string cut = CutUtf8(utf8, kDisplayBytes);
-    for (char c : cut) {
-        if (static_cast<unsigned char>(c) >= 0x80) return TextForCell(seam::Cp949FromUtf8(cut));
-    }
-    return TextForCell(std::move(cut));
 }
 
 }  // namespace
 
-std::string CutUtf8(const std::string& text, size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    size_t end = maxBytes;
-    // Back over continuation bytes to the start of the character that does not fit.
-    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
-    return text.substr(0, end);
+void ForEachRecord(CSqliteDb& db, DatabaseKind kind, const std::atomic<bool>& keepGoing,
+                   const std::function<void(const BrowserRecord&)>& each) {
+    if (!db.Get()) return;
+    for (const TableQuery& query : kQueries) {
+        if (query.kind == kind) ReadTable(db, query, keepGoing, each);
+    }
 }
 
 std::vector<BrowserRecord> ReadRecords(CSqliteDb& db, DatabaseKind kind, const std::atomic<bool>& keepGoing) {
     std::vector<BrowserRecord> records;
-    if (!db.Get()) return records;
-    for (const TableQuery& query : kQueries) {
-        if (query.kind == kind) ReadTable(db, query, keepGoing, records);
-    }
+    ForEachRecord(db, kind, keepGoing, [&](const BrowserRecord& record) { records.push_back(record); });
     return records;
 }
 
@@ -97,24 +87,43 @@ std::string ProfileText(const BrowserEntry& browser, const std::u16string& profi
     return TextForCell(seam::FixedCp949(browser.label) + " (" + seam::Cp949FromUtf16(profile) + ")");
 }
 
-seam::TraceItem MakeBrowserRow(const BrowserRecord& record, seam::Category category, const std::string& read,
-                               const std::u16string& path, const std::string& pathText) {
-    seam::TraceItem row;
-    const bool bTerm = std::string(record.table) == kTableSearchTerms;
-    row.text[seam::kColName] = CellText(record.key);
+void SetBrowserRowSource(seam::TraceItem& row, seam::Category category, const std::string& read,
+                         const std::u16string& path, const std::string& pathText) {
     row.text[seam::kColRead] = read;
     row.text[seam::kColCode] = CodeOf(category);
     row.text[seam::kColRegKey] = pathText;
-    // The table and row id tell apart rows whose other texts are the same.
-    row.text[seam::kColValue] = std::string(record.table) + " " + std::to_string(record.id);
-    row.text[seam::kColData] = bTerm ? seam::FixedCp949(kLabelSearchTerm) : CellText(record.data);
     row.target.kind = seam::TargetKind::DatabaseRow;
     row.target.path = path;
-    row.target.name = record.table;
+}
+
+void SetBrowserRowRecord(seam::TraceItem& row, const BrowserRecord& record) {
+    const bool bTerm = std::strcmp(record.table, kTableSearchTerms) == 0;
+    // NAME and DATA stay UTF-8 as the database holds them; NAME is the
+    // target's key, so the list keeps that text once.
+    row.text[seam::kColName].assign(record.key);
+    // The table and row id tell apart rows whose other texts are the same.
+    std::string& value = row.text[seam::kColValue];
+    value.assign(record.table);
+    value += ' ';
+    value += std::to_string(record.id);
+    if (bTerm) {
+        row.text[seam::kColData] = seam::FixedCp949(kLabelSearchTerm);
+    } else {
+        row.text[seam::kColData].assign(record.data);
+    }
+    row.utf8Columns = static_cast<uint8_t>((1u << seam::kColName) | (bTerm ? 0u : 1u << seam::kColData));
+    row.target.name.assign(record.table);
     row.target.id = record.id;
-    row.target.rowKey = record.key;
-    row.target.rowValue = record.value;
+    row.target.rowKey.assign(record.key);
+    row.target.rowValue.assign(record.value);
     row.target.parentId = bTerm ? record.parentId : 0;
+}
+
+seam::TraceItem MakeBrowserRow(const BrowserRecord& record, seam::Category category, const std::string& read,
+                               const std::u16string& path, const std::string& pathText) {
+    seam::TraceItem row;
+    SetBrowserRowSource(row, category, read, path, pathText);
+    SetBrowserRowRecord(row, record);
     return row;
 }
 

@@ -3,13 +3,16 @@
 // from an open copy of the database, and one list row per record.
 //
 // The records keep each text exactly as the database holds it (UTF-8), for
-// cleaning to match; the rows' display texts are code page 949, cut to a
-// cell. A password column is never named in any query.
+// cleaning to match; so do the rows' NAME and DATA, which become code page
+// 949 cells only where they are shown. A password column is never named in
+// any query.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/BrowserProfiles.h"
@@ -33,10 +36,17 @@ struct BrowserRecord {
     std::string data;      // the DATA text's source, cut
 };
 
-// The records of one database of `kind`. A missing table or column gives
-// no records of that table (an optional column reads as empty); a corrupt
-// page ends the table's records where it starts. Stops early when `keepGoing`
-// is down.
+// Hands `each` the records of one database of `kind`, one at a time, as
+// SQLite steps to them (a scan turns each into its row at once, with no list
+// of records in between). A missing table or column gives no records of that
+// table (an optional column reads as empty); a corrupt page ends the table's
+// records where it starts. Stops early when `keepGoing` is down.
+// The record handed over is one object refilled for each row, so that its
+// texts' room is reused; `each` copies what it keeps.
+void ForEachRecord(CSqliteDb& db, DatabaseKind kind, const std::atomic<bool>& keepGoing,
+                   const std::function<void(const BrowserRecord&)>& each);
+
+// The same records, gathered.
 std::vector<BrowserRecord> ReadRecords(CSqliteDb& db, DatabaseKind kind, const std::atomic<bool>& keepGoing);
 
 // The READ column: the browser and its profile folder.
@@ -50,7 +60,12 @@ std::string PathText(const std::u16string& path);
 seam::TraceItem MakeBrowserRow(const BrowserRecord& record, seam::Category category, const std::string& read,
                                const std::u16string& path, const std::string& pathText);
 
-// At most `maxBytes` of UTF-8 text, never ending inside a character.
-std::string CutUtf8(const std::string& text, size_t maxBytes);
+// The same in two steps, for a scan that refills one row for every record
+// of a database: what all its rows share, once, then each record's own
+// texts, written over the last record's in the room they had.
+void SetBrowserRowSource(seam::TraceItem& row, seam::Category category, const std::string& read,
+                         const std::u16string& path, const std::string& pathText);
+void SetBrowserRowRecord(seam::TraceItem& row, const BrowserRecord& record);
+
 
 }  // namespace engine

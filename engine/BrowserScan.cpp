@@ -27,10 +27,14 @@ void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& vie
     if (!db.OpenCopy(bytes)) return;
     const std::string read = ProfileText(*profile.browser, profile.name);
     const std::string pathText = PathText(path);
-    for (const BrowserRecord& record : ReadRecords(db, database.kind, state.m_bAnalysed)) {
-        if (!state.m_bAnalysed.load()) return;
-        AddTraceRow(state, view, database.category, MakeBrowserRow(record, database.category, read, path, pathText));
-    }
+    // One row refilled for every record: the texts all rows share are set
+    // once, and each record's own go into the room the last one had.
+    seam::TraceItem row;
+    SetBrowserRowSource(row, database.category, read, path, pathText);
+    ForEachRecord(db, database.kind, state.m_bAnalysed, [&](const BrowserRecord& record) {
+        SetBrowserRowRecord(row, record);
+        AddTraceRow(state, view, database.category, row);
+    });
 }
 
 }  // namespace

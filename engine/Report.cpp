@@ -2,6 +2,7 @@
 
 #include "engine/Categories.h"
 #include "engine/ReportTexts.h"
+#include "engine/ValueText.h"
 #include "seam/Text.h"
 
 namespace engine {
@@ -26,8 +27,8 @@ std::string Printable(std::string text) {
 std::string Field(const std::string& cp949) { return Printable(seam::Utf8FromCp949(cp949)); }
 
 std::string TraceFields(const seam::TraceItem& row) {
-    return row.Code() + "\t" + Field(row.Name()) + "\t" + Field(row.text[seam::kColRegKey]) + "\t" +
-           Field(row.text[seam::kColValue]);
+    return row.Code() + "\t" + Field(ShownText(row, seam::kColName)) + "\t" +
+           Field(ShownText(row, seam::kColRegKey)) + "\t" + Field(ShownText(row, seam::kColValue));
 }
 
 }  // namespace

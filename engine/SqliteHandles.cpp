@@ -18,6 +18,10 @@ void AsRollbackJournal(std::vector<uint8_t>& bytes) {
     }
 }
 
+// A connection lives and dies on the thread that opened it, so it needs no
+// lock of its own: SQLite otherwise takes one on every step and every column.
+constexpr int kOneThread = SQLITE_OPEN_NOMUTEX;
+
 }  // namespace
 
 void CSqliteDb::Harden() {
@@ -32,7 +36,8 @@ void CSqliteDb::Harden() {
 bool CSqliteDb::OpenCopy(std::vector<uint8_t>& bytes) {
     Close();
     if (bytes.empty()) return false;
-    if (sqlite3_open_v2(":memory:", &m_pDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(":memory:", &m_pDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_MEMORY | kOneThread, nullptr) !=
+        SQLITE_OK) {
         Close();
         return false;
     }
@@ -48,7 +53,7 @@ bool CSqliteDb::OpenCopy(std::vector<uint8_t>& bytes) {
 
 int CSqliteDb::OpenFile(const std::string& utf8Path, int busyMs, bool bReadOnly) {
     Close();
-    const int flags = bReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE;
+    const int flags = (bReadOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | kOneThread;
     const int result = sqlite3_open_v2(utf8Path.c_str(), &m_pDb, flags, nullptr);
     if (result != SQLITE_OK) {
         Close();
@@ -99,12 +104,17 @@ void CSqliteStatement::BindText(int index, std::string_view text) {
 
 int64_t CSqliteStatement::Int(int column) const { return m_pStmt ? sqlite3_column_int64(m_pStmt, column) : 0; }
 
-std::string CSqliteStatement::Text(int column, size_t maxBytes) const {
+std::string_view CSqliteStatement::View(int column) const {
     if (!m_pStmt) return {};
     const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_pStmt, column));
     const int size = sqlite3_column_bytes(m_pStmt, column);
     if (!text || size <= 0) return {};
-    return std::string(text, std::min(static_cast<size_t>(size), maxBytes));
+    return std::string_view(text, static_cast<size_t>(size));
+}
+
+std::string CSqliteStatement::Text(int column, size_t maxBytes) const {
+    const std::string_view text = View(column);
+    return std::string(text.substr(0, std::min(text.size(), maxBytes)));
 }
 
 size_t CSqliteStatement::TextSize(int column) const {

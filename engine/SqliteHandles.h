@@ -68,6 +68,8 @@ public:
     // The column's bytes as SQLite gives its text (NULL is empty), at most
     // `maxBytes` of them.
     std::string Text(int column, size_t maxBytes = SIZE_MAX) const;
+    // The same bytes without a copy, valid until the next Step or Reset.
+    std::string_view View(int column) const;
     // The column's whole length in bytes as text.
     size_t TextSize(int column) const;
     bool IsNull(int column) const;

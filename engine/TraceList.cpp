@@ -2,10 +2,27 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <utility>
+
+#include "engine/ValueText.h"
 
 namespace engine {
 
-const std::string* CTraceList::Shared(const std::string& text) { return &*m_shared.insert(text).first; }
+// Both called with the lock held.
+const std::string* CTraceList::Shared(const std::string& text, SharedSlot slot) {
+    const std::string*& last = m_pLastShared[slot];
+    if (!last || *last != text) last = &*m_shared.insert(text).first;
+    return last;
+}
+
+const std::u16string* CTraceList::SharedPath(const std::u16string& path) {
+    // char_traits<char16_t> compares unit by unit; the bytes say the same at memcmp's pace.
+    const bool bSame = m_pLastPath && m_pLastPath->size() == path.size() &&
+                       std::memcmp(m_pLastPath->data(), path.data(), path.size() * sizeof(char16_t)) == 0;
+    if (!bSame) m_pLastPath = &*m_sharedPaths.insert(path).first;
+    return m_pLastPath;
+}
 
 int CTraceList::Count() {
     std::lock_guard<std::mutex> hold(m_lock);
@@ -14,24 +31,44 @@ int CTraceList::Count() {
 
 void CTraceList::InsertTop(const seam::TraceItem& item) {
     const seam::TraceTarget& target = item.target;
-    std::unique_ptr<Rare> rare;
-    if (!target.wideName.empty() || !target.path.empty() || target.id != 0 || !target.rowKey.empty() ||
-        !target.rowValue.empty() || target.parentId != 0)
-        rare.reset(new Rare{target.wideName, target.path, target.id, target.rowKey, target.rowValue, target.parentId});
+    const std::string& name = item.text[seam::kColName];
+    const bool bRare = !target.wideName.empty() || !target.path.empty() || target.id != 0 || !target.rowKey.empty() ||
+                       !target.rowValue.empty() || target.parentId != 0;
+    const bool bKeyIsName = !target.rowKey.empty() && target.rowKey == name;
     NameFrom nameFrom = NameFrom::Own;
     if (target.name == item.text[seam::kColValue]) {
         nameFrom = NameFrom::Value;
-    } else if (target.name == item.text[seam::kColName]) {
+    } else if (target.name == name) {
         nameFrom = NameFrom::Name;
     }
-    const bool bDataIsName = item.text[seam::kColData] == item.text[seam::kColName];
+    // Equal texts show alike only when both are kept the same way.
+    const bool bDataIsName = item.text[seam::kColData] == name &&
+                             ((item.utf8Columns >> seam::kColData) & 1) == ((item.utf8Columns >> seam::kColName) & 1);
+    std::unique_ptr<Rare> rare;
+    if (bRare) {
+        rare.reset(new Rare{target.wideName, nullptr, target.id, bKeyIsName ? std::string() : target.rowKey,
+                            target.rowValue, target.parentId, bKeyIsName});
+    }
 
     std::lock_guard<std::mutex> hold(m_lock);
-    m_rows.push_front(Row{Shared(item.text[seam::kColRead]), Shared(item.text[seam::kColCode]),
-                          Shared(item.text[seam::kColRegKey]), Shared(target.key), item.text[seam::kColName],
-                          item.text[seam::kColValue], bDataIsName ? std::string() : item.text[seam::kColData],
-                          nameFrom == NameFrom::Own ? target.name : std::string(), std::move(rare), target.kind,
-                          target.root, nameFrom, bDataIsName});
+    if (rare) rare->path = SharedPath(target.path);
+    // Made in its place: a row built aside and moved in costs a second
+    // pass over its texts, which tens of thousands of rows notice.
+    Row& row = m_rows.emplace_front();
+    row.read = Shared(item.text[seam::kColRead], kSlotRead);
+    row.code = Shared(item.text[seam::kColCode], kSlotCode);
+    row.regKey = Shared(item.text[seam::kColRegKey], kSlotRegKey);
+    row.targetKey = Shared(target.key, kSlotTargetKey);
+    row.name = name;
+    row.value = item.text[seam::kColValue];
+    if (!bDataIsName) row.data = item.text[seam::kColData];
+    if (nameFrom == NameFrom::Own) row.targetName = target.name;
+    row.rare = std::move(rare);
+    row.kind = target.kind;
+    row.root = target.root;
+    row.nameFrom = nameFrom;
+    row.bDataIsName = bDataIsName;
+    row.utf8Columns = item.utf8Columns;
 }
 
 const std::string& CTraceList::TextOf(const Row& row, int column) {
@@ -54,6 +91,7 @@ const std::string& CTraceList::TextOf(const Row& row, int column) {
 seam::TraceItem CTraceList::Expand(const Row& row) {
     seam::TraceItem item;
     for (int column = 0; column < seam::kColumnCount; ++column) item.text[column] = TextOf(row, column);
+    item.utf8Columns = row.utf8Columns;
     seam::TraceTarget& target = item.target;
     target.kind = row.kind;
     target.root = row.root;
@@ -61,9 +99,9 @@ seam::TraceItem CTraceList::Expand(const Row& row) {
     target.name = row.nameFrom == NameFrom::Value ? row.value : row.nameFrom == NameFrom::Name ? row.name : row.targetName;
     if (row.rare) {
         target.wideName = row.rare->wideName;
-        target.path = row.rare->path;
+        target.path = *row.rare->path;
         target.id = row.rare->id;
-        target.rowKey = row.rare->rowKey;
+        target.rowKey = row.rare->bKeyIsName ? row.name : row.rare->rowKey;
         target.rowValue = row.rare->rowValue;
         target.parentId = row.rare->parentId;
     }
@@ -82,7 +120,12 @@ void CTraceList::Delete(int index) {
     if (index < 0 || static_cast<size_t>(index) >= m_rows.size()) return;
     m_rows.erase(m_rows.begin() + index);
     // The shared texts outlive their rows only while some row is left.
-    if (m_rows.empty()) m_shared.clear();
+    if (m_rows.empty()) {
+        m_shared.clear();
+        m_sharedPaths.clear();
+        std::fill(std::begin(m_pLastShared), std::end(m_pLastShared), nullptr);
+        m_pLastPath = nullptr;
+    }
 }
 
 size_t CTraceList::CopyText(int index, int column, char* buffer, size_t capacity) const {
@@ -90,7 +133,11 @@ size_t CTraceList::CopyText(int index, int column, char* buffer, size_t capacity
     std::lock_guard<std::mutex> hold(m_lock);
     size_t length = 0;
     if (index >= 0 && static_cast<size_t>(index) < m_rows.size() && column >= 0 && column < seam::kColumnCount) {
-        const std::string& text = TextOf(m_rows[static_cast<size_t>(index)], column);
+        const Row& row = m_rows[static_cast<size_t>(index)];
+        const std::string& held = TextOf(row, column);
+        const bool bUtf8 = (row.utf8Columns >> column) & 1;
+        const std::string shown = bUtf8 ? CellTextOfUtf8(held) : std::string();
+        const std::string& text = bUtf8 ? shown : held;
         length = std::min(text.size(), capacity - 1);
         std::memcpy(buffer, text.data(), length);
     }

@@ -7,9 +7,12 @@
 // takes the list's lock, and none holds it for longer than one row's copy.
 //
 // Tens of thousands of rows: each is held once, compactly. Texts that many
-// rows share (the READ label, the CODE, the REGKEY text and the target's key)
-// are kept once for all of them; a DATA text equal to NAME and a target name
-// equal to VALUe or NAME are not kept twice.
+// rows share (the READ label, the CODE, the REGKEY text, the target's key and
+// path) are kept once for all of them; a DATA text equal to NAME, a target
+// name equal to VALUe or NAME and a database row's key equal to NAME (an
+// address short and plain enough to show whole) are not kept twice. A scan
+// adds its rows in runs that share these texts, so each shared text is first
+// looked for where the row before found it.
 #pragma once
 
 #include <cstddef>
@@ -39,42 +42,49 @@ public:
     void Delete(int index) override;
     void Flush() override {}
 
-    // Copies text `column` of row `index` into `buffer` (`capacity` bytes,
-    // terminator included), cut to fit; an index or column out of range
-    // gives the empty text. Returns the bytes copied.
+    // Copies text `column` of row `index` as the user sees it (a text kept
+    // as UTF-8 becomes its code page 949 cell here) into `buffer`
+    // (`capacity` bytes, terminator included), cut to fit; an index or
+    // column out of range gives the empty text. Returns the bytes copied.
     size_t CopyText(int index, int column, char* buffer, size_t capacity) const;
-    // Every row, top first: one consistent copy.
+    // Read gives each row as the list holds it, UTF-8 columns and all;
+    // engine/ValueText.h shows it. Every row, top first: one consistent copy.
     std::vector<seam::TraceItem> Rows() const;
 
 private:
     // What few rows need: kept aside so that the common row does not pay for it.
     struct Rare {
         std::u16string wideName;
-        std::u16string path;
-        int64_t id = 0;
-        std::string rowKey;  // a database row's own texts (see seam::TraceTarget)
+        const std::u16string* path;
+        int64_t id;
+        std::string rowKey;  // a database row's own texts (see seam::TraceTarget); empty when bKeyIsName
         std::string rowValue;
-        int64_t parentId = 0;
+        int64_t parentId;
+        bool bKeyIsName;
     };
     // Where a row's target name comes from.
     enum class NameFrom : uint8_t { Own, Value, Name };
     struct Row {
-        const std::string* read;
-        const std::string* code;
-        const std::string* regKey;
-        const std::string* targetKey;
+        const std::string* read = nullptr;
+        const std::string* code = nullptr;
+        const std::string* regKey = nullptr;
+        const std::string* targetKey = nullptr;
         std::string name;
         std::string value;
         std::string data;        // empty when bDataIsName
         std::string targetName;  // empty unless nameFrom is Own
         std::unique_ptr<Rare> rare;
-        seam::TargetKind kind;
-        seam::RegRoot root;
-        NameFrom nameFrom;
-        bool bDataIsName;
+        seam::TargetKind kind = seam::TargetKind::None;
+        seam::RegRoot root = seam::RegRoot::CurrentUser;
+        NameFrom nameFrom = NameFrom::Own;
+        bool bDataIsName = false;
+        uint8_t utf8Columns = 0;
     };
 
-    const std::string* Shared(const std::string& text);
+    // Where the shared texts of one kind were last found.
+    enum SharedSlot { kSlotRead, kSlotCode, kSlotRegKey, kSlotTargetKey, kSlotCount };
+    const std::string* Shared(const std::string& text, SharedSlot slot);
+    const std::u16string* SharedPath(const std::u16string& path);
     static const std::string& TextOf(const Row& row, int column);
     static seam::TraceItem Expand(const Row& row);
 
@@ -82,6 +92,9 @@ private:
     std::deque<Row> m_rows;  // top first: both ends change in O(1)
     // Node-based: a text's address stays put while others are added.
     std::unordered_set<std::string> m_shared;
+    std::unordered_set<std::u16string> m_sharedPaths;
+    const std::string* m_pLastShared[kSlotCount] = {};
+    const std::u16string* m_pLastPath = nullptr;
 };
 
 }  // namespace engine

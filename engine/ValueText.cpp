@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "engine/Cp949.h"
+#include "seam/Text.h"
 
 namespace engine {
 namespace {
@@ -15,7 +16,41 @@ constexpr uint32_t kLargerBuffers[] = {4096, 65536, 1u << 20};
 // What a list cell keeps of a text (a 260-byte read buffer with its zero).
 constexpr size_t kCellText = kValueBuffer - 1;
 
+// How much of a UTF-8 text is looked at for its cell: a cell shows far less.
+constexpr size_t kUtf8ShownBytes = 1024;
+
 }  // namespace
+
+std::string_view CutUtf8(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    size_t end = maxBytes;
+    // Back over continuation bytes to the start of the character that does not fit.
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+    return text.substr(0, end);
+}
+
+// ASCII is spelled alike in UTF-8 and code page 949, so a cell of it is just
+// its first bytes: most addresses need no conversion.
+std::string CellTextOfUtf8(std::string_view utf8) {
+    const std::string_view head = utf8.substr(0, kCellText);
+    for (char c : head) {
+        if (static_cast<unsigned char>(c) >= 0x80) return TextForCell(seam::Cp949FromUtf8(CutUtf8(utf8, kUtf8ShownBytes)));
+    }
+    return std::string(head);
+}
+
+std::string ShownText(const seam::TraceItem& row, int column) {
+    const std::string& text = row.text[static_cast<size_t>(column)];
+    return (row.utf8Columns >> column) & 1 ? CellTextOfUtf8(text) : text;
+}
+
+seam::TraceItem ShownRow(seam::TraceItem row) {
+    for (int column = 0; column < seam::kColumnCount; ++column) {
+        if ((row.utf8Columns >> column) & 1) row.text[static_cast<size_t>(column)] = CellTextOfUtf8(row.text[static_cast<size_t>(column)]);
+    }
+    row.utf8Columns = 0;
+    return row;
+}
 
 std::string TextForCell(std::string text) {
     if (text.size() <= kCellText) return text;

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 
 #include "seam/TraceTarget.h"
@@ -19,6 +20,12 @@ enum TraceColumn { kColName, kColRead, kColCode, kColRegKey, kColValue, kColData
 struct TraceItem {
     std::array<std::string, kColumnCount> text;
     TraceTarget target;
+    // Columns (bit 1 << column) whose text is UTF-8 exactly as its source
+    // holds it, not yet code page 949: it becomes the cell the user sees
+    // only where it is shown (engine/ValueText.h, ShownText). A browser
+    // profile's tens of thousands of addresses and titles are so converted
+    // only when somebody looks at them, not all of them at every analysis.
+    uint8_t utf8Columns = 0;
 
     const std::string& Name() const { return text[kColName]; }
     const std::string& Code() const { return text[kColCode]; }

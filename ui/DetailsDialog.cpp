@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "engine/TraceChoice.h"
+#include "engine/ValueText.h"
 #include "layout/Layout.h"
 #include "seam/View.h"
 #include "ui/DetailsTexts.h"
@@ -130,13 +131,15 @@ void CDetailsDialog::CopyRows() {
     m_list.ReserveItems(static_cast<int>(m_rows.size()));
     for (size_t i = 0; i < m_rows.size(); ++i) {
         const seam::TraceItem& item = m_rows[i];
-        const int row = m_list.InsertItem(static_cast<int>(i), item.text[0].substr(0, kTextBytes - 1));
+        const int row = m_list.InsertItem(static_cast<int>(i), engine::ShownText(item, 0).substr(0, kTextBytes - 1));
         if (row < 0) {
             // Only the rows the list could take can be chosen.
             m_rows.resize(i);
             break;
         }
-        for (int c = 1; c < seam::kColumnCount; ++c) m_list.SetItemText(row, c, item.text[c].substr(0, kTextBytes - 1));
+        for (int c = 1; c < seam::kColumnCount; ++c) {
+            m_list.SetItemText(row, c, engine::ShownText(item, c).substr(0, kTextBytes - 1));
+        }
     }
     m_list.SetRedraw(true);
     m_list.Invalidate(true);

@@ -2,6 +2,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "seam/Text.h"
@@ -36,9 +37,49 @@ size_t Utf16LeChar(const unsigned char* src, size_t left) {
     return 2;
 }
 
+// Opening a conversion costs more than converting a line (glibc looks the
+// pair up in its module cache each time), and a browser profile converts
+// tens of thousands of titles: each thread keeps one descriptor a direction
+// for as long as it runs. A descriptor carries state, so threads never share one.
+class CConversions {
+public:
+    CConversions() = default;
+    CConversions(const CConversions&) = delete;
+    CConversions& operator=(const CConversions&) = delete;
+    ~CConversions() {
+        for (const Open& open : m_open) iconv_close(open.cd);
+    }
+
+    // The thread's descriptor from `from` to `to` (names that outlive the
+    // thread: the callers' literals), reset to its initial state; (iconv_t)-1
+    // when glibc has no such conversion.
+    iconv_t Get(const char* to, const char* from) {
+        for (const Open& open : m_open) {
+            if (std::strcmp(open.to, to) == 0 && std::strcmp(open.from, from) == 0) {
+                iconv(open.cd, nullptr, nullptr, nullptr, nullptr);
+                return open.cd;
+            }
+        }
+        const iconv_t cd = iconv_open(to, from);
+        if (cd != kNone) m_open.push_back({to, from, cd});
+        return cd;
+    }
+
+    static inline const iconv_t kNone = reinterpret_cast<iconv_t>(-1);
+
+private:
+    struct Open {
+        const char* to;
+        const char* from;
+        iconv_t cd;
+    };
+    std::vector<Open> m_open;
+};
+
 std::string Convert(const char* to, const char* from, std::string_view in, CharSize charSize) {
-    iconv_t cd = iconv_open(to, from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(in);
+    thread_local CConversions conversions;
+    const iconv_t cd = conversions.Get(to, from);
+    if (cd == CConversions::kNone) return std::string(in);
     std::string out;
     std::vector<char> buf(in.size() * 4 + 16);
     char* src = const_cast<char*>(in.data());
@@ -60,7 +101,6 @@ std::string Convert(const char* to, const char* from, std::string_view in, CharS
             srcLeft -= skip;
         }
     }
-    iconv_close(cd);
     return out;
 }
 

@@ -9,6 +9,7 @@
 
 #include "engine/BrowserRows.h"
 #include "engine/SqliteHandles.h"
+#include "engine/ValueText.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -25,7 +26,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             KV_FUZZ_CHECK(record.key.size() <= size && record.value.size() <= size);
             KV_FUZZ_CHECK(record.data.size() <= 1024);
             const seam::TraceItem row = engine::MakeBrowserRow(record, seam::kRecent, read, path, engine::PathText(path));
-            for (const std::string& text : row.text) KV_FUZZ_CHECK(text.size() <= 259);
+            // NAME is the record's own text, kept whole; every cell shown fits.
+            KV_FUZZ_CHECK(row.Name() == record.key);
+            for (int column = 0; column < seam::kColumnCount; ++column) {
+                KV_FUZZ_CHECK(engine::ShownText(row, column).size() <= 259);
+            }
             KV_FUZZ_CHECK(row.target.kind == seam::TargetKind::DatabaseRow);
             KV_FUZZ_CHECK(row.target.rowKey == record.key);
         }

@@ -141,8 +141,10 @@ TEST_F(BrowserScan, FormEntriesAndLoginsAreRegistryRowsWithoutPasswords) {
         const std::string id = std::to_string(row.target.id);
         EXPECT_EQ(forms.Rows("SELECT name FROM autofill WHERE rowid = " + id)[0], row.target.rowKey);
         EXPECT_EQ(forms.Rows("SELECT value FROM autofill WHERE rowid = " + id)[0], row.target.rowValue);
-        EXPECT_EQ(Cp(row.target.rowKey), row.Name());
-        EXPECT_EQ(Cp(row.target.rowValue), row.text[seam::kColData]);
+        // Held as the database holds them; shown in code page 949.
+        EXPECT_EQ(row.target.rowKey, row.Name());
+        EXPECT_EQ(Cp(row.target.rowKey), engine::ShownText(row, seam::kColName));
+        EXPECT_EQ(Cp(row.target.rowValue), engine::ShownText(row, seam::kColData));
         EXPECT_EQ(Cp("네이버 웨일 (Default)"), row.text[seam::kColRead]);
     }
 
@@ -152,7 +154,7 @@ TEST_F(BrowserScan, FormEntriesAndLoginsAreRegistryRowsWithoutPasswords) {
         std::set<std::string> users;
         for (const auto& row : logins) {
             EXPECT_EQ("logins", row.target.name);
-            users.insert(seam::Utf8FromCp949(row.text[seam::kColData]));
+            users.insert(seam::Utf8FromCp949(engine::ShownText(row, seam::kColData)));
             for (const auto& text : row.text) EXPECT_EQ(std::string::npos, text.find("SECRET"));
             EXPECT_EQ(std::string::npos, row.target.rowKey.find("SECRET"));
             EXPECT_EQ(std::string::npos, row.target.rowValue.find("SECRET"));
@@ -198,10 +200,11 @@ TEST_F(BrowserScan, TodaysSchemaListsAddressesAndTerms) {
     ASSERT_EQ(3u, rows.size());
     const seam::TraceItem* weather = Find(path, "urls", 2);
     ASSERT_NE(nullptr, weather);
-    EXPECT_EQ(Cp("날씨 : 네이버 검색"), weather->text[seam::kColData]);
+    EXPECT_EQ(Cp("날씨 : 네이버 검색"), engine::ShownText(*weather, seam::kColData));
     const seam::TraceItem* term = Find(path, "keyword_search_terms", 1);
     ASSERT_NE(nullptr, term);
-    EXPECT_EQ(Cp("날씨"), term->Name());
+    EXPECT_EQ(Cp("날씨"), engine::ShownText(*term, seam::kColName));
+    EXPECT_EQ(Cp("주소창 검색어"), engine::ShownText(*term, seam::kColData));
     EXPECT_EQ(2, term->target.parentId);
 }
 
@@ -229,12 +232,14 @@ TEST_F(BrowserScan, LongAddressesAndUnspellableNames) {
     ScanRecent();
     const seam::TraceItem* big = Find(path, "urls", 1);
     ASSERT_NE(nullptr, big);
-    EXPECT_LE(big->Name().size(), 259u);
-    EXPECT_EQ(0u, big->Name().rfind("https://example.com/?q=aaaa", 0));
+    const std::string bigCell = engine::ShownText(*big, seam::kColName);
+    EXPECT_EQ(259u, bigCell.size());
+    EXPECT_EQ(0u, bigCell.rfind("https://example.com/?q=aaaa", 0));
     EXPECT_EQ(longUrl, big->target.rowKey);
     const seam::TraceItem* thai = Find(path, "urls", 2);
     ASSERT_NE(nullptr, thai);
-    EXPECT_EQ("https://th.example/?", thai->Name());
+    EXPECT_EQ("https://th.example/?", engine::ShownText(*thai, seam::kColName));
+    EXPECT_EQ("?? ?", engine::ShownText(*thai, seam::kColData));
     EXPECT_EQ(Cp("구글 크롬 (Profile ?)"), thai->text[seam::kColRead]);
     EXPECT_EQ("https://th.example/\xE0\xB8\x81", thai->target.rowKey);
     EXPECT_EQ(path, thai->target.path);

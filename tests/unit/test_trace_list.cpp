@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/TraceList.h"
+#include "engine/ValueText.h"
 #include "tests/fakes/FakeCategories.h"
 
 namespace engine {
@@ -36,6 +37,7 @@ void ExpectSame(const seam::TraceItem& want, const seam::TraceItem& got) {
     EXPECT_EQ(want.target.rowKey, got.target.rowKey);
     EXPECT_EQ(want.target.rowValue, got.target.rowValue);
     EXPECT_EQ(want.target.parentId, got.target.parentId);
+    EXPECT_EQ(want.utf8Columns, got.utf8Columns);
 }
 
 TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
@@ -72,6 +74,19 @@ TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
     term.target.rowValue.clear();
     term.target.parentId = 12;
     rows.push_back(term);
+    // An address held as UTF-8 whose NAME is its key (kept once), with a
+    // DATA equal to NAME but held in code page 949 (so not the same text).
+    seam::TraceItem address = login;
+    address.text[seam::kColName] = "https://b.example/날씨";
+    address.text[seam::kColData] = address.text[seam::kColName];
+    address.utf8Columns = 1u << seam::kColName;
+    address.target.name = "urls";
+    address.target.rowKey = address.text[seam::kColName];
+    address.target.rowValue.clear();
+    rows.push_back(address);
+    seam::TraceItem twin = address;
+    twin.utf8Columns |= 1u << seam::kColData;
+    rows.push_back(twin);
 
     CTraceList list;
     for (const auto& row : rows) list.InsertTop(row);
@@ -83,6 +98,28 @@ TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
     const auto all = list.Rows();
     ASSERT_EQ(rows.size(), all.size());
     ExpectSame(rows.front(), all.back());
+}
+
+// A text kept as UTF-8 is read back as it was given and becomes a code page
+// 949 cell only where it is shown (CopyText, ShownRow): cut to a cell, one
+// '?' for each character code page 949 cannot spell.
+TEST(TraceList, Utf8TextsAreShownAsCodePage949Cells) {
+    CTraceList list;
+    seam::TraceItem row = MakeTraceRow("RECENT", "", "C:\\History", "urls 1");
+    row.text[seam::kColName] = "https://a.example/?q=" + std::string(300, 'z');
+    row.text[seam::kColData] = "날씨 \xE0\xB8\x81 \xF0\x9F\x98\x80";  // Korean, Thai, an emoji
+    row.utf8Columns = (1u << seam::kColName) | (1u << seam::kColData);
+    list.InsertTop(row);
+
+    EXPECT_EQ(row.text, list.Read(0).text);
+    char cell[300];
+    EXPECT_EQ(259u, list.CopyText(0, seam::kColName, cell, sizeof cell));
+    EXPECT_EQ(row.text[seam::kColName].substr(0, 259), cell);
+    EXPECT_EQ(8u, list.CopyText(0, seam::kColData, cell, sizeof cell));
+    EXPECT_EQ("\xB3\xAF\xBE\xBE ? ?", std::string(cell));
+    const seam::TraceItem shown = engine::ShownRow(list.Read(0));
+    EXPECT_EQ(cell, shown.text[seam::kColData]);
+    EXPECT_EQ(0, shown.utf8Columns);
 }
 
 TEST(TraceList, DeletingAndReadingPastTheEnd) {
