@@ -32,49 +32,58 @@ int CTraceList::Count() {
 void CTraceList::InsertTop(const seam::TraceItem& item) {
     const seam::TraceTarget& target = item.target;
     const std::string& name = item.text[seam::kColName];
-    const bool bRare = !target.wideName.empty() || !target.path.empty() || target.id != 0 || !target.rowKey.empty() ||
-                       !target.rowValue.empty() || target.parentId != 0;
+    const std::string& value = item.text[seam::kColValue];
+    const std::string& data = item.text[seam::kColData];
     const bool bKeyIsName = !target.rowKey.empty() && target.rowKey == name;
     NameFrom nameFrom = NameFrom::Own;
-    if (target.name == item.text[seam::kColValue]) {
+    if (target.name == value) {
         nameFrom = NameFrom::Value;
     } else if (target.name == name) {
         nameFrom = NameFrom::Name;
     }
     // Equal texts show alike only when both are kept the same way.
-    const bool bDataIsName = item.text[seam::kColData] == name &&
-                             ((item.utf8Columns >> seam::kColData) & 1) == ((item.utf8Columns >> seam::kColName) & 1);
+    const bool bDataIsName = data == name && ((item.utf8Columns >> seam::kColData) & 1) ==
+                                                 ((item.utf8Columns >> seam::kColName) & 1);
     std::unique_ptr<Rare> rare;
-    if (bRare) {
-        rare.reset(new Rare{target.wideName, nullptr, target.id, bKeyIsName ? std::string() : target.rowKey,
-                            target.rowValue, target.parentId, bKeyIsName});
-    }
+    if (!target.wideName.empty() || (!target.rowKey.empty() && !bKeyIsName) || !target.rowValue.empty())
+        rare.reset(new Rare{target.wideName, bKeyIsName ? std::string() : target.rowKey, target.rowValue});
+    std::string own;
+    own.reserve(name.size() + value.size() + (bDataIsName ? 0 : data.size()) +
+                (nameFrom == NameFrom::Own ? target.name.size() : 0));
+    own += name;
+    own += value;
+    if (!bDataIsName) own += data;
+    if (nameFrom == NameFrom::Own) own += target.name;
 
     std::lock_guard<std::mutex> hold(m_lock);
-    if (rare) rare->path = SharedPath(target.path);
     // Made in its place: a row built aside and moved in costs a second
-    // pass over its texts, which tens of thousands of rows notice.
+    // pass over it, which tens of thousands of rows notice.
     Row& row = m_rows.emplace_front();
     row.read = Shared(item.text[seam::kColRead], kSlotRead);
     row.code = Shared(item.text[seam::kColCode], kSlotCode);
     row.regKey = Shared(item.text[seam::kColRegKey], kSlotRegKey);
     row.targetKey = Shared(target.key, kSlotTargetKey);
-    row.name = name;
-    row.value = item.text[seam::kColValue];
-    if (!bDataIsName) row.data = item.text[seam::kColData];
-    if (nameFrom == NameFrom::Own) row.targetName = target.name;
+    row.path = target.path.empty() ? nullptr : SharedPath(target.path);
+    row.id = target.id;
+    row.parentId = target.parentId;
+    row.own = std::move(own);
+    row.nameBytes = static_cast<uint32_t>(name.size());
+    row.valueBytes = static_cast<uint32_t>(value.size());
+    row.dataBytes = bDataIsName ? 0 : static_cast<uint32_t>(data.size());
     row.rare = std::move(rare);
     row.kind = target.kind;
     row.root = target.root;
     row.nameFrom = nameFrom;
     row.bDataIsName = bDataIsName;
+    row.bKeyIsName = bKeyIsName;
     row.utf8Columns = item.utf8Columns;
 }
 
-const std::string& CTraceList::TextOf(const Row& row, int column) {
+std::string_view CTraceList::TextOf(const Row& row, int column) {
+    const std::string_view own = row.own;
     switch (column) {
     case seam::kColName:
-        return row.name;
+        return own.substr(0, row.nameBytes);
     case seam::kColRead:
         return *row.read;
     case seam::kColCode:
@@ -82,28 +91,41 @@ const std::string& CTraceList::TextOf(const Row& row, int column) {
     case seam::kColRegKey:
         return *row.regKey;
     case seam::kColValue:
-        return row.value;
+        return own.substr(row.nameBytes, row.valueBytes);
     default:
-        return row.bDataIsName ? row.name : row.data;
+        return row.bDataIsName ? own.substr(0, row.nameBytes)
+                               : own.substr(row.nameBytes + row.valueBytes, row.dataBytes);
+    }
+}
+
+std::string_view CTraceList::TargetNameOf(const Row& row) {
+    switch (row.nameFrom) {
+    case NameFrom::Value:
+        return TextOf(row, seam::kColValue);
+    case NameFrom::Name:
+        return TextOf(row, seam::kColName);
+    default:
+        return std::string_view(row.own).substr(row.nameBytes + row.valueBytes + row.dataBytes);
     }
 }
 
 seam::TraceItem CTraceList::Expand(const Row& row) {
     seam::TraceItem item;
-    for (int column = 0; column < seam::kColumnCount; ++column) item.text[column] = TextOf(row, column);
+    for (int column = 0; column < seam::kColumnCount; ++column) item.text[column] = std::string(TextOf(row, column));
     item.utf8Columns = row.utf8Columns;
     seam::TraceTarget& target = item.target;
     target.kind = row.kind;
     target.root = row.root;
     target.key = *row.targetKey;
-    target.name = row.nameFrom == NameFrom::Value ? row.value : row.nameFrom == NameFrom::Name ? row.name : row.targetName;
+    target.name = std::string(TargetNameOf(row));
+    if (row.path) target.path = *row.path;
+    target.id = row.id;
+    target.parentId = row.parentId;
+    if (row.bKeyIsName) target.rowKey = item.text[seam::kColName];
     if (row.rare) {
         target.wideName = row.rare->wideName;
-        target.path = *row.rare->path;
-        target.id = row.rare->id;
-        target.rowKey = row.rare->bKeyIsName ? row.name : row.rare->rowKey;
+        if (!row.bKeyIsName) target.rowKey = row.rare->rowKey;
         target.rowValue = row.rare->rowValue;
-        target.parentId = row.rare->parentId;
     }
     return item;
 }
@@ -134,10 +156,10 @@ size_t CTraceList::CopyText(int index, int column, char* buffer, size_t capacity
     size_t length = 0;
     if (index >= 0 && static_cast<size_t>(index) < m_rows.size() && column >= 0 && column < seam::kColumnCount) {
         const Row& row = m_rows[static_cast<size_t>(index)];
-        const std::string& held = TextOf(row, column);
+        const std::string_view held = TextOf(row, column);
         const bool bUtf8 = (row.utf8Columns >> column) & 1;
         const std::string shown = bUtf8 ? CellTextOfUtf8(held) : std::string();
-        const std::string& text = bUtf8 ? shown : held;
+        const std::string_view text = bUtf8 ? std::string_view(shown) : held;
         length = std::min(text.size(), capacity - 1);
         std::memcpy(buffer, text.data(), length);
     }

@@ -9,10 +9,10 @@
 // Tens of thousands of rows: each is held once, compactly. Texts that many
 // rows share (the READ label, the CODE, the REGKEY text, the target's key and
 // path) are kept once for all of them; a DATA text equal to NAME, a target
-// name equal to VALUe or NAME and a database row's key equal to NAME (an
-// address short and plain enough to show whole) are not kept twice. A scan
-// adds its rows in runs that share these texts, so each shared text is first
-// looked for where the row before found it.
+// name equal to VALUe or NAME and a database row's key equal to NAME are not
+// kept twice, and a row's own texts take one allocation. A scan adds its rows
+// in runs that share texts, so each shared text is first looked for where
+// the row before found it.
 #pragma once
 
 #include <cstddef>
@@ -21,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -55,12 +56,8 @@ private:
     // What few rows need: kept aside so that the common row does not pay for it.
     struct Rare {
         std::u16string wideName;
-        const std::u16string* path;
-        int64_t id;
         std::string rowKey;  // a database row's own texts (see seam::TraceTarget); empty when bKeyIsName
         std::string rowValue;
-        int64_t parentId;
-        bool bKeyIsName;
     };
     // Where a row's target name comes from.
     enum class NameFrom : uint8_t { Own, Value, Name };
@@ -69,15 +66,22 @@ private:
         const std::string* code = nullptr;
         const std::string* regKey = nullptr;
         const std::string* targetKey = nullptr;
-        std::string name;
-        std::string value;
-        std::string data;        // empty when bDataIsName
-        std::string targetName;  // empty unless nameFrom is Own
+        const std::u16string* path = nullptr;  // null: no path
+        int64_t id = 0;
+        int64_t parentId = 0;
+        // The row's own texts in one block, one allocation at most: NAME,
+        // VALUe, DATA (none when bDataIsName) and the target name (none
+        // unless nameFrom is Own), one after the other.
+        std::string own;
+        uint32_t nameBytes = 0;
+        uint32_t valueBytes = 0;
+        uint32_t dataBytes = 0;
         std::unique_ptr<Rare> rare;
         seam::TargetKind kind = seam::TargetKind::None;
         seam::RegRoot root = seam::RegRoot::CurrentUser;
         NameFrom nameFrom = NameFrom::Own;
         bool bDataIsName = false;
+        bool bKeyIsName = false;
         uint8_t utf8Columns = 0;
     };
 
@@ -85,7 +89,8 @@ private:
     enum SharedSlot { kSlotRead, kSlotCode, kSlotRegKey, kSlotTargetKey, kSlotCount };
     const std::string* Shared(const std::string& text, SharedSlot slot);
     const std::u16string* SharedPath(const std::u16string& path);
-    static const std::string& TextOf(const Row& row, int column);
+    static std::string_view TextOf(const Row& row, int column);
+    static std::string_view TargetNameOf(const Row& row);
     static seam::TraceItem Expand(const Row& row);
 
     mutable std::mutex m_lock;

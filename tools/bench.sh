@@ -6,7 +6,8 @@
 # Rewrites docs/benchmark-results.md. Prints figures; it is not a test and
 # not part of tools/test.sh (it takes several minutes).
 #
-#   tools/bench.sh [--sizes 300,3000,30000] [--startup-runs 3] [--hives A.xz,B.xz] [--out FILE]
+#   tools/bench.sh [--sizes 300,3000,30000] [--startup-runs 3] [--hives A.xz,B.xz] [--recent S,L,E]
+#                  [--browsers 20000] [--out FILE]
 #
 # Uses build/win (built here by tools/build.sh) unless KV_BUILD_WIN names a
 # ready Windows build directory; KV_BUILD_WIN32 names the 32-bit product's
@@ -23,7 +24,7 @@ if [[ -z "${KV_BUILD_WIN:-}" ]]; then
     bash tools/build.sh
     export KV_BUILD_WIN="$KV_REPO/build/win"
 fi
-for exe in Kestravin winprobe idle_process proclist bench_floor bench_latency make_jump_list; do
+for exe in Kestravin winprobe idle_process proclist bench_floor bench_latency make_jump_list bench_browser_scan; do
     if [[ ! -f "$KV_BUILD_WIN/$exe.exe" ]]; then
         echo "bench: $KV_BUILD_WIN/$exe.exe is missing (build it first)" >&2
         exit 1

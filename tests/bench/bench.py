@@ -16,6 +16,10 @@ taken at all).
                 hive a prefix, as a real user's profile: analysis from the
                 click to the face change beside bench_floor.exe --read-history
                 over the same keys.
+  browsers      a History of N addresses in Chrome's Default profile: the
+                program's own scan (tests/probes/bench_browser_scan.cpp)
+                beside a bare SQLite loop reading the same rows, in one
+                process, the least of five runs each.
   latency       tests/probes/bench_latency.cpp during each pass, and while
                 the menu's version check waits on a silent stand-in.
   footprint     peak resident set (VmHWM) of the program's Wine process,
@@ -53,7 +57,7 @@ SOURCES = [
     r"Software\Microsoft\Office\14.0\Word\File MRU",
 ]
 GOALS = {"floor_ratio": 1.25, "growth": 12.0, "latency_ms": 50.0, "hive_floor_ratio": 1.2, "private_kib_per_row": 0.6,
-         "menu_check_latency_ms": 50.0, "recent_floor_ratio": 1.5}
+         "menu_check_latency_ms": 50.0, "recent_floor_ratio": 1.5, "browser_floor_ratio": 1.5}
 CHECK_VERSION = product.resource_id("ID_CHECK_VERSION")
 # Hand-written notes below this heading of the results file (figures of
 # earlier runs, how to read them) are kept when the file is written again.
@@ -400,6 +404,22 @@ def recent_run(shortcuts, lists, entries):
     return r
 
 
+# -- the browsers' History ---------------------------------------------------------------
+
+
+def browser_run(addresses):
+    """The browsers' analysis of a History of `addresses` addresses beside a bare SQLite loop over
+    the same rows, both in bench_browser_scan.exe (the program's own scan through the Win32 file
+    system, into the window's trace list)."""
+    with winetest.Session() as s:
+        code, out = scenario.wine(s, os.path.join(winetest.BUILD, "bench_browser_scan.exe"), str(addresses),
+                                  timeout=600)
+    fields = dict(re.findall(r"(\w+)=(\S+)", out))
+    winetest.check(code == 0 and "analysis_ms" in fields, f"bench_browser_scan failed ({code}): {out!r}")
+    return {"addresses": addresses, "rows": int(fields["rows"]), "bare_ms": float(fields["bare_ms"]),
+            "analysis_ms": float(fields["analysis_ms"]), "load": os.getloadavg()[0]}
+
+
 # -- a profile of real size -----------------------------------------------------------
 
 
@@ -475,7 +495,7 @@ def verdict(ok):
     return "met" if ok else "MISSED"
 
 
-def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=()):
+def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), browsers=()):
     lines = ["# Benchmark results", "",
              "Written by `tools/bench.sh` (tests/bench/bench.py); figures from one run, not a test.", "",
              "## Machine", "",
@@ -569,7 +589,25 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=()):
             lines.append(f"| {r['shortcuts']:,} | {r['lists']} × {r['entries']} | {r['listed']:,} | "
                          f"{r['floor_bytes']:,} | {r['analysis_s']:.3f} | {r['floor_read_ms'] / 1000:.3f} | "
                          f"{r['ratio']:.2f}x | {r['clean_s']:.2f} | {r['left_files']} | {r['load']:.1f} |")
+    if browsers:
+        lines += ["", "## The browsers' History", "",
+                  "A History of today's schema in Chrome's Default profile (`bench_browser_scan.exe`), each address "
+                  "with a Korean title, two visits and a segment. Analysis is the program's own scan "
+                  "(`ScanBrowsers`: the file read whole through the Win32 file system, opened in memory, a row "
+                  "per address into the trace list the window shows); the floor is a bare loop that opens the "
+                  "file with SQLite and reads id, url and title of every address into strings. One process, "
+                  "the least of five runs each after one that warms the caches.", "",
+                  "| addresses | rows listed | analysis (ms) | bare SQLite (ms) | ratio | load (1 min) |",
+                  "|---|---|---|---|---|---|"]
+        for r in browsers:
+            r["ratio"] = r["analysis_ms"] / r["bare_ms"]
+            lines.append(f"| {r['addresses']:,} | {r['rows']:,} | {r['analysis_ms']:.1f} | {r['bare_ms']:.1f} | "
+                         f"{r['ratio']:.2f}x | {r['load']:.1f} |")
     profile_goals = []
+    for r in browsers:
+        profile_goals.append(f"analysis of a History of {r['addresses']:,} addresses within "
+                             f"{GOALS['browser_floor_ratio']:.1f}x of bare SQLite: {r['ratio']:.2f}x "
+                             f"({verdict(r['ratio'] <= GOALS['browser_floor_ratio'])})")
     for r in recents:
         profile_goals.append(f"analysis of {r['shortcuts']:,} shortcuts and {r['lists']} jump lists of {r['entries']} "
                           f"entries within {GOALS['recent_floor_ratio']:.1f}x of its floor: {r['ratio']:.2f}x "
@@ -640,6 +678,8 @@ def main():
                    help="shared hives for the profile of real size, comma-separated; empty for none")
     p.add_argument("--recent", default="2000,50,40",
                    help="shortcuts, jump lists and entries a list for the Recent folder; empty for none")
+    p.add_argument("--browsers", default="20000",
+                   help="addresses of each History for the browsers' analysis, comma-separated; empty for none")
     args = p.parse_args()
 
     m = machine()
@@ -695,7 +735,13 @@ def main():
         print(f"bench: Recent: {shortcuts} shortcuts and {lists} jump lists of {entries} entries, {r['listed']} "
               f"rows listed; analysis {r['analysis_s']:.3f} s (floor {r['floor_read_ms']:.1f} ms over "
               f"{r['floor_bytes']} bytes); cleaning {r['clean_s']:.2f} s, {r['left_files']} files left", flush=True)
-    text = report(m, sizes, startup, silent_s, menu, scales, profiles, recents)
+    browsers = []
+    for addresses in (int(n) for n in args.browsers.split(",") if n):
+        r = browser_run(addresses)
+        browsers.append(r)
+        print(f"bench: browsers: {addresses} addresses, {r['rows']} rows listed; analysis {r['analysis_ms']:.1f} ms "
+              f"beside bare SQLite {r['bare_ms']:.1f} ms", flush=True)
+    text = report(m, sizes, startup, silent_s, menu, scales, profiles, recents, browsers)
     notes = kept_notes(args.out)
     os.makedirs(os.path.dirname(args.out), exist_ok=True)
     with open(args.out, "w", encoding="utf-8") as f:
