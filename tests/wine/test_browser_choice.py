@@ -24,7 +24,7 @@ from winetest import check  # noqa: E402
 
 DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
 DETAILS_CLEAN = product.centre(product.rect("kAction"))
-COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE = 0, 2, 3, 4
+COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE, COL_DATA = 0, 2, 3, 4, 5
 SHARED = os.path.join(winetest.REPO, "..", "shared", "testdata", "files", "chromium")
 if os.environ.get("KV_TESTDATA"):
     SHARED = os.path.join(os.environ["KV_TESTDATA"], "files", "chromium")
@@ -65,6 +65,13 @@ def rows_of(path, sql):
         return list(db.execute(sql))
     finally:
         db.close()
+
+
+def cell(text):
+    """A UTF-8 text as a list cell shows it: code page 949 with '?' for what it cannot spell, at most
+    259 bytes and never half a double-byte character; read back as text."""
+    data = (text or "")[:1024].encode("cp949", errors="replace")[:259]
+    return data.decode("cp949", errors="ignore")
 
 
 def case_place_files():
@@ -111,6 +118,15 @@ def case_untick_rows():
     urls = [i for i in sorted(mine) if rows[i][2].startswith("urls ")]
     forms = [i for i in sorted(mine) if rows[i][2].startswith("autofill ")]
     check(len(urls) >= 90 and len(forms) == 3, f"the browsers' rows are missing: {len(urls)} addresses, {forms}")
+    # The list keeps an address and its title as the database holds them;
+    # what the window shows is each one's code page 949 cell.
+    names = probe_lines(session, "--texts", hwnd, str(TRACE_LIST), str(COL_NAME))
+    datas = probe_lines(session, "--texts", hwnd, str(TRACE_LIST), str(COL_DATA))
+    for i in urls:
+        path = facts["files"][rows[i][1].lower()]
+        url, title = rows_of(path, f"SELECT url, title FROM urls WHERE id = {int(rows[i][2].split()[1])}")[0]
+        check((names[i], datas[i]) == (cell(url), cell(title)),
+              f"row {i} shows {names[i]!r} / {datas[i]!r}, not {cell(url)!r} / {cell(title)!r}")
     check(all(ticks(session, hwnd)), "not every row is ticked at open")
     # Two addresses of two databases and one form entry.
     second_db = next(i for i in urls if rows[i][1] != rows[urls[0]][1])
