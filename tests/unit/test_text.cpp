@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
 #include "seam/Text.h"
 
 namespace {
@@ -40,6 +45,32 @@ TEST(Text, FixedTextIsConvertedOnceAndKept) {
     const std::string& first = seam::FixedCp949(kText);
     EXPECT_EQ(seam::Cp949FromUtf8(kText), first);
     EXPECT_EQ(&first, &seam::FixedCp949(kText));
+}
+
+// Each thread converts with a descriptor of its own, kept from one call to
+// the next: a conversion that stopped on broken input leaves nothing behind
+// for the next one, in any direction, while another thread converts too.
+TEST(Text, ConversionsOnTwoThreadsLeaveNothingForTheNext) {
+    const std::string cut("\xea\xb2", 2);  // the first two bytes of "검"
+    auto run = [&](int seed, std::vector<std::string>& failures) {
+        for (int i = 0; i < 400; ++i) {
+            const int k = (i + seed) % 4;
+            std::string got;
+            std::string want;
+            if (k == 0) { got = seam::Cp949FromUtf8("검색기록 " + cut); want = seam::Cp949FromUtf8("검색기록 ") + "?"; }
+            if (k == 1) { got = seam::Utf8FromCp949(seam::Cp949FromUtf8("기록") + "\xb0"); want = "기록?"; }
+            if (k == 2) { got = seam::Cp949FromUtf16(u"정리\U0001F600"); want = seam::Cp949FromUtf8("정리") + "?"; }
+            if (k == 3) { got = seam::Utf8FromCp949(seam::Cp949FromUtf8("검색")); want = "검색"; }
+            if (got != want) failures.push_back(std::to_string(k) + ": " + got);
+        }
+    };
+    std::vector<std::string> first;
+    std::vector<std::string> second;
+    std::thread other(run, 1, std::ref(second));
+    run(0, first);
+    other.join();
+    EXPECT_EQ(std::vector<std::string>{}, first);
+    EXPECT_EQ(std::vector<std::string>{}, second);
 }
 
 }  // namespace
