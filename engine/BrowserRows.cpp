@@ -3,7 +3,6 @@
 #include <sqlite3.h>
 
 #include <cstring>
-#include <utility>
 
 #include "engine/Categories.h"
 #include "engine/ValueText.h"

@@ -34,7 +34,9 @@ std::string_view CutUtf8(std::string_view text, size_t maxBytes) {
 std::string CellTextOfUtf8(std::string_view utf8) {
     const std::string_view head = utf8.substr(0, kCellText);
     for (char c : head) {
-        if (static_cast<unsigned char>(c) >= 0x80) return TextForCell(seam::Cp949FromUtf8(CutUtf8(utf8, kUtf8ShownBytes)));
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            return TextForCell(seam::Cp949FromUtf8(CutUtf8(utf8, kUtf8ShownBytes)));
+        }
     }
     return std::string(head);
 }
@@ -46,7 +48,8 @@ std::string ShownText(const seam::TraceItem& row, int column) {
 
 seam::TraceItem ShownRow(seam::TraceItem row) {
     for (int column = 0; column < seam::kColumnCount; ++column) {
-        if ((row.utf8Columns >> column) & 1) row.text[static_cast<size_t>(column)] = CellTextOfUtf8(row.text[static_cast<size_t>(column)]);
+        std::string& text = row.text[static_cast<size_t>(column)];
+        if ((row.utf8Columns >> column) & 1) text = CellTextOfUtf8(text);
     }
     row.utf8Columns = 0;
     return row;

@@ -40,8 +40,8 @@ double BareDelete(const std::string& path, int rows) {
     // By the rows' ids, as cleaning does: a DELETE without WHERE would only
     // drop the tables' pages.
     const std::string n = std::to_string(rows);
-    bench::Exec(db, "BEGIN IMMEDIATE; DELETE FROM segments WHERE url_id <= " + n + "; DELETE FROM visits WHERE url <= " + n +
-                 "; DELETE FROM urls WHERE id <= " + n + "; COMMIT;");
+    bench::Exec(db, "BEGIN IMMEDIATE; DELETE FROM segments WHERE url_id <= " + n + "; DELETE FROM visits WHERE url <= " +
+                        n + "; DELETE FROM urls WHERE id <= " + n + "; COMMIT;");
     sqlite3_close_v2(db);
     return Ms(start);
 }

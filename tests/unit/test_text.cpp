@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "seam/Text.h"
@@ -52,21 +53,22 @@ TEST(Text, FixedTextIsConvertedOnceAndKept) {
 // for the next one, in any direction, while another thread converts too.
 TEST(Text, ConversionsOnTwoThreadsLeaveNothingForTheNext) {
     const std::string cut("\xea\xb2", 2);  // the first two bytes of "검"
-    auto run = [&](int seed, std::vector<std::string>& failures) {
-        for (int i = 0; i < 400; ++i) {
-            const int k = (i + seed) % 4;
-            std::string got;
-            std::string want;
-            if (k == 0) { got = seam::Cp949FromUtf8("검색기록 " + cut); want = seam::Cp949FromUtf8("검색기록 ") + "?"; }
-            if (k == 1) { got = seam::Utf8FromCp949(seam::Cp949FromUtf8("기록") + "\xb0"); want = "기록?"; }
-            if (k == 2) { got = seam::Cp949FromUtf16(u"정리\U0001F600"); want = seam::Cp949FromUtf8("정리") + "?"; }
-            if (k == 3) { got = seam::Utf8FromCp949(seam::Cp949FromUtf8("검색")); want = "검색"; }
-            if (got != want) failures.push_back(std::to_string(k) + ": " + got);
+    const std::vector<std::pair<std::function<std::string()>, std::string>> cases = {
+        {[&] { return seam::Cp949FromUtf8("검색기록 " + cut); }, seam::Cp949FromUtf8("검색기록 ") + "?"},
+        {[] { return seam::Utf8FromCp949(seam::Cp949FromUtf8("기록") + "\xb0"); }, "기록?"},
+        {[] { return seam::Cp949FromUtf16(u"정리\U0001F600"); }, seam::Cp949FromUtf8("정리") + "?"},
+        {[] { return seam::Utf8FromCp949(seam::Cp949FromUtf8("검색")); }, "검색"},
+    };
+    auto run = [&](size_t seed, std::vector<std::string>& failures) {
+        for (size_t i = 0; i < 400; ++i) {
+            const auto& [convert, want] = cases[(i + seed) % cases.size()];
+            const std::string got = convert();
+            if (got != want) failures.push_back(want + " -> " + got);
         }
     };
     std::vector<std::string> first;
     std::vector<std::string> second;
-    std::thread other(run, 1, std::ref(second));
+    std::thread other(run, size_t{1}, std::ref(second));
     run(0, first);
     other.join();
     EXPECT_EQ(std::vector<std::string>{}, first);
