@@ -14,10 +14,6 @@ namespace {
 // Labels (UTF-8 here; the rows carry their code page 949 form).
 constexpr const char* kLabelSearchTerm = "주소창 검색어";
 
-// How much of a DATA text a row keeps: a cell shows far less, and a 2 MB
-// value costs no more than a short one.
-constexpr size_t kDisplayBytes = 1024;
-
 // One table's query: the id column (`id` where the table has one, else the
 // rowid), a required text column and two optional ones.
 struct TableQuery {
@@ -59,7 +55,7 @@ void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& 
         record.key.assign(rows.View(1));
         record.parentId = rows.Int(2);
         record.value.assign(rows.View(3));
-        record.data.assign(CutUtf8(query.display ? rows.View(4) : std::string_view(record.value), kDisplayBytes));
+        record.data.assign(CutUtf8(query.display ? rows.View(4) : std::string_view(record.value), kUtf8ShownBytes));
         each(record);
     }
 }

@@ -67,5 +67,4 @@ void SetBrowserRowSource(seam::TraceItem& row, seam::Category category, const st
                          const std::u16string& path, const std::string& pathText);
 void SetBrowserRowRecord(seam::TraceItem& row, const BrowserRecord& record);
 
-
 }  // namespace engine

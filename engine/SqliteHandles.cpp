@@ -112,10 +112,7 @@ std::string_view CSqliteStatement::View(int column) const {
     return std::string_view(text, static_cast<size_t>(size));
 }
 
-std::string CSqliteStatement::Text(int column, size_t maxBytes) const {
-    const std::string_view text = View(column);
-    return std::string(text.substr(0, std::min(text.size(), maxBytes)));
-}
+std::string CSqliteStatement::Text(int column) const { return std::string(View(column)); }
 
 size_t CSqliteStatement::TextSize(int column) const {
     if (!m_pStmt) return 0;

@@ -65,9 +65,8 @@ public:
     void BindText(int index, std::string_view text);
 
     int64_t Int(int column) const;
-    // The column's bytes as SQLite gives its text (NULL is empty), at most
-    // `maxBytes` of them.
-    std::string Text(int column, size_t maxBytes = SIZE_MAX) const;
+    // The column's bytes as SQLite gives its text (NULL is empty).
+    std::string Text(int column) const;
     // The same bytes without a copy, valid until the next Step or Reset.
     std::string_view View(int column) const;
     // The column's whole length in bytes as text.

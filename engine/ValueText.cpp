@@ -16,9 +16,6 @@ constexpr uint32_t kLargerBuffers[] = {4096, 65536, 1u << 20};
 // What a list cell keeps of a text (a 260-byte read buffer with its zero).
 constexpr size_t kCellText = kValueBuffer - 1;
 
-// How much of a UTF-8 text is looked at for its cell: a cell shows far less.
-constexpr size_t kUtf8ShownBytes = 1024;
-
 }  // namespace
 
 std::string_view CutUtf8(std::string_view text, size_t maxBytes) {
@@ -44,15 +41,6 @@ std::string CellTextOfUtf8(std::string_view utf8) {
 std::string ShownText(const seam::TraceItem& row, int column) {
     const std::string& text = row.text[static_cast<size_t>(column)];
     return (row.utf8Columns >> column) & 1 ? CellTextOfUtf8(text) : text;
-}
-
-seam::TraceItem ShownRow(seam::TraceItem row) {
-    for (int column = 0; column < seam::kColumnCount; ++column) {
-        std::string& text = row.text[static_cast<size_t>(column)];
-        if ((row.utf8Columns >> column) & 1) text = CellTextOfUtf8(text);
-    }
-    row.utf8Columns = 0;
-    return row;
 }
 
 std::string TextForCell(std::string text) {

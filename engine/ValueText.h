@@ -35,20 +35,22 @@ bool ReadValueBytes(seam::IRegistry& reg, seam::RegKey key, const std::string& n
 // double-byte character is split.
 std::string TextForCell(std::string text);
 
+// How much of a UTF-8 text its cell is made from: a cell shows far less, and
+// a 2 MB address costs no more than a short one.
+inline constexpr size_t kUtf8ShownBytes = 1024;
+
 // At most `maxBytes` of UTF-8 text, never ending inside a character.
 std::string_view CutUtf8(std::string_view text, size_t maxBytes);
 
 // A UTF-8 text as a list cell shows it: code page 949 (a character it cannot
-// spell is one '?'), cut as TextForCell cuts. Only its first kilobyte is
-// looked at, so a 2 MB address costs no more than a short one.
+// spell is one '?'), cut as TextForCell cuts, made from its first
+// kUtf8ShownBytes.
 std::string CellTextOfUtf8(std::string_view utf8);
 
 // Text `column` of `row` as the user sees it: a column the row keeps as
 // UTF-8 (seam::TraceItem::utf8Columns) becomes its cell, any other stands
 // as it is.
 std::string ShownText(const seam::TraceItem& row, int column);
-// `row` with every text so shown and no column left as UTF-8.
-seam::TraceItem ShownRow(seam::TraceItem row);
 
 // The text ReadValueText makes of bytes that ReadValueBytes read.
 std::string ValueTextOf(const std::vector<uint8_t>& data);

@@ -101,7 +101,7 @@ TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
 }
 
 // A text kept as UTF-8 is read back as it was given and becomes a code page
-// 949 cell only where it is shown (CopyText, ShownRow): cut to a cell, one
+// 949 cell only where it is shown (CopyText, ShownText): cut to a cell, one
 // '?' for each character code page 949 cannot spell.
 TEST(TraceList, Utf8TextsAreShownAsCodePage949Cells) {
     CTraceList list;
@@ -112,14 +112,14 @@ TEST(TraceList, Utf8TextsAreShownAsCodePage949Cells) {
     list.InsertTop(row);
 
     EXPECT_EQ(row.text, list.Read(0).text);
+    EXPECT_EQ(row.utf8Columns, list.Read(0).utf8Columns);
     char cell[300];
     EXPECT_EQ(259u, list.CopyText(0, seam::kColName, cell, sizeof cell));
     EXPECT_EQ(row.text[seam::kColName].substr(0, 259), cell);
     EXPECT_EQ(8u, list.CopyText(0, seam::kColData, cell, sizeof cell));
     EXPECT_EQ("\xB3\xAF\xBE\xBE ? ?", std::string(cell));
-    const seam::TraceItem shown = engine::ShownRow(list.Read(0));
-    EXPECT_EQ(cell, shown.text[seam::kColData]);
-    EXPECT_EQ(0, shown.utf8Columns);
+    EXPECT_EQ(cell, engine::ShownText(list.Read(0), seam::kColData));
+    EXPECT_EQ("urls 1", engine::ShownText(list.Read(0), seam::kColValue));
 }
 
 TEST(TraceList, DeletingAndReadingPastTheEnd) {
