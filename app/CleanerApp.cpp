@@ -2,7 +2,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include "app/MainDialog.h"
+#include "app/main/MainDialog.h"
 #include "app/UnattendedRun.h"
 #include "win/App.h"
 

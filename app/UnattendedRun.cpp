@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "app/MainTexts.h"
+#include "app/main/MainTexts.h"
 #include "app/ReportOutput.h"
-#include "engine/CommandLine.h"
-#include "engine/Report.h"
-#include "engine/ReportTexts.h"
-#include "engine/Unattended.h"
+#include "engine/unattended/CommandLine.h"
+#include "engine/unattended/Report.h"
+#include "engine/unattended/ReportTexts.h"
+#include "engine/unattended/Unattended.h"
 #include "seam/win32/Win32Platform.h"
 #include "win/Handles.h"
 

@@ -5,13 +5,13 @@
 #include <cstdio>
 #include <utility>
 
-#include "engine/TraceChoice.h"
-#include "engine/ValueText.h"
+#include "engine/kinds/TraceChoice.h"
+#include "engine/core/ValueText.h"
 #include "layout/Layout.h"
 #include "seam/View.h"
 #include "ui/DetailsTexts.h"
 #include "ui/resource.h"
-#include "ui/SkinText.h"
+#include "ui/skin/SkinText.h"
 #include "win/Gdi.h"
 
 namespace ui {

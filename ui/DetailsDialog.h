@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "seam/View.h"
-#include "ui/SkinButton.h"
-#include "ui/SkinDialog.h"
+#include "ui/skin/SkinButton.h"
+#include "ui/skin/SkinDialog.h"
 #include "win/ListView.h"
 
 namespace ui {

@@ -5,7 +5,7 @@
 #include "layout/Layout.h"
 #include "net/Server.h"
 #include "seam/Text.h"
-#include "ui/SkinText.h"
+#include "ui/skin/SkinText.h"
 #include "ui/resource.h"
 #include "win/Gdi.h"
 

@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "ui/SkinButton.h"
-#include "ui/SkinDialog.h"
+#include "ui/skin/SkinButton.h"
+#include "ui/skin/SkinDialog.h"
 
 namespace ui {
 

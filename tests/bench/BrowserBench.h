@@ -12,7 +12,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/TraceList.h"
+#include "engine/core/TraceList.h"
 #include "seam/View.h"
 #include "tests/fakes/CurrentSchema.h"
 

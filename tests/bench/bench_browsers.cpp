@@ -17,13 +17,13 @@
 #include <filesystem>
 #include <string>
 
-#include "engine/BrowserClean.h"
-#include "engine/BrowserRows.h"
-#include "engine/BrowserScan.h"
-#include "engine/SqliteHandles.h"
-#include "engine/Engine.h"
-#include "engine/TraceCategories.h"
-#include "engine/TraceList.h"
+#include "engine/browsers/BrowserClean.h"
+#include "engine/browsers/BrowserRows.h"
+#include "engine/browsers/BrowserScan.h"
+#include "formats/SqliteHandles.h"
+#include "engine/core/Engine.h"
+#include "engine/kinds/TraceCategories.h"
+#include "engine/core/TraceList.h"
 #include "tests/bench/BrowserBench.h"
 #include "tests/fakes/BrowserFixture.h"
 #include "tests/fakes/FakePlatform.h"

@@ -7,9 +7,9 @@
 #include <atomic>
 #include <vector>
 
-#include "engine/BrowserClean.h"
-#include "engine/BrowserRows.h"
-#include "engine/SqliteHandles.h"
+#include "engine/browsers/BrowserClean.h"
+#include "engine/browsers/BrowserRows.h"
+#include "formats/SqliteHandles.h"
 #include "tests/contract/ContractFixture.h"
 
 namespace contract {

@@ -4,7 +4,7 @@
 // changed at all.
 #include <map>
 
-#include "engine/CompoundFile.h"
+#include "formats/CompoundFile.h"
 #include "tests/contract/ContractFixture.h"
 #include "tests/fakes/CompoundFileWriter.h"
 

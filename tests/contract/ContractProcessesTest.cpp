@@ -2,7 +2,7 @@
 // a process is critical.
 #include <algorithm>
 
-#include "engine/ProtectedProcesses.h"
+#include "engine/processes/ProtectedProcesses.h"
 #include "seam/Scoped.h"
 #include "tests/contract/ContractFixture.h"
 

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/BrowserProfiles.h"
-#include "engine/Categories.h"
-#include "engine/TraceChoice.h"
+#include "engine/browsers/BrowserProfiles.h"
+#include "engine/core/Categories.h"
+#include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/SharedTestData.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
-#include "engine/TraceCategories.h"
+#include "engine/core/Engine.h"
+#include "engine/kinds/TraceCategories.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 

@@ -1,7 +1,7 @@
 #include "tests/fakes/FakeCategories.h"
 
-#include "engine/RegKeyText.h"
-#include "engine/TraceRows.h"
+#include "engine/history/RegKeyText.h"
+#include "engine/core/TraceRows.h"
 
 namespace fakes {
 

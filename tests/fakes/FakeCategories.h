@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineState.h"
-#include "engine/TraceCategories.h"
+#include "engine/core/EngineState.h"
+#include "engine/kinds/TraceCategories.h"
 #include "seam/View.h"
 
 namespace fakes {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/CompoundFile.h"
+#include "formats/CompoundFile.h"
 #include "tests/fakes/CompoundFileWriter.h"
 
 namespace fakes {

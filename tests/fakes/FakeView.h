@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/EngineState.h"
+#include "engine/core/EngineState.h"
 #include "seam/View.h"
 
 namespace fakes {

@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-#include "engine/HistorySources.h"
+#include "engine/history/HistorySources.h"
 #include "seam/Text.h"
 
 namespace fakes {

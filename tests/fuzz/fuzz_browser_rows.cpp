@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/BrowserRows.h"
-#include "engine/SqliteHandles.h"
-#include "engine/ValueText.h"
+#include "engine/browsers/BrowserRows.h"
+#include "formats/SqliteHandles.h"
+#include "engine/core/ValueText.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

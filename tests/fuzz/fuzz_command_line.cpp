@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/CommandLine.h"
-#include "engine/Report.h"
+#include "engine/unattended/CommandLine.h"
+#include "engine/unattended/Report.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

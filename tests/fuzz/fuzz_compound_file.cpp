@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/CompoundFile.h"
-#include "engine/DestList.h"
-#include "engine/ShellLink.h"
+#include "formats/CompoundFile.h"
+#include "formats/DestList.h"
+#include "formats/ShellLink.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

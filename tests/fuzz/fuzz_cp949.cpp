@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Cp949.h"
+#include "engine/core/Cp949.h"
 #include "seam/Text.h"
 #include "tests/fuzz/FuzzCheck.h"
 

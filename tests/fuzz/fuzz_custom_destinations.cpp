@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CustomDestinations.h"
+#include "formats/CustomDestinations.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -6,7 +6,7 @@
 #include <set>
 #include <vector>
 
-#include "engine/DestList.h"
+#include "formats/DestList.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -3,8 +3,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/Cp949.h"
-#include "engine/HistoryNames.h"
+#include "engine/core/Cp949.h"
+#include "engine/history/HistoryNames.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {

@@ -11,12 +11,12 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/Engine.h"
-#include "engine/HistoryNames.h"
-#include "engine/HistorySources.h"
-#include "engine/RegKeyText.h"
-#include "engine/StatusTexts.h"
-#include "engine/TraceCategories.h"
+#include "engine/core/Engine.h"
+#include "engine/history/HistoryNames.h"
+#include "engine/history/HistorySources.h"
+#include "engine/history/RegKeyText.h"
+#include "engine/core/StatusTexts.h"
+#include "engine/kinds/TraceCategories.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FoldCase.h"
 #include "tests/fakes/FakeView.h"

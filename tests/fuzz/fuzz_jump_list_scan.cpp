@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/AutomaticJumpLists.h"
-#include "engine/CompoundFile.h"
-#include "engine/DestList.h"
-#include "engine/Engine.h"
-#include "engine/TraceCategories.h"
+#include "engine/recent/AutomaticJumpLists.h"
+#include "formats/CompoundFile.h"
+#include "formats/DestList.h"
+#include "engine/core/Engine.h"
+#include "engine/kinds/TraceCategories.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"
 #include "tests/fuzz/FuzzCheck.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ShellItems.h"
-#include "engine/Utf16Text.h"
+#include "formats/ShellItems.h"
+#include "formats/Utf16Text.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ShellLink.h"
+#include "formats/ShellLink.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

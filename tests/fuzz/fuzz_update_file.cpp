@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "net/UpdateFile.h"
+#include "net/update/UpdateFile.h"
 #include "seam/Platform.h"
 #include "tests/fuzz/FuzzCheck.h"
 

@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "net/UpdateFile.h"
-#include "net/VersionCheck.h"
+#include "net/update/UpdateFile.h"
+#include "net/update/VersionCheck.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeShell.h"

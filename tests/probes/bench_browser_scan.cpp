@@ -20,8 +20,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "engine/BrowserScan.h"
-#include "engine/EngineState.h"
+#include "engine/browsers/BrowserScan.h"
+#include "engine/core/EngineState.h"
 #include "seam/Text.h"
 #include "seam/win32/Win32Platform.h"
 #include "tests/bench/BrowserBench.h"

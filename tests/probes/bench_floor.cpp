@@ -24,7 +24,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/HistorySources.h"
+#include "engine/history/HistorySources.h"
 
 namespace {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/Engine.h"
-#include "engine/IntelliFormsKeys.h"
-#include "engine/StatusTexts.h"
-#include "engine/TraceCategories.h"
-#include "net/VersionCheck.h"
+#include "engine/core/Engine.h"
+#include "engine/history/IntelliFormsKeys.h"
+#include "engine/core/StatusTexts.h"
+#include "engine/kinds/TraceCategories.h"
+#include "net/update/VersionCheck.h"
 #include "registry/RegHelpers.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"

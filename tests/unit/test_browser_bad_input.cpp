@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/BrowserRows.h"
-#include "engine/BrowserScan.h"
-#include "engine/SqliteHandles.h"
-#include "engine/StatusTexts.h"
+#include "engine/browsers/BrowserRows.h"
+#include "engine/browsers/BrowserScan.h"
+#include "formats/SqliteHandles.h"
+#include "engine/core/StatusTexts.h"
 #include "tests/fakes/BrowserFixture.h"
 #include "tests/fakes/CurrentSchema.h"
 

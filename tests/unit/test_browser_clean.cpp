@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/BrowserRows.h"
-#include "engine/FailureReason.h"
-#include "engine/StatusTexts.h"
-#include "engine/TraceChoice.h"
+#include "engine/browsers/BrowserRows.h"
+#include "engine/unattended/FailureReason.h"
+#include "engine/core/StatusTexts.h"
+#include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/BrowserFixture.h"
 #include "tests/fakes/CurrentSchema.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/BrowserProfiles.h"
-#include "engine/BrowserRows.h"
-#include "engine/ValueText.h"
+#include "engine/browsers/BrowserProfiles.h"
+#include "engine/browsers/BrowserRows.h"
+#include "engine/core/ValueText.h"
 #include "seam/Text.h"
 #include "tests/fakes/BrowserFixture.h"
 #include "tests/fakes/CurrentSchema.h"

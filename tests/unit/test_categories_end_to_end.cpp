@@ -5,10 +5,10 @@
 
 #include <algorithm>
 
-#include "engine/GridDelivery.h"
-#include "engine/IntelliFormsKeys.h"
-#include "engine/StatusTexts.h"
-#include "engine/TraceChoice.h"
+#include "engine/processes/GridDelivery.h"
+#include "engine/history/IntelliFormsKeys.h"
+#include "engine/core/StatusTexts.h"
+#include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/FakeCategories.h"

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CommandLine.h"
+#include "engine/unattended/CommandLine.h"
 
 namespace engine {
 namespace {

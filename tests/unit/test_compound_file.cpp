@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/CompoundFile.h"
-#include "engine/ShellLink.h"
+#include "formats/CompoundFile.h"
+#include "formats/ShellLink.h"
 #include "tests/fakes/SharedTestData.h"
 
 namespace engine {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/CustomDestinations.h"
+#include "formats/CustomDestinations.h"
 #include "tests/fakes/SharedTestData.h"
 
 namespace engine {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/CompoundFile.h"
-#include "engine/DestList.h"
-#include "engine/JumpListApps.h"
-#include "engine/ShellLink.h"
+#include "formats/CompoundFile.h"
+#include "formats/DestList.h"
+#include "engine/recent/JumpListApps.h"
+#include "formats/ShellLink.h"
 #include "seam/Text.h"
 #include "tests/fakes/SharedTestData.h"
 #include "tests/fakes/Utf16Bytes.h"

@@ -4,9 +4,9 @@
 
 #include <algorithm>
 
-#include "engine/Engine.h"
-#include "engine/IntelliFormsKeys.h"
-#include "engine/StatusTexts.h"
+#include "engine/core/Engine.h"
+#include "engine/history/IntelliFormsKeys.h"
+#include "engine/core/StatusTexts.h"
 #include "net/Server.h"
 #include "net/UsageSwitch.h"
 #include "net/UsageCount.h"

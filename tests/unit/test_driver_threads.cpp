@@ -6,8 +6,8 @@
 #include <set>
 #include <thread>
 
-#include "engine/Engine.h"
-#include "engine/StatusTexts.h"
+#include "engine/core/Engine.h"
+#include "engine/core/StatusTexts.h"
 #include "tests/fakes/FakeCategories.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"

@@ -2,8 +2,8 @@
 // listed, and how stopping a row's service ends, with every wait bounded.
 #include <gtest/gtest.h>
 
-#include "engine/GridDelivery.h"
-#include "engine/ProcessReset.h"
+#include "engine/processes/GridDelivery.h"
+#include "engine/processes/ProcessReset.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"

@@ -6,9 +6,9 @@
 
 #include <algorithm>
 
-#include "engine/HistorySources.h"
-#include "engine/KeyPattern.h"
-#include "engine/RegKeyText.h"
+#include "engine/history/HistorySources.h"
+#include "engine/history/KeyPattern.h"
+#include "engine/history/RegKeyText.h"
 #include "seam/Text.h"
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/HistoryTable.h"

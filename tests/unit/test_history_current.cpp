@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/HistorySources.h"
-#include "engine/RegKeyText.h"
+#include "engine/history/HistorySources.h"
+#include "engine/history/RegKeyText.h"
 #include "seam/Text.h"
 #include "tests/fakes/Utf16Bytes.h"
 #include "tests/fakes/EngineFixture.h"

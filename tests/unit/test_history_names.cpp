@@ -3,8 +3,8 @@
 // is a character whose trail byte is an ASCII 'A'.
 #include <gtest/gtest.h>
 
-#include "engine/Cp949.h"
-#include "engine/HistoryNames.h"
+#include "engine/core/Cp949.h"
+#include "engine/history/HistoryNames.h"
 
 namespace engine {
 namespace {

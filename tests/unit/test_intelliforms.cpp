@@ -3,8 +3,8 @@
 
 #include <algorithm>
 
-#include "engine/IntelliForms.h"
-#include "engine/IntelliFormsKeys.h"
+#include "engine/history/IntelliForms.h"
+#include "engine/history/IntelliFormsKeys.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakePlatform.h"
 #include "tests/fakes/FakeView.h"

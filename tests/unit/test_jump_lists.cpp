@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/CompoundFile.h"
-#include "engine/DestList.h"
-#include "engine/FailureReason.h"
-#include "engine/TraceChoice.h"
+#include "formats/CompoundFile.h"
+#include "formats/DestList.h"
+#include "engine/unattended/FailureReason.h"
+#include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/CompoundFileWriter.h"
 #include "tests/fakes/EngineFixture.h"

@@ -1,7 +1,7 @@
 // The main window's geometry and the program's directory.
 #include <gtest/gtest.h>
 
-#include "app/AppDir.h"
+#include "app/main/AppDir.h"
 #include "layout/Layout.h"
 
 namespace {

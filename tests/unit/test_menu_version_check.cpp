@@ -13,11 +13,11 @@
 #include <thread>
 #include <vector>
 
-#include "net/MenuVersionCheck.h"
-#include "net/PromptRelay.h"
+#include "net/update/MenuVersionCheck.h"
+#include "net/update/PromptRelay.h"
 #include "net/Server.h"
 #include "net/UsageCount.h"
-#include "net/VersionCheck.h"
+#include "net/update/VersionCheck.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeRegistry.h"

@@ -3,9 +3,9 @@
 // and never one of Windows' own.
 #include <gtest/gtest.h>
 
-#include "engine/GridDelivery.h"
-#include "engine/ProcessReset.h"
-#include "engine/ProtectedProcesses.h"
+#include "engine/processes/GridDelivery.h"
+#include "engine/processes/ProcessReset.h"
+#include "engine/processes/ProtectedProcesses.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakeCompoundFiles.h"
 #include "tests/fakes/FakeFileSystem.h"

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "ui/ProgressFill.h"
+#include "ui/skin/ProgressFill.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/RecentFiles.h"
+#include "engine/recent/RecentFiles.h"
 #include "seam/Text.h"
 #include "tests/fakes/EngineFixture.h"
 #include "tests/fakes/SharedTestData.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/ShellItems.h"
-#include "engine/Utf16Text.h"
+#include "formats/ShellItems.h"
+#include "formats/Utf16Text.h"
 #include "seam/Text.h"
 #include "tests/fakes/Utf16Bytes.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/ShellLink.h"
+#include "formats/ShellLink.h"
 #include "seam/Text.h"
 #include "tests/fakes/SharedTestData.h"
 #include "tests/fakes/Utf16Bytes.h"

@@ -4,8 +4,8 @@
 #include <map>
 #include <vector>
 
-#include "ui/OwnedImages.h"
-#include "ui/SkinButtonState.h"
+#include "ui/skin/OwnedImages.h"
+#include "ui/skin/SkinButtonState.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The details window's choice: linked rows, what leaves the list, counters.
 #include <gtest/gtest.h>
 
-#include "engine/StatusTexts.h"
-#include "engine/TraceChoice.h"
+#include "engine/core/StatusTexts.h"
+#include "engine/kinds/TraceChoice.h"
 #include "tests/fakes/FakeCategories.h"
 #include "tests/fakes/FakeView.h"
 

@@ -8,8 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/TraceList.h"
-#include "engine/ValueText.h"
+#include "engine/core/TraceList.h"
+#include "engine/core/ValueText.h"
 #include "tests/fakes/FakeCategories.h"
 
 namespace engine {

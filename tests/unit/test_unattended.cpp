@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "engine/FailureReason.h"
-#include "engine/IntelliFormsKeys.h"
-#include "engine/Report.h"
-#include "engine/ReportTexts.h"
-#include "engine/Unattended.h"
+#include "engine/unattended/FailureReason.h"
+#include "engine/history/IntelliFormsKeys.h"
+#include "engine/unattended/Report.h"
+#include "engine/unattended/ReportTexts.h"
+#include "engine/unattended/Unattended.h"
 #include "net/Server.h"
 #include "net/UsageSwitch.h"
 #include "seam/Text.h"

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "net/UpdateFile.h"
+#include "net/update/UpdateFile.h"
 #include "seam/Platform.h"
 #include "seam/Text.h"
 

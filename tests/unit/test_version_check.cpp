@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "net/Server.h"
-#include "net/UpdateTexts.h"
+#include "net/update/UpdateTexts.h"
 #include "net/UsageCount.h"
-#include "net/VersionCheck.h"
+#include "net/update/VersionCheck.h"
 #include "net/UsageSwitch.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "seam/Text.h"

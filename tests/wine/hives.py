@@ -26,9 +26,9 @@ E = r"software\microsoft\windows\currentversion\explorer"
 def _history_key(lead):
     """A key of the program's own history table, by the start of its name, lower case."""
     with open(os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
-                           "engine", "HistorySources.cpp"), encoding="utf-8") as f:
+                           "engine", "history", "HistorySources.cpp"), encoding="utf-8") as f:
         found = re.search(r'"(' + re.escape(lead) + r'[^"]*)"', f.read())
-    check(found is not None, f"no history key beginning {lead!r} in engine/HistorySources.cpp")
+    check(found is not None, f"no history key beginning {lead!r} in engine/history/HistorySources.cpp")
     return found.group(1).lower()
 
 OFFICE_APPS = ["word", "excel", "powerpoint", "access", "publisher"]

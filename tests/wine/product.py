@@ -227,7 +227,7 @@ def text_in(source, name):
 
 def texts_in_array(source, name):
     """The literals of a named text array of one source file, in order, e.g.
-    texts_in_array("app/MainTexts.cpp", "kCountLabels")."""
+    texts_in_array("app/main/MainTexts.cpp", "kCountLabels")."""
     code = _without_comments(_read(os.path.join(REPO, source)))
     m = re.search(r"constexpr\s+const\s+char\s*\*\s*" + re.escape(name) + r"\s*\[[^\]]*\]\s*=\s*\{(.*?)\}\s*;",
                   code, re.S)

@@ -22,7 +22,7 @@ MINIMISE_POINT = product.centre(product.rect("kMinimiseHot"))
 EXIT_POINT = product.centre(product.rect("kExit"))
 WINDOW_SIZE = (product.number("kWindowWidth"), product.number("kWindowHeight"))
 WAITING_TEXT = product.text("kWaiting")
-GRID_COUNT_ZERO = product.texts_in_array("app/MainTexts.cpp", "kCountLabels")[product.CATEGORIES.index("GRID")] + "0" + \
+GRID_COUNT_ZERO = product.texts_in_array("app/main/MainTexts.cpp", "kCountLabels")[product.CATEGORIES.index("GRID")] + "0" + \
     product.texts_of("CountSuffix")[0]
 
 session = None

@@ -28,7 +28,7 @@ TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
 PROTECTED = ["wininit.exe", "SiHost.exe", "dwm.exe"]
 ORDINARY = "notes.exe"
 # What a Wine 8 prefix runs of its own, as far as tests/probes/proclist.cpp
-# sees it (the program protects more names: engine/ProtectedProcesses.cpp).
+# sees it (the program protects more names: engine/processes/ProtectedProcesses.cpp).
 WINE_OWN = {"services.exe", "winedevice.exe", "plugplay.exe", "rpcss.exe", "svchost.exe", "explorer.exe",
             "conhost.exe", "start.exe", "wineboot.exe", "winedbg.exe", "winemenubuilder.exe"}
 

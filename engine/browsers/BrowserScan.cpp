@@ -1,0 +1,51 @@
+#include "engine/browsers/BrowserScan.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "engine/browsers/BrowserProfiles.h"
+#include "engine/browsers/BrowserRows.h"
+#include "formats/SqliteHandles.h"
+#include "engine/core/TraceRows.h"
+
+namespace engine {
+namespace {
+
+constexpr uint64_t kDatabaseGrowth = 1024 * 1024;
+
+void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& view, const BrowserProfile& profile,
+                  const DatabaseEntry& database) {
+    uint64_t size = 0;
+    if (!DatabaseFile(files, profile.folder, database.file, size) || size == 0 || size > kDatabaseReadLimit) return;
+    const std::u16string path = profile.folder + u"\\" + database.file;
+    // As large as the listing said, with room for what the browser added
+    // since; never more than the limit.
+    const uint64_t room = std::min<uint64_t>(size + kDatabaseGrowth, kDatabaseReadLimit);
+    std::vector<uint8_t> bytes;
+    if (files.ReadFile(path, static_cast<size_t>(room), bytes) != seam::kErrSuccess) return;
+    CSqliteDb db;
+    if (!db.OpenCopy(bytes)) return;
+    const std::string read = ProfileText(*profile.browser, profile.name);
+    const std::string pathText = PathText(path);
+    // One row refilled for every record: the texts all rows share are set
+    // once, and each record's own go into the room the last one had.
+    seam::TraceItem row;
+    SetBrowserRowSource(row, database.category, read, path, pathText);
+    ForEachRecord(db, database.kind, state.m_bAnalysed, [&](const BrowserRecord& record) {
+        SetBrowserRowRecord(row, record);
+        AddTraceRow(state, view, database.category, row);
+    });
+}
+
+}  // namespace
+
+void ScanBrowsers(seam::IFileSystem& files, EngineState& state, seam::IView& view, seam::Category category) {
+    for (const BrowserProfile& profile : FindProfiles(files)) {
+        for (const DatabaseEntry& database : kDatabases) {
+            if (!state.m_bAnalysed.load()) return;
+            if (database.category == category) ScanDatabase(files, state, view, profile, database);
+        }
+    }
+}
+
+}  // namespace engine

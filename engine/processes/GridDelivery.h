@@ -1,0 +1,40 @@
+// Grid delivery (GRID): the upload agents that Korean download managers run
+// as Windows services. Analysis lists their running processes; cleaning
+// stops the paired service.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "engine/core/EngineState.h"
+#include "seam/Platform.h"
+#include "seam/View.h"
+
+namespace engine {
+
+// A service that is still stopping is polled this often, this many times at
+// most; one still stopping after that is a failed removal.
+inline constexpr uint32_t kStopPollMs = 1000;
+inline constexpr int kStopPollLimit = 30;
+
+// The service paired with an agent executable (exact, case-sensitive name),
+// or nullptr when `exeName` is not one of the 16 agents.
+const char* GridServiceOf(const std::string& exeName);
+inline bool IsGridAgent(const std::string& exeName) { return GridServiceOf(exeName) != nullptr; }
+
+// READ text of a GRID row, code page 949.
+const std::string& GridLabel();
+
+// One snapshot walk: every running grid agent (the program's own process
+// aside). Each row raises the GRID counter first and goes to the top of the
+// trace list; its target is the agent's service, by the agent's name.
+void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view);
+
+// Stops the service paired with agent `name`, waiting while it reports
+// STOP_PENDING (bounded by kStopPollLimit polls). True when the trace is
+// gone: the service reached STOPPED (the GRID counter is then lowered once),
+// or no service could be opened (not installed) and no process of `name` is
+// running any more (the counter is left alone: nothing was stopped).
+bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name);
+
+}  // namespace engine

@@ -1,0 +1,107 @@
+#include "engine/recent/RecentFiles.h"
+
+#include <string>
+#include <vector>
+
+#include "engine/recent/AutomaticJumpLists.h"
+#include "engine/recent/FolderFiles.h"
+#include "engine/history/HistoryNames.h"
+#include "engine/recent/JumpListApps.h"
+#include "formats/ShellLink.h"
+#include "seam/Text.h"
+
+namespace engine {
+namespace {
+
+// Labels (UTF-8 here; the rows carry their code page 949 form).
+constexpr const char* kLabelRecentItems = "최근 항목";
+constexpr const char* kLabelOfficeRecent = "오피스 최근 문서";
+constexpr const char* kLabelHancomRecent = "한컴오피스 최근 문서";
+
+constexpr std::u16string_view kShortcutExtension = u".lnk";
+constexpr std::u16string_view kCustomListExtension = u".customDestinations-ms";
+
+// A folder of shortcuts: a known folder and the path below it.
+struct ShortcutFolder {
+    seam::KnownFolder base;
+    const char16_t* below;  // empty for the known folder itself
+    const char* label;
+};
+
+constexpr ShortcutFolder kShortcutFolders[] = {
+    {seam::KnownFolder::Recent, u"", kLabelRecentItems},
+    {seam::KnownFolder::RoamingAppData, u"\\Microsoft\\Office\\Recent", kLabelOfficeRecent},
+    {seam::KnownFolder::RoamingAppData, u"\\HNC\\Office\\Recent", kLabelHancomRecent},
+};
+
+seam::TraceTarget FileTarget(const std::u16string& path) {
+    seam::TraceTarget target;
+    target.kind = seam::TargetKind::File;
+    target.path = path;
+    return target;
+}
+
+void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IView& view,
+                        const std::u16string& folder, const std::string& label) {
+    const std::string folderText = seam::Cp949FromUtf16(folder);
+    std::vector<uint8_t> bytes;
+    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kShortcutExtension)) {
+        if (!state.m_bAnalysed.load()) return;
+        const std::u16string& fileName = entry.name;
+        const std::u16string path = folder + u"\\" + fileName;
+        ShellLinkTarget link;
+        std::string target;
+        if (files.ReadFile(path, kShortcutReadLimit, bytes) == seam::kErrSuccess &&
+            ReadShellLink(bytes.data(), bytes.size(), link)) {
+            target = link.path;
+        }
+        const std::string fileText = seam::Cp949FromUtf16(fileName);
+        const std::string name =
+            target.empty() ? seam::Cp949FromUtf16(fileName.substr(0, fileName.size() - kShortcutExtension.size()))
+                           : FileNameOf(target);
+        AddFileRow(state, view, {name, label, folderText, fileText, target}, FileTarget(path));
+    }
+}
+
+void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& view, const std::u16string& recent) {
+    const std::u16string folder = recent + u"\\CustomDestinations";
+    const std::string folderText = seam::Cp949FromUtf16(folder);
+    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kCustomListExtension)) {
+        if (!state.m_bAnalysed.load()) return;
+        const std::u16string& fileName = entry.name;
+        const std::string fileText = seam::Cp949FromUtf16(fileName);
+        std::string program = JumpListProgram(fileText);
+        if (program.empty()) program = fileText.substr(0, fileText.find('.'));
+        const std::u16string path = folder + u"\\" + fileName;
+        AddFileRow(state, view, {fileText, program, folderText, fileText, seam::Cp949FromUtf16(path)},
+                   FileTarget(path));
+    }
+}
+
+}  // namespace
+
+void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& view) {
+    seam::IFileSystem& files = platform.files;
+    for (const ShortcutFolder& source : kShortcutFolders) {
+        std::u16string folder;
+        if (files.KnownFolderPath(source.base, folder) != seam::kErrSuccess || folder.empty()) continue;
+        ScanShortcutFolder(files, state, view, folder + source.below, seam::FixedCp949(source.label));
+    }
+    std::u16string recent;
+    if (files.KnownFolderPath(seam::KnownFolder::Recent, recent) == seam::kErrSuccess && !recent.empty()) {
+        ScanCustomLists(files, state, view, recent);
+        ScanAutomaticJumpLists(files, state, view, recent);
+    }
+}
+
+CleanOutcome DeleteRecentFile(seam::IFileSystem& files, EngineState& state, seam::IView& view,
+                              const seam::TraceTarget& target) {
+    if (target.kind != seam::TargetKind::File || target.path.empty()) return CleanOutcome::Skipped;
+    const seam::FileFate fate = seam::FileFateOf(files.DeleteFile(target.path));
+    if (fate != seam::FileFate::Removed && fate != seam::FileFate::Gone) return CleanOutcome::Stayed;
+    state.AddCount(seam::kRecent, -1);
+    view.CounterChanged(seam::kRecent);
+    return CleanOutcome::Gone;
+}
+
+}  // namespace engine
