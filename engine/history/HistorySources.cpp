@@ -328,34 +328,44 @@ void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view
     }
 }
 
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
-                                const seam::TraceTarget& target, COpenKeyCache& keys) {
-    if (target.kind != seam::TargetKind::RegValue) return CleanOutcome::Skipped;
-    seam::RegKey key = 0;
-    long r = keys.Open(target.root, target.key, key);
-    if (r == seam::kErrSuccess && !target.wideName.empty()) {
-        // By its real name: gone when deleted or when nothing has that name.
-        r = reg.DeleteValueWide(key, target.wideName);
-        if (r != seam::kErrSuccess && r != seam::kErrFileNotFound) return CleanOutcome::Stayed;
-        state.AddCount(seam::kRecent, -1);
-        view.CounterChanged(seam::kRecent);
-        return CleanOutcome::Gone;
+namespace {
+
+RowFate DeleteOneValue(seam::IRegistry& reg, seam::RegKey key, const seam::TraceTarget& target) {
+    // By its real name: gone when deleted or when nothing has that name.
+    const long r = target.wideName.empty() ? reg.DeleteValue(key, target.name)
+                                            : reg.DeleteValueWide(key, target.wideName);
+    switch (r) {
+        case seam::kErrSuccess: return RowFate::Removed;
+        case seam::kErrAccessDenied: return RowFate::Denied;
+        case seam::kErrAmbiguousName: return RowFate::Ambiguous;
+        case seam::kErrFileNotFound:
+            if (!target.wideName.empty()) return RowFate::AlreadyGone;
+            break;
+        default: break;
     }
-    if (r == seam::kErrSuccess) r = reg.DeleteValue(key, target.name);
-    // A value that was already gone counts as cleaned; one that is still
-    // there after a failed deletion does not.
-    if (r != seam::kErrSuccess && ValueExists(reg, target.root, target.key, target.name)) {
-        return CleanOutcome::Stayed;
-    }
-    state.AddCount(seam::kRecent, -1);
-    view.CounterChanged(seam::kRecent);
-    return CleanOutcome::Gone;
+    // Windows gave no reason: whether the value is still there decides.
+    return ValueExists(reg, target.root, target.key, target.name) ? RowFate::StillThere : RowFate::AlreadyGone;
 }
 
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
-                                const seam::TraceTarget& target) {
-    COpenKeyCache keys(reg);
-    return DeleteHistoryValue(reg, state, view, target, keys);
+}  // namespace
+
+void DeleteHistoryValues(seam::IRegistry& reg, const RowBatch& rows, std::vector<RowFate>& fates) {
+    fates.assign(rows.size(), RowFate::StillThere);
+    if (rows.empty()) return;
+    const seam::TraceTarget& first = rows.front()->target;
+    seam::ScopedRegKey key(reg);
+    const long opened = reg.OpenKey(first.root, first.key, seam::RegAccess::Default, key.Out());
+    if (opened != seam::kErrSuccess) {
+        // No key, no values; a key we may not open keeps them all.
+        const RowFate fate = opened == seam::kErrFileNotFound  ? RowFate::AlreadyGone
+                             : opened == seam::kErrAccessDenied ? RowFate::Denied
+                                                                : RowFate::StillThere;
+        fates.assign(rows.size(), fate);
+        return;
+    }
+    for (size_t i = 0; i < rows.size(); ++i) {
+        if (rows[i]->target.kind == seam::TargetKind::RegValue) fates[i] = DeleteOneValue(reg, key.Get(), rows[i]->target);
+    }
 }
 
 }  // namespace engine

@@ -8,7 +8,6 @@
 
 #include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
-#include "engine/history/OpenKeyCache.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -56,17 +55,12 @@ void ScanHistorySource(seam::Platform& platform, EngineState& state, seam::IView
 // Every source in table order.
 void ScanHistory(seam::Platform& platform, EngineState& state, seam::IView& view);
 
-// Cleaning of one RECENT row: deletes the value its target names (never
-// read back from the display texts), by its real UTF-16 name when the row
-// has one; a row with only a lossy ANSI name that several values share
-// touches none of them (kErrAmbiguousName) and lowers the RECENT counter. Gone also
-// when the value was already gone; Stayed when it is still there; Skipped for
-// a target that is not a registry value.
-// The key is taken from `keys`, which keeps it open for the next row.
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
-                                const seam::TraceTarget& target, COpenKeyCache& keys);
-// The same for one row alone.
-CleanOutcome DeleteHistoryValue(seam::IRegistry& reg, EngineState& state, seam::IView& view,
-                                const seam::TraceTarget& target);
+// Cleaning of the rows of one key: opens it once and deletes the value each
+// row's target names (never read back from the display texts), by its real
+// UTF-16 name when the row has one. A row with only a lossy ANSI name that
+// several values share touches none of them: Ambiguous. Removed when the
+// value went, AlreadyGone when it was no longer there, Denied when the key
+// or the value refuses, StillThere when it stays for no reason given.
+void DeleteHistoryValues(seam::IRegistry& reg, const RowBatch& rows, std::vector<RowFate>& fates);
 
 }  // namespace engine

@@ -58,16 +58,23 @@ void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& 
     }
 }
 
-bool DeleteIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view) {
-    // Any REGISTRY row stands for all three keys; after the first row the
-    // deletions find nothing left, and the row still leaves.
+RowFate DeleteIntelliForms(seam::IRegistry& reg) {
     for (const char* path : kIntelliFormsKeys) registry::DeleteKeyTree(reg, seam::RegRoot::CurrentUser, path, true);
+    RowFate fate = RowFate::Removed;
     for (const char* path : kIntelliFormsKeys) {
-        if (KeyExists(reg, path)) return false;
+        if (!KeyExists(reg, path)) continue;
+        seam::ScopedRegKey key(reg);
+        // Asked for the rights its deletion needs: a refusal is the reason.
+        if (reg.OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::AllAccess, key.Out()) ==
+            seam::kErrAccessDenied)
+            return RowFate::Denied;
+        fate = RowFate::StillThere;
     }
-    state.SetCount(seam::kRegistry, 0);
-    view.CounterChanged(seam::kRegistry);
-    return true;
+    return fate;
+}
+
+void DeleteIntelliFormsRows(seam::IRegistry& reg, const RowBatch& rows, std::vector<RowFate>& fates) {
+    fates.assign(rows.size(), rows.empty() ? RowFate::StillThere : DeleteIntelliForms(reg));
 }
 
 }  // namespace engine

@@ -5,7 +5,9 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
+#include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
@@ -20,9 +22,12 @@ void ScanIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& vie
 // opened with full access adds nothing.
 void ScanIntelliFormsKey(seam::IRegistry& reg, EngineState& state, seam::IView& view, const std::string& keyPath);
 
-// Cleaning of any REGISTRY row: deletes the three keys with their subtrees.
-// True when none of them is left, and the REGISTRY counter is then 0; one
-// that stays (no right to delete it) leaves the counter as it was.
-bool DeleteIntelliForms(seam::IRegistry& reg, EngineState& state, seam::IView& view);
+// Cleaning of the IntelliForms rows, all at once: deletes the three keys
+// with their subtrees. Removed when none of them is left; Denied when one
+// that stays refuses full access, StillThere when it stays otherwise.
+RowFate DeleteIntelliForms(seam::IRegistry& reg);
+
+// Every IntelliForms row takes the one deletion's fate.
+void DeleteIntelliFormsRows(seam::IRegistry& reg, const RowBatch& rows, std::vector<RowFate>& fates);
 
 }  // namespace engine

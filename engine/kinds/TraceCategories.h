@@ -1,14 +1,14 @@
-// The four trace categories on the real seam: usage history (RECENT),
-// autosaved passwords (REGISTRY), process reset (PROCESS) and grid delivery
-// (GRID); the browsers' databases give rows to RECENT and REGISTRY. Each category lives in its own file; this class binds them to the
-// category table's entries.
+// The four trace categories on the real seam: the driver's interface bound
+// to the table of kinds (engine/kinds/TraceKinds.h). A category's scan runs
+// the scanner of each of its kinds in table order; a container's rows go to
+// the remover of their target's kind.
 #pragma once
 
-#include "engine/browsers/BrowserRemover.h"
+#include <vector>
+
 #include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
-#include "engine/recent/JumpListCleaner.h"
-#include "engine/history/OpenKeyCache.h"
+#include "engine/kinds/TraceKinds.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -18,30 +18,16 @@ class CTraceCategories : public ICategories {
 public:
     CTraceCategories(seam::Platform& platform, EngineState& state, seam::IView& view);
 
-    void ScanGridAgents() override;
-    void ScanProcesses() override;
-    void ScanIntelliForms() override;
-    void ScanRegistryTraces() override;
-    CleanOutcome StopGridService(const seam::TraceItem& row) override;
-    CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
-    CleanOutcome DeleteIntelliForms(const seam::TraceItem& row) override;
-    CleanOutcome DeleteHistoryValue(const seam::TraceItem& row) override;
-    CleanOutcome DeleteRecentFile(const seam::TraceItem& row) override;
-    CleanOutcome DeleteJumpListEntry(const seam::TraceItem& row) override;
-    CleanOutcome DeleteBrowserRow(const seam::TraceItem& row) override;
-    void CleaningDone() override;
-    bool BrowserHeldRows() const override { return m_bBrowserHeld; }
+    void Scan(seam::Category category) override;
+    Container ContainerOf(const seam::TraceTarget& target) const override;
+    void Remove(const RowBatch& rows, std::vector<RowFate>& fates) override;
+    int CleaningOrder(seam::TargetKind kind) const override { return CleaningOrderOf(kind); }
 
 protected:
     seam::Platform& m_platform;
     EngineState& m_state;
     seam::IView& m_view;
-
-private:
-    COpenKeyCache m_keys;  // the key of the last RECENT row removed
-    CJumpListCleaner m_jumpLists;
-    CBrowserRemover m_browsers;
-    bool m_bBrowserHeld = false;  // of the last cleaning pass
+    KindContext m_context;
 };
 
 }  // namespace engine

@@ -68,35 +68,39 @@ void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& vi
     }
 }
 
-bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
+RowFate StopGridService(seam::Platform& platform, const std::string& name) {
     seam::IServices& svcs = platform.services;
     seam::ScopedService manager(svcs, svcs.OpenManager());
-    if (!manager) return false;  // no rights to stop anything: the agent may well run on
+    if (!manager) return RowFate::Denied;  // no rights to stop anything: the agent may well run on
     const char* serviceName = GridServiceOf(name);
     seam::ScopedService service(svcs, serviceName ? svcs.OpenService(manager.Get(), serviceName) : 0);
     if (!service) {
         // The seam cannot tell "not installed" from "denied": taken as not
         // installed, the agent runs by itself and is gone only when its
         // process is.
-        return CountRunning(platform.processes, name) == 0;
+        const int running = CountRunning(platform.processes, name);
+        if (running == 0) return RowFate::AlreadyGone;
+        return running > 0 ? RowFate::StillRunning : RowFate::StillThere;
     }
 
     // Refused by a service that is already stopped; the state tells either way.
     svcs.ControlStop(service.Get());
     uint32_t serviceState = 0;
-    if (!svcs.QueryState(service.Get(), serviceState)) return false;
+    if (!svcs.QueryState(service.Get(), serviceState)) return RowFate::StillThere;
     for (int polls = 0; serviceState == seam::kSvcStopPending; ++polls) {
         // Still stopping after the bound: the row stays, and so does its count.
-        if (polls == kStopPollLimit) return false;
+        if (polls == kStopPollLimit) return RowFate::StillRunning;
         platform.system.Sleep(kStopPollMs);
-        if (!svcs.QueryState(service.Get(), serviceState)) return false;
+        if (!svcs.QueryState(service.Get(), serviceState)) return RowFate::StillThere;
     }
     // A service that refused the stop or goes on running is a trace that
     // stays, and its row keeps the count up.
-    if (serviceState != seam::kSvcStopped) return false;
-    state.AddCount(seam::kGrid, -1);
-    view.CounterChanged(seam::kGrid);
-    return true;
+    return serviceState == seam::kSvcStopped ? RowFate::Removed : RowFate::StillRunning;
+}
+
+void StopGridAgents(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates) {
+    if (rows.empty()) return;
+    fates.assign(rows.size(), StopGridService(platform, rows.front()->target.name));
 }
 
 }  // namespace engine

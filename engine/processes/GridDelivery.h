@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
@@ -31,10 +34,15 @@ const std::string& GridLabel();
 void ScanGridAgents(seam::IProcesses& procs, EngineState& state, seam::IView& view);
 
 // Stops the service paired with agent `name`, waiting while it reports
-// STOP_PENDING (bounded by kStopPollLimit polls). True when the trace is
-// gone: the service reached STOPPED (the GRID counter is then lowered once),
-// or no service could be opened (not installed) and no process of `name` is
-// running any more (the counter is left alone: nothing was stopped).
-bool StopGridService(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name);
+// STOP_PENDING (bounded by kStopPollLimit polls). Removed when the service
+// reached STOPPED; AlreadyGone when no service could be opened (not
+// installed) and no process of `name` runs any more. Denied when the
+// service manager refuses us (stopping takes an administrator);
+// StillRunning when the service or, without one, its agent goes on.
+RowFate StopGridService(seam::Platform& platform, const std::string& name);
+
+// The rows of one agent: its service is stopped once, and every row takes
+// that fate.
+void StopGridAgents(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates);
 
 }  // namespace engine

@@ -65,15 +65,18 @@ void AddProcessRow(EngineState& state, seam::IView& view, const std::string& exe
     AddTraceRow(state, view, seam::kProcess, row);
 }
 
+enum class EndResult { Ended, NotOpened, NotEnded };
+
 // Terminates one process and waits, bounded, for it to end.
-bool EndProcess(seam::IProcesses& procs, uint32_t pid) {
+EndResult EndProcess(seam::IProcesses& procs, uint32_t pid) {
     seam::ScopedProcess process(procs, procs.Open(pid));
-    if (!process) return false;
+    if (!process) return EndResult::NotOpened;
     // Ended with the code it reports, which for a running process is STILL_ACTIVE.
     uint32_t exitCode = kStillActive;
     procs.GetExitCode(process.Get(), exitCode);
-    if (!procs.Terminate(process.Get(), exitCode)) return false;
-    return procs.Wait(process.Get(), kTerminateWaitMs) == seam::WaitResult::Signalled;
+    if (!procs.Terminate(process.Get(), exitCode)) return EndResult::NotEnded;
+    return procs.Wait(process.Get(), kTerminateWaitMs) == seam::WaitResult::Signalled ? EndResult::Ended
+                                                                                      : EndResult::NotEnded;
 }
 
 }  // namespace
@@ -98,47 +101,49 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
     }
 }
 
-bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name) {
+RowFate TerminateProcessByName(seam::Platform& platform, const std::string& name) {
     seam::IProcesses& procs = platform.processes;
     const CProtectedProcesses guard(procs, platform.registry, platform.system);
     // Whoever put the row there, a name of Windows' own processes is not a
     // trace: nothing is ended and the row stays.
-    if (guard.IsProtectedName(name)) return false;
+    if (guard.IsProtectedName(name)) return RowFate::Denied;
     const std::string target = LowerAscii949(name);
     std::vector<seam::ProcessEntry> entries;
-    if (!procs.Snapshot(entries)) return false;
+    if (!procs.Snapshot(entries)) return RowFate::StillThere;
     const uint32_t self = procs.CurrentProcessId();
-    uint32_t unsettled = 0;  // the process the walk stopped at, if any
+    bool bActed = false;    // a process of the name was there to end
+    bool bRefused = false;  // one would not open, or is protected
     for (const seam::ProcessEntry& entry : entries) {
         if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
         // A critical process under an ordinary name stays, and so does the row.
-        if (guard.IsProtected(entry)) continue;
+        bActed = true;
+        if (guard.IsProtected(entry)) {
+            bRefused = true;
+            continue;
+        }
         // One stubborn process stops the walk rather than stretching the pass
         // by a wait per copy; the row stays and a later pass tries again.
-        if (!EndProcess(procs, entry.pid)) {
-            unsettled = entry.pid;
+        const EndResult ended = EndProcess(procs, entry.pid);
+        if (ended != EndResult::Ended) {
+            bRefused |= ended == EndResult::NotOpened;
             break;
         }
-        state.AddCount(seam::kProcess, -1);
-        view.CounterChanged(seam::kProcess);
     }
 
     std::vector<seam::ProcessEntry> after;
-    if (!procs.Snapshot(after)) return false;
-    bool unsettledGone = unsettled != 0;
+    if (!procs.Snapshot(after)) return RowFate::StillThere;
     int running = 0;
     for (const seam::ProcessEntry& entry : after) {
-        if (entry.pid == self) continue;
-        if (entry.pid == unsettled) unsettledGone = false;
-        if (LowerAscii949(entry.exeName) == target) ++running;
+        if (entry.pid != self && LowerAscii949(entry.exeName) == target) ++running;
     }
-    // Ended after all, only too late for the bounded wait (or just before it
-    // could be opened): one process fewer, like the others.
-    if (unsettledGone) {
-        state.AddCount(seam::kProcess, -1);
-        view.CounterChanged(seam::kProcess);
-    }
-    return running == 0;
+    // Ended late, after the bounded wait, or from outside meanwhile: gone all the same.
+    if (running == 0) return bActed ? RowFate::Removed : RowFate::AlreadyGone;
+    return bRefused ? RowFate::Denied : RowFate::StillRunning;
+}
+
+void EndPrograms(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates) {
+    if (rows.empty()) return;
+    fates.assign(rows.size(), TerminateProcessByName(platform, rows.front()->target.name));
 }
 
 int CountRunning(seam::IProcesses& procs, const std::string& name) {

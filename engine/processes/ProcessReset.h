@@ -11,6 +11,9 @@
 #include <cstdint>
 #include <string>
 
+#include <vector>
+
+#include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
@@ -30,14 +33,19 @@ bool IsExcludedProcess(const std::string& exeName);
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Ends the processes whose name equals `name` with ASCII letters compared in
-// any case, lowering the PROCESS counter once per process that ended. The
-// first process that cannot be opened, refuses termination or outlives
-// kTerminateWaitMs ends the walk; when it has gone by the final look at the
-// process list, it counts as ended too. Protected processes are never ended,
-// and a protected name ends nothing at all. True when, at that final look, no
-// process of that name is running (the program's own aside), also none that
-// started again meanwhile, and the name is not protected.
-bool TerminateProcessByName(seam::Platform& platform, EngineState& state, seam::IView& view, const std::string& name);
+// any case. The first process that cannot be opened, refuses termination or
+// outlives kTerminateWaitMs ends the walk. Removed when, at a final look at
+// the process list, no process of that name is running (the program's own
+// aside), also none that started again meanwhile; AlreadyGone when there was
+// none to end. Otherwise Denied when a process of the name cannot be opened
+// or the name is protected (Windows' own processes are never ended, and a
+// protected name ends nothing at all), StillRunning when it could be but
+// runs on, StillThere when no process list could be taken.
+RowFate TerminateProcessByName(seam::Platform& platform, const std::string& name);
+
+// The rows of one program (by name, in any case): its processes are ended
+// once, and every row takes that fate.
+void EndPrograms(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates);
 
 // Processes running under `name` (ASCII letters in any case), the program's
 // own aside; -1 when no snapshot could be taken.

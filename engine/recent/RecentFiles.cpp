@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/recent/AutomaticJumpLists.h"
 #include "engine/recent/FolderFiles.h"
 #include "engine/history/HistoryNames.h"
 #include "engine/recent/JumpListApps.h"
@@ -80,6 +79,12 @@ void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& 
 
 }  // namespace
 
+std::u16string RecentFolder(seam::IFileSystem& files) {
+    std::u16string recent;
+    if (files.KnownFolderPath(seam::KnownFolder::Recent, recent) != seam::kErrSuccess) recent.clear();
+    return recent;
+}
+
 void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& view) {
     seam::IFileSystem& files = platform.files;
     for (const ShortcutFolder& source : kShortcutFolders) {
@@ -87,21 +92,26 @@ void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& 
         if (files.KnownFolderPath(source.base, folder) != seam::kErrSuccess || folder.empty()) continue;
         ScanShortcutFolder(files, state, view, folder + source.below, seam::FixedCp949(source.label));
     }
-    std::u16string recent;
-    if (files.KnownFolderPath(seam::KnownFolder::Recent, recent) == seam::kErrSuccess && !recent.empty()) {
-        ScanCustomLists(files, state, view, recent);
-        ScanAutomaticJumpLists(files, state, view, recent);
-    }
+    const std::u16string recent = RecentFolder(files);
+    if (!recent.empty()) ScanCustomLists(files, state, view, recent);
 }
 
-CleanOutcome DeleteRecentFile(seam::IFileSystem& files, EngineState& state, seam::IView& view,
-                              const seam::TraceTarget& target) {
-    if (target.kind != seam::TargetKind::File || target.path.empty()) return CleanOutcome::Skipped;
-    const seam::FileFate fate = seam::FileFateOf(files.DeleteFile(target.path));
-    if (fate != seam::FileFate::Removed && fate != seam::FileFate::Gone) return CleanOutcome::Stayed;
-    state.AddCount(seam::kRecent, -1);
-    view.CounterChanged(seam::kRecent);
-    return CleanOutcome::Gone;
+RowFate FateOfFile(seam::FileFate fate) {
+    switch (fate) {
+        case seam::FileFate::Removed: return RowFate::Removed;
+        case seam::FileFate::Gone: return RowFate::AlreadyGone;
+        case seam::FileFate::InUse: return RowFate::InUse;
+        case seam::FileFate::Denied: return RowFate::Denied;
+        case seam::FileFate::Failed: break;
+    }
+    return RowFate::StillThere;
+}
+
+void DeleteRecentFiles(seam::IFileSystem& files, const RowBatch& rows, std::vector<RowFate>& fates) {
+    fates.assign(rows.size(), RowFate::StillThere);
+    if (rows.empty() || rows.front()->target.path.empty()) return;
+    // One file, however many rows name it: deleted once.
+    fates.assign(rows.size(), FateOfFile(seam::FileFateOf(files.DeleteFile(rows.front()->target.path))));
 }
 
 }  // namespace engine

@@ -1,8 +1,11 @@
 // Usage history kept as files (RECENT): the shortcuts Windows, Office and
 // Hancom Office leave in their Recent folders, and the custom jump lists
 // programs build. One row per file; cleaning a row deletes exactly that file
-// (DeleteRecentFile). Nothing else in those folders is listed or touched.
+// (DeleteRecentFiles). Nothing else in those folders is listed or touched.
 #pragma once
+
+#include <string>
+#include <vector>
 
 #include "engine/core/Categories.h"
 #include "engine/core/EngineState.h"
@@ -21,11 +24,16 @@ inline constexpr size_t kShortcutReadLimit = 64 * 1024;
 // analysed flag is down.
 void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& view);
 
-// Cleaning of one file row: deletes the file at the target's exact path.
-// Gone (and the RECENT counter lowered) when it was deleted or was already
-// gone; Stayed while a program holds it open or the user may not delete it;
-// Skipped for a target that is not a file.
-CleanOutcome DeleteRecentFile(seam::IFileSystem& files, EngineState& state, seam::IView& view,
-                              const seam::TraceTarget& target);
+// The user's Recent folder, or empty when Windows names none.
+std::u16string RecentFolder(seam::IFileSystem& files);
+
+// Cleaning of one file's rows: deletes the file at the target's exact path.
+// Removed when it was deleted, AlreadyGone when it was not there; InUse
+// while a program holds it open, Denied when it is read-only or the user
+// may not delete it.
+void DeleteRecentFiles(seam::IFileSystem& files, const RowBatch& rows, std::vector<RowFate>& fates);
+
+// What a file's deletion came to, as a row's fate.
+RowFate FateOfFile(seam::FileFate fate);
 
 }  // namespace engine

@@ -2,14 +2,17 @@
 
 namespace engine {
 
-const char* ReasonText(StayReason why) {
+const char* ReasonText(RowFate why) {
     switch (why) {
-        case StayReason::AccessDenied: return "접근 거부";
-        case StayReason::Ambiguous: return "구별할 수 없는 이름";
-        case StayReason::StillRunning: return "아직 실행 중";
-        case StayReason::InUse: return "다른 프로그램이 사용 중";
-        case StayReason::BrowserRunning: return "브라우저 실행 중";
-        case StayReason::StillThere: return "지운 뒤에도 남아 있음";
+        case RowFate::Denied: return "접근 거부";
+        case RowFate::Ambiguous: return "구별할 수 없는 이름";
+        case RowFate::StillRunning: return "아직 실행 중";
+        case RowFate::InUse: return "다른 프로그램이 사용 중";
+        case RowFate::BrowserRunning: return "브라우저 실행 중";
+        case RowFate::Removed:
+        case RowFate::AlreadyGone:
+        case RowFate::Skipped:
+        case RowFate::StillThere: break;
     }
     return "지운 뒤에도 남아 있음";
 }

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/unattended/CommandLine.h"
-#include "engine/unattended/FailureReason.h"
+#include "engine/core/Categories.h"
 
 namespace engine {
 
@@ -23,7 +23,8 @@ inline constexpr const char* kRunBroken = "예기치 못한 오류로 중단되�
 // Another copy runs, so nothing was done.
 inline constexpr const char* kOtherCopy = "다른 Kestravin이 실행 중이어서 아무것도 하지 않았습니다.";
 
-const char* ReasonText(StayReason why);
+// Why a trace stayed, for a row the cleaning pass left.
+const char* ReasonText(RowFate why);
 // What was wrong with a command line; the argument at fault follows it.
 const char* CommandErrorText(CommandError error);
 // The /? text, lines ending in "\r\n".

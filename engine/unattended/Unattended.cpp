@@ -39,11 +39,10 @@ UnattendedOutcome RunUnattended(seam::Platform& platform, const bool (&chosen)[s
     // The analysed flag is up exactly when something was found: only then
     // is the next pass a cleaning one.
     if (state.m_bAnalysed.load()) engine.AnalyseOrClean();
-    const std::vector<seam::TraceItem> stayed = view.Rows();
     int left[seam::kCategoryCount] = {};
-    CountByCategory(stayed, left);
+    CountByCategory(view.Rows(), left);
     for (int c = 0; c < seam::kCategoryCount; ++c) outcome.cleaned[c] = outcome.found[c] - left[c];
-    for (const seam::TraceItem& row : stayed) outcome.left.push_back({row, WhyStayed(platform, row)});
+    for (const StayedRow& stayed : engine.Stayed()) outcome.left.push_back({stayed.row, stayed.why});
     return outcome;
 }
 

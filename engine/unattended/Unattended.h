@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/unattended/FailureReason.h"
+#include "engine/core/Categories.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -23,7 +23,7 @@ enum ExitCode : int {
 
 struct LeftTrace {
     seam::TraceItem row;
-    StayReason why;
+    RowFate why = RowFate::StillThere;  // as its remover said
 };
 
 struct UnattendedOutcome {

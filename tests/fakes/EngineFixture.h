@@ -29,6 +29,14 @@ protected:
     }
 
     void Pass() { m_engine.AnalyseOrClean(); }
+    // What `row`'s kind makes of it handed to its remover alone, outside a
+    // pass: the counters stay as they are, as only the pass lowers them.
+    engine::RowFate RemoveAlone(const seam::TraceItem& row) {
+        std::vector<engine::RowFate> fates;
+        m_categories.Remove({&row}, fates);
+        EXPECT_EQ(1u, fates.size());
+        return fates.empty() ? engine::RowFate::Skipped : fates.front();
+    }
     std::vector<seam::TraceItem> Rows() { return m_view.List().Rows(); }
     // One column of every row, top first.
     std::vector<std::string> Column(int column) {

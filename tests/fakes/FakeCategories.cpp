@@ -32,47 +32,33 @@ seam::TraceItem MakeTraceRow(const std::string& code, const std::string& name, c
     return row;
 }
 
-void FakeCategories::Scan(const char* entry, seam::Category category) {
+void FakeCategories::Scan(seam::Category category) {
     const std::string code = engine::CodeOf(category);
     std::vector<seam::TraceItem> rows;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_scans.push_back(std::string(entry) + ":" + code);
+        m_scans.push_back("Scan:" + code);
         auto it = m_rows.find(code);
         if (it != m_rows.end()) rows = it->second;
     }
     for (const auto& row : rows) engine::AddTraceRow(m_state, m_view, category, row);
 }
 
-engine::CleanOutcome FakeCategories::Remove(const char* entry, seam::Category category, const std::string& name) {
-    Removal removal;
+void FakeCategories::Remove(const engine::RowBatch& rows, std::vector<engine::RowFate>& fates) {
+    const seam::TargetKind kind = rows.empty() ? seam::TargetKind::None : rows.front()->target.kind;
+    if (kind != seam::TargetKind::Service && kind != seam::TargetKind::Process) {
+        engine::CTraceCategories::Remove(rows, fates);
+        return;
+    }
+    const std::string& name = rows.front()->Name();
+    engine::RowFate fate = engine::RowFate::Removed;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_removed.push_back(std::string(entry) + ":" + name);
+        m_removed.push_back((kind == seam::TargetKind::Service ? "StopGridService:" : "TerminateProcessByName:") + name);
         auto it = m_removals.find(name);
-        if (it != m_removals.end()) removal = it->second;
+        if (it != m_removals.end()) fate = it->second;
     }
-    if (removal.countDelta != 0) {
-        m_state.AddCount(category, removal.countDelta);
-        m_view.CounterChanged(category);
-    }
-    return removal.gone ? engine::CleanOutcome::Gone : engine::CleanOutcome::Stayed;
-}
-
-void FakeCategories::ScanGridAgents() { Scan("ScanGridAgents", seam::kGrid); }
-
-void FakeCategories::ScanProcesses() { Scan("ScanProcesses", seam::kProcess); }
-
-void FakeCategories::ScanIntelliForms() { Scan("ScanIntelliForms", seam::kRegistry); }
-
-void FakeCategories::ScanRegistryTraces() { Scan("ScanRegistryTraces", seam::kRecent); }
-
-engine::CleanOutcome FakeCategories::StopGridService(const seam::TraceItem& row) {
-    return Remove("StopGridService", seam::kGrid, row.Name());
-}
-
-engine::CleanOutcome FakeCategories::TerminateProcessByName(const seam::TraceItem& row) {
-    return Remove("TerminateProcessByName", seam::kProcess, row.Name());
+    fates.assign(rows.size(), fate);
 }
 
 void FakeCategories::SetRows(const std::string& code, const std::vector<seam::TraceItem>& rows) {
@@ -80,9 +66,9 @@ void FakeCategories::SetRows(const std::string& code, const std::vector<seam::Tr
     m_rows[code] = rows;
 }
 
-void FakeCategories::SetRemoval(const std::string& name, bool gone, int countDelta) {
+void FakeCategories::SetRemoval(const std::string& name, engine::RowFate fate) {
     std::lock_guard<std::mutex> hold(m_lock);
-    m_removals[name] = Removal{gone, countDelta};
+    m_removals[name] = fate;
 }
 
 std::vector<std::string> FakeCategories::Scans() const {

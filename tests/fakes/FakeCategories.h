@@ -1,8 +1,8 @@
 // The four categories as the driver sees them: each scan adds the rows the
 // test chose (through AddTraceRow, so counters move as the real scanners
-// move them), and each GRID / PROCESS removal answers as the test chose.
-// REGISTRY and RECENT rows are removed by the real removers, on the
-// platform's registry.
+// move them), and each removal of an agent's or a program's rows answers as
+// the test chose. Every other container goes to the real removers, on the
+// platform's registry and files.
 #pragma once
 
 #include <map>
@@ -29,36 +29,26 @@ public:
     FakeCategories& operator=(const FakeCategories&) = delete;
 
     // ICategories
-    void ScanGridAgents() override;
-    void ScanProcesses() override;
-    void ScanIntelliForms() override;
-    void ScanRegistryTraces() override;
-    engine::CleanOutcome StopGridService(const seam::TraceItem& row) override;
-    engine::CleanOutcome TerminateProcessByName(const seam::TraceItem& row) override;
+    void Scan(seam::Category category) override;
+    void Remove(const engine::RowBatch& rows, std::vector<engine::RowFate>& fates) override;
 
     // Rows every scan of `code` adds, bottom first (the last one ends on top).
     void SetRows(const std::string& code, const std::vector<seam::TraceItem>& rows);
-    // How the removal of `name` ends: gone or not, and what it adds to its
-    // category's counter. Unlisted names: gone, counter lowered by 1.
-    void SetRemoval(const std::string& name, bool gone, int countDelta);
+    // What the removal of the agent or program `name` comes to. Unlisted
+    // names: removed.
+    void SetRemoval(const std::string& name, engine::RowFate fate);
 
-    // "ScanGridAgents:GRID", "ScanRegistryTraces:RECENT", ... in call order.
+    // "Scan:GRID", "Scan:RECENT", ... in call order.
     std::vector<std::string> Scans() const;
-    // "StopGridService:<name>", "TerminateProcessByName:<name>" in call order.
+    // "StopGridService:<name>", "TerminateProcessByName:<name>" in call
+    // order, one per container (an agent's or a program's rows).
     std::vector<std::string> Removals() const;
 
 private:
-    struct Removal {
-        bool gone = true;
-        int countDelta = -1;
-    };
-
-    void Scan(const char* entry, seam::Category category);
-    engine::CleanOutcome Remove(const char* entry, seam::Category category, const std::string& name);
 
     mutable std::mutex m_lock;
     std::map<std::string, std::vector<seam::TraceItem>> m_rows;
-    std::map<std::string, Removal> m_removals;
+    std::map<std::string, engine::RowFate> m_removals;
     std::vector<std::string> m_scans;
     std::vector<std::string> m_removed;
 };

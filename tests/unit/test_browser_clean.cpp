@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "engine/browsers/BrowserRows.h"
-#include "engine/unattended/FailureReason.h"
 #include "engine/core/StatusTexts.h"
 #include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
@@ -263,7 +262,7 @@ TEST_F(BrowserClean, RowsRemovedTogetherFollowTheirTargets) {
     const std::u16string path = ProfileFolder(kChrome, u"Default") + u"\\History";
     MakeCurrentHistory(path);
     m_state.m_bAnalysed.store(true);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     auto find = [&](const std::string& table, int64_t id) {
         for (const auto& row : Rows())
             if (row.target.name == table && row.target.id == id) return row;
@@ -332,10 +331,9 @@ TEST_F(BrowserClean, ARunningBrowserKeepsItsRowsAndTheStatusSaysSo) {
     EXPECT_EQ(before, FileBytes(chrome));
     const auto left = Rows();
     ASSERT_EQ(2u, left.size());
-    for (const auto& row : left) {
-        EXPECT_EQ(chrome, row.target.path);
-        EXPECT_EQ(engine::StayReason::BrowserRunning, engine::WhyStayed(m_fake.platform, row));
-    }
+    for (const auto& row : left) EXPECT_EQ(chrome, row.target.path);
+    ASSERT_EQ(2u, m_engine.Stayed().size());
+    for (const auto& stayed : m_engine.Stayed()) EXPECT_EQ(engine::RowFate::BrowserRunning, stayed.why);
     EXPECT_EQ(engine::StatusCleanBrowserOpen(2), m_state.StatusText());
     EXPECT_EQ(seam::Cp949FromUtf8("분석정리(100%) : 2개 항목은 브라우저를 닫고 다시 정리하세요."),
               m_state.StatusText());
@@ -389,7 +387,8 @@ TEST_F(BrowserClean, ALockedDatabaseKeepsItsRowsAfterABoundedWait) {
     EXPECT_LT(waited, std::chrono::seconds(10));
     EXPECT_EQ(3u, Rows().size());
     EXPECT_EQ(engine::StatusCleanBrowserOpen(3), m_state.StatusText());
-    EXPECT_EQ(engine::StayReason::BrowserRunning, engine::WhyStayed(m_fake.platform, Rows()[0]));
+    ASSERT_EQ(3u, m_engine.Stayed().size());
+    EXPECT_EQ(engine::RowFate::BrowserRunning, m_engine.Stayed()[0].why);
     holder.Exec("ROLLBACK");
     EXPECT_EQ(before, FileBytes(path));
 }

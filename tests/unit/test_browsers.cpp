@@ -27,8 +27,8 @@ std::string Cp(const std::string& utf8) { return seam::Cp949FromUtf8(utf8); }
 
 class BrowserScan : public fakes::BrowserFixture {
 protected:
-    void ScanRecent() { m_categories.ScanRegistryTraces(); }
-    void ScanRegistry() { m_categories.ScanIntelliForms(); }
+    void ScanRecent() { m_categories.Scan(seam::kRecent); }
+    void ScanRegistry() { m_categories.Scan(seam::kRegistry); }
 
     // (table, id) of every row of `path`, sorted.
     std::vector<std::string> Ids(const std::u16string& path) {

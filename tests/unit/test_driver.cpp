@@ -73,8 +73,8 @@ TEST_F(Driver, AnalysisScansInFixedOrderThenPromptsToClean) {
     m_categories.SetRows("RECENT", {TypedRow("url1"), TypedRow("url2")});
     Pass();
 
-    EXPECT_EQ((std::vector<std::string>{"ScanGridAgents:GRID", "ScanProcesses:PROCESS",
-                                        "ScanIntelliForms:REGISTRY", "ScanRegistryTraces:RECENT"}),
+    EXPECT_EQ((std::vector<std::string>{"Scan:GRID", "Scan:PROCESS",
+                                        "Scan:REGISTRY", "Scan:RECENT"}),
               m_categories.Scans());
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("url2", Rows()[0].text[seam::kColValue]);  // the last found is on top
@@ -123,8 +123,8 @@ TEST_F(Driver, CategorySwitchedOffKeepsItsRowsAndIsNotRescanned) {
     m_state.SetEnabled(seam::kProcess, true);
     Pass();  // analysis: PROCESS still has rows, so it is skipped
     const auto scans = m_categories.Scans();
-    EXPECT_EQ(1, std::count(scans.begin(), scans.end(), "ScanProcesses:PROCESS"));
-    EXPECT_EQ(2, std::count(scans.begin(), scans.end(), "ScanRegistryTraces:RECENT"));
+    EXPECT_EQ(1, std::count(scans.begin(), scans.end(), "Scan:PROCESS"));
+    EXPECT_EQ(2, std::count(scans.begin(), scans.end(), "Scan:RECENT"));
     EXPECT_EQ(3u, Rows().size());  // the two PROCESS rows, not duplicated, and RECENT again
 
     Pass();  // clean with PROCESS on: its rows go through its remover
@@ -155,14 +155,15 @@ TEST_F(Driver, EveryRegistryRowClearsTheThreeIntelliFormsKeys) {
     EXPECT_TRUE(m_fake.registry.KeyExists(kHkcu, "Software\\Microsoft\\Internet Explorer\\IntelliForms"));
     EXPECT_EQ(0, m_state.Count(seam::kRegistry));
     EXPECT_EQ("0", m_state.CountText(seam::kRegistry));
+    // The three rows are one container: one removal, one change of the counter.
     const auto counters = m_view.CounterChanges();
-    EXPECT_EQ(std::vector<seam::Category>(3, seam::kRegistry),
+    EXPECT_EQ(std::vector<seam::Category>(1, seam::kRegistry),
               std::vector<seam::Category>(counters.begin() + countersBefore, counters.end()));
     EXPECT_EQ(StatusCleanDone(), m_state.StatusText());
     ExpectNoLeaks();
 }
 
-TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
+TEST_F(Driver, CleaningReadsTheListOnceAndDeletesFromTheBottom) {
     // Top to bottom: unknown, gone, gone, unknown, gone.
     m_view.List().Assign({fakes::MakeTraceRow("grid", "u0.exe"), fakes::MakeTraceRow("GRID", "g1.exe"),
                           fakes::MakeTraceRow("PROCESS", "p2.exe"), fakes::MakeTraceRow("", "u3"),
@@ -170,20 +171,30 @@ TEST_F(Driver, RemovalsWalkTheListWithoutReadingPastItsEnd) {
     m_state.m_bAnalysed.store(true);
     Pass();
 
-    EXPECT_EQ((std::vector<int>{0, 1, 1, 1, 2}), m_view.List().ReadIndices());
-    EXPECT_EQ((std::vector<std::string>{"g1.exe", "p2.exe", "g4.exe"}), m_view.List().DeletedNames());
+    EXPECT_EQ((std::vector<int>{0, 1, 2, 3, 4}), m_view.List().ReadIndices());
+    // Bottom first, so that no deletion moves a row still to be deleted.
+    EXPECT_EQ((std::vector<std::string>{"g4.exe", "p2.exe", "g1.exe"}), m_view.List().DeletedNames());
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("u0.exe", Rows()[0].Name());
     EXPECT_EQ("u3", Rows()[1].Name());
+    // Programs end before agents' services are stopped? No: agents come
+    // first in the table of kinds, then programs, each container top first.
+    EXPECT_EQ((std::vector<std::string>{"StopGridService:g1.exe", "StopGridService:g4.exe",
+                                        "TerminateProcessByName:p2.exe"}),
+              m_categories.Removals());
 
-    // All rows removable: index 0 every time, exactly once per row.
-    m_view.List().Assign({fakes::MakeTraceRow("GRID", "a.exe"), fakes::MakeTraceRow("GRID", "b.exe"),
+    // Rows of one program are one container: ended once, every row gone.
+    m_view.List().Assign({fakes::MakeTraceRow("PROCESS", "a.exe"), fakes::MakeTraceRow("PROCESS", "A.EXE"),
                           fakes::MakeTraceRow("PROCESS", "c.exe")});
     m_state.m_bAnalysed.store(true);
     const size_t readsBefore = m_view.List().ReadIndices().size();
+    const size_t removalsBefore = m_categories.Removals().size();
     Pass();
     const auto reads = m_view.List().ReadIndices();
-    EXPECT_EQ(std::vector<int>(3, 0), std::vector<int>(reads.begin() + readsBefore, reads.end()));
+    EXPECT_EQ((std::vector<int>{0, 1, 2}), std::vector<int>(reads.begin() + readsBefore, reads.end()));
+    const auto removals = m_categories.Removals();
+    EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:a.exe", "TerminateProcessByName:c.exe"}),
+              std::vector<std::string>(removals.begin() + removalsBefore, removals.end()));
     EXPECT_TRUE(Rows().empty());
 }
 
@@ -239,8 +250,8 @@ TEST_F(Driver, FailedRemovalsStayAndAreCounted) {
     m_fake.registry.SetString(kHkcu, "Software\\Locked", "v", "x");
     m_fake.registry.Deny(kHkcu, "Software\\Locked", fakes::kDenyWriteValues);
 
-    m_categories.SetRemoval("stuck.exe", false, 0);
-    m_categories.SetRemoval("agent.exe", false, 0);
+    m_categories.SetRemoval("stuck.exe", engine::RowFate::StillRunning);
+    m_categories.SetRemoval("agent.exe", engine::RowFate::Denied);
     m_view.List().Assign({
         fakes::MakeTraceRow("PROCESS", "stuck.exe"),
         fakes::MakeTraceRow("GRID", "agent.exe"),

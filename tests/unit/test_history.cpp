@@ -306,8 +306,7 @@ TEST_F(History, ANameLongerThanTheFirstBufferIsListedAndTheWalkGoesOn) {
     EXPECT_EQ((std::vector<std::string>{"D:\\a.alz", "http://c/", "http://b/", "http://a/"}), Column(seam::kColName));
     EXPECT_EQ(longName, Rows()[2].text[seam::kColValue]);
 
-    for (const auto& row : Rows()) EXPECT_EQ(CleanOutcome::Gone, m_categories.DeleteHistoryValue(row));
-    m_categories.CleaningDone();
+    for (const auto& row : Rows()) EXPECT_EQ(engine::RowFate::Removed, RemoveAlone(row));
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
 }
 
@@ -436,12 +435,13 @@ TEST_F(History, PatternSourceRowsCarryTheConcreteKey) {
 
     // Cleaning deletes the listed values in their own keys, nothing else.
     for (const auto& row : Rows()) {
-        EXPECT_EQ(CleanOutcome::Gone, DeleteHistoryValue(m_fake.registry, m_state, m_view, row.target));
+        EXPECT_EQ(engine::RowFate::Removed, RemoveAlone(row));
     }
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\one\\Count").empty());
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, "P\\two\\Count").empty());
     EXPECT_TRUE(m_fake.registry.ValueExists(kHkcu, "P\\two", "c"));
-    EXPECT_EQ(0, m_state.Count(seam::kRecent));
+    // Two keys, two containers: each row's own key was opened for it.
+    EXPECT_FALSE(m_categories.ContainerOf(Rows()[0].target) == m_categories.ContainerOf(Rows()[1].target));
 }
 
 }  // namespace

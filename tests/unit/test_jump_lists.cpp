@@ -12,7 +12,6 @@
 
 #include "formats/CompoundFile.h"
 #include "formats/DestList.h"
-#include "engine/unattended/FailureReason.h"
 #include "engine/kinds/TraceChoice.h"
 #include "seam/Text.h"
 #include "tests/fakes/CompoundFileWriter.h"
@@ -123,7 +122,7 @@ protected:
 
 TEST_F(JumpLists, EachEntryOfTheRealListIsARowNamedByItsTarget) {
     Put(kExplorerList, m_real);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     ASSERT_EQ(7, m_view.List().Count());
     EXPECT_EQ(7, m_state.Count(seam::kRecent));
     EXPECT_EQ((std::set<uint32_t>{1, 2, 3, 4, 5, 6, 7}), ListedEntries());
@@ -157,7 +156,7 @@ TEST_F(JumpLists, EachEntryOfTheRealListIsARowNamedByItsTarget) {
 TEST_F(JumpLists, CleaningTakesTheTickedEntriesAndKeepsEveryPin) {
     const Streams pinned = Pinned({6, 3});
     Put(kExplorerList, pinned);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     ASSERT_EQ((std::set<uint32_t>{1, 2, 4, 5, 7}), ListedEntries());
     EXPECT_EQ(5, m_state.Count(seam::kRecent));
 
@@ -190,7 +189,7 @@ TEST_F(JumpLists, CleaningTakesTheTickedEntriesAndKeepsEveryPin) {
 
 TEST_F(JumpLists, AListLeftWithNoEntryIsDeleted) {
     Put(kExplorerList, m_real);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     Pass();
     EXPECT_EQ(0, m_view.List().Count());
     EXPECT_FALSE(m_fake.files.Exists(PathOf(kExplorerList)));
@@ -202,7 +201,7 @@ TEST_F(JumpLists, AHeldOrReadOnlyListKeepsItsRowsAndBytes) {
     const std::u16string readOnly = u"f01b4d95cf55d32a.automaticDestinations-ms";
     Put(kExplorerList, m_real);
     Put(readOnly, m_real);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     ASSERT_EQ(14, m_view.List().Count());
     std::string heldBefore, readOnlyBefore;
     ASSERT_TRUE(m_fake.files.ReadAll(PathOf(kExplorerList), heldBefore));
@@ -219,10 +218,10 @@ TEST_F(JumpLists, AHeldOrReadOnlyListKeepsItsRowsAndBytes) {
     EXPECT_EQ(heldBefore, after);
     ASSERT_TRUE(m_fake.files.ReadAll(PathOf(readOnly), after));
     EXPECT_EQ(readOnlyBefore, after);
-    for (const auto& row : Rows()) {
-        const bool held = row.target.path == PathOf(kExplorerList);
-        EXPECT_EQ(held ? engine::StayReason::InUse : engine::StayReason::AccessDenied,
-                  engine::WhyStayed(m_fake.platform, row));
+    ASSERT_EQ(14u, m_engine.Stayed().size());
+    for (const auto& stayed : m_engine.Stayed()) {
+        const bool held = stayed.row.target.path == PathOf(kExplorerList);
+        EXPECT_EQ(held ? engine::RowFate::InUse : engine::RowFate::Denied, stayed.why);
     }
     m_fake.files.Release(PathOf(kExplorerList));
 }
@@ -241,7 +240,7 @@ TEST_F(JumpLists, AListWhosePinsCannotBeReadIsLeftAlone) {
     Put(u"a2.automaticDestinations-ms", broken);
     Put(u"a3.automaticDestinations-ms", none);
     ASSERT_TRUE(m_fake.files.WriteFile(PathOf(u"a4.automaticDestinations-ms"), std::string(2048, '\0')));
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     EXPECT_EQ(0, m_view.List().Count());
     EXPECT_EQ(0, m_state.Count(seam::kRecent));
     EXPECT_EQ(0, m_fake.compoundFiles.EditCount());
@@ -251,7 +250,7 @@ TEST_F(JumpLists, AListWhosePinsCannotBeReadIsLeftAlone) {
 // stays, one already gone counts as cleaned, the rest go.
 TEST_F(JumpLists, AListChangedSinceTheAnalysisKeepsWhatIsPinnedNow) {
     Put(kExplorerList, m_real);
-    m_categories.ScanRegistryTraces();
+    m_categories.Scan(seam::kRecent);
     ASSERT_EQ(7, m_view.List().Count());
     Streams changed = Pinned({5});
     {
@@ -290,7 +289,7 @@ TEST_F(JumpLists, LaterVersionsListAndCleanTheSameWay) {
         const Streams streams = {{u"DestList", destList}, {u"1a", Bytes(80, 7)}, {u"3", nero}, {u"20", nero}};
         const std::u16string name = u"9b9cdc69c1c24e2b.automaticDestinations-ms";
         Put(name, streams);
-        m_categories.ScanRegistryTraces();
+        m_categories.Scan(seam::kRecent);
         ASSERT_EQ(2, m_view.List().Count());
         for (const auto& row : Rows()) {
             EXPECT_EQ("Notepad", row.text[seam::kColRead]);

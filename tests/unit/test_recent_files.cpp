@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -14,7 +15,7 @@
 
 namespace {
 
-using engine::CleanOutcome;
+using engine::RowFate;
 
 const char kNeroTarget[] = "C:\\Program Files (x86)\\Nero\\Nero 9\\Nero InfoTool\\InfoTool.exe";
 const char16_t kRoaming[] = u"C:\\Users\\김하늘\\AppData\\Roaming";
@@ -43,7 +44,7 @@ protected:
         ASSERT_FALSE(bytes.empty());
         ASSERT_TRUE(m_fake.files.WriteFile(folder + u"\\" + name, bytes));
     }
-    void Scan() { m_categories.ScanRegistryTraces(); }
+    void Scan() { m_categories.Scan(seam::kRecent); }
 
     // Every file and folder below the roaming profile, sorted, through the seam.
     std::vector<std::u16string> Tree(const std::u16string& folder = kRoaming) {
@@ -187,12 +188,15 @@ TEST_F(RecentFiles, HeldOrDeniedFilesStayAndCount) {
     m_fake.files.SetAttributes(recent + u"\\locked.lnk", seam::kAttrReadOnly);
     ASSERT_EQ(seam::kErrSuccess, m_fake.files.DeleteFile(recent + u"\\gone.lnk"));
 
+    const std::map<std::string, RowFate> expected = {
+        {"held.lnk", RowFate::InUse},
+        {"locked.lnk", RowFate::Denied},
+        {"gone.lnk", RowFate::AlreadyGone},
+        {"plain.lnk", RowFate::Removed},
+    };
     for (const auto& row : Rows()) {
-        const bool stays = row.target.path == recent + u"\\held.lnk" || row.target.path == recent + u"\\locked.lnk";
-        EXPECT_EQ(stays ? CleanOutcome::Stayed : CleanOutcome::Gone, m_categories.DeleteRecentFile(row))
-            << row.text[seam::kColValue];
+        EXPECT_EQ(expected.at(row.text[seam::kColValue]), RemoveAlone(row)) << row.text[seam::kColValue];
     }
-    EXPECT_EQ(2, m_state.Count(seam::kRecent));
     EXPECT_TRUE(m_fake.files.Exists(recent + u"\\held.lnk"));
     EXPECT_TRUE(m_fake.files.Exists(recent + u"\\locked.lnk"));
     EXPECT_FALSE(m_fake.files.Exists(recent + u"\\plain.lnk"));
@@ -205,12 +209,17 @@ TEST_F(RecentFiles, HeldOrDeniedFilesStayAndCount) {
     m_fake.files.Release(recent + u"\\held.lnk");
 }
 
-// A target of another kind is not this remover's.
-TEST_F(RecentFiles, OtherTargetsAreSkipped) {
-    seam::TraceTarget target;
-    target.kind = seam::TargetKind::RegValue;
-    target.path = u"C:\\x.lnk";
-    EXPECT_EQ(CleanOutcome::Skipped, engine::DeleteRecentFile(m_fake.files, m_state, m_view, target));
+// Each shortcut is its own container, whatever folder holds it; a row of
+// no kind has none and is never handed to a remover.
+TEST_F(RecentFiles, EachFileIsAContainerAndUnknownTargetsHaveNone) {
+    seam::TraceTarget a, b, none;
+    a.kind = b.kind = seam::TargetKind::File;
+    a.path = u"C:\\r\\x.lnk";
+    b.path = u"C:\\r\\y.lnk";
+    none.path = a.path;
+    EXPECT_FALSE(m_categories.ContainerOf(a) == m_categories.ContainerOf(b));
+    EXPECT_TRUE(m_categories.ContainerOf(a) == m_categories.ContainerOf(a));
+    EXPECT_EQ(seam::TargetKind::None, m_categories.ContainerOf(none).kind);
 }
 
 }  // namespace

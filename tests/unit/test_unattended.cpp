@@ -7,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/unattended/FailureReason.h"
 #include "engine/history/IntelliFormsKeys.h"
 #include "engine/unattended/Report.h"
 #include "engine/unattended/ReportTexts.h"
@@ -171,7 +170,7 @@ TEST_F(Unattended, ServicesTheManagerRefusesAreAccessDenied) {
     const UnattendedOutcome outcome = Run({seam::kGrid}, true);
     EXPECT_EQ(kExitSomeLeft, outcome.ExitCode());
     ASSERT_EQ(1u, outcome.left.size());
-    EXPECT_EQ(StayReason::AccessDenied, outcome.left[0].why);
+    EXPECT_EQ(RowFate::Denied, outcome.left[0].why);
     EXPECT_TRUE(m_fake.processes.IsRunning(agent));
 }
 
@@ -204,12 +203,12 @@ TEST(UnattendedReport, FieldsAreUtf8OnOneLineEachAndErrorsNameTheArgument) {
     row.text[seam::kColCode] = "RECENT";
     row.text[seam::kColRegKey] = "HKEY_CURRENT_USER\\Software\\A\tB";
     row.text[seam::kColValue] = "File1";
-    outcome.left.push_back({row, StayReason::AccessDenied});
+    outcome.left.push_back({row, RowFate::Denied});
     row.text[seam::kColName] = "gone.exe";
     row.text[seam::kColCode] = "GRID";
     row.text[seam::kColRegKey].clear();
     row.text[seam::kColValue].clear();
-    outcome.left.push_back({row, StayReason::StillRunning});
+    outcome.left.push_back({row, RowFate::StillRunning});
     EXPECT_EQ("RECENT: 발견 3, 정리 1\r\n"
               "GRID: 발견 0, 정리 0\r\n"
               "정리 못함\tRECENT\t가족??사진.bmp\tHKEY_CURRENT_USER\\Software\\A?B\tFile1\t접근 거부\r\n"
