@@ -177,8 +177,8 @@ TEST_F(Driver, CleaningReadsTheListOnceAndDeletesFromTheBottom) {
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("u0.exe", Rows()[0].Name());
     EXPECT_EQ("u3", Rows()[1].Name());
-    // Programs end before agents' services are stopped? No: agents come
-    // first in the table of kinds, then programs, each container top first.
+    // Containers go in the order of the table of kinds (agents, then
+    // programs), and within a kind top first.
     EXPECT_EQ((std::vector<std::string>{"StopGridService:g1.exe", "StopGridService:g4.exe",
                                         "TerminateProcessByName:p2.exe"}),
               m_categories.Removals());
