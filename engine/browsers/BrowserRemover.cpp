@@ -25,9 +25,16 @@ RowFate FateOfDatabase(seam::IFileSystem& files, DatabaseFate fate, const std::u
     return RowFate::StillThere;
 }
 
+// Deletes a file that goes with the rows; one that stays is the user's to know of.
+void DeleteCompanion(seam::IFileSystem& files, EngineState& state, const std::u16string& path) {
+    const RowFate fate = FateOfFile(seam::FileFateOf(files.DeleteFile(path)));
+    if (!IsGone(fate)) state.AddNote({NoteKind::FileLeft, path, fate});
+}
+
 }  // namespace
 
-void RemoveBrowserRows(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates) {
+void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBatch& rows,
+                       std::vector<RowFate>& fates) {
     fates.assign(rows.size(), RowFate::StillThere);
     if (rows.empty() || rows.front()->target.path.empty()) return;
     const std::u16string& path = rows.front()->target.path;
@@ -51,8 +58,8 @@ void RemoveBrowserRows(seam::Platform& platform, const RowBatch& rows, std::vect
     if (result.bNoAddressLeft) {
         const std::u16string folder = FolderOf(path);
         for (const char16_t* name : kHistoryCompanions) {
-            platform.files.DeleteFile(folder + u"\\" + name);
-            platform.files.DeleteFile(folder + u"\\" + name + u"-journal");
+            DeleteCompanion(platform.files, state, folder + u"\\" + name);
+            DeleteCompanion(platform.files, state, folder + u"\\" + name + u"-journal");
         }
     }
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/core/Categories.h"
+#include "engine/core/EngineState.h"
 #include "seam/Platform.h"
 
 namespace engine {
@@ -20,6 +21,9 @@ namespace engine {
 // BrowserRunning when the browser runs or the database is locked;
 // StillThere for a row the database holds otherwise now, or a database
 // that could not be read.
-void RemoveBrowserRows(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates);
+// A history left with no address takes its companion files (engine/
+// browsers/BrowserProfiles.h) with it; one that stays is noted in `state`.
+void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBatch& rows,
+                       std::vector<RowFate>& fates);
 
 }  // namespace engine

@@ -16,8 +16,13 @@ constexpr uint64_t kDatabaseGrowth = 1024 * 1024;
 void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& view, const BrowserProfile& profile,
                   const DatabaseEntry& database) {
     uint64_t size = 0;
-    if (!DatabaseFile(files, profile.folder, database.file, size) || size == 0 || size > kDatabaseReadLimit) return;
+    if (!DatabaseFile(files, profile.folder, database.file, size) || size == 0) return;
     const std::u16string path = profile.folder + u"\\" + database.file;
+    if (size > kDatabaseReadLimit) {
+        // Not read, so none of its rows can be listed: the user is told which.
+        state.AddNote({NoteKind::TooLarge, path});
+        return;
+    }
     // As large as the listing said, with room for what the browser added
     // since; never more than the limit.
     const uint64_t room = std::min<uint64_t>(size + kDatabaseGrowth, kDatabaseReadLimit);

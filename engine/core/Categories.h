@@ -37,6 +37,18 @@ inline bool IsGone(RowFate fate) { return fate == RowFate::Removed || fate == Ro
 // A fate that is a failure of the pass, as the status line counts them.
 inline bool IsStayed(RowFate fate) { return !IsGone(fate) && fate != RowFate::Skipped; }
 
+// What a file's deletion came to, as a row's fate.
+inline RowFate FateOfFile(seam::FileFate fate) {
+    switch (fate) {
+        case seam::FileFate::Removed: return RowFate::Removed;
+        case seam::FileFate::Gone: return RowFate::AlreadyGone;
+        case seam::FileFate::InUse: return RowFate::InUse;
+        case seam::FileFate::Denied: return RowFate::Denied;
+        case seam::FileFate::Failed: break;
+    }
+    return RowFate::StillThere;
+}
+
 // What holds a row, and so what one remover call changes at once: a
 // registry key, a file, a jump list, a database, a program's name. Rows of
 // one container go to their remover together; two containers never share

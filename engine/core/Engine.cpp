@@ -29,6 +29,7 @@ void CTraceEngine::ConnectionTest(const char* countQuery) {
 
 void CTraceEngine::AnalysisPass() {
     ConnectionTest(net::kCountAnalysis);
+    m_state.ClearNotes();
     // Raised before scanning: the history scan stops as soon as it sees it down.
     m_state.m_bAnalysed.store(true);
     m_view.SetProgress(0);
@@ -43,13 +44,18 @@ void CTraceEngine::AnalysisPass() {
 
     int64_t total = 0;
     for (const CategoryEntry& entry : kCategoryTable) total += m_state.Count(entry.category);
+    const std::vector<PassNote> notes = m_state.Notes();
+    // What could not be read is said before anything else: the counts
+    // show what was found, not what is there.
+    if (!notes.empty()) {
+        m_state.SetStatusText(StatusAnalysedTooLarge(static_cast<int>(notes.size()), notes.front().path));
+    } else {
+        m_state.SetStatusText(total == 0 ? StatusNoItems() : StatusCleanPrompt());
+    }
+    m_view.StatusChanged();
     if (total == 0) {
-        m_state.SetStatusText(StatusNoItems());
-        m_view.StatusChanged();
         m_state.m_bAnalysed.store(false);
     } else {
-        m_state.SetStatusText(StatusCleanPrompt());
-        m_view.StatusChanged();
         m_view.SetActionFace(seam::ActionFace::Clean);
     }
     m_view.SetProgress(100);
@@ -59,6 +65,7 @@ void CTraceEngine::CleaningPass() {
     ConnectionTest(net::kCountClean);
     m_state.m_bAnalysed.store(false);
     m_stayed.clear();
+    m_state.ClearNotes();
 
     seam::ITraceList& list = m_view.Traces();
     list.Flush();
@@ -90,7 +97,10 @@ void CTraceEngine::CleaningPass() {
     list.Flush();
     MatchCountersToRows(rowsLeft);
 
-    if (failed == 0) {
+    const std::vector<PassNote> notes = m_state.Notes();
+    if (failed == 0 && !notes.empty()) {
+        m_state.SetStatusText(StatusCleanFilesLeft(static_cast<int>(notes.size()), notes.front().path));
+    } else if (failed == 0) {
         m_state.SetStatusText(StatusCleanDone());
     } else {
         m_state.SetStatusText(bBrowserKept ? StatusCleanBrowserOpen(failed) : StatusCleanFailed(failed));

@@ -25,4 +25,19 @@ void EngineState::SetStatusText(const std::string& text) {
     m_strStatus = text;
 }
 
+void EngineState::AddNote(const PassNote& note) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_notes.push_back(note);
+}
+
+std::vector<PassNote> EngineState::Notes() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_notes;
+}
+
+void EngineState::ClearNotes() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_notes.clear();
+}
+
 }  // namespace engine

@@ -9,7 +9,9 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
+#include "engine/core/PassNotes.h"
 #include "seam/View.h"
 
 namespace engine {
@@ -36,6 +38,11 @@ public:
     std::string StatusText() const;
     void SetStatusText(const std::string& text);
 
+    // What the pass under way (or the last one) met and could not do.
+    void AddNote(const PassNote& note);
+    std::vector<PassNote> Notes() const;
+    void ClearNotes();
+
     // One pass at a time: TryBeginPass is false while another pass runs.
     bool TryBeginPass() { return !m_bPassRunning.exchange(true); }
     void EndPass() { m_bPassRunning.store(false); }
@@ -45,8 +52,9 @@ private:
     std::atomic<bool> m_bEnabled[seam::kCategoryCount];
     std::atomic<int32_t> m_nCount[seam::kCategoryCount];
     std::atomic<bool> m_bPassRunning{false};
-    mutable std::mutex m_lock;  // guards m_strStatus
+    mutable std::mutex m_lock;  // guards m_strStatus and m_notes
     std::string m_strStatus;
+    std::vector<PassNote> m_notes;
 };
 
 }  // namespace engine

@@ -19,5 +19,10 @@ std::string StatusCleanFailed(int failed);
 // As StatusCleanFailed, where a running browser kept some of them: close it
 // and clean again.
 std::string StatusCleanBrowserOpen(int failed);
+// Analysis left out `files` databases too large to read, the first at
+// `firstPath`: named by its file name.
+std::string StatusAnalysedTooLarge(int files, const std::u16string& firstPath);
+// Every listed row went, but `files` files meant to go with them stayed.
+std::string StatusCleanFilesLeft(int files, const std::u16string& firstPath);
 
 }  // namespace engine

@@ -56,7 +56,7 @@ void EditJumpLists(KindContext& c, const RowBatch& rows, std::vector<RowFate>& f
     EditJumpList(c.platform, rows, fates);
 }
 void RemoveDatabaseRows(KindContext& c, const RowBatch& rows, std::vector<RowFate>& fates) {
-    RemoveBrowserRows(c.platform, rows, fates);
+    RemoveBrowserRows(c.platform, c.state, rows, fates);
 }
 
 using seam::TargetKind;

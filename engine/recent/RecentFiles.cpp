@@ -96,17 +96,6 @@ void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& 
     if (!recent.empty()) ScanCustomLists(files, state, view, recent);
 }
 
-RowFate FateOfFile(seam::FileFate fate) {
-    switch (fate) {
-        case seam::FileFate::Removed: return RowFate::Removed;
-        case seam::FileFate::Gone: return RowFate::AlreadyGone;
-        case seam::FileFate::InUse: return RowFate::InUse;
-        case seam::FileFate::Denied: return RowFate::Denied;
-        case seam::FileFate::Failed: break;
-    }
-    return RowFate::StillThere;
-}
-
 void DeleteRecentFiles(seam::IFileSystem& files, const RowBatch& rows, std::vector<RowFate>& fates) {
     fates.assign(rows.size(), RowFate::StillThere);
     if (rows.empty() || rows.front()->target.path.empty()) return;

@@ -33,7 +33,4 @@ std::u16string RecentFolder(seam::IFileSystem& files);
 // may not delete it.
 void DeleteRecentFiles(seam::IFileSystem& files, const RowBatch& rows, std::vector<RowFate>& fates);
 
-// What a file's deletion came to, as a row's fate.
-RowFate FateOfFile(seam::FileFate fate);
-
 }  // namespace engine

@@ -44,6 +44,14 @@ std::string FormatReport(const UnattendedOutcome& outcome) {
     for (const seam::TraceItem& row : outcome.listed) report += std::string(kFoundWord) + "\t" + TraceFields(row) + kLineEnd;
     for (const LeftTrace& trace : outcome.left)
         report += std::string(kNotCleanedWord) + "\t" + TraceFields(trace.row) + "\t" + ReasonText(trace.why) + kLineEnd;
+    for (const PassNote& note : outcome.notes) {
+        const std::string path = Printable(seam::Utf8FromUtf16(note.path));
+        if (note.kind == NoteKind::TooLarge) {
+            report += std::string(kSkippedWord) + "\t" + path + "\t" + kTooLargeText + kLineEnd;
+        } else {
+            report += std::string(kFileLeftWord) + "\t" + path + "\t" + ReasonText(note.why) + kLineEnd;
+        }
+    }
     return report;
 }
 

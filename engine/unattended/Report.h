@@ -3,7 +3,9 @@
 // cleaning, cleaned), then one line per trace: every trace for an analysis,
 // every trace that stayed for a cleaning, with its category code, NAME,
 // REGKEY and VALUe (empty for a process or an agent, which have no other
-// place than their name) and, for a stayed one, why. Fields are separated by
+// place than their name) and, for a stayed one, why; last, one line per
+// database analysis could not read ("건너뜀", its path, why) and per file
+// that stayed when its rows went ("남은 파일", its path, why). Fields are separated by
 // tabs, so the file opens as a table; a control character inside a field is
 // shown as '?', so every trace keeps to its one line.
 #pragma once

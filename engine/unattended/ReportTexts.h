@@ -14,6 +14,11 @@ inline constexpr const char* kFoundWord = "발견";
 inline constexpr const char* kCleanedWord = "정리";
 // Leads the line of a trace that stayed.
 inline constexpr const char* kNotCleanedWord = "정리 못함";
+// Leads the line of a database analysis did not read, and says why.
+inline constexpr const char* kSkippedWord = "건너뜀";
+inline constexpr const char* kTooLargeText = "너무 큰 파일";
+// Leads the line of a file that stayed when the rows it goes with went.
+inline constexpr const char* kFileLeftWord = "남은 파일";
 // Leads every line about a bad command line.
 inline constexpr const char* kBadCommandLead = "잘못된 명령줄";
 // The report file could not be written; its path follows.

@@ -30,6 +30,7 @@ UnattendedOutcome RunUnattended(seam::Platform& platform, const bool (&chosen)[s
     CTraceEngine engine(platform, state, view, categories);
 
     engine.AnalyseOrClean();
+    outcome.notes = state.Notes();
     const std::vector<seam::TraceItem> found = view.Rows();
     CountByCategory(found, outcome.found);
     if (!bClean) {
@@ -43,6 +44,7 @@ UnattendedOutcome RunUnattended(seam::Platform& platform, const bool (&chosen)[s
     CountByCategory(view.Rows(), left);
     for (int c = 0; c < seam::kCategoryCount; ++c) outcome.cleaned[c] = outcome.found[c] - left[c];
     for (const StayedRow& stayed : engine.Stayed()) outcome.left.push_back({stayed.row, stayed.why});
+    for (const PassNote& note : state.Notes()) outcome.notes.push_back(note);
     return outcome;
 }
 

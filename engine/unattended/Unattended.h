@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/core/Categories.h"
+#include "engine/core/PassNotes.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
@@ -35,8 +36,13 @@ struct UnattendedOutcome {
     std::vector<seam::TraceItem> listed;
     // Clean: every trace that stayed, with why.
     std::vector<LeftTrace> left;
+    // What either pass met and could not do: a database too large to read,
+    // a file that stayed when its rows went.
+    std::vector<PassNote> notes;
 
-    int ExitCode() const { return left.empty() ? kExitDone : kExitSomeLeft; }
+    // A cleaning that left a file, or could not read a database, did not
+    // clean everything there was.
+    int ExitCode() const { return left.empty() && (!bClean || notes.empty()) ? kExitDone : kExitSomeLeft; }
 };
 
 // Analyses the chosen categories and, when `bClean`, cleans what was found.

@@ -442,4 +442,60 @@ TEST_F(BrowserClean, ADatabaseThatWentTakesItsRows) {
     EXPECT_EQ(0, m_state.Count(seam::kRegistry));
 }
 
+// What a pass could not do that is no row of the list is still said: a
+// database too large to read, and a companion file that stays when the
+// last address went (held open, or read-only).
+TEST_F(BrowserClean, ATooLargeDatabaseAndACompanionThatStaysAreNamed) {
+    const std::u16string whale = ProfileFolder(kWhale, u"Default");
+    const std::u16string huge = ProfileFolder(kChrome, u"Default") + u"\\History";
+    MakeCurrentHistory(whale + u"\\History");
+    Put(huge, "");
+    // Sparse: the size is what the listing shows, not what the disk holds.
+    std::filesystem::resize_file(RealPath(huge), engine::kDatabaseReadLimit + 1);
+    for (const char16_t* name : {u"Visited Links", u"Top Sites", u"Shortcuts"}) Put(whale + u"\\" + name, "x");
+
+    Pass();
+    EXPECT_EQ(engine::StatusAnalysedTooLarge(1, huge), m_state.StatusText());
+    EXPECT_NE(std::string::npos, m_state.StatusText().find("(History)")) << m_state.StatusText();
+    ASSERT_EQ(1u, m_state.Notes().size());
+    EXPECT_EQ(engine::NoteKind::TooLarge, m_state.Notes()[0].kind);
+    EXPECT_EQ(huge, m_state.Notes()[0].path);
+    for (const auto& row : Rows()) EXPECT_NE(huge, row.target.path);
+    ASSERT_FALSE(Rows().empty());
+
+    const struct {
+        const char* what;
+        void (*hold)(fakes::FakeFileSystem& files, const std::u16string& path);
+        engine::RowFate why;
+    } kCases[] = {
+        {"held open", [](fakes::FakeFileSystem& f, const std::u16string& p) { f.HoldOpen(p); }, engine::RowFate::InUse},
+        {"read-only", [](fakes::FakeFileSystem& f, const std::u16string& p) { f.SetAttributes(p, seam::kAttrReadOnly); },
+         engine::RowFate::Denied},
+    };
+    for (const auto& c : kCases) {
+        SCOPED_TRACE(c.what);
+        if (Rows().empty()) {
+            MakeCurrentHistory(whale + u"\\History");
+            Pass();
+        }
+        const std::u16string kept = whale + u"\\Visited Links";
+        Put(kept, "x");
+        c.hold(m_fake.files, kept);
+        Pass();  // every address: the companions go with the last
+        EXPECT_TRUE(Rows().empty());
+        EXPECT_TRUE(m_fake.files.Exists(kept));
+        EXPECT_FALSE(m_fake.files.Exists(whale + u"\\Top Sites"));
+        EXPECT_EQ(engine::StatusCleanFilesLeft(1, kept), m_state.StatusText());
+        ASSERT_EQ(1u, m_state.Notes().size());
+        EXPECT_EQ(engine::NoteKind::FileLeft, m_state.Notes()[0].kind);
+        EXPECT_EQ(kept, m_state.Notes()[0].path);
+        EXPECT_EQ(c.why, m_state.Notes()[0].why);
+        m_fake.files.Release(kept);
+        m_fake.files.SetAttributes(kept, 0);
+        ASSERT_EQ(seam::kErrSuccess, m_fake.files.DeleteFile(kept));
+        ASSERT_EQ(seam::kErrSuccess, m_fake.files.DeleteFile(whale + u"\\History"));
+    }
+    EXPECT_EQ(engine::kDatabaseReadLimit + 1, std::filesystem::file_size(RealPath(huge)));
+}
+
 }  // namespace

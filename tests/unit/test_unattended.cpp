@@ -214,6 +214,21 @@ TEST(UnattendedReport, FieldsAreUtf8OnOneLineEachAndErrorsNameTheArgument) {
               "정리 못함\tRECENT\t가족??사진.bmp\tHKEY_CURRENT_USER\\Software\\A?B\tFile1\t접근 거부\r\n"
               "정리 못함\tGRID\tgone.exe\t\t\t아직 실행 중\r\n",
               FormatReport(outcome));
+    EXPECT_EQ(kExitSomeLeft, outcome.ExitCode());
+
+    // What no row holds comes last: a database not read, a file that stayed.
+    outcome.left.clear();
+    EXPECT_EQ(kExitDone, outcome.ExitCode());
+    outcome.notes.push_back({NoteKind::TooLarge, u"C:\\U\\크롬\\History"});
+    outcome.notes.push_back({NoteKind::FileLeft, u"C:\\U\\Top\tSites", RowFate::InUse});
+    EXPECT_EQ("RECENT: 발견 3, 정리 1\r\n"
+              "GRID: 발견 0, 정리 0\r\n"
+              "건너뜀\tC:\\U\\크롬\\History\t너무 큰 파일\r\n"
+              "남은 파일\tC:\\U\\Top?Sites\t다른 프로그램이 사용 중\r\n",
+              FormatReport(outcome));
+    EXPECT_EQ(kExitSomeLeft, outcome.ExitCode()) << "a cleaning that left something did not clean it all";
+    outcome.bClean = false;
+    EXPECT_EQ(kExitDone, outcome.ExitCode()) << "an analysis lists; a database it could not read is said";
 
     CommandLine bad = ParseCommandLine("k.exe /clean:RECENT,HISTORY");
     EXPECT_EQ("잘못된 명령줄: 알 수 없는 분류: HISTORY\r\n", CommandErrorLine(bad));
