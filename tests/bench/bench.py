@@ -339,7 +339,7 @@ def scale_run(count):
 
 # -- the Recent folder and the jump lists --------------------------------------------
 
-SHORTCUT = os.path.join(os.path.dirname(winetest.REPO), "shared", "testdata", "files", "lnk", "NeroInfoTool.lnk")
+SHORTCUT = os.path.join(winetest.TESTDATA, "files", "lnk", "NeroInfoTool.lnk")
 
 
 def recent_run(shortcuts, lists, entries):

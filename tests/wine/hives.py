@@ -12,11 +12,11 @@ import shutil
 import subprocess
 
 import scenario
+import winetest
 from winetest import check
 
-# The shared test data sits beside the repository's folder.
 _REPO = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-HIVES_DIR = os.environ.get("KV_HIVES", os.path.join(os.path.dirname(_REPO), "shared", "testdata", "hives"))
+HIVES_DIR = os.environ.get("KV_HIVES", os.path.join(winetest.TESTDATA, "hives"))
 HIVES = ["NTUSER.DAT.xz", "NTUSER-WSL.DAT.xz"]
 HKCU = "hkey_current_user"
 

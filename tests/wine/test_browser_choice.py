@@ -25,9 +25,7 @@ from winetest import check  # noqa: E402
 DETAILS_POINT = product.centre(product.rect("kDetailsHot"))
 DETAILS_CLEAN = product.centre(product.rect("kAction"))
 COL_NAME, COL_CODE, COL_REGKEY, COL_VALUE, COL_DATA = 0, 2, 3, 4, 5
-SHARED = os.path.join(winetest.REPO, "..", "shared", "testdata", "files", "chromium")
-if os.environ.get("KV_TESTDATA"):
-    SHARED = os.path.join(os.environ["KV_TESTDATA"], "files", "chromium")
+SHARED = os.path.join(winetest.TESTDATA, "files", "chromium")
 
 # (browser folder below Local AppData, profile, file name, shared file)
 PLACED = [

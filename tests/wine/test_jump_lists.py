@@ -32,7 +32,7 @@ import winetest  # noqa: E402
 from unattended import category_counts, recent_folder, run_unattended, trace_lines  # noqa: E402
 from winetest import check  # noqa: E402
 
-DATA = os.path.join(os.path.dirname(winetest.REPO), "shared", "testdata", "files")
+DATA = os.path.join(winetest.TESTDATA, "files")
 EXPLORER = "1b4dd67f29cb1962.automaticDestinations-ms"
 PINNED = "f01b4d95cf55d32a.automaticDestinations-ms"  # the same list with two entries pinned
 HELD = "9b9cdc69c1c24e2b.automaticDestinations-ms"

@@ -40,7 +40,7 @@ TYPED_URLS = r"HKEY_CURRENT_USER\Software\Microsoft\Internet Explorer\TypedURLs"
 THAI_KO, THAI_KHO = "\u0e01", "\u0e02"  # code page 949 has neither
 FOUND, NOT_CLEANED = product.text("kFoundWord"), product.text("kNotCleanedWord")
 DENIED = product.texts_of("ReasonText")[0]
-SHORTCUT = os.path.join(os.path.dirname(winetest.REPO), "shared", "testdata", "files", "lnk", "NeroInfoTool.lnk")
+SHORTCUT = os.path.join(winetest.TESTDATA, "files", "lnk", "NeroInfoTool.lnk")
 OTHER_COPY = product.text("kOtherCopy")
 BAD_LEAD = product.text("kBadCommandLead")
 

@@ -33,6 +33,8 @@ import product
 
 REPO = os.environ.get("KV_REPO") or os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 BUILD = os.environ.get("KV_BUILD_WIN") or os.path.join(REPO, "build", "win")
+# The shared test data: KV_TESTDATA, or the folder beside the repository's.
+TESTDATA = os.environ.get("KV_TESTDATA") or os.path.join(os.path.dirname(REPO), "shared", "testdata")
 ART = os.path.join(REPO, "ui", "art")
 SCREEN = (1024, 768)
 TITLE = product.text("kProgramName")
