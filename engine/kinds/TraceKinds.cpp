@@ -65,8 +65,10 @@ using seam::TargetKind;
 
 const std::vector<TraceKind>& TraceKinds() {
     static const std::vector<TraceKind> kinds = {
-        {"grid-delivery agents", seam::kGrid, TargetKind::Service, ScanAgents, StopAgents, ByProgramName},
+        // Programs first: an agent whose program this pass ends, and whose
+        // service is not installed, is gone by the time its row comes up.
         {"running programs", seam::kProcess, TargetKind::Process, ScanPrograms, EndProgramRows, ByProgramName},
+        {"grid-delivery agents", seam::kGrid, TargetKind::Service, ScanAgents, StopAgents, ByProgramName},
         {"IntelliForms", seam::kRegistry, TargetKind::RegKeyTree, ScanForms, DeleteForms, AllInOne},
         {"browsers' logins and form entries", seam::kRegistry, TargetKind::DatabaseRow, ScanBrowserForms,
          RemoveDatabaseRows, ByPath},

@@ -35,9 +35,10 @@ struct TraceKind {
     Container (*container)(const seam::TraceTarget& target);
 };
 
-// In scan order within each category. Cleaning goes by the first entry of
-// each target kind, in table order: programs and agents end before the
-// files and databases they may hold are touched.
+// In scan order within each category (the categories themselves go in
+// their own table's order). Cleaning goes by the first entry of each target
+// kind, in table order: programs and agents end before the files and
+// databases they may hold are touched.
 const std::vector<TraceKind>& TraceKinds();
 
 // The first entry whose rows carry `target`, or nullptr.

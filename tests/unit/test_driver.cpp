@@ -177,15 +177,16 @@ TEST_F(Driver, CleaningReadsTheListOnceAndDeletesFromTheBottom) {
     ASSERT_EQ(2u, Rows().size());
     EXPECT_EQ("u0.exe", Rows()[0].Name());
     EXPECT_EQ("u3", Rows()[1].Name());
-    // Containers go in the order of the table of kinds (agents, then
-    // programs), and within a kind top first.
-    EXPECT_EQ((std::vector<std::string>{"StopGridService:g1.exe", "StopGridService:g4.exe",
-                                        "TerminateProcessByName:p2.exe"}),
+    // Containers go in the order of the table of kinds (programs, then
+    // agents), and within a kind top first.
+    EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:p2.exe", "StopGridService:g1.exe",
+                                        "StopGridService:g4.exe"}),
               m_categories.Removals());
 
-    // Rows of one program are one container: ended once, every row gone.
-    m_view.List().Assign({fakes::MakeTraceRow("PROCESS", "a.exe"), fakes::MakeTraceRow("PROCESS", "A.EXE"),
-                          fakes::MakeTraceRow("PROCESS", "c.exe")});
+    // Rows of one program are one container wherever they stand: ended
+    // once, every row gone.
+    m_view.List().Assign({fakes::MakeTraceRow("PROCESS", "a.exe"), fakes::MakeTraceRow("PROCESS", "c.exe"),
+                          fakes::MakeTraceRow("PROCESS", "A.EXE")});
     m_state.m_bAnalysed.store(true);
     const size_t readsBefore = m_view.List().ReadIndices().size();
     const size_t removalsBefore = m_categories.Removals().size();

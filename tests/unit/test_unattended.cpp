@@ -174,6 +174,19 @@ TEST_F(Unattended, ServicesTheManagerRefusesAreAccessDenied) {
     EXPECT_TRUE(m_fake.processes.IsRunning(agent));
 }
 
+// An agent whose service is not installed is a program like any other:
+// ended as a PROCESS trace first, its GRID trace is gone with it.
+TEST_F(Unattended, AnAgentWithoutItsServiceGoesWithItsProgram) {
+    const uint32_t agent = m_fake.processes.Add("qdownagent.exe");
+    const UnattendedOutcome outcome = Run({seam::kGrid, seam::kProcess}, true);
+    EXPECT_EQ(1, outcome.found[seam::kGrid]);
+    EXPECT_EQ(1, outcome.cleaned[seam::kGrid]);
+    EXPECT_EQ(outcome.found[seam::kProcess], outcome.cleaned[seam::kProcess]);
+    EXPECT_TRUE(outcome.left.empty());
+    EXPECT_EQ(kExitDone, outcome.ExitCode());
+    EXPECT_FALSE(m_fake.processes.IsRunning(agent));
+}
+
 TEST_F(Unattended, UsageCountsFollowTheSwitchAndNothingElseIsFetched) {
     Run({seam::kRecent}, true);
     const std::string base = net::ServerBase();
