@@ -108,9 +108,9 @@ public:
 };
 
 // LVS_OWNERDATA: the list asks its parent for what it shows of a row
-// (LVN_GETDISPINFOA, or LVN_GETDISPINFOW); these answer the request in the
-// WM_NOTIFY message `lParam`, each only the part it asked for. Both return
-// false when `lParam` holds no such request.
+// (LVN_GETDISPINFOA, or LVN_GETDISPINFOW); the next two answer the request
+// in the WM_NOTIFY message `lParam`, each only the part it asked for. Both
+// return false when `lParam` holds no such request.
 
 // The text of the row's column: `copy(row, column, buffer, capacity)` writes
 // it as ANSI text, cut to `capacity` bytes with its terminator, and returns
@@ -142,6 +142,25 @@ bool AnswerTextRequest(LPARAM lParam, Copy&& copy) {
     return true;
 }
 
+// The row's check box, for a list with LVS_EX_CHECKBOXES whose callback mask
+// holds LVIS_STATEIMAGEMASK: `checked(row)` says whether it is ticked.
+template <typename Checked>
+bool AnswerCheckRequest(LPARAM lParam, Checked&& checked) {
+    auto answer = [&](auto& item) {
+        if (!(item.mask & LVIF_STATE) || !(item.stateMask & LVIS_STATEIMAGEMASK)) return;
+        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(checked(item.iItem) ? 2 : 1);
+    };
+    const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
+    if (code == LVN_GETDISPINFOA) {
+        answer(reinterpret_cast<NMLVDISPINFOA*>(lParam)->item);
+    } else if (code == LVN_GETDISPINFOW) {
+        answer(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // LVS_OWNERDATA: the list looks for a row by its first letters as the user
 // types them (LVN_ODFINDITEMA, or LVN_ODFINDITEMW). `find(prefix, start)`
 // gets them as ANSI text and the row to look from, and returns the first row
@@ -165,25 +184,6 @@ bool AnswerFindRequest(LPARAM lParam, LRESULT& result, Find&& find) {
         ::WideCharToMultiByte(CP_ACP, 0, typed, -1, &prefix[0], static_cast<int>(prefix.size()), nullptr, nullptr);
         prefix.resize(prefix.empty() ? 0 : prefix.size() - 1);
         answer(request, prefix);
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// The row's check box, for a list with LVS_EX_CHECKBOXES whose callback mask
-// holds LVIS_STATEIMAGEMASK: `checked(row)` says whether it is ticked.
-template <typename Checked>
-bool AnswerCheckRequest(LPARAM lParam, Checked&& checked) {
-    auto answer = [&](auto& item) {
-        if (!(item.mask & LVIF_STATE) || !(item.stateMask & LVIS_STATEIMAGEMASK)) return;
-        item.state = (item.state & ~LVIS_STATEIMAGEMASK) | INDEXTOSTATEIMAGEMASK(checked(item.iItem) ? 2 : 1);
-    };
-    const UINT code = reinterpret_cast<const NMHDR*>(lParam)->code;
-    if (code == LVN_GETDISPINFOA) {
-        answer(reinterpret_cast<NMLVDISPINFOA*>(lParam)->item);
-    } else if (code == LVN_GETDISPINFOW) {
-        answer(reinterpret_cast<NMLVDISPINFOW*>(lParam)->item);
     } else {
         return false;
     }
