@@ -185,6 +185,20 @@ def wine_pid_of(session, exe_name):
     return None
 
 
+def start_for_history(session, server):
+    """Starts Kestravin.exe, waits for its start-up request and unticks GRID and PROCESS, so that the seeded
+    history values are what it lists; returns the memory probe of its Wine process."""
+    session.start()
+    session.find_window()
+    winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
+    pid = wine_pid_of(session, "Kestravin.exe")
+    winetest.check(pid, "no Linux process of Kestravin.exe")
+    rss = PeakRss(pid)
+    scenario.set_box(session, "GRID", False)
+    scenario.set_box(session, "PROCESS", False)
+    return rss
+
+
 def face_shown(session, bitmap):
     return scenario.action_face_is(session, bitmap)
 
@@ -307,14 +321,7 @@ def scale_run(count):
             winetest.check(all(n == count for n, _ in reads), f"seeded {reads} values, wanted {count}")
             r["floor_read_ms"] = min(ms for _, ms in reads)
 
-            s.start()
-            s.find_window()
-            winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
-            pid = wine_pid_of(s, "Kestravin.exe")
-            winetest.check(pid, "no Linux process of Kestravin.exe")
-            rss = PeakRss(pid)
-            scenario.set_box(s, "GRID", False)
-            scenario.set_box(s, "PROCESS", False)
+            rss = start_for_history(s, server)
 
             # The machine is shared: its load tells how far a figure can be trusted.
             r["load"] = os.getloadavg()[0]
@@ -360,15 +367,8 @@ def details_run(count):
     try:
         with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
             scenario.import_values(s, seed_values(count))
-            s.start()
-            s.find_window()
-            winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
-            pid = wine_pid_of(s, "Kestravin.exe")
-            winetest.check(pid, "no Linux process of Kestravin.exe")
-            rss = PeakRss(pid)
+            rss = start_for_history(s, server)
             main = s.wait_for_main()["hwnd"]
-            scenario.set_box(s, "GRID", False)
-            scenario.set_box(s, "PROCESS", False)
             code, out = s.run("winprobe.exe", "--pass", main, str(ACTION), str(TRACE_LIST), str(count), "600000",
                               timeout=700)
             winetest.check(code == 0, f"the analysis did not list every row: {out!r}")
