@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # The benchmark: start-up, analysis and cleaning of 300, 3,000 and 30,000
 # history values beside their floor, analysis of each shared user hive's
-# usage history beside its floor, the main window's message latency and
-# the footprint, measured on the real Kestravin.exe under Wine and Xvfb.
+# usage history beside its floor, the main window's message latency, the
+# details window's opening over 30,000 rows and the footprint, measured on
+# the real Kestravin.exe under Wine and Xvfb.
 # Rewrites docs/benchmark-results.md. Prints figures; it is not a test and
 # not part of tools/test.sh (it takes several minutes).
 #
 #   tools/bench.sh [--sizes 300,3000,30000] [--startup-runs 3] [--hives A.xz,B.xz] [--recent S,L,E]
-#                  [--browsers 20000] [--out FILE]
+#                  [--browsers 20000] [--details 30000] [--out FILE]
 #
 # Uses build/win (built here by tools/build.sh) unless KV_BUILD_WIN names a
 # ready Windows build directory; KV_BUILD_WIN32 names the 32-bit product's

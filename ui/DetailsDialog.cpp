@@ -1,14 +1,11 @@
 #include "ui/DetailsDialog.h"
 
 #include <commctrl.h>
+#include <windowsx.h>
 
-#include <cstdio>
-#include <utility>
+#include <algorithm>
 
-#include "engine/kinds/TraceChoice.h"
-#include "engine/core/ValueText.h"
 #include "layout/Layout.h"
-#include "seam/View.h"
 #include "ui/DetailsTexts.h"
 #include "ui/resource.h"
 #include "ui/skin/SkinText.h"
@@ -29,8 +26,8 @@ constexpr Column kColumns[seam::kColumnCount] = {
     {"NAME", LVCFMT_LEFT, 332}, {"READ", LVCFMT_CENTER, 134}, {"CODE", LVCFMT_LEFT, 0},
     {"REGKEY", LVCFMT_LEFT, 0}, {"VALUe", LVCFMT_LEFT, 0},    {"DATA", LVCFMT_LEFT, 0},
 };
-// Each text is read through a buffer of this many bytes: longer ones show cut.
-constexpr int kTextBytes = 260;
+// Each text is shown as a buffer of this many bytes holds it: longer ones show cut.
+constexpr size_t kTextBytes = 260;
 
 }  // namespace
 
@@ -38,9 +35,10 @@ const win::MessageEntry<CDetailsDialog> CDetailsDialog::kMessages[] = {
     {WM_NOTIFY, &CDetailsDialog::OnNotify},
 };
 
-CDetailsDialog::CDetailsDialog(std::vector<seam::TraceItem> rows)
+CDetailsDialog::CDetailsDialog(const engine::CTraceList& traces, engine::CTraceChoice& choice)
     : CSkinDialog(IDD_DETAILS, IDB_DETAILS_BG, layout::kWindowWidth, layout::kWindowHeight, layout::kCloseHot),
-      m_rows(std::move(rows)) {}
+      m_traces(traces),
+      m_choice(choice) {}
 
 BOOL CDetailsDialog::OnInitDialog() {
     CSkinDialog::OnInitDialog();
@@ -55,19 +53,12 @@ BOOL CDetailsDialog::OnInitDialog() {
     m_list.Move(list.left, list.top, list.Width(), list.Height(), true);
 
     m_list.SetExtendedStyle(LVS_EX_FULLROWSELECT | LVS_EX_CHECKBOXES);
-    // The list keeps no focused row of its own.
-    m_list.SetCallbackMask(LVIS_FOCUSED);
+    // The list keeps no focused row of its own, and asks for each check box.
+    m_list.SetCallbackMask(LVIS_FOCUSED | LVIS_STATEIMAGEMASK);
     for (int c = 0; c < seam::kColumnCount; ++c)
         m_list.InsertColumn(c, kColumns[c].name, kColumns[c].format, kColumns[c].width);
-
-    CopyRows();
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", m_list.GetItemCount());
-    m_strCount = text;
-    m_list.SetCheck(-1, true);
-    m_ticked.assign(m_rows.size(), true);
-    m_nTicked = static_cast<int>(m_rows.size());
-    m_bReady = true;
+    m_list.SetVirtualCount(m_choice.Count());
+    m_strCount = std::to_string(m_choice.Count());
     return TRUE;
 }
 
@@ -76,73 +67,68 @@ std::optional<LRESULT> CDetailsDialog::OnMessage(UINT msg, WPARAM wParam, LPARAM
     return CSkinDialog::OnMessage(msg, wParam, lParam);
 }
 
-// A check box changed, by the mouse, the space bar or SetTicked.
+// The list asks for a row's texts and its check box, and for the row the
+// user's typing names.
 std::optional<LRESULT> CDetailsDialog::OnNotify(WPARAM, LPARAM lParam) {
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (!m_bReady || header->idFrom != IDC_TRACE_LIST || header->code != LVN_ITEMCHANGED) return std::nullopt;
-    const auto* change = reinterpret_cast<const NMLISTVIEW*>(lParam);
-    if (!(change->uChanged & LVIF_STATE) || !((change->uNewState ^ change->uOldState) & LVIS_STATEIMAGEMASK))
-        return std::nullopt;
-    const int index = change->iItem;
-    if (index < 0 || static_cast<size_t>(index) >= m_ticked.size()) return std::nullopt;
-    const bool bTicked = (change->uNewState & LVIS_STATEIMAGEMASK) == INDEXTOSTATEIMAGEMASK(2);
-    if (m_ticked[static_cast<size_t>(index)] != bTicked) {
-        m_ticked[static_cast<size_t>(index)] = bTicked;
-        m_nTicked += bTicked ? 1 : -1;
-        InvalidateTickedText();
-    }
-    if (!m_bLinking) SetTicked(index, bTicked);
+    if (reinterpret_cast<const NMHDR*>(lParam)->idFrom != IDC_TRACE_LIST) return std::nullopt;
+    LRESULT found = -1;
+    if (win::AnswerFindRequest(lParam, found, [this](const std::string& prefix, int start) {
+            return FindRow(prefix, start);
+        }))
+        return found;
+    const bool bAnswered = win::AnswerTextRequest(lParam, [this](int row, int column, char* buffer, size_t capacity) {
+        return m_traces.CopyText(row, column, buffer, std::min(capacity, kTextBytes));
+    });
+    if (!bAnswered) return std::nullopt;
+    win::AnswerCheckRequest(lParam, [this](int row) { return m_choice.IsTicked(row); });
     return 0;
 }
 
-void CDetailsDialog::SetTicked(int index, bool bTicked) {
-    m_bLinking = true;
-    const seam::TraceItem& row = m_rows[static_cast<size_t>(index)];
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        if (m_ticked[i] == bTicked) continue;
-        if (static_cast<int>(i) == index || engine::RemovedTogether(row, m_rows[i]))
-            m_list.SetCheck(static_cast<int>(i), bTicked);
+int CDetailsDialog::FindRow(const std::string& prefix, int start) const {
+    const int count = m_choice.Count();
+    const int length = static_cast<int>(prefix.size());
+    char name[kTextBytes];
+    for (int k = 0; k < count; ++k) {
+        const int row = (std::max(start, 0) + k) % count;
+        if (static_cast<int>(m_traces.CopyText(row, seam::kColName, name, sizeof name)) < length) continue;
+        // Case aside, and a double-byte character compared whole.
+        if (::CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, name, length, prefix.data(), length) == CSTR_EQUAL)
+            return row;
     }
-    m_bLinking = false;
+    return -1;
 }
 
 bool CDetailsDialog::PreTranslateMessage(const MSG& msg) {
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_SPACE && msg.hwnd == m_list.Hwnd()) {
-        const int first = m_list.NextSelected(-1);
-        if (first >= 0) {
-            // The first selected row decides, as one click on its box would.
-            const bool bTicked = !m_ticked[static_cast<size_t>(first)];
-            for (int i = first; i >= 0; i = m_list.NextSelected(i)) SetTicked(i, bTicked);
+    if (msg.hwnd == m_list.Hwnd()) {
+        if (msg.message == WM_KEYDOWN && msg.wParam == VK_SPACE) {
+            const int first = m_list.NextSelected(-1);
+            if (first >= 0) {
+                // The first selected row decides, as one click on its box would.
+                const bool bTicked = !m_choice.IsTicked(first);
+                for (int i = first; i >= 0; i = m_list.NextSelected(i)) m_choice.SetTicked(i, bTicked);
+                ShowTicks();
+            }
+            return true;
         }
-        return true;
+        // Each press on a box counts, the second of a double-click too.
+        if (msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK) {
+            UINT flags = 0;
+            const int row = m_list.HitTest(GET_X_LPARAM(msg.lParam), GET_Y_LPARAM(msg.lParam), flags);
+            if (row >= 0 && (flags & LVHT_ONITEMSTATEICON)) {
+                m_choice.SetTicked(row, !m_choice.IsTicked(row));
+                ShowTicks();
+                return true;
+            }
+        }
     }
     return CSkinDialog::PreTranslateMessage(msg);
 }
 
-void CDetailsDialog::InvalidateTickedText() {
+// Linked rows may be anywhere in the list: the list repaints the rows it shows.
+void CDetailsDialog::ShowTicks() {
+    m_list.Invalidate(false);
     const layout::Rect& r = layout::details::kTickedText;
     InvalidateRect(RECT{r.left, r.top, r.right, r.bottom}, true);
-}
-
-// Tens of thousands of rows: with redraw off the list neither repaints nor
-// lays itself out per row, and the room for every row is made at once.
-void CDetailsDialog::CopyRows() {
-    m_list.SetRedraw(false);
-    m_list.ReserveItems(static_cast<int>(m_rows.size()));
-    for (size_t i = 0; i < m_rows.size(); ++i) {
-        const seam::TraceItem& item = m_rows[i];
-        const int row = m_list.InsertItem(static_cast<int>(i), engine::ShownText(item, 0).substr(0, kTextBytes - 1));
-        if (row < 0) {
-            // Only the rows the list could take can be chosen.
-            m_rows.resize(i);
-            break;
-        }
-        for (int c = 1; c < seam::kColumnCount; ++c) {
-            m_list.SetItemText(row, c, engine::ShownText(item, c).substr(0, kTextBytes - 1));
-        }
-    }
-    m_list.SetRedraw(true);
-    m_list.Invalidate(true);
 }
 
 bool CDetailsDialog::OnCommand(UINT nId) {
@@ -152,8 +138,6 @@ bool CDetailsDialog::OnCommand(UINT nId) {
         return true;
     case IDC_DETAILS_CLEAN:
         m_bCleanRequested = true;
-        for (size_t i = 0; i < m_rows.size(); ++i)
-            if (!m_ticked[i]) m_leftOut.push_back(m_rows[i]);
         OnCancel();
         return true;
     default:
@@ -166,7 +150,7 @@ void CDetailsDialog::DrawTexts(HDC dc) {
     win::SelectScope select(dc, font.Get());
     ::SetTextColor(dc, RGB(102, 102, 102));
     DrawSkinText(dc, m_strCount, layout::details::kCountText);
-    DrawSkinText(dc, TickedCountText(m_nTicked), layout::details::kTickedText);
+    DrawSkinText(dc, TickedCountText(m_choice.TickedCount()), layout::details::kTickedText);
 }
 
 }  // namespace ui

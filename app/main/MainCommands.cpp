@@ -1,8 +1,6 @@
 // The main window's commands and the worker thread of a pass.
 #include "app/main/MainDialog.h"
 
-#include <algorithm>
-
 #include "app/main/MainMessages.h"
 #include "layout/Layout.h"
 #include "net/Server.h"
@@ -143,32 +141,11 @@ void CMainDialog::SyncTraceCount() {
 }
 
 std::optional<LRESULT> CMainDialog::OnNotify(WPARAM, LPARAM lParam) {
-    const auto* header = reinterpret_cast<const NMHDR*>(lParam);
-    if (header->idFrom != IDC_TRACE_LIST) return std::nullopt;
-    if (header->code == LVN_GETDISPINFOA) {
-        LVITEMA& item = reinterpret_cast<NMLVDISPINFOA*>(lParam)->item;
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0)
-            m_traces.CopyText(item.iItem, item.iSubItem, item.pszText, static_cast<size_t>(item.cchTextMax));
-        return 0;
-    }
-    if (header->code == LVN_GETDISPINFOW) {
-        LVITEMW& item = reinterpret_cast<NMLVDISPINFOW*>(lParam)->item;
-        if ((item.mask & LVIF_TEXT) && item.pszText && item.cchTextMax > 0) {
-            // A code page 949 character is at most two bytes and one UTF-16
-            // unit; converted whole, then cut to the caller's room.
-            std::string text(static_cast<size_t>(item.cchTextMax) * 2, '\0');
-            const size_t length = m_traces.CopyText(item.iItem, item.iSubItem, &text[0], text.size());
-            std::wstring wide(length + 1, L'\0');
-            const int units = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(length), &wide[0],
-                                                    static_cast<int>(wide.size()));
-            const size_t shown = std::min(static_cast<size_t>(units > 0 ? units : 0),
-                                          static_cast<size_t>(item.cchTextMax - 1));
-            std::copy_n(wide.data(), shown, item.pszText);
-            item.pszText[shown] = L'\0';
-        }
-        return 0;
-    }
-    return std::nullopt;
+    if (reinterpret_cast<const NMHDR*>(lParam)->idFrom != IDC_TRACE_LIST) return std::nullopt;
+    const bool bAnswered = win::AnswerTextRequest(lParam, [this](int row, int column, char* buffer, size_t capacity) {
+        return m_traces.CopyText(row, column, buffer, capacity);
+    });
+    return bAnswered ? std::optional<LRESULT>(0) : std::nullopt;
 }
 
 std::optional<LRESULT> CMainDialog::OnActionFace(WPARAM wParam, LPARAM) {

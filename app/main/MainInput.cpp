@@ -25,17 +25,29 @@ bool CMainDialog::OnHotSpot(int x, int y) {
 }
 
 // Modal and without owner: the main window stays usable as a window of its
-// own while the details are open, as it was designed.
+// own while the details are open, as it was designed. The details window
+// reads the trace list row by row while it is open, so no pass may change
+// the list meanwhile: it holds the pass from its opening on, and a press of
+// the action button is ignored then, as while a pass runs; a click on the
+// link while a pass runs opens nothing.
 void CMainDialog::OpenDetails() {
-    ui::CDetailsDialog details(m_traces.Rows());
-    details.DoModal();
-    if (!details.CleanRequested()) return;
-    // Closed first, then the same pass as the action button, on the rows the
-    // user kept. A pass that runs already keeps the list as it is.
     if (!m_state.TryBeginPass()) return;
-    const int nLeft = engine::LeaveOut(m_state, m_view, details.LeftOut());
-    m_view.EndPass();
-    m_view.FlushRepaints();
+    int nLeft = 0;
+    try {
+        engine::CTraceChoice choice(m_view.Traces());
+        ui::CDetailsDialog details(m_traces, choice);
+        details.DoModal();
+        if (details.CleanRequested()) {
+            // Closed first, then the same pass as the action button, on the
+            // rows the user kept.
+            nLeft = choice.LeaveOut(m_state, m_view);
+            m_view.EndPass();
+            m_view.FlushRepaints();
+        }
+    } catch (...) {
+        m_state.EndPass();  // never left held
+        throw;
+    }
     if (nLeft == 0) {
         m_state.EndPass();
         return;

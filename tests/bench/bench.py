@@ -22,6 +22,11 @@ taken at all).
                 process, the least of five runs each.
   latency       tests/probes/bench_latency.cpp during each pass, and while
                 the menu's version check waits on a silent stand-in.
+  details       a prefix seeded with N history values, analysed: the
+                details window opened from the main window's link with every
+                row listed, from the click to the window shown and to its
+                list painted (winprobe --open, inside Wine), and the private
+                memory the open window holds.
   footprint     peak resident set (VmHWM) of the program's Wine process,
                 and the size of the executables.
 
@@ -57,13 +62,16 @@ SOURCES = [
     r"Software\Microsoft\Office\14.0\Word\File MRU",
 ]
 GOALS = {"floor_ratio": 1.25, "growth": 12.0, "latency_ms": 50.0, "hive_floor_ratio": 1.2, "private_kib_per_row": 0.6,
-         "menu_check_latency_ms": 50.0, "recent_floor_ratio": 1.5, "browser_floor_ratio": 1.5}
+         "menu_check_latency_ms": 50.0, "recent_floor_ratio": 1.5, "browser_floor_ratio": 1.5,
+         "details_open_ms": 300.0}
 CHECK_VERSION = product.resource_id("ID_CHECK_VERSION")
 # Hand-written notes below this heading of the results file (figures of
 # earlier runs, how to read them) are kept when the file is written again.
 KEPT_HEADING = "## Across runs"
 TRACE_LIST = product.resource_id("IDC_TRACE_LIST")
 ACTION = product.resource_id("IDC_ACTION")
+CLOSE = product.resource_id("IDC_CLOSE")
+DETAILS_LINK = product.centre(product.rect("kDetailsHot"))
 STOP_FILE = r"C:\kv-bench-stop"
 
 
@@ -175,6 +183,20 @@ def wine_pid_of(session, exe_name):
         if exe_name.lower() in cmd.lower() and f"WINEPREFIX={session.prefix}\0" in env + "\0":
             return int(entry)
     return None
+
+
+def start_for_history(session, server):
+    """Starts Kestravin.exe, waits for its start-up request and unticks GRID and PROCESS, so that the seeded
+    history values are what it lists; returns the memory probe of its Wine process."""
+    session.start()
+    session.find_window()
+    winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
+    pid = wine_pid_of(session, "Kestravin.exe")
+    winetest.check(pid, "no Linux process of Kestravin.exe")
+    rss = PeakRss(pid)
+    scenario.set_box(session, "GRID", False)
+    scenario.set_box(session, "PROCESS", False)
+    return rss
 
 
 def face_shown(session, bitmap):
@@ -299,14 +321,7 @@ def scale_run(count):
             winetest.check(all(n == count for n, _ in reads), f"seeded {reads} values, wanted {count}")
             r["floor_read_ms"] = min(ms for _, ms in reads)
 
-            s.start()
-            s.find_window()
-            winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
-            pid = wine_pid_of(s, "Kestravin.exe")
-            winetest.check(pid, "no Linux process of Kestravin.exe")
-            rss = PeakRss(pid)
-            scenario.set_box(s, "GRID", False)
-            scenario.set_box(s, "PROCESS", False)
+            rss = start_for_history(s, server)
 
             # The machine is shared: its load tells how far a figure can be trusted.
             r["load"] = os.getloadavg()[0]
@@ -331,6 +346,47 @@ def scale_run(count):
                 deletes.append(floor(s, "--delete"))
             winetest.check(all(n == count for n, _ in deletes), f"the delete floor removed {deletes}")
             r["floor_delete_ms"] = min(ms for _, ms in deletes)
+    finally:
+        server.stop()
+        shutil.rmtree(workdir, ignore_errors=True)
+    return r
+
+
+# -- the details window ----------------------------------------------------------------
+
+
+def details_run(count):
+    """The details window over `count` seeded history values, in a session of its own (a modal window
+    that closed disturbs the main window's next click and replies, which the passes above must not carry):
+    analysis, then the window opened from the main window's link (winprobe --open, inside Wine), timed from
+    the click to the window shown and to the window with its list painted, beside the private memory the
+    open window holds; then closed by its close button."""
+    workdir = tempfile.mkdtemp(prefix="kv-bench-")
+    server = winetest.StandIn(workdir)
+    r = {"count": count}
+    try:
+        with winetest.Session(extra_env={"KESTRAVIN_SERVER": server.base}) as s:
+            scenario.import_values(s, seed_values(count))
+            rss = start_for_history(s, server)
+            main = s.wait_for_main()["hwnd"]
+            code, out = s.run("winprobe.exe", "--pass", main, str(ACTION), str(TRACE_LIST), str(count), "600000",
+                              timeout=700)
+            winetest.check(code == 0, f"the analysis did not list every row: {out!r}")
+            winetest.wait_until(lambda: face_shown(s, "btn_clean.bmp"), 60, "the clean face")
+            time.sleep(0.5)  # the pass ends a moment after its face shows
+            r["load"] = os.getloadavg()[0]
+            before = rss.private_kb()
+            code, out = s.run("winprobe.exe", "--open", main, str(DETAILS_LINK[0]), str(DETAILS_LINK[1]), "60000",
+                              timeout=120)
+            got = dict(re.findall(r"(\w+)=(\S+)", out))
+            winetest.check(code == 0 and "ms" in got, f"the details window did not open: {out!r}")
+            r.update(shown_ms=float(got["shown_ms"]), painted_ms=float(got["ms"]),
+                     private_kb=rss.private_kb() - before)
+            r["rows"] = s.item_count(got["hwnd"], TRACE_LIST)
+            s.click_button(got["hwnd"], CLOSE)
+            winetest.wait_until(lambda: all(w["hwnd"] != got["hwnd"] for w in s.windows()), 60,
+                                "the details window to close")
+            rss.stop()
     finally:
         server.stop()
         shutil.rmtree(workdir, ignore_errors=True)
@@ -495,7 +551,7 @@ def verdict(ok):
     return "met" if ok else "MISSED"
 
 
-def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), browsers=()):
+def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), browsers=(), details=()):
     lines = ["# Benchmark results", "",
              "Written by `tools/bench.sh` (tests/bench/bench.py); figures from one run, not a test.", "",
              "## Machine", "",
@@ -624,6 +680,19 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), brow
             lat = r[f"{name}_latency"]
             lines.append(f"| {r['count']:,} | {name} | {lat['samples']:.0f} | {lat['worst_ms']:.1f} | "
                          f"{lat['p99_ms']:.1f} | {lat['over100']:.0f} |")
+    if details:
+        lines += ["", "## The details window", "",
+                  "History values seeded as above, analysed (GRID and PROCESS unticked), then the details window "
+                  "opened from the main window's link with every row listed, timed by `winprobe.exe --open` "
+                  "inside Wine from posting the click: to the window shown (its initialisation over), and to "
+                  "the window answering a message with everything it had to paint, the list's rows among it, "
+                  "painted. Private memory as below, just before the click and with the window open. A session "
+                  "of its own: the window's closing is not to disturb the passes above.", "",
+                  "| values | rows listed | shown (ms) | painted (ms) | private memory it holds (MiB) | "
+                  "load (1 min) |", "|---|---|---|---|---|---|"]
+        for r in details:
+            lines.append(f"| {r['count']:,} | {r['rows']:,} | {r['shown_ms']:.1f} | {r['painted_ms']:.1f} | "
+                         f"{r['private_kb'] / 1024:.1f} | {r['load']:.1f} |")
     lines += ["", "## Footprint", ""]
     for r in scales:
         lines.append(f"- {r['count']:,} values: peak resident set of the Wine process (VmHWM, whole life, "
@@ -652,6 +721,10 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), brow
         goals.append(f"private memory growth per listed row at most {GOALS['private_kib_per_row']:.1f} KiB at "
                      f"30,000: {kib:.2f} KiB ({verdict(kib <= GOALS['private_kib_per_row'])})")
     goals += profile_goals
+    for r in details:
+        if r["count"] == 30000:
+            goals.append(f"details window open and painted under {GOALS['details_open_ms']:.0f} ms at 30,000 rows: "
+                         f"{r['painted_ms']:.0f} ms ({verdict(r['painted_ms'] < GOALS['details_open_ms'])})")
     goals.append(f"worst message latency under {GOALS['menu_check_latency_ms']:.0f} ms while the menu's "
                  f"version check waits on a silent server: {menu['worst_ms']:.1f} ms "
                  f"({verdict(menu['worst_ms'] < GOALS['menu_check_latency_ms'])})")
@@ -680,6 +753,8 @@ def main():
                    help="shortcuts, jump lists and entries a list for the Recent folder; empty for none")
     p.add_argument("--browsers", default="20000",
                    help="addresses of each History for the browsers' analysis, comma-separated; empty for none")
+    p.add_argument("--details", default="30000",
+                   help="history values for the details window's opening, comma-separated; empty for none")
     args = p.parse_args()
 
     m = machine()
@@ -741,7 +816,13 @@ def main():
         browsers.append(r)
         print(f"bench: browsers: {addresses} addresses, {r['rows']} rows listed; analysis {r['analysis_ms']:.1f} ms "
               f"beside bare SQLite {r['bare_ms']:.1f} ms", flush=True)
-    text = report(m, sizes, startup, silent_s, menu, scales, profiles, recents, browsers)
+    details = []
+    for count in (int(n) for n in args.details.split(",") if n):
+        r = details_run(count)
+        details.append(r)
+        print(f"bench: details window over {count} values, {r['rows']} rows: shown after {r['shown_ms']:.0f} ms, "
+              f"painted after {r['painted_ms']:.0f} ms; private +{r['private_kb'] / 1024:.1f} MiB", flush=True)
+    text = report(m, sizes, startup, silent_s, menu, scales, profiles, recents, browsers, details)
     notes = kept_notes(args.out)
     os.makedirs(os.path.dirname(args.out), exist_ok=True)
     with open(args.out, "w", encoding="utf-8") as f:

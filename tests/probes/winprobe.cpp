@@ -43,6 +43,15 @@
 //   winprobe.exe --row HWND ID ROW
 // scrolls row ROW of list view ID into view and prints its bounds in screen
 // pixels as L,T,R,B.
+//
+//   winprobe.exe --open HWND X Y MS
+// posts a left click at client point (X, Y) of the window HWND (hex), where
+// a click opens a dialog (the details window from the main window's link),
+// then waits at most MS milliseconds for another visible dialog of HWND's
+// thread, for it to answer a message and for it and its controls to finish
+// painting; prints "shown_ms=S ms=T hwnd=H": S when the dialog was visible,
+// T when it had painted, both measured in this process from the post.
+// Exit code 0 when the dialog opened, 1 when not (or HWND is no window).
 #include <windows.h>
 #include <commctrl.h>
 
@@ -271,6 +280,52 @@ int RowRect(const char* hwndHex, const char* idText, const char* rowText) {
     return 0;
 }
 
+struct Opened {
+    HWND hOpener;
+    HWND hFound;
+};
+
+BOOL CALLBACK FindOpened(HWND hWnd, LPARAM param) {
+    auto* opened = reinterpret_cast<Opened*>(param);
+    char cls[16] = {};
+    ::GetClassNameA(hWnd, cls, sizeof cls);
+    if (hWnd == opened->hOpener || std::strcmp(cls, "#32770") != 0 || !::IsWindowVisible(hWnd)) return TRUE;
+    opened->hFound = hWnd;
+    return FALSE;
+}
+
+int TimedOpen(const char* hwndHex, const char* xText, const char* yText, const char* msText) {
+    HWND hWnd = reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(hwndHex, nullptr, 16)));
+    if (!::IsWindow(hWnd)) return 1;
+    const DWORD thread = ::GetWindowThreadProcessId(hWnd, nullptr);
+    const double bound = std::strtod(msText, nullptr);
+    LARGE_INTEGER freq, start, now;
+    ::QueryPerformanceFrequency(&freq);
+    auto elapsed = [&] {
+        ::QueryPerformanceCounter(&now);
+        return 1000.0 * static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(freq.QuadPart);
+    };
+    ::QueryPerformanceCounter(&start);
+    ::PostMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(std::atoi(xText), std::atoi(yText)));
+    Opened opened{hWnd, nullptr};
+    while (!opened.hFound) {
+        if (elapsed() > bound) return 1;
+        ::Sleep(1);
+        ::EnumThreadWindows(thread, &FindOpened, reinterpret_cast<LPARAM>(&opened));
+    }
+    const double shown = elapsed();
+    // Its thread answers once the dialog's modal loop runs; then whatever it
+    // still has to paint, the list's rows among it, is painted before this returns.
+    DWORD_PTR result = 0;
+    const UINT left = static_cast<UINT>(bound > shown ? bound - shown : 1);
+    if (!::SendMessageTimeoutA(opened.hFound, WM_NULL, 0, 0, SMTO_NORMAL, left, &result)) return 1;
+    ::RedrawWindow(opened.hFound, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+    std::printf("shown_ms=%.1f ms=%.1f hwnd=%llx\n", shown, elapsed(),
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(opened.hFound)));
+    std::fflush(stdout);
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -285,13 +340,14 @@ int main(int argc, char** argv) {
     if (argc == 5 && std::strcmp(argv[1], "--texts") == 0) return ListTexts(argv[2], argv[3], argv[4]);
     if (argc == 4 && std::strcmp(argv[1], "--checks") == 0) return ListChecks(argv[2], argv[3]);
     if (argc == 5 && std::strcmp(argv[1], "--row") == 0) return RowRect(argv[2], argv[3], argv[4]);
+    if (argc == 6 && std::strcmp(argv[1], "--open") == 0) return TimedOpen(argv[2], argv[3], argv[4], argv[5]);
     if (argc == 7 && std::strcmp(argv[1], "--pass") == 0) {
         return TimedPass(argv[2], argv[3], argv[4], argv[5], argv[6]);
     }
     if (argc != 2) {
         std::fprintf(stderr, "usage: winprobe TITLE | --list | --click HWND ID | --items HWND ID | --ping HWND MS"
                      " | --texts HWND ID COLUMN | --checks HWND ID | --row HWND ID ROW"
-                     " | --pass HWND BUTTON LIST ROWS MS\n");
+                     " | --pass HWND BUTTON LIST ROWS MS | --open HWND X Y MS\n");
         return 2;
     }
     Tally tally{argv[1], 0, 0};
