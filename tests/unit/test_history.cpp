@@ -345,6 +345,12 @@ public:
         if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
         return m_inner.EnumValueName(key, index, name, capacity);
     }
+    long EnumValue(seam::RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                   std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) override {
+        if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
+        if (--m_nReadsLeft == 0) m_state.m_bAnalysed.store(false);
+        return m_inner.EnumValue(key, index, name, nameCapacity, data, dataCapacity, type);
+    }
     long QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data, uint32_t capacity,
                     uint32_t* type) override {
         if (--m_nReadsLeft == 0) m_state.m_bAnalysed.store(false);
