@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <vector>
 
 #include "seam/Scoped.h"
@@ -9,11 +10,11 @@
 namespace registry {
 namespace {
 
-// Subkey names are read into a buffer of this many bytes, as RegEnumKeyA's
-// callers size it; registry key names are at most 255 characters.
-constexpr uint32_t kNameBuffer = 260;
 // The largest value name RegEnumValueA can hand out, terminator included.
+// (Subkey names take kNameBuffer: a key's name is at most 255 characters.)
 constexpr uint32_t kMaxValueNameBytes = 2 * 16383 + 1;
+
+uint32_t LargerNameBuffer(uint32_t capacity) { return std::min(capacity * 4, kMaxValueNameBytes); }
 
 void CopyText(char* buffer, uint32_t size, const char* text, size_t length) {
     if (size == 0) return;
@@ -53,10 +54,30 @@ long WriteRegString(seam::IRegistry& reg, seam::RegRoot root, const std::string&
 
 long EnumWholeValueName(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name) {
     // Most names fit the first buffer; only a longer one pays for a second call.
-    for (uint32_t capacity = kNameBuffer;; capacity = std::min(capacity * 4, kMaxValueNameBytes)) {
+    for (uint32_t capacity = kNameBuffer;; capacity = LargerNameBuffer(capacity)) {
         const long r = reg.EnumValueName(key, index, name, capacity);
         if (r != seam::kErrMoreData || capacity == kMaxValueNameBytes) return r;
     }
+}
+
+long EnumWholeValue(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name,
+                    std::vector<uint8_t>& data, uint32_t* type) {
+    uint32_t nameCapacity = kNameBuffer;
+    uint32_t dataCapacity = kFirstDataBuffer;
+    size_t larger = 0;  // the next of kLargerDataBuffers
+    for (;;) {
+        const long r = reg.EnumValue(key, index, name, nameCapacity, data, dataCapacity, type);
+        if (r != seam::kErrMoreData) return r;
+        const bool bDataAtLimit = larger == std::size(kLargerDataBuffers);
+        if (bDataAtLimit && nameCapacity == kMaxValueNameBytes) break;
+        nameCapacity = LargerNameBuffer(nameCapacity);
+        if (!bDataAtLimit) dataCapacity = kLargerDataBuffers[larger++];
+    }
+    // Both at their limits and still too small: only the data can be. The
+    // value is still there to be named.
+    data.clear();
+    const long r = EnumWholeValueName(reg, key, index, name);
+    return r == seam::kErrSuccess ? seam::kErrMoreData : r;
 }
 
 long DeleteRegValue(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, const std::string& name) {

@@ -8,10 +8,21 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "seam/Platform.h"
 
 namespace registry {
+
+// The first buffers of MAX_PATH bytes, terminator included, that a value's
+// name and data are read into; a subkey's name always fits its buffer, as a
+// key's name is at most 255 characters.
+inline constexpr uint32_t kNameBuffer = 260;
+inline constexpr uint32_t kFirstDataBuffer = 260;
+// Larger reads, in turn, for data that does not fit the first buffer. The
+// registry advises against values above about 1 MB; data beyond the last
+// size is not read rather than the read growing without end.
+inline constexpr uint32_t kLargerDataBuffers[] = {4096, 65536, 1u << 20};
 
 // Reads `name` under root\path into `buffer` (`size` bytes). The key is opened
 // with RegCreateKeyExA, so a read under a missing key leaves that key behind,
@@ -43,6 +54,19 @@ long DeleteSubkeys(seam::IRegistry& reg, seam::RegRoot root, const std::string& 
 // most 16,383 characters, each at most two bytes in code page 949). Gives
 // the enumeration's own result otherwise (kErrNoMoreItems past the last).
 long EnumWholeValueName(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name);
+
+// Value `index`'s name, data and type in one RegEnumValueA call when both
+// fit the first buffers (kNameBuffer and kFirstDataBuffer bytes), as most
+// do. Otherwise both buffers grow and the call is made again: which of the
+// two did not fit is not told. The name grows as EnumWholeValueName's does,
+// up to the longest a name can be; the data through kLargerDataBuffers.
+// kErrSuccess with both; for data larger than the last buffer, kErrMoreData
+// with the whole name and `data` empty, so that a walk still has the value's
+// name; otherwise the enumeration's own result (kErrNoMoreItems past the
+// last). `type` may be null. Keeping `name` and `data` from one value to the
+// next spares their allocations.
+long EnumWholeValue(seam::IRegistry& reg, seam::RegKey key, uint32_t index, std::string& name,
+                    std::vector<uint8_t>& data, uint32_t* type);
 
 // DeleteSubkeys, then (when `bDeleteSelf`) the key itself with its values.
 long DeleteKeyTree(seam::IRegistry& reg, seam::RegRoot root, const std::string& path, bool bDeleteSelf);

@@ -71,6 +71,15 @@ public:
     // RegEnumValueA with a name buffer of `capacity` bytes (terminator included).
     // A name that does not fit gives kErrMoreData; past the last value, kErrNoMoreItems.
     virtual long EnumValueName(RegKey key, uint32_t index, std::string& name, uint32_t capacity) = 0;
+    // RegEnumValueA with both buffers: value `index`'s name (as EnumValueName
+    // spells it, in `nameCapacity` bytes, terminator included), its type and
+    // its data (as QueryValue gives it, in `dataCapacity` bytes), in one call.
+    // When either does not fit, kErrMoreData with `name` and `data` empty:
+    // how much room would do is not told, as Windows and Wine count string
+    // data differently then. Past the last value, kErrNoMoreItems. `type`
+    // may be null; it is set on success.
+    virtual long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                           std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) = 0;
     // RegQueryValueExA into a buffer of `capacity` bytes. On success `data` holds the
     // value's bytes (string data in code page 949); when they do not fit,
     // kErrMoreData and `data` is left empty. `type` may be null. A name the

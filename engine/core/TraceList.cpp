@@ -24,10 +24,7 @@ const std::u16string* CTraceList::SharedPath(const std::u16string& path) {
     return m_pLastPath;
 }
 
-int CTraceList::Count() {
-    std::lock_guard<std::mutex> hold(m_lock);
-    return static_cast<int>(m_rows.size());
-}
+int CTraceList::Count() { return m_nCount.load(); }
 
 void CTraceList::InsertTop(const seam::TraceItem& item) {
     const seam::TraceTarget& target = item.target;
@@ -77,6 +74,7 @@ void CTraceList::InsertTop(const seam::TraceItem& item) {
     row.bDataIsName = bDataIsName;
     row.bKeyIsName = bKeyIsName;
     row.utf8Columns = item.utf8Columns;
+    m_nCount.store(static_cast<int>(m_rows.size()));
 }
 
 std::string_view CTraceList::TextOf(const Row& row, int column) {
@@ -141,6 +139,7 @@ void CTraceList::Delete(int index) {
     std::lock_guard<std::mutex> hold(m_lock);
     if (index < 0 || static_cast<size_t>(index) >= m_rows.size()) return;
     m_rows.erase(m_rows.begin() + index);
+    m_nCount.store(static_cast<int>(m_rows.size()));
     // The shared texts outlive their rows only while some row is left.
     if (m_rows.empty()) {
         m_shared.clear();
@@ -152,16 +151,30 @@ void CTraceList::Delete(int index) {
 
 size_t CTraceList::CopyText(int index, int column, char* buffer, size_t capacity) const {
     if (capacity == 0) return 0;
-    std::lock_guard<std::mutex> hold(m_lock);
     size_t length = 0;
-    if (index >= 0 && static_cast<size_t>(index) < m_rows.size() && column >= 0 && column < seam::kColumnCount) {
-        const Row& row = m_rows[static_cast<size_t>(index)];
-        const std::string_view held = TextOf(row, column);
-        const bool bUtf8 = (row.utf8Columns >> column) & 1;
-        const std::string shown = bUtf8 ? CellTextOfUtf8(held) : std::string();
-        const std::string_view text = bUtf8 ? std::string_view(shown) : held;
-        length = std::min(text.size(), capacity - 1);
-        std::memcpy(buffer, text.data(), length);
+    // A text kept as UTF-8 is converted once the lock is let go; only as
+    // much as a cell is made from is copied out for it.
+    std::string utf8;
+    bool bUtf8 = false;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        if (index >= 0 && static_cast<size_t>(index) < m_rows.size() && column >= 0 &&
+            column < seam::kColumnCount) {
+            const Row& row = m_rows[static_cast<size_t>(index)];
+            const std::string_view held = TextOf(row, column);
+            bUtf8 = (row.utf8Columns >> column) & 1;
+            if (bUtf8) {
+                utf8 = CutUtf8(held, kUtf8ShownBytes);
+            } else {
+                length = std::min(held.size(), capacity - 1);
+                std::memcpy(buffer, held.data(), length);
+            }
+        }
+    }
+    if (bUtf8) {
+        const std::string shown = CellTextOfUtf8(utf8);
+        length = std::min(shown.size(), capacity - 1);
+        std::memcpy(buffer, shown.data(), length);
     }
     buffer[length] = '\0';
     return length;

@@ -4,7 +4,10 @@
 // for each text it needs), and the engine runs as well with no window at all.
 //
 // A pass's worker writes it while the window thread reads it, so every call
-// takes the list's lock, and none holds it for longer than one row's copy.
+// that touches a row takes the list's lock, and none holds it for longer
+// than one row's copy. Count takes none: the window asks for it on every
+// repaint tick of a pass, and a worker that the system sets aside while it
+// holds the lock would otherwise keep the window waiting as long.
 //
 // Tens of thousands of rows: each is held once, compactly. Texts that many
 // rows share (the READ label, the CODE, the REGKEY text, the target's key and
@@ -15,6 +18,7 @@
 // the row before found it.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -95,6 +99,8 @@ private:
 
     mutable std::mutex m_lock;
     std::deque<Row> m_rows;  // top first: both ends change in O(1)
+    // m_rows' size, stored under the lock once a change is made.
+    std::atomic<int> m_nCount{0};
     // Node-based: a text's address stays put while others are added.
     std::unordered_set<std::string> m_shared;
     std::unordered_set<std::u16string> m_sharedPaths;

@@ -8,11 +8,6 @@
 namespace engine {
 namespace {
 
-// Larger reads for data that does not fit kValueBuffer. The registry
-// advises against values above about 1 MB; beyond the last size the text
-// stays empty rather than the read growing without end.
-constexpr uint32_t kLargerBuffers[] = {4096, 65536, 1u << 20};
-
 // What a list cell keeps of a text (a 260-byte read buffer with its zero).
 constexpr size_t kCellText = kValueBuffer - 1;
 
@@ -67,7 +62,8 @@ std::string TextUpToZero(const std::vector<uint8_t>& data) {
 bool ReadValueBytes(seam::IRegistry& reg, seam::RegKey key, const std::string& name, std::vector<uint8_t>& data) {
     uint32_t type = 0;  // received, never used: every type is shown as bytes
     long r = reg.QueryValue(key, name, data, kValueBuffer, &type);
-    for (uint32_t capacity : kLargerBuffers) {
+    // Beyond the last size the text stays empty (see registry::kLargerDataBuffers).
+    for (uint32_t capacity : registry::kLargerDataBuffers) {
         if (r != seam::kErrMoreData) break;
         r = reg.QueryValue(key, name, data, capacity, &type);
     }

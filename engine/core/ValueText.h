@@ -7,13 +7,14 @@
 #include <string_view>
 #include <vector>
 
+#include "registry/RegHelpers.h"
 #include "seam/Platform.h"
 #include "seam/View.h"
 
 namespace engine {
 
-// Value names and data are read into buffers of this many bytes.
-inline constexpr uint32_t kValueBuffer = 260;
+// Value names and data are read into buffers of this many bytes first.
+inline constexpr uint32_t kValueBuffer = registry::kFirstDataBuffer;
 
 // The data bytes up to the first zero byte, or all of them when there is
 // none, whatever the value's type.

@@ -262,12 +262,16 @@ void ScanKey(seam::Platform& platform, EngineState& state, seam::IView& view, co
     const std::string keyText = RegKeyText(source.root, path);
     std::u16string wideName;
     const RowKey regKey{path, keyText, wideName};
+    // Kept from one value to the next, their buffers with them.
+    std::string valueName;
     std::vector<uint8_t> bytes;
     for (uint32_t index = 0;; ++index) {
         // The driver lowers the flag to call a scan off; rows found stay.
         if (!state.m_bAnalysed.load()) return;
-        std::string valueName;
-        if (registry::EnumWholeValueName(reg, key.Get(), index, valueName) != seam::kErrSuccess) return;
+        // Name and data in one call. Data too large to read still leaves a
+        // value to list, with no data, as a read by name did.
+        const long r = registry::EnumWholeValue(reg, key.Get(), index, valueName, bytes, nullptr);
+        if (r != seam::kErrSuccess && r != seam::kErrMoreData) return;
         // A '?' may stand for a character code page 949 lacks: the row keeps
         // the real name, so that cleaning removes exactly this value.
         wideName.clear();
@@ -275,7 +279,6 @@ void ScanKey(seam::Platform& platform, EngineState& state, seam::IView& view, co
             reg.EnumValueNameWide(key.Get(), index, wideName) != seam::kErrSuccess) {
             wideName.clear();
         }
-        ReadValueBytes(reg, key.Get(), valueName, bytes);
         ScanValue(platform, state, view, source, regKey, valueName, bytes);
     }
 }

@@ -135,6 +135,30 @@ public:
         return rc;
     }
 
+    long EnumValue(RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                   std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) override {
+        // Straight into the caller's buffers: a walk that keeps them from one
+        // value to the next allocates nothing once they have grown.
+        name.resize(nameCapacity ? nameCapacity : 1);
+        data.resize(dataCapacity ? dataCapacity : 1);
+        DWORD nameLen = nameCapacity;
+        DWORD dataLen = dataCapacity;
+        DWORD valueType = REG_NONE;
+        const LONG rc = ::RegEnumValueA(AsHkey(key), index, &name[0], &nameLen, nullptr, &valueType, data.data(),
+                                        &dataLen);
+        if (rc != ERROR_SUCCESS) {
+            // On "more data" Wine has filled one buffer and not the other;
+            // neither is of any use.
+            name.clear();
+            data.clear();
+            return rc;
+        }
+        name.resize(nameLen);
+        data.resize(dataLen);
+        if (type) *type = valueType;
+        return rc;
+    }
+
     long QueryValue(RegKey key, const std::string& name, std::vector<uint8_t>& data,
                     uint32_t capacity, uint32_t* type) override {
         std::vector<uint8_t> buf(capacity ? capacity : 1);

@@ -10,8 +10,8 @@ taken at all).
                 with the stand-in silent, to the connection-error box.
   passes        a prefix seeded with N history values spread over four
                 sources; analysis and cleaning from the click to the action
-                button's face change, each beside bench_floor.exe (the same
-                values through the same registry calls, nothing else).
+                button's face change, each beside bench_floor.exe (a bare
+                reader and deleter of the same values, nothing else).
   hive profile  the usage-history subtrees of each shared user hive, one
                 hive a prefix, as a real user's profile: analysis from the
                 click to the face change beside bench_floor.exe --read-history
@@ -94,8 +94,8 @@ def seed_values(count):
 
 def floor(session, mode):
     """(values, ms) of bench_floor.exe: --read-history reads every key of every
-    history source as an analysis does; --read and --delete work on the four
-    seeded sources."""
+    history source that an analysis reads, each value's name and data in one
+    call; --read and --delete work on the four seeded sources."""
     keys = [] if mode == "--read-history" else SOURCES
     code, out = scenario.wine(session, os.path.join(winetest.BUILD, "bench_floor.exe"), mode, *keys,
                               timeout=600)
@@ -586,9 +586,10 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), brow
               "History values seeded with one `reg import`, a quarter each in the MUI cache (programs on C: "
               "that are gone), TypedURLs, RunMRU and Word's File MRU; GRID and PROCESS unticked. A pass is "
               "timed from the click to the action button's face change on a screenshot (polled; each poll "
-              "costs about {:.2f} s, which bounds the resolution). The floor is `bench_floor.exe`: the same "
-              "values through the same calls (RegEnumValueA + RegQueryValueExA; RegDeleteValueA), nothing "
-              "else, in the same prefix in the same run, the least of three reads and of two deletes. "
+              "costs about {:.2f} s, which bounds the resolution). The floor is `bench_floor.exe`: a bare "
+              "reader and deleter of the same values (each value's name and data in one RegEnumValueA call, a "
+              "second only for what does not fit 260 bytes; RegDeleteValueA), nothing else, in the same prefix "
+              "in the same run, the least of three reads and of two deletes. "
               "A pass also carries fixed costs the floor has not "
               "(the press, the usage request, the poll): at 300 values they are most of it, so that ratio "
               "says more about them than about the program.".format(
@@ -619,7 +620,8 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), brow
                   "`winprobe.exe --pass`, inside Wine: from posting the action button's command to the last "
                   "row in the trace list, the list asked every millisecond (the press and the usage request to "
                   "the local stand-in included); the floor is `bench_floor.exe --read-history` (every key of "
-                  "every history source, opened, enumerated and read), the least of three, in the same prefix. "
+                  "every history source opened, each value's name and data read in one RegEnumValueA call), "
+                  "the least of three, in the same prefix. "
                   "",
                   "| hive | keys | rows the hive gives | rows listed | values read by the floor | analysis (s) | "
                   "read floor (s) | ratio | load (1 min) |", "|---|---|---|---|---|---|---|---|---|"]

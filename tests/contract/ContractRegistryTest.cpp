@@ -1,6 +1,9 @@
 // The registry seam: the calls and error codes the engine relies on.
 #include <algorithm>
+#include <iterator>
+#include <map>
 #include <set>
+#include <utility>
 
 #include "seam/Scoped.h"
 #include "registry/RegHelpers.h"
@@ -116,6 +119,128 @@ TEST_F(ContractRegistry, AKoreanNameLongerThanTheBufferGivesMoreDataThenFitsALar
     EXPECT_EQ(TextBytes("long"), data);
     EXPECT_EQ(seam::kErrSuccess, Reg().DeleteValue(key.Get(), longName));
     EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValueName(key.Get(), 0, name, 32767));
+}
+
+// One call gives what EnumValueName and QueryValue give between them.
+TEST_F(ContractRegistry, EnumValueGivesEachValuesNameTypeAndDataAtOnce) {
+    std::string korean;
+    for (int i = 0; i < 20; ++i) korean += "\xED\x95\x9C";  // U+D55C
+    struct Case {
+        std::string name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+    };
+    const Case cases[] = {
+        {"sz", seam::kRegSz, TextBytes("C:\\Docs\\plan.docx")},
+        {"expand", seam::kRegExpandSz, TextBytes("%TEMP%\\x")},
+        {"dword", seam::kRegDword, {0x78, 0x56, 0x34, 0x12}},
+        {"binary", seam::kRegBinary, {0x00, 0xFF, 0x00, 0x41}},
+        {"empty", seam::kRegBinary, {}},
+        {"emptySz", seam::kRegSz, {}},
+        {seam::Cp949FromUtf8(korean), seam::kRegSz, TextBytes(seam::Cp949FromUtf8(korean))},
+    };
+    for (const Case& c : cases) SetValue(m_strScratch, c.name, c.type, c.data);
+
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess,
+              Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
+    std::set<std::string> seen;
+    std::string name;
+    std::vector<uint8_t> data;
+    for (uint32_t i = 0; i < std::size(cases); ++i) {
+        uint32_t type = 999;
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValue(key.Get(), i, name, 260, data, 260, &type));
+        // Windows lists in creation order, Wine by name: found by name.
+        const auto c = std::find_if(std::begin(cases), std::end(cases), [&](const Case& k) { return k.name == name; });
+        ASSERT_NE(std::end(cases), c) << name;
+        SCOPED_TRACE(name);
+        EXPECT_EQ(c->type, type);
+        EXPECT_EQ(c->data, data);
+        std::string alone;
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValueName(key.Get(), i, alone, 260));
+        EXPECT_EQ(alone, name);
+        seen.insert(name);
+    }
+    EXPECT_EQ(std::size(cases), seen.size());
+    data.assign(3, 1);
+    const auto end = static_cast<uint32_t>(std::size(cases));
+    EXPECT_EQ(seam::kErrNoMoreItems, Reg().EnumValue(key.Get(), end, name, 260, data, 260, nullptr));
+}
+
+// Either buffer too small fails the whole call and gives nothing. How much
+// room would do is not compared: Wine counts string data as code page 949
+// bytes (exactly what fits), Windows may count more. Only raw bytes are
+// held to an exact fit.
+TEST_F(ContractRegistry, EnumValueIntoTooSmallABufferGivesMoreDataAndNothing) {
+    struct Case {
+        const char* what;
+        std::string name;
+        uint32_t type;
+        std::vector<uint8_t> data;
+        uint32_t nameCapacity;  // too small
+        uint32_t dataCapacity;
+        uint32_t fitsName;  // room enough: exactly so for a name and for raw bytes
+        uint32_t fitsData;
+    };
+    std::string korean;
+    for (int i = 0; i < 150; ++i) korean += "\xED\x95\x9C";  // 300 bytes in code page 949
+    const Case cases[] = {
+        {"name with no room for its terminator", "abcdef", seam::kRegSz, TextBytes("1"), 6, 260, 7, 260},
+        {"binary data a byte too long", "bin", seam::kRegBinary, std::vector<uint8_t>(300, 0x5A), 260, 299, 260, 300},
+        {"text of 300 letters", "text", seam::kRegSz, TextBytes(std::string(300, 'x')), 260, 260, 260, 4096},
+        {"Korean text of 300 bytes", "korean", seam::kRegSz, TextBytes(seam::Cp949FromUtf8(korean)), 260, 260,
+         260, 4096},
+        {"both too small", std::string(300, 'n'), seam::kRegBinary, std::vector<uint8_t>(300, 1), 260, 260, 301,
+         300},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string path = Under(c.what);
+        SetValue(path, c.name, c.type, c.data);
+        seam::ScopedRegKey key(Reg());
+        ASSERT_EQ(seam::kErrSuccess,
+                  Reg().OpenKey(seam::RegRoot::CurrentUser, path, seam::RegAccess::Read, key.Out()));
+        std::string name = "stale";
+        std::vector<uint8_t> data{1, 2, 3};
+        EXPECT_EQ(seam::kErrMoreData, Reg().EnumValue(key.Get(), 0, name, c.nameCapacity, data,
+                                                      c.dataCapacity, nullptr));
+        EXPECT_TRUE(name.empty());
+        EXPECT_TRUE(data.empty());
+        uint32_t type = 999;
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValue(key.Get(), 0, name, c.fitsName, data, c.fitsData, &type));
+        EXPECT_EQ(c.name, name);
+        EXPECT_EQ(c.type, type);
+        EXPECT_EQ(c.data, data);
+    }
+}
+
+// The helper grows both buffers until each value fits: a long Korean name
+// and long data come back whole beside a value that fits at once.
+TEST_F(ContractRegistry, EnumWholeValueReadsLongNamesAndDataWhole) {
+    std::string korean;
+    for (int i = 0; i < 130; ++i) korean += "\xED\x95\x9C";
+    const std::string longName = seam::Cp949FromUtf8(korean);  // 260 bytes: no room for the terminator
+    const std::vector<uint8_t> longData(5000, 0xA5);
+    SetValue(m_strScratch, longName, seam::kRegBinary, longData);
+    SetText(m_strScratch, "short", "fits");
+    SetValue(m_strScratch, "big", seam::kRegBinary, std::vector<uint8_t>(70000, 7));
+
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess,
+              Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
+    std::map<std::string, std::pair<uint32_t, std::vector<uint8_t>>> found;
+    std::string name;
+    std::vector<uint8_t> data;
+    for (uint32_t index = 0; index < 3; ++index) {
+        uint32_t type = 0;
+        ASSERT_EQ(seam::kErrSuccess, registry::EnumWholeValue(Reg(), key.Get(), index, name, data, &type));
+        found[name] = {type, data};
+    }
+    EXPECT_EQ(seam::kErrNoMoreItems, registry::EnumWholeValue(Reg(), key.Get(), 3, name, data, nullptr));
+    ASSERT_EQ(3u, found.size());
+    EXPECT_EQ(std::make_pair(uint32_t{seam::kRegBinary}, longData), found[longName]);
+    EXPECT_EQ(std::make_pair(uint32_t{seam::kRegSz}, TextBytes("fits")), found["short"]);
+    EXPECT_EQ(std::vector<uint8_t>(70000, 7), found["big"].second);
 }
 
 TEST_F(ContractRegistry, DeletingAtIndexZeroWalksEveryValue) {
@@ -262,6 +387,26 @@ TEST_F(ContractRegistry, TheWideCallsReachEachOfTwoNamesSpelledAlike) {
     EXPECT_FALSE(m_cp->UnicodeNamedValueExists(m_strScratch, first));
     EXPECT_TRUE(m_cp->UnicodeNamedValueExists(m_strScratch, second));
     EXPECT_EQ(seam::kErrFileNotFound, Reg().DeleteValueWide(key.Get(), realFirst));
+}
+
+// The enumeration reaches a value by its place, not its name: two values
+// that code page 949 spells alike each give their own data.
+TEST_F(ContractRegistry, EnumValueGivesTheOwnDataOfNamesSpelledAlike) {
+    m_cp->SetUnicodeNamedText(m_strScratch, "C:\\Apps\\" + std::string(kThaiKo) + ".exe", "one");
+    m_cp->SetUnicodeNamedText(m_strScratch, "C:\\Apps\\" + std::string(kThaiKho) + ".exe", "two");
+
+    seam::ScopedRegKey key(Reg());
+    ASSERT_EQ(seam::kErrSuccess,
+              Reg().OpenKey(seam::RegRoot::CurrentUser, m_strScratch, seam::RegAccess::Read, key.Out()));
+    std::set<std::vector<uint8_t>> datas;
+    for (uint32_t i = 0; i < 2; ++i) {
+        std::string name;
+        std::vector<uint8_t> data;
+        ASSERT_EQ(seam::kErrSuccess, Reg().EnumValue(key.Get(), i, name, 260, data, 260, nullptr));
+        EXPECT_EQ("C:\\Apps\\?.exe", name);
+        datas.insert(data);
+    }
+    EXPECT_EQ((std::set<std::vector<uint8_t>>{TextBytes("one"), TextBytes("two")}), datas);
 }
 
 TEST_F(ContractRegistry, SubkeysEnumerateAndOnlyEmptyKeysDelete) {

@@ -186,6 +186,7 @@ void FakeRegistry::CloseKey(seam::RegKey key) {
 
 long FakeRegistry::EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) {
     std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nValueReadCalls;
     const Handle* h = nullptr;
     if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
     const auto& values = h->key->values;
@@ -195,9 +196,28 @@ long FakeRegistry::EnumValueName(seam::RegKey key, uint32_t index, std::string& 
     return seam::kErrSuccess;
 }
 
+long FakeRegistry::EnumValue(seam::RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                             std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nValueReadCalls;
+    name.clear();
+    data.clear();
+    const Handle* h = nullptr;
+    if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
+    const auto& values = h->key->values;
+    if (index >= values.size()) return seam::kErrNoMoreItems;
+    const Value& v = values[index];
+    if (v.name.size() + 1 > nameCapacity || v.data.size() > dataCapacity) return seam::kErrMoreData;
+    name = v.name;
+    data = v.data;
+    if (type) *type = v.type;
+    return seam::kErrSuccess;
+}
+
 long FakeRegistry::QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data,
                               uint32_t capacity, uint32_t* type) {
     std::lock_guard<std::mutex> hold(m_lock);
+    ++m_nValueReadCalls;
     data.clear();
     const Handle* h = nullptr;
     if (long r = Usable(key, false, h); r != seam::kErrSuccess) return r;
@@ -419,6 +439,11 @@ int FakeRegistry::DeleteKeyCalls() const {
 int FakeRegistry::OpenKeyCalls() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_nOpenKeyCalls;
+}
+
+int FakeRegistry::ValueReadCalls() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_nValueReadCalls;
 }
 
 int FakeRegistry::DeleteValueCalls() const {

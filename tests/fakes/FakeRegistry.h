@@ -52,6 +52,8 @@ public:
     long CreateKey(seam::RegRoot root, const std::string& path, seam::RegAccess access, seam::RegKey& out) override;
     void CloseKey(seam::RegKey key) override;
     long EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override;
+    long EnumValue(seam::RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                   std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) override;
     long QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data,
                     uint32_t capacity, uint32_t* type) override;
     long SetValue(seam::RegKey key, const std::string& name, uint32_t type,
@@ -93,6 +95,9 @@ public:
     int DeleteKeyCalls() const;
     int DeleteValueCalls() const;
     int OpenKeyCalls() const;
+    // Calls that read a value: EnumValueName, EnumValue and QueryValue, each
+    // counted whatever it gave.
+    int ValueReadCalls() const;
 
 private:
     struct Value {
@@ -138,6 +143,7 @@ private:
     int m_nDeleteKeyCalls = 0;
     int m_nDeleteValueCalls = 0;
     int m_nOpenKeyCalls = 0;
+    int m_nValueReadCalls = 0;
 };
 
 }  // namespace fakes

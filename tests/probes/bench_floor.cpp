@@ -1,8 +1,10 @@
 // The floor the benchmark holds the program's passes against: the least work
-// a pass over the same values can do through the same registry calls, with
-// no window, no list and no thread hand-over.
+// a bare reader or deleter of the same values does through the registry's
+// calls, with no window, no list and no thread hand-over.
 //
-//   bench_floor.exe --read KEY...    RegEnumValueA + RegQueryValueExA of every value
+//   bench_floor.exe --read KEY...    every value's name, type and data in one RegEnumValueA
+//                                    call (a second, with larger buffers, for what does
+//                                    not fit them)
 //   bench_floor.exe --delete KEY...  RegEnumValueA (names) + RegDeleteValueA of every value
 //   bench_floor.exe --read-history   the same reads over every key of every usage-history
 //                                    source, as an analysis opens them (the program's own
@@ -51,26 +53,24 @@ private:
     HKEY m_hKey = nullptr;
 };
 
-// Reads every value's name and data, as an analysis pass must, with the
-// program's own first buffers (Wine's cost of a call grows with the buffer
-// it is handed) and a larger one only for what does not fit them.
+// Reads every value's name and data, as an analysis pass must, each in one
+// RegEnumValueA call: the least a reader can do. The first buffers are the
+// program's own (260 bytes each); a value that does not fit them is read
+// again into the largest ones.
 long ReadAll(HKEY hKey) {
     long nCount = 0;
-    char name[16384];
+    static char name[32768];
     static BYTE data[1 << 20];
     for (DWORD i = 0;; ++i) {
-        DWORD nameLen = 260;
-        LONG rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr);
+        DWORD nameLen = 260, type = 0, dataLen = 260;
+        LONG rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, &type, data, &dataLen);
         if (rc == ERROR_MORE_DATA) {
             nameLen = sizeof name;
-            rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr);
-        }
-        if (rc != ERROR_SUCCESS) break;
-        DWORD type = 0, dataLen = 260;
-        if (::RegQueryValueExA(hKey, name, nullptr, &type, data, &dataLen) == ERROR_MORE_DATA) {
             dataLen = sizeof data;
-            ::RegQueryValueExA(hKey, name, nullptr, &type, data, &dataLen);
+            rc = ::RegEnumValueA(hKey, i, name, &nameLen, nullptr, &type, data, &dataLen);
         }
+        // Data beyond the largest buffer still counts as a value met.
+        if (rc != ERROR_SUCCESS && rc != ERROR_MORE_DATA) break;
         ++nCount;
     }
     return nCount;

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "engine/history/HistorySources.h"
 #include "engine/history/KeyPattern.h"
@@ -310,6 +313,61 @@ TEST_F(History, ANameLongerThanTheFirstBufferIsListedAndTheWalkGoesOn) {
     EXPECT_TRUE(m_fake.registry.ValueNames(kHkcu, kTyped).empty());
 }
 
+// A value's name and data come in one read when both fit the first
+// buffers, however many values the key holds; only a larger one costs more.
+TEST_F(History, EachValueThatFitsCostsOneRead) {
+    struct Case {
+        const char* what;
+        std::vector<std::pair<std::string, std::string>> values;
+        int reads;  // the last one finds the end
+    };
+    const Case cases[] = {
+        {"an empty key", {}, 1},
+        {"three that fit", {{"url1", "http://a/"}, {"url2", "http://b/"}, {"url3", "http://c/"}}, 4},
+        {"one with longer data", {{"url1", "http://a/"}, {"url2", "http://" + std::string(300, 'b')}}, 4},
+        {"one with a longer name", {{std::string(300, 'n'), "http://a/"}, {"url2", "http://b/"}}, 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        m_fake.registry.DeleteKey(kHkcu, kTyped);
+        m_fake.registry.AddKey(kHkcu, kTyped);
+        for (const auto& [name, data] : c.values) m_fake.registry.SetString(kHkcu, kTyped, name, data);
+        m_view.List().Assign({});
+        const int before = m_fake.registry.ValueReadCalls();
+        ScanSource(Typed());
+        EXPECT_EQ(c.reads, m_fake.registry.ValueReadCalls() - before);
+        EXPECT_EQ(c.values.size(), Rows().size());
+    }
+}
+
+// Data past the largest read buffer is not read, as before; its value is
+// still listed, by name and without data, and the values after it too.
+TEST_F(History, AValueWhoseDataIsTooLargeToReadIsListedWithoutIt) {
+    m_fake.registry.SetString(kHkcu, kTyped, "url1", "http://a/");
+    m_fake.registry.SetBytes(kHkcu, kTyped, "huge", seam::kRegBinary, std::vector<uint8_t>((1u << 20) + 1, 'h'));
+    m_fake.registry.SetString(kHkcu, kTyped, "url3", "http://c/");
+    ScanSource(Typed());
+    EXPECT_EQ((std::vector<std::string>{"url3", "huge", "url1"}), Column(seam::kColValue));
+    EXPECT_EQ((std::vector<std::string>{"http://c/", "", "http://a/"}), Column(seam::kColData));
+    EXPECT_EQ(3, m_state.Count(seam::kRecent));
+}
+
+// Two values code page 949 spells alike: each row shows its own value's
+// data and keeps its own real name, read by place rather than by the
+// spelling that stands for both.
+TEST_F(History, NamesSpelledAlikeEachShowTheirOwnData) {
+    m_fake.registry.SetStringUnicodeName(kHkcu, kTyped, "url\xE0\xB8\x81", "http://c.example/");  // U+0E01
+    m_fake.registry.SetStringUnicodeName(kHkcu, kTyped, "url\xE0\xB8\x82", "http://d.example/");  // U+0E02
+    ScanSource(Typed());
+    const auto rows = Rows();
+    ASSERT_EQ(2u, rows.size());
+    EXPECT_EQ((std::vector<std::string>{"url?", "url?"}), Column(seam::kColValue));
+    EXPECT_EQ("http://d.example/", rows[0].Name());
+    EXPECT_EQ(u"url\u0E02", rows[0].target.wideName);
+    EXPECT_EQ("http://c.example/", rows[1].Name());
+    EXPECT_EQ(u"url\u0E01", rows[1].target.wideName);
+}
+
 // Cleaning keeps a key open from one of its values to the next, and lets it
 // go when the walk moves on to another key and when the pass is over.
 TEST_F(History, CleaningOpensEachKeyOnceForItsValuesInARow) {
@@ -344,6 +402,12 @@ public:
     long EnumValueName(seam::RegKey key, uint32_t index, std::string& name, uint32_t capacity) override {
         if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
         return m_inner.EnumValueName(key, index, name, capacity);
+    }
+    long EnumValue(seam::RegKey key, uint32_t index, std::string& name, uint32_t nameCapacity,
+                   std::vector<uint8_t>& data, uint32_t dataCapacity, uint32_t* type) override {
+        if (!m_state.m_bAnalysed.load()) ++m_nEnumsAfterDrop;
+        if (--m_nReadsLeft == 0) m_state.m_bAnalysed.store(false);
+        return m_inner.EnumValue(key, index, name, nameCapacity, data, dataCapacity, type);
     }
     long QueryValue(seam::RegKey key, const std::string& name, std::vector<uint8_t>& data, uint32_t capacity,
                     uint32_t* type) override {

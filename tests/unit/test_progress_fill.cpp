@@ -56,4 +56,34 @@ TEST(ProgressFill, ColumnsShowFillThenTrack) {
     for (int x = 0; x < w; ++x) EXPECT_EQ(negative[x], ProgressImage::Track) << x;
 }
 
+// Runs replayed column by column give exactly the columns' picture, in a
+// handful of blits however wide the bar.
+TEST(ProgressFill, RunsPaintWhatTheColumnsPaintInAFewBlits) {
+    struct Case {
+        int width;
+        int fill;
+    };
+    const Case cases[] = {{318, 0}, {318, 1}, {318, 159}, {318, 317}, {318, 318}, {318, 477}, {318, -3},
+                          {1, 0},   {1, 1},   {2, 0},     {2, 1},     {2, 2},     {0, 0}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << "width " << c.width << ", fill " << c.fill);
+        std::vector<ProgressImage> columns(static_cast<size_t>(c.width), ProgressImage::RightEnd);
+        std::vector<bool> painted(static_cast<size_t>(c.width), false);
+        int runs = 0;
+        ui::PaintProgressRuns(c.width, c.fill, [&](ProgressImage image, int x, int count) {
+            ++runs;
+            EXPECT_GE(x, 0);
+            EXPECT_GE(count, 1);
+            EXPECT_LE(x + count, c.width);
+            for (int k = x; k < x + count && k >= 0 && k < c.width; ++k) {
+                columns[static_cast<size_t>(k)] = image;
+                painted[static_cast<size_t>(k)] = true;
+            }
+        });
+        for (int x = 0; x < c.width; ++x) EXPECT_TRUE(painted[static_cast<size_t>(x)]) << "column " << x;
+        if (c.width > 0) EXPECT_EQ(Paint(c.width, c.fill), columns);
+        EXPECT_LE(runs, 4);
+    }
+}
+
 }  // namespace

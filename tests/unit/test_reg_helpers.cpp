@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "registry/RegHelpers.h"
+#include "seam/Scoped.h"
 #include "tests/fakes/FakeRegistry.h"
 
 namespace registry {
@@ -149,6 +152,73 @@ TEST_F(RegHelpers, DeleteKeyTreeRemovesDeepestKeysFirst) {
     EXPECT_EQ(seam::kErrSuccess, DeleteKeyTree(m_reg, kHkcu, "T", true));
     EXPECT_FALSE(m_reg.KeyExists(kHkcu, "T"));
     EXPECT_EQ(4, m_reg.DeleteKeyCalls());  // A1, A, B, T: each once
+}
+
+// How many calls a value costs and what comes back, around each buffer's
+// limits: a value that fits the first buffers costs one call; one that does
+// not costs a call more for each size the larger of the two needs.
+TEST_F(RegHelpers, EnumWholeValueGrowsBothBuffersUntilTheValueFits) {
+    std::string longest;  // the longest name a value can have: 16,383 two-byte characters
+    for (int i = 0; i < 16383; ++i) longest += "\xC7\xD1";
+    struct Case {
+        const char* what;
+        std::string name;
+        size_t dataBytes;
+        long expected;
+        int calls;
+    };
+    const Case cases[] = {
+        {"both fit", "v", 10, seam::kErrSuccess, 1},
+        {"data that fills the first buffer", "v", kFirstDataBuffer, seam::kErrSuccess, 1},
+        {"a byte more", "v", kFirstDataBuffer + 1, seam::kErrSuccess, 2},
+        {"a name with no room for its terminator", std::string(kNameBuffer, 'n'), 10, seam::kErrSuccess, 2},
+        {"data of the second size and a byte", "v", kLargerDataBuffers[0] + 1, seam::kErrSuccess, 3},
+        {"data of the largest size", "v", kLargerDataBuffers[2], seam::kErrSuccess, 4},
+        {"the longest name", longest, 10, seam::kErrSuccess, 5},
+        // Five calls find both buffers at their limits; the name comes alone.
+        {"data past the largest size", "v", kLargerDataBuffers[2] + 1, seam::kErrMoreData, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fakes::FakeRegistry reg;
+        std::vector<uint8_t> bytes(c.dataBytes);
+        for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<uint8_t>(i * 7);
+        reg.SetBytes(kHkcu, "K", c.name, seam::kRegBinary, bytes);
+        seam::ScopedRegKey key(reg);
+        ASSERT_EQ(seam::kErrSuccess, reg.OpenKey(kHkcu, "K", seam::RegAccess::Read, key.Out()));
+        const int before = reg.ValueReadCalls();
+
+        std::string name = "stale";
+        std::vector<uint8_t> data{1};
+        uint32_t type = 0;
+        EXPECT_EQ(c.expected, EnumWholeValue(reg, key.Get(), 0, name, data, &type));
+        EXPECT_EQ(c.calls, reg.ValueReadCalls() - before);
+        EXPECT_EQ(c.name, name);
+        if (c.expected == seam::kErrSuccess) {
+            EXPECT_EQ(bytes, data);
+            EXPECT_EQ(seam::kRegBinary, type);
+        } else {
+            EXPECT_TRUE(data.empty());
+        }
+    }
+}
+
+TEST_F(RegHelpers, EnumWholeValueGivesTheEnumerationsOwnFailures) {
+    m_reg.SetString(kHkcu, "K", "only", "1");
+    std::string name;
+    std::vector<uint8_t> data;
+    {
+        seam::ScopedRegKey key(m_reg);
+        ASSERT_EQ(seam::kErrSuccess, m_reg.OpenKey(kHkcu, "K", seam::RegAccess::Read, key.Out()));
+        EXPECT_EQ(seam::kErrNoMoreItems, EnumWholeValue(m_reg, key.Get(), 1, name, data, nullptr));
+        EXPECT_EQ(seam::kErrSuccess, EnumWholeValue(m_reg, key.Get(), 0, name, data, nullptr));
+        EXPECT_EQ("only", name);
+    }
+    // A handle that may only write cannot enumerate.
+    seam::ScopedRegKey writeOnly(m_reg);
+    ASSERT_EQ(seam::kErrSuccess, m_reg.OpenKey(kHkcu, "K", seam::RegAccess::Write, writeOnly.Out()));
+    EXPECT_EQ(seam::kErrAccessDenied, EnumWholeValue(m_reg, writeOnly.Get(), 0, name, data, nullptr));
+    EXPECT_EQ(3, m_reg.ValueReadCalls()) << "neither the end nor a refusal is asked again";
 }
 
 }  // namespace

@@ -122,6 +122,48 @@ TEST(TraceList, Utf8TextsAreShownAsCodePage949Cells) {
     EXPECT_EQ("urls 1", engine::ShownText(list.Read(0), seam::kColValue));
 }
 
+// The count the window asks for without the lock follows every change,
+// the ones that change nothing and the one that empties the list included.
+TEST(TraceList, CountFollowsEveryInsertAndDelete) {
+    CTraceList list;
+    struct Step {
+        const char* insert;  // a row to insert, or null to delete at `index`
+        int index;
+        int count;
+    };
+    const Step steps[] = {
+        {"a", 0, 1}, {"b", 0, 2}, {"c", 0, 3}, {nullptr, 1, 2}, {nullptr, 5, 2}, {nullptr, -1, 2},
+        {nullptr, 1, 1}, {nullptr, 0, 0}, {nullptr, 0, 0}, {"d", 0, 1},
+    };
+    for (const Step& step : steps) {
+        if (step.insert) {
+            list.InsertTop(MakeTraceRow("RECENT", step.insert, kTypedKey, step.insert));
+        } else {
+            list.Delete(step.index);
+        }
+        EXPECT_EQ(step.count, list.Count()) << (step.insert ? step.insert : "delete");
+        EXPECT_EQ(static_cast<size_t>(list.Count()), list.Rows().size());
+    }
+}
+
+// Converted outside the lock, from no more than a cell is made of: a 2 MB
+// address with Korean in its first bytes gives the cell its whole text would.
+TEST(TraceList, ALongUtf8TextGivesTheCellOfItsWholeText) {
+    CTraceList list;
+    seam::TraceItem row = MakeTraceRow("RECENT", "", "C:\\History", "urls 1");
+    row.text[seam::kColName] = "https://a.example/\xEB\x82\xA0\xEC\x94\xA8" + std::string(2 << 20, 'z');
+    row.utf8Columns = 1u << seam::kColName;
+    list.InsertTop(row);
+    const std::string whole = CellTextOfUtf8(row.text[seam::kColName]);
+    ASSERT_EQ(259u, whole.size());
+    char cell[300];
+    EXPECT_EQ(whole.size(), list.CopyText(0, seam::kColName, cell, sizeof cell));
+    EXPECT_EQ(whole, cell);
+    char small[8];
+    EXPECT_EQ(7u, list.CopyText(0, seam::kColName, small, sizeof small));
+    EXPECT_EQ(whole.substr(0, 7), small);
+}
+
 TEST(TraceList, DeletingAndReadingPastTheEnd) {
     CTraceList list;
     for (const char* name : {"a", "b", "c", "d"}) list.InsertTop(MakeTraceRow("RECENT", name, kTypedKey, name));

@@ -37,22 +37,31 @@ bool CSkinDialog::PreTranslateMessage(const MSG& msg) {
 }
 
 // Everything is drawn here, from one off-screen picture, so the window never
-// shows the background without its texts.
+// shows the background without its texts. Only the part to be repainted is
+// composed: during a pass that is a count line or two many times a second,
+// and the whole window each time kept the window's thread busy for longer
+// than the lines themselves.
 std::optional<LRESULT> CSkinDialog::OnEraseBkgnd(WPARAM wParam, LPARAM) {
     const HDC target = reinterpret_cast<HDC>(wParam);
-    const RECT client = ClientRect();
-    const int w = client.right - client.left;
-    const int h = client.bottom - client.top;
+    RECT area{};
+    const int clip = ::GetClipBox(target, &area);
+    if (clip == NULLREGION) return TRUE;
+    if (clip == ERROR) area = ClientRect();
+    const int w = area.right - area.left;
+    const int h = area.bottom - area.top;
     win::OffscreenSurface surface(target, w, h);
     if (!surface.Valid()) return TRUE;
+    // Drawn in the window's own coordinates, landing at the picture's corner.
+    ::SetViewportOrgEx(surface.Dc(), -area.left, -area.top, nullptr);
     {
         win::MemoryDC background(target);
         win::SelectScope select(background.Dc(), m_bmpBackground.Get());
-        ::BitBlt(surface.Dc(), 0, 0, w, h, background.Dc(), 0, 0, SRCCOPY);
+        ::BitBlt(surface.Dc(), area.left, area.top, w, h, background.Dc(), area.left, area.top, SRCCOPY);
     }
     ::SetBkMode(surface.Dc(), TRANSPARENT);
     DrawTexts(surface.Dc());
-    surface.CopyTo(target, client.left, client.top);
+    ::SetViewportOrgEx(surface.Dc(), 0, 0, nullptr);
+    surface.CopyTo(target, area.left, area.top);
     return TRUE;
 }
 

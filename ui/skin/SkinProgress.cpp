@@ -40,11 +40,14 @@ void CSkinProgress::Paint(HDC target) {
     win::MemoryDC source(target);
 
     const HBITMAP columns[] = {m_images[kLeft], m_images[kRight], m_images[kTrack], m_images[kFill]};
-    PaintProgressColumns(w, m_nFill.load(), [&](ProgressImage image, int x) {
+    // Widening one column only repeats it; no mode blends pixels then, but
+    // this one says so.
+    ::SetStretchBltMode(surface.Dc(), COLORONCOLOR);
+    PaintProgressRuns(w, m_nFill.load(), [&](ProgressImage image, int x, int count) {
         HBITMAP column = columns[static_cast<int>(image)];
         if (!column) return;
         win::SelectScope select(source.Dc(), column);
-        ::BitBlt(surface.Dc(), x, 0, 1, h, source.Dc(), 0, 0, SRCCOPY);
+        ::StretchBlt(surface.Dc(), x, 0, count, h, source.Dc(), 0, 0, 1, h, SRCCOPY);
     });
     surface.CopyTo(target, client.left, client.top);
 }
