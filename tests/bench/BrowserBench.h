@@ -1,7 +1,7 @@
 // What the browsers' benchmark needs on either side (natively over the fakes,
 // and as bench_browser_scan.exe under Wine): a History of N addresses of
-// today's schema, the bare SQLite loop that is the analysis's floor, and a
-// view that costs what the window costs during a pass.
+// today's schema, the bare SQLite programs that are the floors of analysis
+// and cleaning, and a view that costs what the window costs during a pass.
 #pragma once
 
 #include <sqlite3.h>
@@ -33,8 +33,9 @@ inline void Exec(sqlite3* db, const std::string& sql) {
 }
 
 // A History at `utf8Path` with `n` addresses, each with two visits and a
-// segment, and a Korean title.
-inline void BuildHistory(const std::string& utf8Path, int n) {
+// segment, and a Korean title; with `termEvery`, every so many addresses
+// also have a search term typed for them.
+inline void BuildHistory(const std::string& utf8Path, int n, int termEvery = 0) {
     sqlite3* db = nullptr;
     if (sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) != SQLITE_OK) {
         std::fprintf(stderr, "bench: cannot create %s\n", utf8Path.c_str());
@@ -50,6 +51,9 @@ inline void BuildHistory(const std::string& utf8Path, int n) {
                      "INSERT INTO visits (url, visit_time, segment_id) VALUES (" + id + ", " + id + ", " + id + "), (" +
                      id + ", " + id + "1, " + id + ");"
                      "INSERT INTO segments VALUES (" + id + ", 'news.example.co.kr/', " + id + ");");
+        if (termEvery > 0 && i % termEvery == 0) {
+            Exec(db, "INSERT INTO keyword_search_terms VALUES (2, " + id + ", '뉴스 " + id + "', '뉴스 " + id + "')");
+        }
     }
     Exec(db, "COMMIT");
     sqlite3_close_v2(db);
@@ -76,6 +80,33 @@ inline double BareRead(const std::string& utf8Path, int& rows) {
     const double ms = Ms(start);
     if (bytes == 0) std::printf("(nothing read)\n");
     return ms;
+}
+
+// The cleaning's floor: the addresses 1 to `n` deleted set-based in one
+// transaction by a bare program, with their visits, search terms and
+// segments: the ids into a temporary table one statement at a time (as
+// they would come from a list), then one DELETE a table. Returns the
+// milliseconds.
+inline double BareDelete(const std::string& utf8Path, int n) {
+    const auto start = Clock::now();
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(utf8Path.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    Exec(db, "PRAGMA temp_store=MEMORY; BEGIN IMMEDIATE; CREATE TEMP TABLE chosen(id INTEGER PRIMARY KEY)");
+    sqlite3_stmt* insert = nullptr;
+    sqlite3_prepare_v2(db, "INSERT INTO temp.chosen VALUES (?1)", -1, &insert, nullptr);
+    for (int id = 1; id <= n; ++id) {
+        sqlite3_bind_int64(insert, 1, id);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    Exec(db, "DELETE FROM main.keyword_search_terms WHERE url_id IN (SELECT id FROM temp.chosen);"
+             "DELETE FROM main.segments WHERE url_id IN (SELECT id FROM temp.chosen);"
+             "DELETE FROM main.visits WHERE url IN (SELECT id FROM temp.chosen);"
+             "DELETE FROM main.urls WHERE id IN (SELECT id FROM temp.chosen);"
+             "COMMIT");
+    sqlite3_close_v2(db);
+    return Ms(start);
 }
 
 // The window as the engine meets it during a pass: the product's trace list,

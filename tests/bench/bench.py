@@ -19,7 +19,9 @@ taken at all).
   browsers      a History of N addresses in Chrome's Default profile: the
                 program's own scan (tests/probes/bench_browser_scan.cpp)
                 beside a bare SQLite loop reading the same rows, in one
-                process, the least of five runs each.
+                process, the least of five runs each; its removal of every
+                listed row beside a bare set-based deletion of the same
+                addresses, the least of three runs each.
   latency       tests/probes/bench_latency.cpp during each pass, and while
                 the menu's version check waits on a silent stand-in.
   details       a prefix seeded with N history values, analysed: the
@@ -465,15 +467,18 @@ def recent_run(shortcuts, lists, entries):
 
 def browser_run(addresses):
     """The browsers' analysis of a History of `addresses` addresses beside a bare SQLite loop over
-    the same rows, both in bench_browser_scan.exe (the program's own scan through the Win32 file
-    system, into the window's trace list)."""
+    the same rows, and its cleaning beside a bare set-based deletion of the same addresses, all in
+    bench_browser_scan.exe (the program's own scan through the Win32 file system, into the window's
+    trace list, and its own removal of every listed row)."""
     with winetest.Session() as s:
         code, out = scenario.wine(s, os.path.join(winetest.BUILD, "bench_browser_scan.exe"), str(addresses),
                                   timeout=600)
     fields = dict(re.findall(r"(\w+)=(\S+)", out))
     winetest.check(code == 0 and "analysis_ms" in fields, f"bench_browser_scan failed ({code}): {out!r}")
     return {"addresses": addresses, "rows": int(fields["rows"]), "bare_ms": float(fields["bare_ms"]),
-            "analysis_ms": float(fields["analysis_ms"]), "load": os.getloadavg()[0]}
+            "analysis_ms": float(fields["analysis_ms"]), "clean_rows": int(fields["clean_rows"]),
+            "clean_ms": float(fields["clean_ms"]), "bare_clean_ms": float(fields["bare_clean_ms"]),
+            "load": os.getloadavg()[0]}
 
 
 # -- a profile of real size -----------------------------------------------------------
@@ -654,13 +659,20 @@ def report(m, sizes, startup, silent_s, menu, scales, profiles, recents=(), brow
                   "(`ScanBrowsers`: the file read whole through the Win32 file system, opened in memory, a row "
                   "per address into the trace list the window shows); the floor is a bare loop that opens the "
                   "file with SQLite and reads id, url and title of every address into strings. One process, "
-                  "the least of five runs each after one that warms the caches.", "",
-                  "| addresses | rows listed | analysis (ms) | bare SQLite (ms) | ratio | load (1 min) |",
-                  "|---|---|---|---|---|---|"]
+                  "the least of five runs each after one that warms the caches. Cleaning removes every row "
+                  "listed of a History whose every tenth address also has a search term (`RemoveDatabaseRows`, "
+                  "one transaction); its floor is a bare program that deletes the same addresses with their "
+                  "visits, terms and segments set-based in one transaction; the least of three runs, each "
+                  "from a fresh file.", "",
+                  "| addresses | rows listed | analysis (ms) | bare SQLite (ms) | ratio | rows cleaned | "
+                  "cleaning (ms) | bare deletion (ms) | ratio | load (1 min) |",
+                  "|---|---|---|---|---|---|---|---|---|---|"]
         for r in browsers:
             r["ratio"] = r["analysis_ms"] / r["bare_ms"]
             lines.append(f"| {r['addresses']:,} | {r['rows']:,} | {r['analysis_ms']:.1f} | {r['bare_ms']:.1f} | "
-                         f"{r['ratio']:.2f}x | {r['load']:.1f} |")
+                         f"{r['ratio']:.2f}x | {r['clean_rows']:,} | {r['clean_ms']:.1f} | "
+                         f"{r['bare_clean_ms']:.1f} | {r['clean_ms'] / r['bare_clean_ms']:.2f}x | "
+                         f"{r['load']:.1f} |")
     profile_goals = []
     for r in browsers:
         profile_goals.append(f"analysis of a History of {r['addresses']:,} addresses within "
@@ -817,7 +829,8 @@ def main():
         r = browser_run(addresses)
         browsers.append(r)
         print(f"bench: browsers: {addresses} addresses, {r['rows']} rows listed; analysis {r['analysis_ms']:.1f} ms "
-              f"beside bare SQLite {r['bare_ms']:.1f} ms", flush=True)
+              f"beside bare SQLite {r['bare_ms']:.1f} ms; cleaning {r['clean_rows']} rows {r['clean_ms']:.1f} ms "
+              f"beside a bare set-based deletion {r['bare_clean_ms']:.1f} ms", flush=True)
     details = []
     for count in (int(n) for n in args.details.split(",") if n):
         r = details_run(count)
