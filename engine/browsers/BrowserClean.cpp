@@ -2,7 +2,8 @@
 
 #include <sqlite3.h>
 
-#include <set>
+#include <algorithm>
+#include <utility>
 
 #include "engine/browsers/BrowserRows.h"
 #include "formats/SqliteHandles.h"
@@ -76,85 +77,133 @@ private:
     int m_nError = SQLITE_OK;
 };
 
-bool IsTable(const RowRemoval& row, const char* table) { return row.target.name == table; }
+constexpr size_t kListedCount = sizeof(kListedTables) / sizeof(kListedTables[0]);
 
-// Matches each row of `table` against what was listed: a match joins the
-// temporary set `temp` (to be removed), a row whose id is gone is gone, and
-// one whose id now holds something else stays.
-void MatchRows(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& rows, const char* table,
-               const std::string& matchSql, const std::string& existsSql, bool bWithValue, std::set<int64_t>& matched) {
-    CSqliteStatement match(db, matchSql);
-    CSqliteStatement exists(db, existsSql);
-    for (RowRemoval& row : rows) {
-        if (!IsTable(row, table) || tx.Failed()) continue;
-        match.Reset();
-        match.BindInt(1, row.target.id);
-        match.BindText(2, row.target.rowKey);
-        if (bWithValue) match.BindText(3, row.target.rowValue);
-        if (!tx.Run(match)) return;
-        if (db.Changes() > 0) {
-            matched.insert(row.target.id);
-            row.bGone = true;
-            continue;
+// The temporary set of the ids of a table's rows that go (those listed, and
+// the visits and segments of the addresses that go). Its ids are its
+// rowids, so that `x IN (SELECT id ...)` searches it as it is instead of
+// building a list of it for every statement.
+std::string GoingSet(const char* table) { return "temp." + QuotedName(std::string("kv_") + table); }
+
+std::string GoingIds(const char* table) { return "(SELECT id FROM " + GoingSet(table) + ")"; }
+
+// Whether the table's rows are found by their texts alone (see ListedTable).
+bool FoundByTexts(const ListedTable& table, const std::vector<ColumnInfo>& columns) {
+    return table.bByTexts && table.value && HasColumn(columns, table.value);
+}
+
+// How a listed row `c` finds its row `t`, so that a row the browser changed
+// since stays; empty when the table lacks the columns. Found by its texts,
+// the key is compared as it is, so that the table's index on it serves.
+std::string MatchSql(const ListedTable& table, const std::vector<ColumnInfo>& columns) {
+    if (!HasColumn(columns, table.key) || (table.idColumn && !HasColumn(columns, table.idColumn))) return {};
+    std::string sql = FoundByTexts(table, columns)
+                          ? "t." + QuotedName(table.key) + " = c.key"
+                          : "t." + IdSql(table) + " = c.id AND IFNULL(t." + QuotedName(table.key) + ", '') = c.key";
+    if (table.value && HasColumn(columns, table.value)) {
+        sql += " AND IFNULL(t." + QuotedName(table.value) + ", '') = c.value";
+    }
+    return sql;
+}
+
+// Every listed row of the database's tables, in one temporary table, with
+// its place in `rows`. They go in by table and id, so that every statement
+// that walks them meets the tables' rows in order: a B-tree steps on to the
+// next row instead of searching for it.
+void ListChosen(CSqliteDb& db, CTransaction& tx, const std::vector<RowRemoval>& rows, DatabaseKind kind) {
+    std::vector<std::pair<size_t, size_t>> chosen;  // (table, place in rows)
+    for (size_t i = 0; i < rows.size(); ++i) {
+        for (size_t t = 0; t < kListedCount; ++t) {
+            const ListedTable& table = kListedTables[t];
+            if (table.kind == kind && rows[i].target.name == table.table) chosen.push_back({t, i});
         }
-        exists.Reset();
-        exists.BindInt(1, row.target.id);
-        row.bGone = tx.Scalar(exists) < 0;
+    }
+    std::sort(chosen.begin(), chosen.end(), [&](const auto& a, const auto& b) {
+        return a.first != b.first ? a.first < b.first : rows[a.second].target.id < rows[b.second].target.id;
+    });
+    tx.Exec("CREATE TEMP TABLE kv_chosen(tbl TEXT, id INTEGER, key TEXT, value TEXT, seq INTEGER)");
+    CSqliteStatement insert(db, "INSERT INTO temp.kv_chosen VALUES (?1, ?2, ?3, ?4, ?5)");
+    for (const auto& [table, i] : chosen) {
+        if (tx.Failed()) return;
+        const seam::TraceTarget& target = rows[i].target;
+        insert.Reset();
+        insert.BindText(1, kListedTables[table].table);
+        insert.BindInt(2, target.id);
+        insert.BindText(3, target.rowKey);
+        insert.BindText(4, target.rowValue);
+        insert.BindInt(5, static_cast<int64_t>(i));
+        tx.Run(insert);
     }
 }
 
-void RemoveHistory(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& rows, DatabaseResult& result) {
-    const std::vector<ColumnInfo> urlColumns = TableColumns(db, kTableUrls);
-    if (!HasColumn(urlColumns, "id") || !HasColumn(urlColumns, "url")) return tx.Fail(SQLITE_ERROR);
-    tx.Exec("CREATE TEMP TABLE kv_urls(id INTEGER PRIMARY KEY)");
-    std::set<int64_t> urls;
-    MatchRows(db, tx, rows, kTableUrls,
-              "INSERT OR IGNORE INTO temp.kv_urls SELECT id FROM main.urls WHERE id = ?1 AND IFNULL(url, '') = ?2",
-              "SELECT 1 FROM main.urls WHERE id = ?1", false, urls);
-
-    // Search terms chosen on their own.
-    if (HasColumn(TableColumns(db, kTableSearchTerms), "term")) {
-        const bool bUrlId = HasColumn(TableColumns(db, kTableSearchTerms), "url_id");
-        CSqliteStatement erase(db, "DELETE FROM main.keyword_search_terms WHERE rowid = ?1 AND IFNULL(term, '') = ?2");
-        CSqliteStatement owner(db, bUrlId ? "SELECT url_id FROM main.keyword_search_terms WHERE rowid = ?1"
-                                          : "SELECT NULL FROM main.keyword_search_terms WHERE rowid = ?1");
-        CSqliteStatement exists(db, "SELECT 1 FROM main.keyword_search_terms WHERE rowid = ?1");
-        for (RowRemoval& row : rows) {
-            if (!IsTable(row, kTableSearchTerms) || tx.Failed()) continue;
-            erase.Reset();
-            erase.BindInt(1, row.target.id);
-            erase.BindText(2, row.target.rowKey);
-            if (!tx.Run(erase)) break;
-            if (db.Changes() > 0) {
-                row.bGone = true;
-                continue;
-            }
-            exists.Reset();
-            exists.BindInt(1, row.target.id);
-            if (tx.Scalar(exists) < 0) {
-                row.bGone = true;
-                continue;
-            }
-            // Another term holds the id now; it goes only with an address removed here.
-            owner.Reset();
-            owner.BindInt(1, row.target.id);
-            row.bGone = urls.count(tx.Scalar(owner)) > 0;
-        }
+// Sets bGone on the listed rows of `table` that `sql` (binding the table's
+// name) gives the places of.
+void MarkGone(CSqliteDb& db, CTransaction& tx, const ListedTable& table, const std::string& sql,
+              std::vector<RowRemoval>& rows) {
+    if (tx.Failed()) return;
+    CSqliteStatement gone(db, sql);
+    gone.BindText(1, table.table);
+    if (!gone.Ok()) return tx.Fail(SQLITE_ERROR);
+    int step;
+    while ((step = gone.Step()) == SQLITE_ROW) {
+        const int64_t seq = gone.Int(0);
+        if (seq >= 0 && static_cast<size_t>(seq) < rows.size()) rows[static_cast<size_t>(seq)].bGone = true;
     }
-    if (urls.empty() || tx.Failed()) return;
+    if (step != SQLITE_DONE) tx.Fail(step);
+}
 
-    const std::string urlSet = "(SELECT id FROM temp.kv_urls)";
+// The rows of `table` that still hold what was listed join its going set.
+// A row found by its texts goes by them, wherever its rowid is now: such a
+// listed row is gone once found. False when the table is not understood (a
+// failure if it must be).
+bool FindChosen(CSqliteDb& db, CTransaction& tx, const ListedTable& table, std::vector<RowRemoval>& rows) {
+    const std::vector<ColumnInfo> columns = TableColumns(db, table.table);
+    const std::string match = MatchSql(table, columns);
+    if (match.empty()) {
+        if (table.bRequired) tx.Fail(SQLITE_ERROR);
+        return false;
+    }
+    const std::string found = " FROM temp.kv_chosen AS c JOIN main." + QuotedName(table.table) + " AS t ON " + match +
+                              " WHERE c.tbl = ?1";
+    tx.Exec("CREATE TEMP TABLE " + GoingSet(table.table) + "(id INTEGER PRIMARY KEY)");
+    CSqliteStatement going(db, "INSERT OR IGNORE INTO " + GoingSet(table.table) + " SELECT t." + IdSql(table) + found);
+    going.BindText(1, table.table);
+    tx.Run(going);
+    if (FoundByTexts(table, columns)) MarkGone(db, tx, table, "SELECT c.seq" + found, rows);
+    return !tx.Failed();
+}
+
+// Once everything is removed, a listed row whose id is no longer in its
+// table is gone: the row it found, one the browser removed itself, or a term
+// whose id another term took that went with its address. One whose id
+// another entry holds stays.
+void ReadGone(CSqliteDb& db, CTransaction& tx, const ListedTable& table, std::vector<RowRemoval>& rows) {
+    // The going set answers for most rows, more cheaply than the table.
+    MarkGone(db, tx, table,
+             "SELECT c.seq FROM temp.kv_chosen AS c WHERE c.tbl = ?1 AND (c.id IN " + GoingIds(table.table) +
+                 " OR NOT EXISTS (SELECT 1 FROM main." + QuotedName(table.table) + " AS t WHERE t." + IdSql(table) +
+                 " = c.id))",
+             rows);
+}
+
+// What refers to the addresses that go: their visits and every row of any
+// table pointing at those or at the addresses, their segments' usage.
+// False when no address goes.
+bool RemoveAddressReferrers(CSqliteDb& db, CTransaction& tx) {
+    const std::string urlSet = GoingIds(kTableUrls);
+    CSqliteStatement any(db, "SELECT EXISTS " + urlSet);
+    if (tx.Scalar(any) != 1) return false;
     const std::vector<ColumnInfo> visitColumns = TableColumns(db, "visits");
     const bool bVisits = HasColumn(visitColumns, "id") && HasColumn(visitColumns, "url");
     if (bVisits) {
-        tx.Exec("CREATE TEMP TABLE kv_visits(id INTEGER PRIMARY KEY)");
-        tx.Exec("INSERT INTO temp.kv_visits SELECT id FROM main.visits WHERE url IN " + urlSet);
+        tx.Exec("CREATE TEMP TABLE " + GoingSet("visits") + "(id INTEGER PRIMARY KEY)");
+        tx.Exec("INSERT INTO " + GoingSet("visits") + " SELECT id FROM main.visits WHERE url IN " + urlSet);
     }
     const std::vector<ColumnInfo> segmentColumns = TableColumns(db, "segments");
     const bool bSegments = HasColumn(segmentColumns, "id") && HasColumn(segmentColumns, "url_id");
     if (bSegments) {
-        tx.Exec("CREATE TEMP TABLE kv_segments(id INTEGER PRIMARY KEY)");
-        tx.Exec("INSERT INTO temp.kv_segments SELECT id FROM main.segments WHERE url_id IN " + urlSet);
+        tx.Exec("CREATE TEMP TABLE " + GoingSet("segments") + "(id INTEGER PRIMARY KEY)");
+        tx.Exec("INSERT INTO " + GoingSet("segments") + " SELECT id FROM main.segments WHERE url_id IN " + urlSet);
     }
     for (const std::string& table : TableNames(db)) {
         const std::string lower = LowerAscii(table);
@@ -163,59 +212,49 @@ void RemoveHistory(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& row
         for (const ColumnInfo& column : TableColumns(db, table)) {
             std::string set;
             if (PointsAtUrl(column)) set = urlSet;
-            else if (bVisits && PointsAtVisit(lower, column)) set = "(SELECT id FROM temp.kv_visits)";
-            else if (bSegments && column.name == "segment_id") set = "(SELECT id FROM temp.kv_segments)";
+            else if (bVisits && PointsAtVisit(lower, column)) set = GoingIds("visits");
+            else if (bSegments && column.name == "segment_id") set = GoingIds("segments");
             if (set.empty()) continue;
             where += (where.empty() ? "" : " OR ") + QuotedName(column.name) + " IN " + set;
         }
         if (!where.empty()) tx.Exec("DELETE FROM main." + QuotedName(table) + " WHERE " + where);
     }
-    if (bVisits) tx.Exec("DELETE FROM main.visits WHERE id IN (SELECT id FROM temp.kv_visits)");
-    tx.Exec("DELETE FROM main.urls WHERE id IN " + urlSet);
-    CSqliteStatement left(db, "SELECT count(*) FROM main.urls");
-    result.bNoAddressLeft = tx.Scalar(left) == 0;
+    if (bVisits) tx.Exec("DELETE FROM main.visits WHERE id IN " + GoingIds("visits"));
+    return true;
 }
 
-void RemoveLogins(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& rows) {
-    const std::vector<ColumnInfo> columns = TableColumns(db, kTableLogins);
-    if (!HasColumn(columns, "origin_url")) return tx.Fail(SQLITE_ERROR);
-    const bool bUser = HasColumn(columns, "username_value");
-    tx.Exec("CREATE TEMP TABLE kv_logins(id INTEGER PRIMARY KEY)");
-    std::set<int64_t> logins;
-    MatchRows(db, tx, rows, kTableLogins,
-              std::string("INSERT OR IGNORE INTO temp.kv_logins SELECT rowid FROM main.logins"
-                          " WHERE rowid = ?1 AND IFNULL(origin_url, '') = ?2") +
-                  (bUser ? " AND IFNULL(username_value, '') = ?3" : ""),
-              "SELECT 1 FROM main.logins WHERE rowid = ?1", bUser, logins);
-    if (logins.empty() || tx.Failed()) return;
+// What points at the logins that go (`parent_id`: notes, insecure-credential marks).
+void RemoveLoginReferrers(CSqliteDb& db, CTransaction& tx) {
     for (const std::string& table : TableNames(db)) {
         if (LowerAscii(table) == kTableLogins || !HasColumn(TableColumns(db, table), "parent_id")) continue;
-        tx.Exec("DELETE FROM main." + QuotedName(table) + " WHERE parent_id IN (SELECT id FROM temp.kv_logins)");
+        tx.Exec("DELETE FROM main." + QuotedName(table) + " WHERE parent_id IN " + GoingIds(kTableLogins));
     }
-    tx.Exec("DELETE FROM main.logins WHERE rowid IN (SELECT id FROM temp.kv_logins)");
 }
 
-void RemoveForms(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& rows) {
-    const std::vector<ColumnInfo> columns = TableColumns(db, kTableForms);
-    if (!HasColumn(columns, "name")) return tx.Fail(SQLITE_ERROR);
-    const bool bValue = HasColumn(columns, "value");
-    CSqliteStatement erase(db, bValue ? "DELETE FROM main.autofill WHERE name = ?2 AND IFNULL(value, '') = ?3"
-                                      : "DELETE FROM main.autofill WHERE name = ?2 AND rowid = ?1");
-    CSqliteStatement exists(db, "SELECT 1 FROM main.autofill WHERE rowid = ?1");
-    for (RowRemoval& row : rows) {
-        if (!IsTable(row, kTableForms) || tx.Failed()) continue;
-        erase.Reset();
-        erase.BindInt(1, row.target.id);
-        erase.BindText(2, row.target.rowKey);
-        if (bValue) erase.BindText(3, row.target.rowValue);
-        if (!tx.Run(erase)) return;
-        if (db.Changes() > 0) {
-            row.bGone = true;
-            continue;
-        }
-        exists.Reset();
-        exists.BindInt(1, row.target.id);
-        row.bGone = tx.Scalar(exists) < 0;
+// The listed rows of one database found, what refers to them removed, then
+// they themselves, each with a statement a table, whatever their number.
+void RemoveChosen(CSqliteDb& db, CTransaction& tx, std::vector<RowRemoval>& rows, DatabaseKind kind,
+                  DatabaseResult& result) {
+    ListChosen(db, tx, rows, kind);
+    bool understood[kListedCount] = {};
+    for (size_t i = 0; i < kListedCount && !tx.Failed(); ++i) {
+        if (kListedTables[i].kind == kind) understood[i] = FindChosen(db, tx, kListedTables[i], rows);
+    }
+    if (tx.Failed()) return;
+    const bool bAddressesGo = kind == DatabaseKind::History && RemoveAddressReferrers(db, tx);
+    if (kind == DatabaseKind::Logins) RemoveLoginReferrers(db, tx);
+    for (size_t i = 0; i < kListedCount; ++i) {
+        const ListedTable& table = kListedTables[i];
+        if (!understood[i]) continue;
+        tx.Exec("DELETE FROM main." + QuotedName(table.table) + " WHERE " + IdSql(table) + " IN " +
+                GoingIds(table.table));
+    }
+    for (size_t i = 0; i < kListedCount; ++i) {
+        if (understood[i]) ReadGone(db, tx, kListedTables[i], rows);
+    }
+    if (bAddressesGo) {
+        CSqliteStatement left(db, "SELECT EXISTS (SELECT 1 FROM main.urls)");
+        result.bNoAddressLeft = tx.Scalar(left) == 0;
     }
 }
 
@@ -245,11 +284,7 @@ DatabaseResult RemoveDatabaseRows(const std::string& utf8Path, DatabaseKind kind
     // Not a database (or a corrupt first page) shows here, before any change.
     CSqliteStatement schema(db, "SELECT count(*) FROM main.sqlite_schema");
     tx.Scalar(schema);
-    switch (kind) {
-        case DatabaseKind::History: RemoveHistory(db, tx, rows, result); break;
-        case DatabaseKind::Logins: RemoveLogins(db, tx, rows); break;
-        case DatabaseKind::Forms: RemoveForms(db, tx, rows); break;
-    }
+    RemoveChosen(db, tx, rows, kind, result);
     if (!tx.Failed()) tx.Exec("COMMIT");
     if (tx.Failed()) {
         db.Exec("ROLLBACK");

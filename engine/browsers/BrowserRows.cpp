@@ -14,36 +14,16 @@ namespace {
 // Labels (UTF-8 here; the rows carry their code page 949 form).
 constexpr const char* kLabelSearchTerm = "주소창 검색어";
 
-// One table's query: the id column (`id` where the table has one, else the
-// rowid), a required text column and two optional ones.
-struct TableQuery {
-    DatabaseKind kind;
-    const char* table;
-    const char* idColumn;   // nullptr: the rowid
-    const char* key;        // required
-    const char* parent;     // optional integer, or nullptr
-    const char* value;      // optional text kept whole, or nullptr
-    const char* display;    // optional text for DATA only, or nullptr
-};
-
-constexpr TableQuery kQueries[] = {
-    {DatabaseKind::History, kTableUrls, "id", "url", nullptr, nullptr, "title"},
-    {DatabaseKind::History, kTableSearchTerms, nullptr, "term", "url_id", nullptr, nullptr},
-    {DatabaseKind::Logins, kTableLogins, nullptr, "origin_url", nullptr, "username_value", nullptr},
-    {DatabaseKind::Forms, kTableForms, nullptr, "name", nullptr, "value", nullptr},
-};
-
 std::string ColumnOrNull(const std::vector<ColumnInfo>& columns, const char* name) {
     return name && HasColumn(columns, name) ? QuotedName(name) : std::string("NULL");
 }
 
-void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& keepGoing,
+void ReadTable(CSqliteDb& db, const ListedTable& query, const std::atomic<bool>& keepGoing,
                const std::function<void(const BrowserRecord&)>& each) {
     const std::vector<ColumnInfo> columns = TableColumns(db, query.table);
     if (!HasColumn(columns, query.key)) return;
-    const bool bOwnId = query.idColumn && HasColumn(columns, query.idColumn);
-    if (query.idColumn && !bOwnId) return;
-    const std::string sql = "SELECT " + (bOwnId ? QuotedName(query.idColumn) : std::string("rowid")) + ", " +
+    if (query.idColumn && !HasColumn(columns, query.idColumn)) return;
+    const std::string sql = "SELECT " + IdSql(query) + ", " +
                             QuotedName(query.key) + ", " + ColumnOrNull(columns, query.parent) + ", " +
                             ColumnOrNull(columns, query.value) + ", " + ColumnOrNull(columns, query.display) +
                             " FROM main." + QuotedName(query.table);
@@ -62,10 +42,14 @@ void ReadTable(CSqliteDb& db, const TableQuery& query, const std::atomic<bool>& 
 
 }  // namespace
 
+std::string IdSql(const ListedTable& table) {
+    return table.idColumn ? QuotedName(table.idColumn) : std::string("rowid");
+}
+
 void ForEachRecord(CSqliteDb& db, DatabaseKind kind, const std::atomic<bool>& keepGoing,
                    const std::function<void(const BrowserRecord&)>& each) {
     if (!db.Get()) return;
-    for (const TableQuery& query : kQueries) {
+    for (const ListedTable& query : kListedTables) {
         if (query.kind == kind) ReadTable(db, query, keepGoing, each);
     }
 }

@@ -27,6 +27,35 @@ inline constexpr const char* kTableSearchTerms = "keyword_search_terms";
 inline constexpr const char* kTableLogins = "logins";
 inline constexpr const char* kTableForms = "autofill";
 
+// One table whose rows are listed: the row's id (the table's own `id`
+// column where it has one, else the rowid), a required text column and
+// optional ones; and how cleaning finds a listed row again.
+struct ListedTable {
+    DatabaseKind kind;
+    const char* table;
+    const char* idColumn;  // nullptr: the rowid
+    const char* key;       // required: without it (or the id column) the table gives no rows
+    const char* parent;    // optional integer, or nullptr
+    const char* value;     // optional text kept whole, or nullptr
+    const char* display;   // optional text for DATA only, or nullptr
+    // Cleaning leaves a database alone whose table lacks the columns.
+    bool bRequired;
+    // Cleaning finds the row by key and value alone, wherever its rowid is
+    // now: they are a form entry's primary key, and the rowid of such a
+    // table is SQLite's own, which a VACUUM renumbers.
+    bool bByTexts;
+};
+
+inline constexpr ListedTable kListedTables[] = {
+    {DatabaseKind::History, kTableUrls, "id", "url", nullptr, nullptr, "title", true, false},
+    {DatabaseKind::History, kTableSearchTerms, nullptr, "term", "url_id", nullptr, nullptr, false, false},
+    {DatabaseKind::Logins, kTableLogins, nullptr, "origin_url", nullptr, "username_value", nullptr, true, false},
+    {DatabaseKind::Forms, kTableForms, nullptr, "name", nullptr, "value", nullptr, true, true},
+};
+
+// The row's id in SQL: its id column, quoted, or "rowid".
+std::string IdSql(const ListedTable& table);
+
 struct BrowserRecord {
     const char* table = "";
     int64_t id = 0;        // the row's id (urls.id, else its rowid)

@@ -104,7 +104,8 @@ int main(int argc, char** argv) {
         cleanRows = removals.size();
         bareClean = std::min(bareClean, bench::BareDelete(floorUtf8, n));
         const auto start = bench::Clock::now();
-        const engine::DatabaseResult result = engine::RemoveDatabaseRows(utf8Path, engine::DatabaseKind::History, removals);
+        const engine::DatabaseResult result =
+            engine::RemoveDatabaseRows(utf8Path, engine::DatabaseKind::History, removals);
         clean = std::min(clean, bench::Ms(start));
         bAllGone &= result.fate == engine::DatabaseFate::Cleaned && result.bNoAddressLeft;
         for (const auto& removal : removals) bAllGone &= removal.bGone;

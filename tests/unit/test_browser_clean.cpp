@@ -5,12 +5,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/browsers/BrowserClean.h"
 #include "engine/browsers/BrowserRows.h"
 #include "engine/core/StatusTexts.h"
 #include "engine/kinds/TraceChoice.h"
@@ -426,6 +428,117 @@ TEST_F(BrowserClean, RowsChangedMeanwhileAreRemovedOnlyWhileTheyStillMatch) {
     TestDb web(RealPath(forms));
     EXPECT_EQ((std::vector<std::string>{"changed"}), web.Rows("SELECT value FROM autofill"));
     EXPECT_EQ(engine::StatusCleanFailed(2), m_state.StatusText());
+}
+
+// One call with every listed row of a database, some of which the browser
+// changed since: each says whether it went, and the database holds exactly
+// what the rows that still matched leave.
+struct Listed {
+    const char* table;
+    int64_t id;
+    const char* key;
+    const char* value;
+    bool bGone;
+    const char* why;
+};
+
+std::vector<engine::RowRemoval> Removals(const std::vector<Listed>& listed) {
+    std::vector<engine::RowRemoval> rows;
+    for (const Listed& row : listed) {
+        engine::RowRemoval removal;
+        removal.target.kind = seam::TargetKind::DatabaseRow;
+        removal.target.name = row.table;
+        removal.target.id = row.id;
+        removal.target.rowKey = row.key;
+        removal.target.rowValue = row.value;
+        rows.push_back(removal);
+    }
+    return rows;
+}
+
+TEST_F(BrowserClean, EachListedRowOfOneCallSaysWhetherItWent) {
+    const std::u16string path = ProfileFolder(kChrome, u"Default") + u"\\History";
+    MakeCurrentHistory(path);
+    {
+        TestDb browser(RealPath(path));
+        browser.Exec("UPDATE urls SET url = 'https://changed.example/' WHERE id = 2;"
+                     "INSERT INTO keyword_search_terms VALUES (2, 2, '뉴스', '뉴스');");
+    }
+    const std::vector<Listed> listed = {
+        {"urls", 1, "https://www.naver.com/", "", true, "as listed"},
+        {"urls", 1, "https://www.naver.com/", "", true, "the same row listed twice"},
+        {"urls", 2, "https://news.naver.com/", "", false, "its address changed since"},
+        {"urls", 9, "https://gone.example/", "", true, "the browser removed it"},
+        {"keyword_search_terms", 2, "다음", "", true, "a term as listed, alone"},
+        {"keyword_search_terms", 1, "옛 검색어", "", true, "its id another term's now, whose address goes"},
+        {"keyword_search_terms", 3, "옛 검색어", "", false, "its id another term's now, whose address stays"},
+        {"autofill", 3, "https://www.daum.net/", "", false, "a row no History holds"},
+    };
+    const std::string expected = Copy(path, "one-call");
+    {
+        TestDb db(expected);
+        db.Exec(R"sql(
+            DELETE FROM visit_source WHERE id IN (1, 3);
+            DELETE FROM content_annotations WHERE visit_id IN (1, 3);
+            DELETE FROM context_annotations WHERE visit_id IN (1, 3);
+            DELETE FROM clusters_and_visits WHERE visit_id IN (1, 3);
+            DELETE FROM cluster_visit_duplicates WHERE visit_id IN (1, 3) OR duplicate_visit_id IN (1, 3);
+            DELETE FROM visited_links WHERE link_url_id = 1;
+            DELETE FROM segment_usage WHERE segment_id = 1;
+            DELETE FROM segments WHERE url_id = 1;
+            DELETE FROM keyword_search_terms WHERE url_id = 1 OR term = '다음';
+            DELETE FROM visits WHERE url = 1;
+            DELETE FROM urls WHERE id = 1;
+        )sql");
+    }
+    std::vector<engine::RowRemoval> rows = Removals(listed);
+    const engine::DatabaseResult result =
+        engine::RemoveDatabaseRows(RealPath(path), engine::DatabaseKind::History, rows);
+    EXPECT_EQ(engine::DatabaseFate::Cleaned, result.fate);
+    EXPECT_FALSE(result.bNoAddressLeft);
+    for (size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(listed[i].bGone, rows[i].bGone) << listed[i].why;
+    ExpectSame(DumpOf(expected), DumpOf(RealPath(path)));
+}
+
+// A form entry is found by its name and value, wherever its rowid is now;
+// one whose value changed, or whose rowid another entry took, stays.
+TEST_F(BrowserClean, AFormEntryIsFoundByItsTextsWhereverItsRowidIs) {
+    const std::u16string path = ProfileFolder(kEdge, u"Default") + u"\\Web Data";
+    Put(path, "");
+    {
+        TestDb db(RealPath(path));
+        db.Exec("CREATE TABLE autofill (name VARCHAR, value VARCHAR, value_lower VARCHAR,"
+                " date_created INTEGER DEFAULT 0, date_last_used INTEGER DEFAULT 0, count INTEGER DEFAULT 1,"
+                " PRIMARY KEY (name, value));"
+                "CREATE TABLE keywords (id INTEGER PRIMARY KEY, short_name VARCHAR NOT NULL);"
+                "INSERT INTO keywords VALUES (1, '네이버');"
+                "INSERT INTO autofill (rowid, name, value) VALUES (1, 'email', 'a@example.com'),"
+                " (2, 'email', 'b@example.com'), (3, 'name', '김하늘'), (4, 'phone', '010');"
+                // Since the list was made: renumbered, changed, removed, its rowid taken.
+                "DELETE FROM autofill WHERE rowid = 1; INSERT INTO autofill (rowid, name, value)"
+                " VALUES (7, 'email', 'a@example.com');"
+                "UPDATE autofill SET value = 'c@example.com' WHERE rowid = 2;"
+                "DELETE FROM autofill WHERE rowid = 3;"
+                "DELETE FROM autofill WHERE rowid = 4;"
+                "INSERT INTO autofill (rowid, name, value) VALUES (4, 'city', '서울');");
+    }
+    const std::vector<Listed> listed = {
+        {"autofill", 1, "email", "a@example.com", true, "renumbered"},
+        {"autofill", 2, "email", "b@example.com", false, "its value changed"},
+        {"autofill", 3, "name", "김하늘", true, "the browser removed it"},
+        {"autofill", 4, "phone", "010", false, "its rowid another entry's now"},
+        {"urls", 4, "city", "", false, "a row no Web Data holds"},
+    };
+    const std::string expected = Copy(path, "forms");
+    {
+        TestDb db(expected);
+        db.Exec("DELETE FROM autofill WHERE rowid = 7");
+    }
+    std::vector<engine::RowRemoval> rows = Removals(listed);
+    EXPECT_EQ(engine::DatabaseFate::Cleaned,
+              engine::RemoveDatabaseRows(RealPath(path), engine::DatabaseKind::Forms, rows).fate);
+    for (size_t i = 0; i < listed.size(); ++i) EXPECT_EQ(listed[i].bGone, rows[i].bGone) << listed[i].why;
+    ExpectSame(DumpOf(expected), DumpOf(RealPath(path)));
 }
 
 // The database went between analysis and cleaning (the user removed the
