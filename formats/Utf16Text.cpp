@@ -25,8 +25,9 @@ bool LeadingUtf16Name(const std::vector<uint8_t>& data, std::string& cp949) {
         const uint16_t u = UnitAt(data.data(), i);
         if (u == 0) {
             if (i == 0) return false;
+            // A name of characters no conversion can show at all is no name.
             cp949 = Cp949FromUtf16Le(data.data(), i);
-            return true;
+            return !cp949.empty();
         }
         if (u < 0x20) return false;
     }
