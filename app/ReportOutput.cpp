@@ -1,5 +1,8 @@
 #include "app/ReportOutput.h"
 
+#include "seam/Platform.h"
+#include "seam/win32/PlainFiles.h"
+
 namespace app {
 namespace {
 
@@ -34,9 +37,9 @@ std::string Utf8FromWide(const std::wstring& wide) {
 }
 
 bool CReportOutput::OpenFile(const std::wstring& path) {
-    m_file.Reset(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!m_file) return false;
+    // An elevated run must not write over whatever a link named like the
+    // report points at.
+    if (seam::CreatePlainFile(std::u16string(path.begin(), path.end()), m_file) != seam::kErrSuccess) return false;
     static const char kBom[] = "\xEF\xBB\xBF";
     if (WriteAll(m_file.Get(), kBom, 3)) return true;
     m_file.Reset();

@@ -24,7 +24,7 @@ int Run(const engine::CommandLine& command, CReportOutput& out) {
     if (!command.reportPath.empty() && !out.OpenFile(WideFromUtf8(command.reportPath))) {
         if (command.error != engine::CommandError::None) out.ToConsole(engine::CommandErrorLine(command));
         out.ToConsole(engine::ReportUnwritableLine(command.reportPath));
-        return engine::kExitBadCommand;
+        return engine::kExitNoReport;
     }
     if (command.error != engine::CommandError::None) {
         const std::string line = engine::CommandErrorLine(command);
@@ -55,7 +55,7 @@ int Run(const engine::CommandLine& command, CReportOutput& out) {
     // file is a run that did not end as asked, never a success.
     if (out.ToFile(report)) return outcome.ExitCode();
     out.ToConsole(engine::ReportCutShortLine(command.reportPath));
-    return engine::kExitSomeLeft;
+    return engine::kExitNoReport;
 }
 
 }  // namespace

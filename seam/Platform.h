@@ -231,9 +231,19 @@ public:
 enum : long {
     kErrPathNotFound = 3,
     kErrSharingViolation = 32,  // a program holds the file open
+    // ERROR_REPARSE_POINT_ENCOUNTERED: the path, or a folder on the way to
+    // it, is a link, a junction or another reparse point, so that what it
+    // names may lie anywhere; it is neither read nor changed.
+    kErrLinked = 4395,
 };
 
-enum : uint32_t { kAttrReadOnly = 0x1, kAttrHidden = 0x2, kAttrSystem = 0x4, kAttrDirectory = 0x10 };
+enum : uint32_t {
+    kAttrReadOnly = 0x1,
+    kAttrHidden = 0x2,
+    kAttrSystem = 0x4,
+    kAttrDirectory = 0x10,
+    kAttrReparsePoint = 0x400,
+};
 
 enum class KnownFolder { RoamingAppData, LocalAppData, Recent };
 
@@ -244,7 +254,7 @@ struct FileEntry {
 };
 
 // How a removal came out, from the Win32 error code.
-enum class FileFate { Removed, Gone, InUse, Denied, Failed };
+enum class FileFate { Removed, Gone, InUse, Denied, Linked, Failed };
 inline FileFate FileFateOf(long error) {
     switch (error) {
         case kErrSuccess: return FileFate::Removed;
@@ -252,6 +262,7 @@ inline FileFate FileFateOf(long error) {
         case kErrPathNotFound: return FileFate::Gone;
         case kErrSharingViolation: return FileFate::InUse;
         case kErrAccessDenied: return FileFate::Denied;
+        case kErrLinked: return FileFate::Linked;
         default: return FileFate::Failed;
     }
 }
@@ -266,15 +277,26 @@ public:
 
     // SHGetFolderPathW of the current user's folder, no trailing backslash.
     virtual long KnownFolderPath(KnownFolder folder, std::u16string& path) = 0;
+    // An elevated run must not be led by a link out of the folders it was
+    // pointed at: every call below refuses (kErrLinked) a path that is a
+    // link or reaches its file through one, seen from the handle it opens
+    // (its final path is not the path asked for). An entry that is itself a
+    // reparse point is listed with kAttrReparsePoint, for the caller to pass by.
+    //
     // FindFirstFileW/FindNextFileW over `folder`\*: every entry but "." and "..",
     // in no particular order. kErrPathNotFound when the folder is missing.
     virtual long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) = 0;
     // The first `maxBytes` bytes of the file at most (all of a smaller one),
     // opened for reading while others may read, write and delete it.
     virtual long ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) = 0;
-    // DeleteFileW: kErrSharingViolation while a program holds the file open,
+    // Deletes the file through the handle that was checked, never by its
+    // path again: kErrSharingViolation while a program holds the file open,
     // kErrAccessDenied for a read-only file or one the user may not delete.
     virtual long DeleteFile(const std::u16string& path) = 0;
+    // kErrSuccess for an ordinary file reached without a link; kErrLinked,
+    // or the error that opening it gives (kErrFileNotFound for none). Asked
+    // before a library that opens files by path (SQLite) changes one.
+    virtual long CheckPlainFile(const std::u16string& path) = 0;
     // The path as SQLite's sqlite3_open_v2 takes it (UTF-8), naming the same file.
     virtual std::string Utf8Path(const std::u16string& path) = 0;
 };

@@ -39,7 +39,7 @@ std::vector<BrowserProfile> FindProfiles(seam::IFileSystem& files) {
         if (files.ListFolder(userData, entries) != seam::kErrSuccess) continue;
         std::vector<BrowserProfile> found;
         for (const seam::FileEntry& entry : entries) {
-            if ((entry.attributes & seam::kAttrDirectory) == 0) continue;
+            if ((entry.attributes & seam::kAttrDirectory) == 0 || (entry.attributes & seam::kAttrReparsePoint)) continue;
             const std::u16string folder = userData + u"\\" + entry.name;
             std::vector<seam::FileEntry> inside;
             if (files.ListFolder(folder, inside) != seam::kErrSuccess || !HasDatabase(inside)) continue;
@@ -57,7 +57,7 @@ bool DatabaseFile(seam::IFileSystem& files, const std::u16string& folder, const 
     std::vector<seam::FileEntry> entries;
     if (files.ListFolder(folder, entries) != seam::kErrSuccess) return false;
     for (const seam::FileEntry& entry : entries) {
-        if ((entry.attributes & seam::kAttrDirectory) == 0 && SameName(entry.name, name)) {
+        if ((entry.attributes & (seam::kAttrDirectory | seam::kAttrReparsePoint)) == 0 && SameName(entry.name, name)) {
             size = entry.size;
             return true;
         }

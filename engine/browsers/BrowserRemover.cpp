@@ -46,6 +46,15 @@ void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBa
         return;
     }
 
+    // SQLite opens the database by its path and writes its journal beside
+    // it by name: neither may lead through a link.
+    for (const char16_t* suffix : {u"", u"-journal", u"-wal", u"-shm"}) {
+        if (platform.files.CheckPlainFile(path + suffix) == seam::kErrLinked) {
+            fates.assign(rows.size(), RowFate::Linked);
+            return;
+        }
+    }
+
     std::vector<RowRemoval> removals;
     removals.reserve(rows.size());
     for (const seam::TraceItem* row : rows) removals.push_back({row->target, false});

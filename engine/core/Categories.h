@@ -28,6 +28,7 @@ enum class RowFate : uint8_t {
     Denied,          // the key, file, process or service refuses the rights its removal needs
     BrowserRunning,  // its browser runs, or another program holds the database locked
     Ambiguous,       // the name stands for several (code page 949 cannot tell them apart)
+    Linked,          // reached through a link or junction, so never touched
     StillRunning,    // the process runs (again) after it was ended, or the service did not stop
     StillThere,      // the removal failed for a reason the machine does not give
     Skipped,         // not attempted: its category is switched off, or no remover knows its target
@@ -44,6 +45,7 @@ inline RowFate FateOfFile(seam::FileFate fate) {
         case seam::FileFate::Gone: return RowFate::AlreadyGone;
         case seam::FileFate::InUse: return RowFate::InUse;
         case seam::FileFate::Denied: return RowFate::Denied;
+        case seam::FileFate::Linked: return RowFate::Linked;
         case seam::FileFate::Failed: break;
     }
     return RowFate::StillThere;

@@ -26,7 +26,9 @@ std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, const 
     std::vector<seam::FileEntry> picked;
     if (files.ListFolder(folder, entries) != seam::kErrSuccess) return picked;
     for (seam::FileEntry& entry : entries) {
-        if ((entry.attributes & seam::kAttrDirectory) == 0 && HasExtension(entry.name, extension)) {
+        // A link may lead anywhere: what it points at is no trace of this folder.
+        if ((entry.attributes & (seam::kAttrDirectory | seam::kAttrReparsePoint)) == 0 &&
+            HasExtension(entry.name, extension)) {
             picked.push_back(std::move(entry));
         }
     }

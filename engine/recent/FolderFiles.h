@@ -14,8 +14,9 @@
 namespace engine {
 
 // The plain files directly in `folder` whose names end in `extension`; a
-// name that is only the extension names no file of that kind. None for a
-// folder that is missing or cannot be listed.
+// name that is only the extension names no file of that kind, and a link
+// is no plain file. None for a folder that is missing, cannot be listed or
+// is reached through a link.
 std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, const std::u16string& folder,
                                                 std::u16string_view extension);
 

@@ -50,10 +50,10 @@ void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IVie
         const std::u16string path = folder + u"\\" + fileName;
         ShellLinkTarget link;
         std::string target;
-        if (files.ReadFile(path, kShortcutReadLimit, bytes) == seam::kErrSuccess &&
-            ReadShellLink(bytes.data(), bytes.size(), link)) {
-            target = link.path;
-        }
+        const long read = files.ReadFile(path, kShortcutReadLimit, bytes);
+        // A shortcut reached through a link may be any file anywhere.
+        if (read == seam::kErrLinked) continue;
+        if (read == seam::kErrSuccess && ReadShellLink(bytes.data(), bytes.size(), link)) target = link.path;
         const std::string fileText = seam::Cp949FromUtf16(fileName);
         const std::string name =
             target.empty() ? seam::Cp949FromUtf16(fileName.substr(0, fileName.size() - kShortcutExtension.size()))
@@ -72,6 +72,7 @@ void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& 
         std::string program = JumpListProgram(fileText);
         if (program.empty()) program = fileText.substr(0, fileText.find('.'));
         const std::u16string path = folder + u"\\" + fileName;
+        if (files.CheckPlainFile(path) == seam::kErrLinked) continue;
         AddFileRow(state, view, {fileText, program, folderText, fileText, seam::Cp949FromUtf16(path)},
                    FileTarget(path));
     }

@@ -5,6 +5,15 @@
 namespace engine {
 namespace {
 
+// "C:\a" (or "C:/a") and "\\server\share\a"; not "a", "C:a" nor "\a", whose
+// meaning depends on the folder or drive the run starts in.
+bool IsAbsolutePath(const std::string& path) {
+    const auto slash = [](char c) { return c == '\\' || c == '/'; };
+    const bool letter = path.size() >= 3 && ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':';
+    if (letter) return slash(path[2]);
+    return path.size() >= 3 && slash(path[0]) && slash(path[1]) && !slash(path[2]);
+}
+
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Only ASCII letters fold: a UTF-8 byte of a path or a category code typed in
@@ -83,6 +92,10 @@ private:
         if (m_bReport) return Fail(CommandError::RepeatedSwitch, arg);
         m_bReport = true;
         if (path.empty()) return Fail(CommandError::EmptyReportPath, arg);
+        // A relative path lands wherever the run happens to start (a
+        // scheduled task starts in System32): the report is never written
+        // anywhere but where it was meant to be.
+        if (!IsAbsolutePath(path)) return Fail(CommandError::RelativeReportPath, arg);
         m_out.reportPath = path;
     }
 

@@ -32,6 +32,7 @@ enum class CommandError {
     UnknownCategory,   // a code that is not a category (the code)
     EmptyList,         // "/clean:", or an empty item such as in "RECENT,,GRID" (the argument)
     EmptyReportPath,   // "/report:" with nothing after it
+    RelativeReportPath,  // "/report:" with a path that is not absolute (the argument)
     RepeatedSwitch,    // the same switch twice (the second one)
     TwoActions,        // both /clean and /analyse (the second one)
     NoAction,          // neither /clean nor /analyse (e.g. only /report:PATH)

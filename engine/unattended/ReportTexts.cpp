@@ -9,6 +9,7 @@ const char* ReasonText(RowFate why) {
         case RowFate::StillRunning: return "아직 실행 중";
         case RowFate::InUse: return "다른 프로그램이 사용 중";
         case RowFate::BrowserRunning: return "브라우저 실행 중";
+        case RowFate::Linked: return "링크를 거쳐 있어 건드리지 않음";
         case RowFate::Removed:
         case RowFate::AlreadyGone:
         case RowFate::Skipped:
@@ -24,6 +25,7 @@ const char* CommandErrorText(CommandError error) {
         case CommandError::UnknownCategory: return "알 수 없는 분류";
         case CommandError::EmptyList: return "빈 분류 목록";
         case CommandError::EmptyReportPath: return "보고서 파일 이름이 없음";
+        case CommandError::RelativeReportPath: return "보고서 파일은 전체 경로로 써야 함";
         case CommandError::RepeatedSwitch: return "같은 스위치를 두 번 씀";
         case CommandError::TwoActions: return "/clean과 /analyse를 함께 씀";
         case CommandError::NoAction: return "/clean이나 /analyse가 없음";

@@ -20,6 +20,7 @@ enum ExitCode : int {
     kExitSomeLeft = 1,      // some traces were not cleaned
     kExitBadCommand = 2,    // a bad command line: nothing was analysed or cleaned
     kExitOtherCopy = 3,     // another copy of Kestravin runs: nothing was done
+    kExitNoReport = 4,      // the report file could not be written, or not whole
 };
 
 struct LeftTrace {

@@ -1,13 +1,15 @@
-// Jump lists are edited through ole32's structured storage, transacted: the
-// streams are destroyed and the index rewritten in a snapshot that reaches
-// the file only with the one Commit, so a failure half-way leaves the file
-// exactly as it was.
+// Jump lists are edited through ole32's structured storage, on a copy in
+// memory: the edited list is written anew as a whole compound file, so
+// that nothing of a removed entry stays in a free sector, and reaches the
+// file only when all of it succeeded, through the one handle that read it.
 #include <windows.h>
 #include <objbase.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "seam/win32/PlainFiles.h"
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
@@ -67,45 +69,139 @@ long Rewrite(IStream* stream, const std::vector<uint8_t>& content) {
     return written == content.size() ? long{kErrSuccess} : long{kErrInvalidData};
 }
 
+// The largest jump list read whole into memory: a real one is a few
+// hundred kilobytes.
+constexpr LONGLONG kFileLimit = 64LL * 1024 * 1024;
+
+long ReadFileWhole(HANDLE file, std::vector<uint8_t>& bytes) {
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file, &size)) return static_cast<long>(::GetLastError());
+    if (size.QuadPart > kFileLimit) return kErrInvalidData;
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    DWORD got = 0;
+    if (!bytes.empty() && !::ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return static_cast<long>(::GetLastError());
+    return got == bytes.size() ? long{kErrSuccess} : long{kErrInvalidData};
+}
+
+long WriteFileWhole(HANDLE file, const std::vector<uint8_t>& bytes) {
+    LARGE_INTEGER start = {};
+    DWORD written = 0;
+    if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) ||
+        !::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+        written != bytes.size() || !::SetEndOfFile(file) || !::FlushFileBuffers(file))
+        return static_cast<long>(::GetLastError());
+    return kErrSuccess;
+}
+
+// A compound file over a copy of `bytes` in memory.
+HRESULT OpenInMemory(const std::vector<uint8_t>& bytes, win::UniqueCom<IStorage>& storage) {
+    HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes.size());
+    if (!memory) return E_OUTOFMEMORY;
+    void* where = ::GlobalLock(memory);
+    if (where) std::copy(bytes.begin(), bytes.end(), static_cast<uint8_t*>(where));
+    ::GlobalUnlock(memory);
+    win::UniqueCom<ILockBytes> lockBytes;
+    HRESULT hr = ::CreateILockBytesOnHGlobal(memory, TRUE, lockBytes.Put());
+    if (FAILED(hr)) {
+        ::GlobalFree(memory);
+        return hr;
+    }
+    return ::StgOpenStorageOnILockBytes(lockBytes.Get(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, nullptr, 0,
+                                        storage.Put());
+}
+
+// The bytes a compound file made in memory holds.
+HRESULT BytesOf(ILockBytes* lockBytes, std::vector<uint8_t>& bytes) {
+    STATSTG stat = {};
+    HRESULT hr = lockBytes->Stat(&stat, STATFLAG_NONAME);
+    if (FAILED(hr)) return hr;
+    HGLOBAL memory = nullptr;
+    hr = ::GetHGlobalFromILockBytes(lockBytes, &memory);
+    if (FAILED(hr)) return hr;
+    const auto* where = static_cast<const uint8_t*>(::GlobalLock(memory));
+    if (!where) return E_OUTOFMEMORY;
+    bytes.assign(where, where + stat.cbSize.QuadPart);
+    ::GlobalUnlock(memory);
+    return S_OK;
+}
+
+// `source` copied into a new compound file without the streams `leftOut`,
+// and with `stream` holding `content`: sectors the left-out streams held
+// in the old file are in none of the new one.
+HRESULT WriteAnew(IStorage* source, const std::vector<std::wstring>& leftOut, const std::wstring& stream,
+                  const std::vector<uint8_t>& content, std::vector<uint8_t>& bytes) {
+    win::UniqueCom<ILockBytes> lockBytes;
+    HRESULT hr = ::CreateILockBytesOnHGlobal(nullptr, TRUE, lockBytes.Put());
+    if (FAILED(hr)) return hr;
+    {
+        win::UniqueCom<IStorage> target;
+        hr = ::StgCreateDocfileOnILockBytes(lockBytes.Get(), STGM_CREATE | STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+                                            target.Put());
+        if (FAILED(hr)) return hr;
+        std::vector<wchar_t*> exclude;
+        for (const std::wstring& name : leftOut) exclude.push_back(const_cast<wchar_t*>(name.c_str()));
+        exclude.push_back(const_cast<wchar_t*>(stream.c_str()));
+        exclude.push_back(nullptr);
+        hr = source->CopyTo(0, nullptr, exclude.data(), target.Get());
+        if (FAILED(hr)) return hr;
+        STATSTG stat = {};
+        if (SUCCEEDED(source->Stat(&stat, STATFLAG_NONAME))) target.Get()->SetClass(stat.clsid);
+        win::UniqueCom<IStream> written;
+        hr = target.Get()->CreateStream(stream.c_str(), STGM_CREATE | STGM_WRITE | STGM_SHARE_EXCLUSIVE, 0, 0,
+                                        written.Put());
+        if (FAILED(hr)) return hr;
+        const long error = Rewrite(written.Get(), content);
+        if (error != kErrSuccess) return HRESULT_FROM_WIN32(error);
+        hr = target.Get()->Commit(STGC_DEFAULT);
+        if (FAILED(hr)) return hr;
+    }
+    return BytesOf(lockBytes.Get(), bytes);
+}
+
 class Win32CompoundFiles final : public ICompoundFiles {
 public:
     long EditStreams(const std::u16string& path, const std::u16string& streamName, size_t maxBytes,
                      const StreamEditPlan& plan) override {
-        const std::wstring widePath(path.begin(), path.end());
         const std::wstring wideStream(streamName.begin(), streamName.end());
-        // Windows refuses a read-only file write access; asked first, so
-        // that a user who runs this with every right (Wine as root ignores
-        // the attribute) still has the file kept.
-        const DWORD attributes = ::GetFileAttributesW(widePath.c_str());
-        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) return kErrAccessDenied;
-        // Exclusive: the owner (Explorer, for the jump lists) must not write
-        // between our read of the index and our commit.
-        win::UniqueCom<IStorage> storage;
-        HRESULT hr = ::StgOpenStorageEx(widePath.c_str(), STGM_READWRITE | STGM_SHARE_EXCLUSIVE | STGM_TRANSACTED,
-                                        STGFMT_STORAGE, 0, nullptr, nullptr, IID_IStorage,
-                                        reinterpret_cast<void**>(storage.Put()));
-        if (FAILED(hr)) return ErrorOf(hr);
+        // Shared with no one: the owner (Explorer, for the jump lists) must
+        // not write between our read and our write. The one handle, opened
+        // without following a link and checked, is read and written, so
+        // that no path is looked up twice.
+        win::UniqueFileHandle file;
+        const long opened = OpenPlain(path, GENERIC_READ | GENERIC_WRITE, 0, false, file);
+        if (opened != kErrSuccess) return opened;
+        // Windows refuses a read-only file write access; asked too, so that a
+        // user who runs this with every right (Wine as root ignores the
+        // attribute) still has the file kept.
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (::GetFileInformationByHandle(file.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+            return kErrAccessDenied;
+        std::vector<uint8_t> bytes;
+        long error = ReadFileWhole(file.Get(), bytes);
+        if (error != kErrSuccess) return error;
 
+        win::UniqueCom<IStorage> storage;
+        HRESULT hr = OpenInMemory(bytes, storage);
+        if (FAILED(hr)) return kErrInvalidData;
         StreamEdit edit;
         {
             win::UniqueCom<IStream> stream;
-            hr = storage.Get()->OpenStream(wideStream.c_str(), nullptr, STGM_READWRITE | STGM_SHARE_EXCLUSIVE, 0,
+            hr = storage.Get()->OpenStream(wideStream.c_str(), nullptr, STGM_READ | STGM_SHARE_EXCLUSIVE, 0,
                                            stream.Put());
             if (FAILED(hr)) return hr == STG_E_FILENOTFOUND ? long{kErrInvalidData} : ErrorOf(hr);
             std::vector<uint8_t> content;
-            long error = kErrSuccess;
             if (!ReadWhole(stream.Get(), maxBytes, content, error)) return error;
             if (!plan(content, edit) || edit.content.empty()) return kErrInvalidData;
-            error = Rewrite(stream.Get(), edit.content);
-            if (error != kErrSuccess) return error;
         }
-        for (const std::u16string& name : edit.destroy) {
-            const std::wstring wide(name.begin(), name.end());
-            hr = storage.Get()->DestroyElement(wide.c_str());
-            if (FAILED(hr) && hr != STG_E_FILENOTFOUND) return ErrorOf(hr);
-        }
-        // Released without this, the transacted storage drops every change.
-        return ErrorOf(storage.Get()->Commit(STGC_DEFAULT));
+        std::vector<std::wstring> leftOut;
+        for (const std::u16string& name : edit.destroy) leftOut.emplace_back(name.begin(), name.end());
+        std::vector<uint8_t> rewritten;
+        hr = WriteAnew(storage.Get(), leftOut, wideStream, edit.content, rewritten);
+        if (FAILED(hr)) return ErrorOf(hr);
+        // The new file is whole in memory before the first byte of the old
+        // one changes, and rarely larger than it.
+        return WriteFileWhole(file.Get(), rewritten);
     }
 };
 

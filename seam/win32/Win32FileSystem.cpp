@@ -11,21 +11,12 @@
 #include <vector>
 
 #include "seam/Text.h"
+#include "seam/win32/PlainFiles.h"
 #include "seam/win32/Win32Parts.h"
 #include "win/Handles.h"
 
 namespace seam {
 namespace {
-
-// Paths past MAX_PATH are reached through the "\\?\" form, which takes a
-// path as it is (no "." or ".." resolved): only absolute drive paths get it.
-std::wstring WideLong(std::wstring wide) {
-    const bool drive = wide.size() >= 3 && wide[1] == L':' && wide[2] == L'\\';
-    if (drive && wide.size() >= MAX_PATH) wide.insert(0, L"\\\\?\\");
-    return wide;
-}
-
-std::wstring WidePath(const std::u16string& path) { return WideLong(std::wstring(path.begin(), path.end())); }
 
 int Csidl(KnownFolder folder) {
     switch (folder) {
@@ -36,10 +27,7 @@ int Csidl(KnownFolder folder) {
     return CSIDL_APPDATA;
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 class Win32FileSystem final : public IFileSystem {
 public:
@@ -55,6 +43,13 @@ public:
 
     long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) override {
         entries.clear();
+        // Held without letting others delete it, the folder cannot be
+        // renamed and replaced by a link while it is listed.
+        win::UniqueFileHandle held;
+        const long opened =
+            OpenPlain(folder, FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, true, held);
+        if (opened == kErrFileNotFound || opened == ERROR_DIRECTORY) return kErrPathNotFound;
+        if (opened != kErrSuccess) return opened;
         // The long form is chosen by the pattern's length: the "\*" it ends
         // in can carry a folder just under the limit past it.
         std::wstring pattern(folder.begin(), folder.end());
@@ -66,8 +61,7 @@ public:
             const DWORD error = ::GetLastError();
             // Nothing matched: an empty folder (a drive's root has no "."), or
             // no folder at all, which Windows and Wine report differently.
-            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND || error == ERROR_DIRECTORY)
-                return IsFolder(WidePath(folder)) ? long{kErrSuccess} : long{kErrPathNotFound};
+            if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return kErrSuccess;
             return static_cast<long>(error);
         }
         do {
@@ -87,10 +81,9 @@ public:
         data.clear();
         // Shared for everything: reading a trace must never keep its owner
         // from writing, renaming or deleting it meanwhile.
-        win::UniqueFileHandle file(::CreateFileW(WidePath(path).c_str(), GENERIC_READ,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file) return static_cast<long>(::GetLastError());
+        win::UniqueFileHandle file;
+        const long opened = OpenPlain(path, GENERIC_READ, kShareAll, false, file);
+        if (opened != kErrSuccess) return opened;
         // Sized by the file as it is when opened, so that a small file asked
         // for with a large limit costs one read into a buffer of its own
         // size; what is appended meanwhile is not waited for.
@@ -117,8 +110,26 @@ public:
     }
 
     long DeleteFile(const std::u16string& path) override {
-        if (::DeleteFileW(WidePath(path).c_str())) return kErrSuccess;
-        return static_cast<long>(::GetLastError());
+        // Asking for DELETE meets a program that holds the file without
+        // letting others delete it (a sharing violation), as DeleteFileW does.
+        win::UniqueFileHandle file;
+        const long opened = OpenPlain(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, false, file);
+        if (opened != kErrSuccess) return opened;
+        // DeleteFileW refuses a read-only file; the disposition alone would
+        // not everywhere (Wine run as root).
+        BY_HANDLE_FILE_INFORMATION info = {};
+        if (::GetFileInformationByHandle(file.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+            return kErrAccessDenied;
+        const long deleted = DeleteByHandle(file.Get());
+        if (deleted != ERROR_CALL_NOT_IMPLEMENTED) return deleted;
+        // Windows XP: by the path that was just checked.
+        file.Reset();
+        return ::DeleteFileW(WidePath(path).c_str()) ? long{kErrSuccess} : static_cast<long>(::GetLastError());
+    }
+
+    long CheckPlainFile(const std::u16string& path) override {
+        win::UniqueFileHandle file;
+        return OpenPlain(path, FILE_READ_ATTRIBUTES, kShareAll, false, file);
     }
 
     std::string Utf8Path(const std::u16string& path) override { return Utf8FromUtf16(path); }

@@ -74,16 +74,29 @@ long FakeFileSystem::KnownFolderPath(seam::KnownFolder folder, std::u16string& p
     return seam::kErrSuccess;
 }
 
+// Whether a part of the path below the root, the last one included, is a link.
+bool FakeFileSystem::ThroughLink(const std::string& mapped) {
+    const std::string& root = Root();
+    if (mapped.size() <= root.size()) return false;
+    std::error_code ec;
+    for (size_t slash = mapped.find('/', root.size() + 1);; slash = mapped.find('/', slash + 1)) {
+        if (fs::is_symlink(mapped.substr(0, slash), ec)) return true;
+        if (slash == std::string::npos) return false;
+    }
+}
+
 long FakeFileSystem::ListFolder(const std::u16string& folder, std::vector<seam::FileEntry>& entries) {
     std::lock_guard<std::mutex> hold(m_lock);
     entries.clear();
     const std::string mapped = Mapped(folder);
     std::error_code ec;
     if (mapped.empty() || !fs::is_directory(mapped, ec)) return seam::kErrPathNotFound;
+    if (ThroughLink(mapped)) return seam::kErrLinked;
     for (fs::directory_iterator it(mapped, ec), end; !ec && it != end; it.increment(ec)) {
         seam::FileEntry entry;
         entry.name = seam::Utf16FromUtf8(it->path().filename().string());
         std::error_code statEc;
+        if (it->is_symlink(statEc)) entry.attributes |= seam::kAttrReparsePoint;
         if (it->is_directory(statEc)) {
             entry.attributes |= seam::kAttrDirectory;
         } else {
@@ -103,6 +116,7 @@ long FakeFileSystem::ReadFile(const std::u16string& path, size_t maxBytes, std::
     if (mapped.empty()) return seam::kErrPathNotFound;
     std::error_code ec;
     if (fs::is_directory(mapped, ec)) return seam::kErrAccessDenied;
+    if (ThroughLink(mapped)) return seam::kErrLinked;
     std::ifstream in(mapped, std::ios::binary);
     if (!in) return Missing(mapped);
     const uintmax_t size = fs::file_size(mapped, ec);
@@ -117,6 +131,7 @@ long FakeFileSystem::Refusal(const std::string& mapped) {
     std::error_code ec;
     const fs::file_status status = fs::symlink_status(mapped, ec);
     if (!fs::exists(status)) return Missing(mapped);
+    if (ThroughLink(mapped)) return seam::kErrLinked;
     if (fs::is_directory(status)) return seam::kErrAccessDenied;
     if (m_held.count(mapped)) return seam::kErrSharingViolation;
     auto attr = m_attributes.find(mapped);
@@ -138,6 +153,16 @@ long FakeFileSystem::DeleteFile(const std::u16string& path) {
     if (!fs::remove(mapped, ec)) return seam::kErrAccessDenied;
     m_attributes.erase(mapped);
     return seam::kErrSuccess;
+}
+
+long FakeFileSystem::CheckPlainFile(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return seam::kErrPathNotFound;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(mapped, ec))) return Missing(mapped);
+    if (ThroughLink(mapped)) return seam::kErrLinked;
+    return fs::is_directory(mapped, ec) ? seam::kErrAccessDenied : seam::kErrSuccess;
 }
 
 std::string FakeFileSystem::Utf8Path(const std::u16string& path) {
@@ -177,6 +202,25 @@ void FakeFileSystem::Release(const std::u16string& path) {
 void FakeFileSystem::SetAttributes(const std::u16string& path, uint32_t attributes) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_attributes[Mapped(path)] = attributes & ~seam::kAttrDirectory;
+}
+
+bool FakeFileSystem::MakeLink(const std::u16string& path, const std::u16string& target) {
+    std::string hostTarget;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        hostTarget = Mapped(target);
+    }
+    return !hostTarget.empty() && MakeLinkOutside(path, hostTarget);
+}
+
+bool FakeFileSystem::MakeLinkOutside(const std::u16string& path, const std::string& hostTarget) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return false;
+    std::error_code ec;
+    fs::create_directories(fs::path(mapped).parent_path(), ec);
+    fs::create_symlink(hostTarget, mapped, ec);
+    return !ec;
 }
 
 bool FakeFileSystem::Exists(const std::u16string& path) {

@@ -4,6 +4,9 @@
 // "another program" (DeleteFile gives a sharing violation), and the
 // read-only, hidden and system attributes (a read-only file cannot be
 // deleted). Names match as written, not case-insensitively as on Windows.
+// A link is a real symbolic link in the folder, and met as Windows meets
+// one: listed as a reparse point, and never read, deleted or changed
+// through, whichever part of a path it is.
 //
 // The folder is made on first use and removed with the object.
 #pragma once
@@ -30,6 +33,7 @@ public:
     long ListFolder(const std::u16string& folder, std::vector<seam::FileEntry>& entries) override;
     long ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) override;
     long DeleteFile(const std::u16string& path) override;
+    long CheckPlainFile(const std::u16string& path) override;
     std::string Utf8Path(const std::u16string& path) override;
 
     // Test set-up. Paths are Windows paths ("C:\..."); parents are made as needed.
@@ -40,6 +44,10 @@ public:
     void HoldOpen(const std::u16string& path);
     void Release(const std::u16string& path);
     void SetAttributes(const std::u16string& path, uint32_t attributes);  // kAttrReadOnly and the like
+    // A symbolic link at `path` to `target`, a Windows path of this file
+    // system or, outside it, a path of the machine itself.
+    bool MakeLink(const std::u16string& path, const std::u16string& target);
+    bool MakeLinkOutside(const std::u16string& path, const std::string& hostTarget);
 
     // What a program opening the file to change it meets: kErrSuccess, or
     // the refusal DeleteFile would give (held open, read-only, missing).
@@ -55,6 +63,7 @@ private:
     std::string Mapped(const std::u16string& path);
     const std::string& Root();
     long Refusal(const std::string& mapped);  // m_lock held
+    bool ThroughLink(const std::string& mapped);  // m_lock held
 
     std::mutex m_lock;
     std::string m_strRoot;                   // made on first use

@@ -64,6 +64,14 @@ TEST(CommandLineParse, ActionsWithDefaultAndNamedCategories) {
     EXPECT_EQ("C:\\보고서\\오늘.txt", c.reportPath);
 }
 
+TEST(CommandLineParse, FullReportPathsOfEveryForm) {
+    for (const char* path : {"C:\\r.txt", "c:/logs/r.txt", "\\\\server\\share\\r.txt", "//server/share/r.txt"}) {
+        const CommandLine c = ParseCommandLine(std::string("k.exe /clean /report:") + path);
+        EXPECT_EQ(CommandError::None, c.error) << path;
+        EXPECT_EQ(path, c.reportPath);
+    }
+}
+
 TEST(CommandLineParse, UsageWinsOverEverythingElse) {
     for (const char* line : {"k.exe /?", "k.exe /clean /?", "k.exe /? /bogus", "k.exe /clean:NOPE /report: /?"}) {
         const CommandLine c = ParseCommandLine(line);
@@ -95,7 +103,15 @@ TEST(CommandLineParse, EveryBadLineSaysWhatWasWrong) {
         {"k.exe /clean /report:", CommandError::EmptyReportPath, "/report:"},
         {"k.exe /clean /report", CommandError::EmptyReportPath, "/report"},
         {"k.exe /clean /clean:GRID", CommandError::RepeatedSwitch, "/clean:GRID"},
-        {"k.exe /clean /report:a /report:b", CommandError::RepeatedSwitch, "/report:b"},
+        {"k.exe /clean /report:C:\\a /report:C:\\b", CommandError::RepeatedSwitch, "/report:C:\\b"},
+        // A report lands only where it was meant to, never in the folder a
+        // scheduled task happens to start in.
+        {"k.exe /clean /report:r.txt", CommandError::RelativeReportPath, "/report:r.txt"},
+        {"k.exe /clean /report:.\\r.txt", CommandError::RelativeReportPath, "/report:.\\r.txt"},
+        {"k.exe /clean /report:C:r.txt", CommandError::RelativeReportPath, "/report:C:r.txt"},
+        {"k.exe /clean /report:\\r.txt", CommandError::RelativeReportPath, "/report:\\r.txt"},
+        {"k.exe /clean /report:\\\\\\r.txt", CommandError::RelativeReportPath, "/report:\\\\\\r.txt"},
+        {"k.exe /clean /report:1:\\r.txt", CommandError::RelativeReportPath, "/report:1:\\r.txt"},
         {"k.exe /clean /analyse", CommandError::TwoActions, "/analyse"},
         {"k.exe /report:C:\\r.txt", CommandError::NoAction, ""},
     };

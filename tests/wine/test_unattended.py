@@ -2,8 +2,10 @@
 """Kestravin.exe started with arguments, under Wine, on the sample profile.
 
 Session A (no window at all):
-  - each bad command line exits 2, writes its one line, changes nothing and
-    sends nothing;
+  - each bad command line (a relative report path too) exits 2, writes its
+    one line, changes nothing and sends nothing;
+  - a report path that cannot be written where it points (a missing folder,
+    a link, a dangling link) exits 4 and writes nothing through the link;
   - /analyse exits 0, changes nothing, sends only its analysis count, and its
     report lists every row;
   - with the usage switch off, /clean exits 0, shows no window at any time
@@ -84,7 +86,14 @@ BAD_LINES = [
     (("/clean", "/analyse"), "kv-bad4.txt"),
     (("/clean", "/report:"), None),
     ((), "kv-bad5.txt"),  # a report but no action
-    (("/clean", "/report:C:\\no such folder\\r.txt"), None),
+    (("/clean", "/report:kv-relative.txt"), None),  # would land wherever the run starts
+]
+
+# Report paths that cannot be written where they point: exit 4, nothing written anywhere else.
+UNWRITABLE_REPORTS = [
+    "C:\\no such folder\\r.txt",
+    "C:\\kv-linked-report.txt",  # a link to a file outside the prefix
+    "C:\\kv-dangling-report.txt",  # a link to a file that does not exist yet
 ]
 
 
@@ -106,6 +115,27 @@ def case_bad_lines(session, server, exe):
     for name in SAMPLE_PROGRAMS:
         check(name in scenario.process_names(session), f"{name} ended after a bad command line")
     check(not server.requests(), f"a bad command line sent {server.requests()}")
+
+
+def case_unwritable_reports(session, server, exe):
+    """An elevated run is pointed at a report path that is a link: what it points at stays as it was."""
+    outside = os.path.join(session.prefix, "kv-outside")
+    os.makedirs(outside, exist_ok=True)
+    kept = os.path.join(outside, "kept.txt")
+    with open(kept, "w") as f:
+        f.write("the user's own file")
+    dangling = os.path.join(outside, "made-by-link.txt")
+    os.symlink(kept, session.drive_c("kv-linked-report.txt"))
+    os.symlink(dangling, session.drive_c("kv-dangling-report.txt"))
+    before = registry(session)
+    for report in UNWRITABLE_REPORTS:
+        proc = session.start_at(exe, "/clean", f"/report:{report}")
+        code = proc.wait(timeout=120)
+        check(code == 4, f"/report:{report}: exit {code}, not 4")
+    with open(kept) as f:
+        check(f.read() == "the user's own file", "the report was written through a link")
+    check(not os.path.exists(dangling), "the report made a file where a dangling link pointed")
+    check(not removed(before, registry(session)), "a run whose report could not be opened deleted values")
 
 
 def case_analyse(session, server, exe):
@@ -194,6 +224,8 @@ def session_a():
         return winetest.run_cases([
             ("A: every bad command line exits 2, says why, changes and sends nothing; /? exits 0",
              lambda: case_bad_lines(s, server, exe)),
+            ("A: a report that cannot be written where it points (no folder, a link) exits 4, writes nothing",
+             lambda: case_unwritable_reports(s, server, exe)),
             ("A: /analyse exits 0, changes nothing, lists every row, sends one count",
              lambda: case_analyse(s, server, exe)),
             ("A: switch off, /clean removes what /analyse listed, no window, nothing sent",
