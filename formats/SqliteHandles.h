@@ -1,9 +1,10 @@
 // Owners of SQLite's handles, so that every connection and statement is let
 // go where it was made, on every path out.
 //
-// A browser's database is read from a copy of its bytes held in memory
-// (OpenCopy: nothing is written, and a database the browser holds locked is
-// read all the same) and changed only through the real file (OpenFile).
+// A browser's database is read from a copy of its bytes held in memory,
+// with a copy of its -wal where it has one (OpenCopy: nothing is written,
+// and a database the browser holds locked is read all the same) and changed
+// only through the real file (OpenFile).
 // Both connections refuse what a hostile file could ask of them: triggers
 // and views do not run, the schema is not trusted, and the defensive mode
 // keeps the file's own structure out of reach of SQL.
@@ -32,6 +33,14 @@ public:
     // False when SQLite does not take them (the first query tells whether
     // they are a database at all).
     bool OpenCopy(std::vector<uint8_t>& bytes);
+    // The same database with its write-ahead log `wal` (the bytes of its
+    // -wal file; both must outlive the connection): SQLite reads the
+    // database as the log has it, taking only the log's committed
+    // transactions whose frames check out. Neither buffer is changed and
+    // nothing is written anywhere. An empty `wal` is the form above; a pair
+    // SQLite refuses as a whole (a -wal of a version it does not know, or a
+    // database it cannot open so) falls back to the database alone.
+    bool OpenCopy(std::vector<uint8_t>& bytes, const std::vector<uint8_t>& wal);
     // The existing file at `utf8Path`, for reading and writing (or reading
     // only); never made. Waits at most `busyMs` for a lock another program
     // holds. Gives SQLite's result code (0 is SQLITE_OK).
@@ -46,8 +55,10 @@ public:
 
 private:
     void Harden();
+    bool OpenImage(const std::vector<uint8_t>& bytes, const std::vector<uint8_t>& wal);
 
     sqlite3* m_pDb = nullptr;
+    std::string m_strImage;  // the memory files' name while OpenImage's connection is open
 };
 
 class CSqliteStatement {

@@ -263,6 +263,21 @@ bool IsLockError(int error) {
     return primary == SQLITE_BUSY || primary == SQLITE_LOCKED;
 }
 
+// After the commit: a log the browser wrote to holds the removed rows'
+// texts in its older frames until the database takes its pages and the log
+// is cut. TRUNCATE waits (the busy timeout) for readers to let go, and
+// says busy when one does not.
+WalFate EmptyWal(CSqliteDb& db) {
+    {
+        CSqliteStatement mode(db, "PRAGMA main.journal_mode");
+        if (mode.Step() != SQLITE_ROW || LowerAscii(mode.Text(0)) != "wal") return WalFate::NoWal;
+    }
+    CSqliteStatement checkpoint(db, "PRAGMA main.wal_checkpoint(TRUNCATE)");
+    const int step = checkpoint.Step();
+    if (step != SQLITE_ROW) return IsLockError(step) ? WalFate::Busy : WalFate::Failed;
+    return checkpoint.Int(0) == 0 ? WalFate::Emptied : WalFate::Busy;
+}
+
 }  // namespace
 
 DatabaseResult RemoveDatabaseRows(const std::string& utf8Path, DatabaseKind kind, std::vector<RowRemoval>& rows) {
@@ -276,6 +291,8 @@ DatabaseResult RemoveDatabaseRows(const std::string& utf8Path, DatabaseKind kind
                                                          : DatabaseFate::Unreadable;
         return result;
     }
+    // A removed row's cells and pages are overwritten, not only let go.
+    db.Exec("PRAGMA main.secure_delete=ON");
     CTransaction tx(db);
     if (!tx.Exec("BEGIN IMMEDIATE")) {
         result.fate = IsLockError(tx.Error()) ? DatabaseFate::Locked : DatabaseFate::Unreadable;
@@ -294,6 +311,7 @@ DatabaseResult RemoveDatabaseRows(const std::string& utf8Path, DatabaseKind kind
         return result;
     }
     result.fate = DatabaseFate::Cleaned;
+    result.wal = EmptyWal(db);
     return result;
 }
 

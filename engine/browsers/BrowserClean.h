@@ -37,16 +37,31 @@ struct RowRemoval {
     bool bGone = false;  // out: the row is no longer in the database
 };
 
+// What became of a cleaned database's write-ahead log (its -wal file),
+// which still holds the texts of the rows the transaction removed until it
+// is checkpointed into the database and emptied.
+enum class WalFate {
+    NoWal,    // the database is not in write-ahead mode
+    Emptied,  // checkpointed and cut to nothing: no removed text is left in it
+    Busy,     // another connection (the browser's) reads from it: it stays as it was
+    Failed,   // the checkpoint failed otherwise: it stays as it was
+};
+
 struct DatabaseResult {
     DatabaseFate fate = DatabaseFate::Unreadable;
     // History only: this pass removed addresses and none is left.
     bool bNoAddressLeft = false;
+    // Cleaned only: the log after the commit.
+    WalFate wal = WalFate::NoWal;
 };
 
 // Removes `rows` (all of the database at `utf8Path`, of `kind`) in one
 // transaction. A row the database no longer holds as listed is not removed;
 // when its id is gone it counts as gone, when another entry holds the id
 // now it stays. On any error everything is rolled back and every row stays.
+// What goes is overwritten with zeros (secure_delete), and a database in
+// write-ahead mode is checkpointed after the commit with its -wal cut to
+// nothing, so that no removed text stays readable in either file.
 DatabaseResult RemoveDatabaseRows(const std::string& utf8Path, DatabaseKind kind, std::vector<RowRemoval>& rows);
 
 // True when another program holds the database so that it cannot even be

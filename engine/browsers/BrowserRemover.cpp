@@ -64,6 +64,13 @@ void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBa
         return;
     }
     for (size_t i = 0; i < rows.size(); ++i) fates[i] = removals[i].bGone ? RowFate::Removed : RowFate::StillThere;
+    // The rows are out of the database either way (a second pass would find
+    // them gone); a -wal that could not be emptied still holds their texts,
+    // and the user is told which file.
+    if (result.wal == WalFate::Busy || result.wal == WalFate::Failed) {
+        state.AddNote({NoteKind::FileLeft, path + u"-wal",
+                       result.wal == WalFate::Busy ? RowFate::BrowserRunning : RowFate::StillThere});
+    }
     if (result.bNoAddressLeft) {
         const std::u16string folder = FolderOf(path);
         for (const char16_t* name : kHistoryCompanions) {

@@ -23,6 +23,9 @@ namespace engine {
 // that could not be read.
 // A history left with no address takes its companion files (engine/
 // browsers/BrowserProfiles.h) with it; one that stays is noted in `state`.
+// So is the database's -wal when it could not be emptied after the commit
+// (FileLeft, BrowserRunning when another connection held it): the removed
+// rows are Removed, but their texts are still in that file.
 void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBatch& rows,
                        std::vector<RowFate>& fates);
 

@@ -13,6 +13,13 @@ namespace {
 
 constexpr uint64_t kDatabaseGrowth = 1024 * 1024;
 
+// A file of the profile read whole: as large as the listing said, with room
+// for what the browser added since; never more than the limit.
+bool ReadWhole(seam::IFileSystem& files, const std::u16string& path, uint64_t size, std::vector<uint8_t>& bytes) {
+    const uint64_t room = std::min<uint64_t>(size + kDatabaseGrowth, kDatabaseReadLimit);
+    return files.ReadFile(path, static_cast<size_t>(room), bytes) == seam::kErrSuccess;
+}
+
 void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& view, const BrowserProfile& profile,
                   const DatabaseEntry& database) {
     uint64_t size = 0;
@@ -23,13 +30,25 @@ void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& vie
         state.AddNote({NoteKind::TooLarge, path});
         return;
     }
-    // As large as the listing said, with room for what the browser added
-    // since; never more than the limit.
-    const uint64_t room = std::min<uint64_t>(size + kDatabaseGrowth, kDatabaseReadLimit);
+    // The rows the browser has written to its -wal and not yet moved into
+    // the database are the database's too: SQLite reads the two together.
+    // Without the -wal the copy would be an older database than the one
+    // the browser sees, so one over the limit leaves it unread as well.
+    std::vector<uint8_t> wal;
+    uint64_t walSize = 0;
+    const std::u16string walPath = path + u"-wal";
+    if (DatabaseFile(files, profile.folder, database.file + std::u16string(u"-wal"), walSize) && walSize != 0) {
+        if (walSize > kDatabaseReadLimit) {
+            state.AddNote({NoteKind::TooLarge, walPath});
+            return;
+        }
+        // Gone or unreadable since the listing: the database alone.
+        if (!ReadWhole(files, walPath, walSize, wal)) wal.clear();
+    }
     std::vector<uint8_t> bytes;
-    if (files.ReadFile(path, static_cast<size_t>(room), bytes) != seam::kErrSuccess) return;
+    if (!ReadWhole(files, path, size, bytes)) return;
     CSqliteDb db;
-    if (!db.OpenCopy(bytes)) return;
+    if (!db.OpenCopy(bytes, wal)) return;
     const std::string read = ProfileText(*profile.browser, profile.name);
     const std::string pathText = PathText(path);
     // One row refilled for every record: the texts all rows share are set

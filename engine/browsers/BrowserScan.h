@@ -1,9 +1,10 @@
 // Analysis of the browsers' profiles: RECENT lists each visited address and
 // search term of every History; REGISTRY each saved login of Login Data and
 // Login Data For Account and each autosaved form entry of Web Data. Every
-// database is read whole into memory (at most kDatabaseReadLimit) and opened
-// there, so a browser that runs and holds it locked is no obstacle and
-// nothing is written.
+// database is read whole into memory (at most kDatabaseReadLimit), with its
+// -wal file where that is not empty (as much again at most), and opened
+// there, so a browser that runs and holds it locked is no obstacle, the rows
+// it has not yet checkpointed are listed too, and nothing is written.
 #pragma once
 
 #include "engine/core/EngineState.h"

@@ -13,7 +13,8 @@ namespace engine {
 
 enum class NoteKind : unsigned char {
     TooLarge,  // a database over the read limit: not read, so none of its rows are listed
-    FileLeft,  // a file cleaning deletes along with rows (a history's companions) stays
+    FileLeft,  // a file cleaning deletes or empties along with rows (a history's companions,
+               // a database's -wal that still holds removed rows' texts) stays
 };
 
 struct PassNote {

@@ -1,18 +1,23 @@
 #!/usr/bin/python3
 """The browsers' rows under Wine: the real History and Web Data files of the
-shared test data in the prefix's profile folders of Edge, Chrome and Whale.
+shared test data in the prefix's profile folders of Edge, Chrome and Whale,
+and a History in write-ahead mode whose -wal holds rows the database file
+does not.
 
 RECENT and REGISTRY only: analyse, open the details window, untick two
 addresses and one form entry (each scrolled into view, then its box
 clicked), press 정리시작. Python's own SQLite then reads
 every database: exactly the unticked entries (and what linked ticking kept
 with them) are left of the listed ones, the visits of a kept address are all
-there, and every table that holds no listed row is as it was.
+there, and every table that holds no listed row is as it was. The History
+with the -wal is listed as SQLite reads the two together, and once its rows
+are cleaned neither file holds their texts.
 """
 import os
 import shutil
 import sqlite3
 import sys
+import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -88,6 +93,51 @@ def case_place_files():
     facts["before"] = {p: dump(p) for p in facts["files"].values()}
 
 
+# Whale's History, in write-ahead mode: the first two addresses moved into
+# the file, then (in the -wal alone) a third added and the second deleted.
+WAL_BASE = [(1, "https://wal-base.example/one"), (2, "https://wal-base.example/two")]
+WAL_ONLY = (3, "https://wal-only.example/secret")
+
+
+def case_place_wal_history():
+    base = local_appdata()
+    folders, profile = ("Naver", "Naver Whale", "User Data"), "Default"
+    folder = os.path.join(base, *folders, profile)
+    os.makedirs(folder, exist_ok=True)
+    scratch = tempfile.mkdtemp(prefix="kv-wal-")
+    made = os.path.join(scratch, "History")
+    db = sqlite3.connect(made, isolation_level=None)
+    try:
+        db.executescript("""
+            CREATE TABLE urls(id INTEGER PRIMARY KEY AUTOINCREMENT, url LONGVARCHAR, title LONGVARCHAR,
+                              visit_count INTEGER DEFAULT 0 NOT NULL, typed_count INTEGER DEFAULT 0 NOT NULL,
+                              last_visit_time INTEGER NOT NULL, hidden INTEGER DEFAULT 0 NOT NULL);
+            CREATE TABLE keyword_search_terms (keyword_id INTEGER NOT NULL, url_id INTEGER NOT NULL,
+                                               term LONGVARCHAR NOT NULL, normalized_term LONGVARCHAR NOT NULL);
+        """)
+        for ident, url in WAL_BASE:
+            db.execute("INSERT INTO urls (id, url, title, last_visit_time) VALUES (?, ?, 't', 1)", (ident, url))
+        db.execute("PRAGMA journal_mode=WAL")
+        db.execute("PRAGMA wal_checkpoint(TRUNCATE)")
+        db.execute("PRAGMA wal_autocheckpoint=0")
+        db.execute("INSERT INTO urls (id, url, title, last_visit_time) VALUES (?, ?, 'w', 2)", WAL_ONLY)
+        db.execute("DELETE FROM urls WHERE id = 2")
+        # Taken while the connection is open: closed, it would move the -wal into the file.
+        path = os.path.join(folder, "History")
+        shutil.copy(made, path)
+        shutil.copy(made + "-wal", path + "-wal")
+    finally:
+        db.close()
+        shutil.rmtree(scratch, ignore_errors=True)
+    with open(path, "rb") as f:
+        check(WAL_ONLY[1].encode() not in f.read(), "the -wal's address is in the database file already")
+    with open(path + "-wal", "rb") as f:
+        check(WAL_ONLY[1].encode() in f.read(), "the -wal does not hold its address")
+    windows = "\\".join(("C:", "users", os.path.basename(os.path.dirname(os.path.dirname(base))),
+                          "AppData", "Local", *folders, profile, "History"))
+    facts["wal_history"] = (windows.lower(), path)
+
+
 def case_analysis():
     for code in ("GRID", "PROCESS"):
         scenario.set_box(session, code, False)
@@ -116,6 +166,10 @@ def case_untick_rows():
     urls = [i for i in sorted(mine) if rows[i][2].startswith("urls ")]
     forms = [i for i in sorted(mine) if rows[i][2].startswith("autofill ")]
     check(len(urls) >= 90 and len(forms) == 3, f"the browsers' rows are missing: {len(urls)} addresses, {forms}")
+    # Read with its -wal: the address only there is listed, the one deleted there is not.
+    wal_windows = facts["wal_history"][0]
+    wal_rows = sorted(r[2] for r in rows if r[1].lower() == wal_windows)
+    check(wal_rows == ["urls 1", "urls 3"], f"the History with a -wal gives {wal_rows}")
     # The list keeps an address and its title as the database holds them;
     # what the window shows is each one's code page 949 cell.
     names = probe_lines(session, "--texts", hwnd, str(TRACE_LIST), str(COL_NAME))
@@ -175,6 +229,32 @@ def case_clean_keeps_the_unticked():
     print(f"  {len(rows)} rows listed; {len(facts['kept'])} kept exactly; every other table unchanged")
 
 
+def case_wal_history_cleaned():
+    path = facts["wal_history"][1]
+    with open(path, "rb") as f:
+        data = f.read()
+    wal = b""
+    if os.path.exists(path + "-wal"):
+        with open(path + "-wal", "rb") as f:
+            wal = f.read()
+    check(wal == b"", f"the -wal holds {len(wal)} bytes after cleaning")
+    for text in (WAL_ONLY[1], WAL_BASE[0][1]):
+        check(text.encode() not in data, f"{text} is still in the database file")
+    # Read from a copy: a read-only connection to a write-ahead database would want a -shm beside it.
+    scratch = tempfile.mkdtemp(prefix="kv-wal-")
+    try:
+        copy = os.path.join(scratch, "History")
+        shutil.copy(path, copy)
+        db = sqlite3.connect(copy)
+        try:
+            left = db.execute("SELECT count(*) FROM urls").fetchone()[0]
+        finally:
+            db.close()
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    check(left == 0, f"{left} addresses are left in the History with the -wal")
+
+
 def main():
     global session, server
     with winetest.served_session("browsers") as (s, srv):
@@ -184,10 +264,12 @@ def main():
         winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
         winetest.run([
             ("the real History and Web Data files in Edge's, Chrome's and Whale's profile folders", case_place_files),
+            ("Whale's History in write-ahead mode, a row only in its -wal", case_place_wal_history),
             ("GRID and PROCESS unticked: the analysis lists the browsers' rows", case_analysis),
             ("details: two addresses of two databases and one form entry unticked", case_untick_rows),
             ("details 1009: exactly the unticked entries are left, every other table unchanged",
              case_clean_keeps_the_unticked),
+            ("the History with the -wal: cleaned, its texts in neither file", case_wal_history_cleaned),
         ])
 
 
