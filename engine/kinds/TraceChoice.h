@@ -2,7 +2,8 @@
 //
 // Rows that one removal takes together are chosen together, by their
 // targets: the IntelliForms rows (their keys go as a whole), PROCESS rows of
-// one executable (one call ends every process of that name), GRID rows of
+// one executable (one remover call takes them, though each ends only its
+// own process: a user who leaves one copy out keeps them all), GRID rows of
 // one agent, and an address of a browser's History with the search terms
 // typed for it. Two saved logins or form entries of a browser are separate.
 #pragma once
