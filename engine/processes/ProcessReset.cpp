@@ -87,7 +87,8 @@ enum class Identity { Same, Other, Unknown };
 Identity IdentityOf(seam::IProcesses& procs, seam::ProcHandle process, const seam::TraceTarget& target) {
     std::string image;
     uint64_t started = 0;
-    if (!procs.ImageName(process, image) || !procs.StartTime(process, started)) return Identity::Unknown;
+    if (target.started == 0 || !procs.ImageName(process, image) || !procs.StartTime(process, started))
+        return Identity::Unknown;
     return SameName(image, target.name) && started == target.started ? Identity::Same : Identity::Other;
 }
 
@@ -138,8 +139,10 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
     const CProcessChoice choice(platform, entries);
     for (const seam::ProcessEntry& entry : entries) {
         if (IsExcludedProcess(entry.exeName) || choice.Judge(entry) != ProcessVerdict::Ours) continue;
+        // One that will not say when it started (another account's, an
+        // elevated one) is shown all the same: the user learns it stays.
         uint64_t started = 0;
-        if (!procs.StartTimeOf(entry.pid, started)) continue;
+        procs.StartTimeOf(entry.pid, started);
         AddProcessRow(state, view, entry, started);
     }
 }

@@ -44,7 +44,8 @@ bool IsExcludedProcess(const std::string& exeName);
 // that is not excluded (PROCESS). Each row raises the counter first and
 // goes to the top of the trace list; its target is the executable's name,
 // the process id and its start time. A process whose start time cannot be
-// read is not listed: it could never be told apart from a later one.
+// read is listed with none, and cleaning leaves it (Denied): it could never
+// be told apart from a later one.
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view);
 
 // Ends the process of each row (one program's rows, any letter case):

@@ -149,6 +149,13 @@ const Case kCases[] = {
      [](World& w, uint32_t pid) { w.procs.Reuse(pid, "GAME.EXE", w.procs.StartedAt(pid) + kSecond); }},
     {"a program that ended by itself", [](World& w) { return w.procs.Add("Game.exe"); }, true,
      RowFate::AlreadyGone, After::GoneWithoutUs, [](World& w, uint32_t pid) { w.procs.End(pid); }},
+    {"a program we may not open is shown, and stays",
+     [](World& w) {
+         const uint32_t pid = w.procs.Add("Elevated.exe");
+         w.procs.SetOpenFails(pid, true);
+         return pid;
+     },
+     true, RowFate::Denied, After::Runs},
     {"an install in progress", [](World& w) { return w.procs.Add("msiexec.exe"); }, false, RowFate::Denied,
      After::Runs},
     {"Windows' servicing worker", [](World& w) { return w.procs.Add("TiWorker.exe"); }, false, RowFate::Denied,
