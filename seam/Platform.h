@@ -107,6 +107,9 @@ public:
 struct ProcessEntry {
     uint32_t pid = 0;
     std::string exeName;  // szExeFile as the snapshot reports it
+    // th32ParentProcessID: the id of the process that started it, which may
+    // have ended since and its id gone to a later process.
+    uint32_t parentPid = 0;
 };
 
 using ProcHandle = std::uintptr_t;  // 0 is "none"
@@ -124,13 +127,31 @@ public:
     // False when the snapshot cannot be taken or its first entry read.
     virtual bool Snapshot(std::vector<ProcessEntry>& out) = 0;
     virtual uint32_t CurrentProcessId() = 0;
-    // OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid); 0 on failure.
+    // OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION)
+    // (plain query where limited is not known): only what ending it takes,
+    // and the questions asked before; 0 on failure.
     virtual ProcHandle Open(uint32_t pid) = 0;
     virtual bool GetExitCode(ProcHandle process, uint32_t& code) = 0;
     virtual bool Terminate(ProcHandle process, uint32_t exitCode) = 0;
     // WaitForSingleObject with a finite time-out in milliseconds.
     virtual WaitResult Wait(ProcHandle process, uint32_t timeoutMs) = 0;
     virtual void Close(ProcHandle process) = 0;
+    // GetProcessTimes: when the process behind the handle was created, in
+    // FILETIME ticks (100 ns since 1601). An id is reused once its process
+    // is gone; the id and this time together name one process.
+    virtual bool StartTime(ProcHandle process, uint64_t& ticks) = 0;
+    // The same for a process known only by its id, opened for limited query
+    // alone; false when it cannot be opened or asked.
+    virtual bool StartTimeOf(uint32_t pid, uint64_t& ticks) = 0;
+    // The executable's file name, without its folder, of the process behind
+    // the handle (QueryFullProcessImageNameA); false where it cannot be asked.
+    virtual bool ImageName(ProcHandle process, std::string& exeName) = 0;
+    // ProcessIdToSessionId. Services run in session 0. Wine answers with the
+    // caller's own session for every process.
+    virtual bool SessionOf(uint32_t pid, uint32_t& session) = 0;
+    // Posts WM_CLOSE to every visible top-level window of the process, as a
+    // user closing it would; the number of windows that were asked.
+    virtual int CloseWindows(uint32_t pid) = 0;
     // IsProcessCritical where kernel32 exports it (Windows 8.1 and later),
     // else NtQueryInformationProcess(ProcessBreakOnTermination) from ntdll, on
     // a handle opened for limited query (plain query where limited is not
@@ -156,6 +177,10 @@ public:
     // QueryServiceStatus: dwCurrentState.
     virtual bool QueryState(SvcHandle service, uint32_t& state) = 0;
     virtual void Close(SvcHandle handle) = 0;
+    // The process ids of every running Win32 service (EnumServicesStatusExA,
+    // SC_ENUM_PROCESS_INFO, through a manager opened only to enumerate, which
+    // needs no administrator). False when the manager cannot be asked.
+    virtual bool ServiceProcessIds(std::vector<uint32_t>& pids) = 0;
 };
 
 // Bounds of one HTTP exchange; an unresponsive server costs at most about

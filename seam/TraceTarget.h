@@ -15,7 +15,7 @@ enum class TargetKind : uint8_t {
     None,           // nothing to remove (a row the engine did not make)
     RegValue,       // the value `name` (exactly `wideName` when set) of `key` under `root`
     RegKeyTree,     // the IntelliForms keys with their subtrees (removed together)
-    Process,        // every process whose executable is `name`
+    Process,        // process `id`, running `name` since `started`
     Service,        // the service paired with the grid agent `name`
     File,           // the file at `path`
     JumpListEntry,  // entry `id` (stream `name`) of the jump list at `path`
@@ -36,8 +36,12 @@ struct TraceTarget {
     std::u16string wideName;
     // File, JumpListEntry, DatabaseRow: the exact path, UTF-16 as Windows holds it.
     std::u16string path;
-    // JumpListEntry: the entry number; DatabaseRow: the row id.
+    // JumpListEntry: the entry number; DatabaseRow: the row id; Process: the
+    // process id at analysis.
     int64_t id = 0;
+    // Process: when that process was created (FILETIME ticks). Cleaning ends
+    // only the process that still has both, never a later one given the id.
+    uint64_t started = 0;
     // DatabaseRow: the row's texts exactly as the database holds them
     // (UTF-8): the address, search term, site or field name in `rowKey`, the
     // user name or form value in `rowValue`. A row the browser changed since

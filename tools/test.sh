@@ -105,10 +105,20 @@ run_contract() {
     kv_check_prefix "$prefix"
     if [[ -d "$prefix" ]]; then kv_wine_stop "$prefix"; rm -rf "$prefix"; fi
     cp -a "$KV_TEMPLATE_PREFIX" "$prefix"
+    # A private display: the suite shows a program's window and asks it to
+    # close, which Wine cannot do without one.
+    local display_file="$KV_REPO/build/contract-xvfb.display" xvfb_pid
+    rm -f "$display_file"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$display_file" >/dev/null 2>&1 </dev/null &
+    xvfb_pid=$!
+    for _ in $(seq 100); do [[ -s "$display_file" ]] && break; sleep 0.1; done
+    [[ -s "$display_file" ]] || { echo "Xvfb did not start"; kill "$xvfb_pid" 2>/dev/null; return 1; }
     local status=0
-    WINEPREFIX="$prefix" wine build/win/contract_tests.exe || status=$?
+    DISPLAY=":$(cat "$display_file")" WINEPREFIX="$prefix" wine build/win/contract_tests.exe || status=$?
     kv_wine_stop "$prefix"
-    rm -rf "$prefix"
+    kill "$xvfb_pid" 2>/dev/null || true
+    wait "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$prefix" "$display_file"
     return "$status"
 }
 export -f run_contract kv_check_prefix kv_wine_stop

@@ -42,8 +42,10 @@ void CTraceList::InsertTop(const seam::TraceItem& item) {
     const bool bDataIsName = data == name && ((item.utf8Columns >> seam::kColData) & 1) ==
                                                  ((item.utf8Columns >> seam::kColName) & 1);
     std::unique_ptr<Rare> rare;
-    if (!target.wideName.empty() || (!target.rowKey.empty() && !bKeyIsName) || !target.rowValue.empty())
-        rare.reset(new Rare{target.wideName, bKeyIsName ? std::string() : target.rowKey, target.rowValue});
+    if (!target.wideName.empty() || (!target.rowKey.empty() && !bKeyIsName) || !target.rowValue.empty() ||
+        target.started != 0)
+        rare.reset(new Rare{target.wideName, bKeyIsName ? std::string() : target.rowKey, target.rowValue,
+                            target.started});
     std::string own;
     own.reserve(name.size() + value.size() + (bDataIsName ? 0 : data.size()) +
                 (nameFrom == NameFrom::Own ? target.name.size() : 0));
@@ -124,6 +126,7 @@ seam::TraceItem CTraceList::Expand(const Row& row) {
         target.wideName = row.rare->wideName;
         if (!row.bKeyIsName) target.rowKey = row.rare->rowKey;
         target.rowValue = row.rare->rowValue;
+        target.started = row.rare->started;
     }
     return item;
 }

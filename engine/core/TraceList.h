@@ -62,6 +62,7 @@ private:
         std::u16string wideName;
         std::string rowKey;  // a database row's own texts (see seam::TraceTarget); empty when bKeyIsName
         std::string rowValue;
+        uint64_t started = 0;  // a process's start (see seam::TraceTarget)
     };
     // Where a row's target name comes from.
     enum class NameFrom : uint8_t { Own, Value, Name };

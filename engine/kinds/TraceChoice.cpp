@@ -28,7 +28,7 @@ void SetCounter(EngineState& state, seam::IView& view, seam::Category category, 
 // What a row is to the rows one removal may take with it.
 enum class Role : uint8_t {
     None,   // goes alone
-    Peer,   // goes with every peer of its link: the IntelliForms keys, one executable, one agent
+    Peer,   // goes with every peer of its link: the IntelliForms keys, one agent
     Taker,  // a browser's address: takes the search terms typed for it
     Taken,  // a search term: goes with the address it was typed for
 };
@@ -39,7 +39,7 @@ enum class Role : uint8_t {
 struct Link {
     Role role = Role::None;
     seam::TargetKind kind = seam::TargetKind::None;
-    std::string_view name;     // Process, Service: the executable or agent
+    std::string_view name;     // Service: the agent
     std::u16string_view path;  // DatabaseRow: the database
     int64_t id = 0;            // DatabaseRow: the address's row id
 };
@@ -51,7 +51,6 @@ Link LinkOf(const seam::TraceTarget& target) {
     case seam::TargetKind::RegKeyTree:
         link.role = Role::Peer;
         break;
-    case seam::TargetKind::Process:
     case seam::TargetKind::Service:
         link.role = Role::Peer;
         link.name = target.name;

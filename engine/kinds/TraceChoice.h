@@ -1,10 +1,10 @@
 // The user's choice in the details window: which listed traces to clean.
 //
 // Rows that one removal takes together are chosen together, by their
-// targets: the IntelliForms rows (their keys go as a whole), PROCESS rows of
-// one executable (one call ends every process of that name), GRID rows of
+// targets: the IntelliForms rows (their keys go as a whole), GRID rows of
 // one agent, and an address of a browser's History with the search terms
-// typed for it. Two saved logins or form entries of a browser are separate.
+// typed for it. Two saved logins or form entries of a browser are separate,
+// and so are two PROCESS rows of one program: each ends its own process.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 
 #include "engine/core/Categories.h"
 #include "engine/core/Cp949.h"
-#include "engine/processes/ProtectedProcesses.h"
+#include "engine/processes/ProcessChoice.h"
 #include "engine/core/TraceRows.h"
 #include "seam/Scoped.h"
 #include "seam/Text.h"
@@ -13,9 +13,6 @@ namespace engine {
 namespace {
 
 constexpr const char* kLabelProcess = "프로세스";
-
-// STILL_ACTIVE: the exit code a running process reports.
-constexpr uint32_t kStillActive = 259;
 
 // Matched byte for byte: "System ldle Process" (a lower-case l) is how the
 // list has always read, so the real "System Idle Process" is not excluded.
@@ -55,28 +52,75 @@ const std::string& ProcessLabel() {
     return seam::FixedCp949(kLabelProcess);
 }
 
-void AddProcessRow(EngineState& state, seam::IView& view, const std::string& exeName) {
+void AddProcessRow(EngineState& state, seam::IView& view, const seam::ProcessEntry& entry, uint64_t started) {
     seam::TraceItem row;
-    row.text[seam::kColName] = exeName;
+    row.text[seam::kColName] = entry.exeName;
     row.text[seam::kColRead] = ProcessLabel();
     row.text[seam::kColCode] = CodeOf(seam::kProcess);
     row.target.kind = seam::TargetKind::Process;
-    row.target.name = exeName;
+    row.target.name = entry.exeName;
+    row.target.id = entry.pid;
+    row.target.started = started;
     AddTraceRow(state, view, seam::kProcess, row);
 }
 
-enum class EndResult { Ended, NotOpened, NotEnded };
+bool SameName(const std::string& a, const std::string& b) { return LowerAscii949(a) == LowerAscii949(b); }
 
-// Terminates one process and waits, bounded, for it to end.
-EndResult EndProcess(seam::IProcesses& procs, uint32_t pid) {
-    seam::ScopedProcess process(procs, procs.Open(pid));
-    if (!process) return EndResult::NotOpened;
-    // Ended with the code it reports, which for a running process is STILL_ACTIVE.
-    uint32_t exitCode = kStillActive;
-    procs.GetExitCode(process.Get(), exitCode);
-    if (!procs.Terminate(process.Get(), exitCode)) return EndResult::NotEnded;
-    return procs.Wait(process.Get(), kTerminateWaitMs) == seam::WaitResult::Signalled ? EndResult::Ended
-                                                                                      : EndResult::NotEnded;
+const seam::ProcessEntry* Find(const std::vector<seam::ProcessEntry>& entries, int64_t pid) {
+    for (const seam::ProcessEntry& entry : entries) {
+        if (entry.pid == pid) return &entry;
+    }
+    return nullptr;
+}
+
+// Whether the process of the row still runs, at a fresh look, under its name.
+bool StillListed(seam::IProcesses& procs, const seam::TraceTarget& target) {
+    std::vector<seam::ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return true;  // cannot tell: not gone
+    const seam::ProcessEntry* entry = Find(entries, target.id);
+    return entry && SameName(entry->exeName, target.name);
+}
+
+// The process behind the handle is the row's: same image name, same start.
+enum class Identity { Same, Other, Unknown };
+
+Identity IdentityOf(seam::IProcesses& procs, seam::ProcHandle process, const seam::TraceTarget& target) {
+    std::string image;
+    uint64_t started = 0;
+    if (target.started == 0 || !procs.ImageName(process, image) || !procs.StartTime(process, started))
+        return Identity::Unknown;
+    return SameName(image, target.name) && started == target.started ? Identity::Same : Identity::Other;
+}
+
+// Asks the program to close, then ends it; the handle is the row's process.
+RowFate CloseOrEnd(seam::IProcesses& procs, seam::ProcHandle process, uint32_t pid) {
+    // A program asked to close saves what it must, or asks its user; one
+    // with no window to ask is ended at once.
+    if (procs.CloseWindows(pid) > 0 && procs.Wait(process, kCloseWaitMs) == seam::WaitResult::Signalled)
+        return RowFate::Removed;
+    if (!procs.Terminate(process, kEndedExitCode)) {
+        // Ended meanwhile (it was closing after all): gone, not refused.
+        return procs.Wait(process, 0) == seam::WaitResult::Signalled ? RowFate::Removed : RowFate::StillRunning;
+    }
+    if (procs.Wait(process, kTerminateWaitMs) == seam::WaitResult::Signalled) return RowFate::Removed;
+    // Ended late, after the bounded wait: gone all the same.
+    return procs.Wait(process, 0) == seam::WaitResult::Signalled ? RowFate::Removed : RowFate::StillRunning;
+}
+
+RowFate EndOne(seam::IProcesses& procs, const CProcessChoice& choice, const std::vector<seam::ProcessEntry>& entries,
+               const seam::TraceTarget& target) {
+    const seam::ProcessEntry* entry = Find(entries, target.id);
+    if (!entry || !SameName(entry->exeName, target.name)) return RowFate::AlreadyGone;
+    if (choice.Judge(*entry) != ProcessVerdict::Ours) return RowFate::Denied;
+    seam::ScopedProcess process(procs, procs.Open(entry->pid));
+    if (!process) return StillListed(procs, target) ? RowFate::Denied : RowFate::AlreadyGone;
+    switch (IdentityOf(procs, process.Get(), target)) {
+        case Identity::Other: return RowFate::AlreadyGone;
+        // Not known to be the listed process: it is not ended on a guess.
+        case Identity::Unknown: return RowFate::Denied;
+        case Identity::Same: break;
+    }
+    return CloseOrEnd(procs, process.Get(), entry->pid);
 }
 
 }  // namespace
@@ -92,58 +136,38 @@ void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& vi
     seam::IProcesses& procs = platform.processes;
     std::vector<seam::ProcessEntry> entries;
     if (!procs.Snapshot(entries)) return;
-    const uint32_t self = procs.CurrentProcessId();
-    const CProtectedProcesses guard(procs, platform.registry, platform.system);
+    const CProcessChoice choice(platform, entries);
     for (const seam::ProcessEntry& entry : entries) {
-        if (entry.pid == self) continue;
-        if (guard.IsProtected(entry) || IsExcludedProcess(entry.exeName)) continue;
-        AddProcessRow(state, view, entry.exeName);
+        if (IsExcludedProcess(entry.exeName) || choice.Judge(entry) != ProcessVerdict::Ours) continue;
+        // One that will not say when it started (another account's, an
+        // elevated one) is shown all the same: the user learns it stays.
+        uint64_t started = 0;
+        procs.StartTimeOf(entry.pid, started);
+        AddProcessRow(state, view, entry, started);
     }
-}
-
-RowFate TerminateProcessByName(seam::Platform& platform, const std::string& name) {
-    seam::IProcesses& procs = platform.processes;
-    const CProtectedProcesses guard(procs, platform.registry, platform.system);
-    // Whoever put the row there, a name of Windows' own processes is not a
-    // trace: nothing is ended and the row stays.
-    if (guard.IsProtectedName(name)) return RowFate::Denied;
-    const std::string target = LowerAscii949(name);
-    std::vector<seam::ProcessEntry> entries;
-    if (!procs.Snapshot(entries)) return RowFate::StillThere;
-    const uint32_t self = procs.CurrentProcessId();
-    bool bActed = false;    // a process of the name was there to end
-    bool bRefused = false;  // one would not open, or is protected
-    for (const seam::ProcessEntry& entry : entries) {
-        if (entry.pid == self || LowerAscii949(entry.exeName) != target) continue;
-        // A critical process under an ordinary name stays, and so does the row.
-        bActed = true;
-        if (guard.IsProtected(entry)) {
-            bRefused = true;
-            continue;
-        }
-        // One stubborn process stops the walk rather than stretching the pass
-        // by a wait per copy; the row stays and a later pass tries again.
-        const EndResult ended = EndProcess(procs, entry.pid);
-        if (ended != EndResult::Ended) {
-            bRefused |= ended == EndResult::NotOpened;
-            break;
-        }
-    }
-
-    std::vector<seam::ProcessEntry> after;
-    if (!procs.Snapshot(after)) return RowFate::StillThere;
-    int running = 0;
-    for (const seam::ProcessEntry& entry : after) {
-        if (entry.pid != self && LowerAscii949(entry.exeName) == target) ++running;
-    }
-    // Ended late, after the bounded wait, or from outside meanwhile: gone all the same.
-    if (running == 0) return bActed ? RowFate::Removed : RowFate::AlreadyGone;
-    return bRefused ? RowFate::Denied : RowFate::StillRunning;
 }
 
 void EndPrograms(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates) {
+    fates.assign(rows.size(), RowFate::StillThere);
     if (rows.empty()) return;
-    fates.assign(rows.size(), TerminateProcessByName(platform, rows.front()->target.name));
+    seam::IProcesses& procs = platform.processes;
+    std::vector<seam::ProcessEntry> entries;
+    if (!procs.Snapshot(entries)) return;
+    const CProcessChoice choice(platform, entries);
+    for (size_t i = 0; i < rows.size(); ++i) {
+        const seam::TraceTarget& target = rows[i]->target;
+        // Whoever put the row there, a name of Windows' own processes is not
+        // a trace: nothing is ended and the row stays.
+        fates[i] = choice.IsProtectedName(target.name) ? RowFate::Denied : EndOne(procs, choice, entries, target);
+    }
+}
+
+RowFate EndListedProcess(seam::Platform& platform, const seam::TraceTarget& target) {
+    seam::TraceItem row;
+    row.target = target;
+    std::vector<RowFate> fates;
+    EndPrograms(platform, RowBatch{&row}, fates);
+    return fates.front();
 }
 
 int CountRunning(seam::IProcesses& procs, const std::string& name) {

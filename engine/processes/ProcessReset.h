@@ -1,11 +1,18 @@
-// Process reset (PROCESS): every running program that is not on the
-// exclusion list of system and resident programs is a trace; cleaning a row
-// ends every process of its name.
+// Process reset (PROCESS): every program the user runs in this session that
+// is not on the exclusion list of system and resident programs is a trace;
+// cleaning its row first asks the program to close, as a user would, and
+// ends it only if it does not.
 //
-// The program's own process is never listed and never ended, whatever its
-// executable is called; other copies of it run as "Kestravin.exe", which the
-// exclusion list holds. Windows' own processes are never listed or ended
-// either (engine/ProtectedProcesses.h); that guard comes before the list.
+// A row is one process: its id and its start time, kept at analysis. An id
+// is handed to a new process once its own has ended, so cleaning ends only
+// the process whose image name and start time still match the row.
+//
+// What is not the user's own to end is neither listed nor ended
+// (engine/processes/ProcessChoice.h): other sessions', services', the
+// processes that started Kestravin, and Windows' own. The program's own
+// process is never listed and never ended, whatever its executable is
+// called; other copies of it run as "Kestravin.exe", which the exclusion
+// list holds.
 #pragma once
 
 #include <cstdint>
@@ -20,32 +27,39 @@
 
 namespace engine {
 
+// How long a program asked to close is given before it is ended.
+inline constexpr uint32_t kCloseWaitMs = 3000;
 // How long cleaning waits for one terminated process to end; a process
 // still there afterwards is a failed removal.
 inline constexpr uint32_t kTerminateWaitMs = 5000;
+// The exit code an ended program reports: a failure, as with Task Manager,
+// and not STILL_ACTIVE (259), which would tell whoever waits on it that it
+// still runs.
+inline constexpr uint32_t kEndedExitCode = 1;
 
 // Whole-string, byte-exact, case-sensitive test against the 28 exclusions.
 bool IsExcludedProcess(const std::string& exeName);
 
-// One snapshot walk: every running process neither protected nor excluded
-// (PROCESS). Each row raises the counter first and goes to the top of the
-// trace list; its target is the executable's name.
+// One snapshot walk: every running process of the user's own (ProcessChoice)
+// that is not excluded (PROCESS). Each row raises the counter first and
+// goes to the top of the trace list; its target is the executable's name,
+// the process id and its start time. A process whose start time cannot be
+// read is listed with none, and cleaning leaves it (Denied): it could never
+// be told apart from a later one.
 void ScanProcesses(seam::Platform& platform, EngineState& state, seam::IView& view);
 
-// Ends the processes whose name equals `name` with ASCII letters compared in
-// any case. The first process that cannot be opened, refuses termination or
-// outlives kTerminateWaitMs ends the walk. Removed when, at a final look at
-// the process list, no process of that name is running (the program's own
-// aside), also none that started again meanwhile; AlreadyGone when there was
-// none to end. Otherwise Denied when a process of the name cannot be opened
-// or the name is protected (Windows' own processes are never ended, and a
-// protected name ends nothing at all), StillRunning when it could be but
-// runs on, StillThere when no process list could be taken.
-RowFate TerminateProcessByName(seam::Platform& platform, const std::string& name);
-
-// The rows of one program (by name, in any case): its processes are ended
-// once, and every row takes that fate.
+// Ends the process of each row (one program's rows, any letter case):
+//   AlreadyGone   the id runs nothing, or now names another program or a
+//                 process started later (a reused id): nothing is ended;
+//   Removed       it closed when asked, or was ended (exit code 1);
+//   Denied        it is not the user's own, its name is protected, or it
+//                 cannot be opened, or asked what it is;
+//   StillRunning  it refused to end or outlived kTerminateWaitMs;
+//   StillThere    no process list could be taken.
 void EndPrograms(seam::Platform& platform, const RowBatch& rows, std::vector<RowFate>& fates);
+
+// The same for one row.
+RowFate EndListedProcess(seam::Platform& platform, const seam::TraceTarget& target);
 
 // Processes running under `name` (ASCII letters in any case), the program's
 // own aside; -1 when no snapshot could be taken.

@@ -14,7 +14,13 @@ constexpr uint32_t kNameCapacity = 260;
 // SysProcs holds a handful of names; this bounds a damaged or hostile key.
 constexpr uint32_t kMaxSysProcs = 1024;
 
-// Lower-case, so that a lookup lower-cases only the name it is given.
+// Lower-case, so that a lookup lower-cases only the name it is given. The
+// last row is Windows' servicing and installing: the Windows Installer, the
+// component store's TrustedInstaller and its worker, the update
+// orchestrator's worker and client, the image servicing host and the
+// pending-operations executor. Each writes system files and the registry in
+// steps that only its own end completes or rolls back: ended midway, it
+// leaves a half-installed program or update behind.
 constexpr const char* kCoreProcesses[] = {
     "system", "registry", "memory compression", "secure system",
     "smss.exe", "csrss.exe", "wininit.exe", "winlogon.exe", "services.exe", "lsass.exe", "lsm.exe",
@@ -25,8 +31,11 @@ constexpr const char* kCoreProcesses[] = {
     "audiodg.exe", "wmiprvse.exe", "wudfhost.exe", "spoolsv.exe", "svchost.exe", "explorer.exe",
     "msmpeng.exe", "nissrv.exe", "mpdefendercoreservice.exe", "securityhealthservice.exe",
     "securityhealthsystray.exe", "sgrmbroker.exe", "smartscreen.exe",
+    "msiexec.exe", "trustedinstaller.exe", "tiworker.exe", "mousocoreworker.exe", "usocoreworker.exe",
+    "wuauclt.exe", "dismhost.exe",
+    "poqexec.exe",
 };
-static_assert(sizeof kCoreProcesses / sizeof kCoreProcesses[0] == 44, "the core list has 44 names");
+static_assert(sizeof kCoreProcesses / sizeof kCoreProcesses[0] == 52, "the core list has 52 names");
 
 // What Wine 8 starts for a prefix, lower-case: the service manager and the
 // driver hosts, the services its wine.inf installs (the RPC, plug-and-play,

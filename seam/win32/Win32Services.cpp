@@ -3,12 +3,19 @@
 // each back through Close.
 #include <windows.h>
 
+#include <vector>
+
 #include "seam/win32/Win32Parts.h"
+#include "win/Handles.h"
 
 namespace seam {
 namespace {
 
 SC_HANDLE AsSc(SvcHandle h) { return reinterpret_cast<SC_HANDLE>(h); }
+
+// A machine runs a few hundred services at most; this bounds the walk over
+// a manager that keeps answering "more data".
+constexpr int kMaxEnumCalls = 64;
 
 class Win32Services final : public IServices {
 public:
@@ -37,6 +44,31 @@ public:
 
     void Close(SvcHandle handle) override {
         if (handle) ::CloseServiceHandle(AsSc(handle));
+    }
+
+    bool ServiceProcessIds(std::vector<uint32_t>& pids) override {
+        pids.clear();
+        win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ENUMERATE_SERVICE));
+        if (!manager) return false;
+        std::vector<BYTE> buffer(64 * 1024);
+        DWORD resume = 0;
+        for (int call = 0; call < kMaxEnumCalls; ++call) {
+            DWORD needed = 0;
+            DWORD count = 0;
+            const BOOL done = ::EnumServicesStatusExA(manager.Get(), SC_ENUM_PROCESS_INFO, SERVICE_WIN32,
+                                                      SERVICE_ACTIVE, buffer.data(), static_cast<DWORD>(buffer.size()),
+                                                      &needed, &count, &resume, nullptr);
+            if (!done && ::GetLastError() != ERROR_MORE_DATA) return false;
+            const auto* services = reinterpret_cast<const ENUM_SERVICE_STATUS_PROCESSA*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i) {
+                const DWORD pid = services[i].ServiceStatusProcess.dwProcessId;
+                if (pid != 0) pids.push_back(pid);
+            }
+            if (done) return true;
+            // Not one entry fitted: make room for what the manager asks.
+            if (count == 0) buffer.resize(buffer.size() + needed);
+        }
+        return false;
     }
 };
 

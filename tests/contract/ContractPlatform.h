@@ -33,6 +33,9 @@ public:
     // Starts a process that idles until ended, running under the executable
     // file name `exeName` (e.g. "qdownagent.exe"); returns its process id, 0 on failure.
     virtual uint32_t StartIdleProcess(const std::string& exeName) = 0;
+    // The same, showing a visible top-level window; the process ends when
+    // that window is closed. Returns once the window is there.
+    virtual uint32_t StartWindowedProcess(const std::string& exeName) = 0;
 
     // Installs and starts a service named `name` that accepts the stop control,
     // reporting SERVICE_STOP_PENDING for `pendingPolls` status queries (about
@@ -44,6 +47,9 @@ public:
     // fails); with true it accepts the control and goes on RUNNING. Removed
     // when the object is destroyed.
     virtual bool InstallUnstoppableService(const std::string& name, bool acceptsStop) = 0;
+    // The process id of the installed service `name` while it runs, as the
+    // side under test tells it apart from the seam; 0 when it does not run.
+    virtual uint32_t ServiceProcessId(const std::string& name) = 0;
 
     // Whether the side under test is Wine, told apart by what Wine installs
     // in every prefix (its own registry key), not by ntdll's export that

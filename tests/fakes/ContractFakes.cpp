@@ -1,5 +1,6 @@
 // The contract suite's side under test for the native build: the fakes.
 #include <atomic>
+#include <map>
 
 #include "registry/RegHelpers.h"
 #include "tests/contract/ContractPlatform.h"
@@ -38,18 +39,33 @@ public:
     }
 
     uint32_t StartIdleProcess(const std::string& exeName) override {
-        return m_fakes.processes.Add(exeName);
+        const uint32_t pid = m_fakes.processes.Add(exeName);
+        m_fakes.processes.SetParent(pid, m_fakes.processes.CurrentProcessId());
+        return pid;
+    }
+    uint32_t StartWindowedProcess(const std::string& exeName) override {
+        const uint32_t pid = StartIdleProcess(exeName);
+        m_fakes.processes.SetWindowMode(pid, fakes::WindowMode::Closes);
+        return pid;
+    }
+    uint32_t ServiceProcessId(const std::string& name) override {
+        const auto it = m_servicePids.find(name);
+        return it != m_servicePids.end() && m_fakes.services.State(name) != seam::kSvcStopped ? it->second : 0;
     }
 
     bool InstallService(const std::string& name, int pendingPolls) override {
         uint32_t pid = m_fakes.processes.Add(name + ".exe");
+        m_fakes.processes.SetSession(pid, 0);
         m_fakes.services.Install(name, seam::kSvcRunning, pendingPolls, pid);
+        m_servicePids[name] = pid;
         return true;
     }
 
     bool InstallUnstoppableService(const std::string& name, bool acceptsStop) override {
         uint32_t pid = m_fakes.processes.Add(name + ".exe");
+        m_fakes.processes.SetSession(pid, 0);
         m_fakes.services.Install(name, seam::kSvcRunning, 0, pid);
+        m_servicePids[name] = pid;
         m_fakes.services.SetStopMode(name, acceptsStop ? fakes::StopMode::Ignores : fakes::StopMode::Refuses);
         return true;
     }
@@ -79,6 +95,7 @@ public:
 private:
     fakes::FakePlatform m_fakes;
     std::string m_strScratch;
+    std::map<std::string, uint32_t> m_servicePids;
 };
 
 }  // namespace

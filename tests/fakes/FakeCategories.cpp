@@ -54,7 +54,7 @@ void FakeCategories::Remove(const engine::RowBatch& rows, std::vector<engine::Ro
     engine::RowFate fate = engine::RowFate::Removed;
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        m_removed.push_back((kind == seam::TargetKind::Service ? "StopGridService:" : "TerminateProcessByName:") + name);
+        m_removed.push_back((kind == seam::TargetKind::Service ? "StopGridService:" : "EndPrograms:") + name);
         auto it = m_removals.find(name);
         if (it != m_removals.end()) fate = it->second;
     }

@@ -40,7 +40,7 @@ public:
 
     // "Scan:GRID", "Scan:RECENT", ... in call order.
     std::vector<std::string> Scans() const;
-    // "StopGridService:<name>", "TerminateProcessByName:<name>" in call
+    // "StopGridService:<name>", "EndPrograms:<name>" in call
     // order, one per container (an agent's or a program's rows).
     std::vector<std::string> Removals() const;
 

@@ -6,11 +6,21 @@ FakeProcesses::FakeProcesses(const std::string& selfExe) { m_nSelfPid = Add(self
 
 FakeProcesses::Proc* FakeProcesses::ByHandle(seam::ProcHandle h) {
     auto it = m_handles.find(h);
-    if (it == m_handles.end()) return nullptr;
-    for (auto& p : m_procs) {
-        if (p.pid == it->second) return &p;
+    return it == m_handles.end() ? nullptr : &m_procs[it->second];
+}
+
+FakeProcesses::Proc* FakeProcesses::ById(uint32_t pid) {
+    return const_cast<Proc*>(static_cast<const FakeProcesses*>(this)->ById(pid));
+}
+
+const FakeProcesses::Proc* FakeProcesses::ById(uint32_t pid) const {
+    const Proc* last = nullptr;
+    for (const auto& p : m_procs) {
+        if (p.pid != pid) continue;
+        if (p.running) return &p;
+        last = &p;
     }
-    return nullptr;
+    return last;
 }
 
 bool FakeProcesses::Snapshot(std::vector<seam::ProcessEntry>& out) {
@@ -18,7 +28,7 @@ bool FakeProcesses::Snapshot(std::vector<seam::ProcessEntry>& out) {
     out.clear();
     if (m_bSnapshotFails) return false;
     for (const auto& p : m_procs) {
-        if (p.running) out.push_back(seam::ProcessEntry{p.pid, p.exeName});
+        if (p.running) out.push_back(seam::ProcessEntry{p.pid, p.exeName, p.parentPid});
     }
     return !out.empty();
 }
@@ -30,15 +40,12 @@ uint32_t FakeProcesses::CurrentProcessId() {
 
 seam::ProcHandle FakeProcesses::Open(uint32_t pid) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (const auto& p : m_procs) {
-        if (p.pid != pid) continue;
-        if (!p.running || p.openFails) return 0;
-        seam::ProcHandle h = m_nNextHandle;
-        m_nNextHandle += 4;
-        m_handles.emplace(h, pid);
-        return h;
-    }
-    return 0;
+    const Proc* p = ById(pid);
+    if (!p || !p->running || p->openFails) return 0;
+    seam::ProcHandle h = m_nNextHandle;
+    m_nNextHandle += 4;
+    m_handles.emplace(h, static_cast<size_t>(p - m_procs.data()));
+    return h;
 }
 
 bool FakeProcesses::GetExitCode(seam::ProcHandle process, uint32_t& code) {
@@ -62,12 +69,14 @@ bool FakeProcesses::Terminate(seam::ProcHandle process, uint32_t exitCode) {
         p->endsAfterWait = true;
         p->exitCode = exitCode;
         m_terminated.push_back(p->pid);
+        m_terminateCodes.push_back(exitCode);
         return true;
     case TerminateMode::Ends:
     case TerminateMode::Respawns: {
         p->running = false;
         p->exitCode = exitCode;
         m_terminated.push_back(p->pid);
+        m_terminateCodes.push_back(exitCode);
         if (p->mode == TerminateMode::Respawns) {
             const std::string exeName = p->exeName;  // AddLocked may move p
             AddLocked(exeName);
@@ -95,12 +104,55 @@ void FakeProcesses::Close(seam::ProcHandle process) {
     if (m_handles.erase(process) == 0) ++m_nBadCloses;
 }
 
+bool FakeProcesses::StartTime(seam::ProcHandle process, uint64_t& ticks) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Proc* p = ByHandle(process);
+    if (!p) return false;
+    ticks = p->started;
+    return true;
+}
+
+bool FakeProcesses::StartTimeOf(uint32_t pid, uint64_t& ticks) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Proc* p = ById(pid);
+    if (!p || !p->running || p->openFails) return false;
+    ticks = p->started;
+    return true;
+}
+
+bool FakeProcesses::ImageName(seam::ProcHandle process, std::string& exeName) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Proc* p = ByHandle(process);
+    if (!p) return false;
+    exeName = p->exeName;
+    return true;
+}
+
+bool FakeProcesses::SessionOf(uint32_t pid, uint32_t& session) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Proc* p = ById(pid);
+    if (!p || !p->running) return false;
+    session = p->session;
+    return true;
+}
+
+int FakeProcesses::CloseWindows(uint32_t pid) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    Proc* p = ById(pid);
+    if (!p || !p->running || p->windows == WindowMode::None) return 0;
+    if (p->windows == WindowMode::Closes) {
+        p->running = false;
+        p->exitCode = 0;
+        m_closedByWindow.push_back(p->pid);
+    }
+    return 1;
+}
+
 seam::Criticality FakeProcesses::QueryCritical(uint32_t pid) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (const auto& p : m_procs) {
-        if (p.pid == pid) return p.running && !p.openFails ? p.critical : seam::Criticality::Unknown;
-    }
-    return seam::Criticality::Unknown;
+    const Proc* p = ById(pid);
+    if (!p || !p->running || p->openFails) return seam::Criticality::Unknown;
+    return p->critical;
 }
 
 uint32_t FakeProcesses::Add(const std::string& exeName) {
@@ -113,22 +165,59 @@ uint32_t FakeProcesses::AddLocked(const std::string& exeName) {
     p.pid = m_nNextPid;
     m_nNextPid += 4;
     p.exeName = exeName;
+    p.started = m_nNextStart;
+    m_nNextStart += 10000000;  // a second later each
     m_procs.push_back(p);
     return p.pid;
 }
 
+void FakeProcesses::SetParent(uint32_t pid, uint32_t parentPid) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Proc* p = ById(pid)) p->parentPid = parentPid;
+}
+
+void FakeProcesses::SetSession(uint32_t pid, uint32_t session) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Proc* p = ById(pid)) p->session = session;
+}
+
+void FakeProcesses::SetStartTime(uint32_t pid, uint64_t ticks) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Proc* p = ById(pid)) p->started = ticks;
+}
+
+uint64_t FakeProcesses::StartedAt(uint32_t pid) const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const Proc* p = ById(pid);
+    return p ? p->started : 0;
+}
+
+void FakeProcesses::SetWindowMode(uint32_t pid, WindowMode mode) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Proc* p = ById(pid)) p->windows = mode;
+}
+
+void FakeProcesses::Reuse(uint32_t pid, const std::string& exeName, uint64_t ticks) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    if (Proc* old = ById(pid)) {
+        old->running = false;
+        old->exitCode = 0;
+    }
+    Proc p;
+    p.pid = pid;
+    p.exeName = exeName;
+    p.started = ticks;
+    m_procs.push_back(p);
+}
+
 void FakeProcesses::SetOpenFails(uint32_t pid, bool fails) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (auto& p : m_procs) {
-        if (p.pid == pid) p.openFails = fails;
-    }
+    if (Proc* p = ById(pid)) p->openFails = fails;
 }
 
 void FakeProcesses::SetTerminateMode(uint32_t pid, TerminateMode mode) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (auto& p : m_procs) {
-        if (p.pid == pid) p.mode = mode;
-    }
+    if (Proc* p = ById(pid)) p->mode = mode;
 }
 
 void FakeProcesses::SetSnapshotFails(bool fails) {
@@ -138,27 +227,22 @@ void FakeProcesses::SetSnapshotFails(bool fails) {
 
 void FakeProcesses::SetCritical(uint32_t pid, seam::Criticality mark) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (auto& p : m_procs) {
-        if (p.pid == pid) p.critical = mark;
-    }
+    if (Proc* p = ById(pid)) p->critical = mark;
 }
 
 void FakeProcesses::End(uint32_t pid, uint32_t exitCode) {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (auto& p : m_procs) {
-        if (p.pid == pid && p.running) {
-            p.running = false;
-            p.exitCode = exitCode;
-        }
+    Proc* p = ById(pid);
+    if (p && p->running) {
+        p->running = false;
+        p->exitCode = exitCode;
     }
 }
 
 bool FakeProcesses::IsRunning(uint32_t pid) const {
     std::lock_guard<std::mutex> hold(m_lock);
-    for (const auto& p : m_procs) {
-        if (p.pid == pid) return p.running;
-    }
-    return false;
+    const Proc* p = ById(pid);
+    return p && p->running;
 }
 
 int FakeProcesses::RunningCount(const std::string& exeName) const {
@@ -173,6 +257,16 @@ int FakeProcesses::RunningCount(const std::string& exeName) const {
 std::vector<uint32_t> FakeProcesses::Terminated() const {
     std::lock_guard<std::mutex> hold(m_lock);
     return m_terminated;
+}
+
+std::vector<uint32_t> FakeProcesses::ClosedByWindow() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_closedByWindow;
+}
+
+std::vector<uint32_t> FakeProcesses::TerminateCodes() const {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_terminateCodes;
 }
 
 int FakeProcesses::OpenHandleCount() const {

@@ -93,6 +93,16 @@ void FakeServices::Close(seam::SvcHandle handle) {
     if (m_handles.erase(handle) == 0) ++m_nBadCloses;
 }
 
+bool FakeServices::ServiceProcessIds(std::vector<uint32_t>& pids) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    pids.clear();
+    if (m_bManagerFails) return false;
+    for (const auto& s : m_services) {
+        if (s.state != seam::kSvcStopped && s.linkedPid != 0) pids.push_back(s.linkedPid);
+    }
+    return true;
+}
+
 void FakeServices::Install(const std::string& name, uint32_t state, int pendingPolls,
                            uint32_t linkedPid) {
     std::lock_guard<std::mutex> hold(m_lock);

@@ -37,6 +37,8 @@ public:
     bool ControlStop(seam::SvcHandle service) override;
     bool QueryState(seam::SvcHandle service, uint32_t& state) override;
     void Close(seam::SvcHandle handle) override;
+    // The linked processes of services that are not stopped.
+    bool ServiceProcessIds(std::vector<uint32_t>& pids) override;
 
     // Test set-up. `pendingPolls`: queries answered STOP_PENDING after the
     // stop control; a negative number never stops. `linkedPid` 0: no process.

@@ -128,7 +128,7 @@ TEST_F(Driver, CategorySwitchedOffKeepsItsRowsAndIsNotRescanned) {
     EXPECT_EQ(3u, Rows().size());  // the two PROCESS rows, not duplicated, and RECENT again
 
     Pass();  // clean with PROCESS on: its rows go through its remover
-    EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:b.exe", "TerminateProcessByName:a.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"EndPrograms:b.exe", "EndPrograms:a.exe"}),
               m_categories.Removals());
     EXPECT_TRUE(Rows().empty());
     EXPECT_EQ(0, m_state.Count(seam::kProcess));
@@ -179,7 +179,7 @@ TEST_F(Driver, CleaningReadsTheListOnceAndDeletesFromTheBottom) {
     EXPECT_EQ("u3", Rows()[1].Name());
     // Containers go in the order of the table of kinds (programs, then
     // agents), and within a kind top first.
-    EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:p2.exe", "StopGridService:g1.exe",
+    EXPECT_EQ((std::vector<std::string>{"EndPrograms:p2.exe", "StopGridService:g1.exe",
                                         "StopGridService:g4.exe"}),
               m_categories.Removals());
 
@@ -194,7 +194,7 @@ TEST_F(Driver, CleaningReadsTheListOnceAndDeletesFromTheBottom) {
     const auto reads = m_view.List().ReadIndices();
     EXPECT_EQ((std::vector<int>{0, 1, 2}), std::vector<int>(reads.begin() + readsBefore, reads.end()));
     const auto removals = m_categories.Removals();
-    EXPECT_EQ((std::vector<std::string>{"TerminateProcessByName:a.exe", "TerminateProcessByName:c.exe"}),
+    EXPECT_EQ((std::vector<std::string>{"EndPrograms:a.exe", "EndPrograms:c.exe"}),
               std::vector<std::string>(removals.begin() + removalsBefore, removals.end()));
     EXPECT_TRUE(Rows().empty());
 }

@@ -163,17 +163,20 @@ TEST_F(GridDelivery, ManagerOrStatusFailuresLeaveTheTrace) {
     EXPECT_TRUE(m_view.CounterChanges().empty());
 }
 
-TEST_F(GridDelivery, RunningAgentIsBothAGridAndAProcessTrace) {
+TEST_F(GridDelivery, AnAgentRunByItsServiceIsAGridTraceOnly) {
+    // Its process is a running service's: PROCESS leaves it to GRID, which
+    // stops the service. Without its service it is a program like any other.
     RunAgent("KUploadService.exe", "KService");
+    m_fake.processes.Add("qdownagent.exe");
     ScanGridAgents(m_fake.processes, m_state, m_view);
     ScanProcesses(m_fake.platform, m_state, m_view);
     const auto rows = Rows();
-    ASSERT_EQ(2u, rows.size());
+    ASSERT_EQ(3u, rows.size());
     EXPECT_EQ("PROCESS", rows[0].Code());
+    EXPECT_EQ("qdownagent.exe", rows[0].Name());
     EXPECT_EQ("GRID", rows[1].Code());
-    EXPECT_EQ("KUploadService.exe", rows[0].Name());
-    EXPECT_EQ("KUploadService.exe", rows[1].Name());
-    EXPECT_EQ(1, m_state.Count(seam::kGrid));
+    EXPECT_EQ("GRID", rows[2].Code());
+    EXPECT_EQ(2, m_state.Count(seam::kGrid));
     EXPECT_EQ(1, m_state.Count(seam::kProcess));
 }
 

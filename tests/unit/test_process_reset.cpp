@@ -1,10 +1,12 @@
 // Process reset over the fake process table: which processes are listed, and
-// how cleaning a row ends every process of its name, never the program's own
-// and never one of Windows' own.
+// how cleaning a row ends the one process it names, never the program's own,
+// never one of Windows' own, and never one that is not the user's.
 #include <gtest/gtest.h>
 
 #include "engine/processes/GridDelivery.h"
+#include "engine/processes/ProcessChoice.h"
 #include "engine/processes/ProcessReset.h"
+#include "engine/core/Cp949.h"
 #include "engine/processes/ProtectedProcesses.h"
 #include "seam/Text.h"
 #include "tests/fakes/FakeCompoundFiles.h"
@@ -42,8 +44,30 @@ protected:
     }
     void Scan() { ScanProcesses(m_platform, m_state, m_view); }
     void ScanGrid() { ScanGridAgents(m_procs, m_state, m_view); }
-    bool Clean(const std::string& name) { return IsGone(Fate(name)); }
-    engine::RowFate Fate(const std::string& name) { return TerminateProcessByName(m_platform, name); }
+    // A row for the process as analysis would make it, whether or not it was
+    // listed: a stale row, or one typed by hand.
+    seam::TraceTarget RowOf(uint32_t pid, const std::string& name) {
+        seam::TraceTarget target;
+        target.kind = seam::TargetKind::Process;
+        target.name = name;
+        target.id = pid;
+        target.started = m_procs.StartedAt(pid);
+        return target;
+    }
+    engine::RowFate End(uint32_t pid, const std::string& name) { return EndListedProcess(m_platform, RowOf(pid, name)); }
+    bool Ended(uint32_t pid, const std::string& name) { return IsGone(End(pid, name)); }
+    // Cleans every listed row whose name is `name` in any case, as the pass
+    // hands one program's rows over together.
+    std::vector<engine::RowFate> CleanListed(const std::string& name) {
+        RowBatch rows;
+        std::vector<seam::TraceItem> listed = m_view.List().Rows();
+        for (const auto& row : listed) {
+            if (LowerAscii949(row.target.name) == LowerAscii949(name)) rows.push_back(&row);
+        }
+        std::vector<engine::RowFate> fates;
+        EndPrograms(m_platform, rows, fates);
+        return fates;
+    }
     std::vector<std::string> Names() {
         std::vector<std::string> out;
         for (const auto& row : m_view.List().Rows()) out.push_back(row.Name());
@@ -75,7 +99,7 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     m_procs.Add("ALG.EXE");
     m_procs.Add("System Idle Process");  // the real name, with a capital I
     m_procs.Add("explorer.exe ");
-    m_procs.Add("notepad.exe");
+    const uint32_t notepad = m_procs.Add("notepad.exe");
     Scan();
 
     EXPECT_EQ((std::vector<std::string>{"notepad.exe", "explorer.exe ", "System Idle Process", "ALG.EXE"}),
@@ -89,38 +113,40 @@ TEST_F(ProcessReset, ExclusionListIsMatchedExactlyAndCaseSensitively) {
     EXPECT_EQ("", row.text[seam::kColData]);
     EXPECT_EQ(seam::TargetKind::Process, row.target.kind);
     EXPECT_EQ("notepad.exe", row.target.name);
+    EXPECT_EQ(notepad, row.target.id);
+    EXPECT_EQ(m_procs.StartedAt(notepad), row.target.started);
     for (const char* name : kExclusions) EXPECT_TRUE(IsExcludedProcess(name)) << name;
 }
 
 TEST_F(ProcessReset, OtherCategoriesWalkAndFailedSnapshotsListNothing) {
-    m_procs.Add("notepad.exe");
+    const uint32_t notepad = m_procs.Add("notepad.exe");
     ScanGrid();  // the same snapshot, another category: notepad is no agent
     EXPECT_TRUE(Names().empty());
     m_procs.SetSnapshotFails(true);
     Scan();
     EXPECT_TRUE(Names().empty());
     EXPECT_EQ(0, m_state.Count(seam::kProcess));
-    EXPECT_FALSE(Clean("notepad.exe"));  // cannot tell whether it is gone
-    EXPECT_EQ(1, m_procs.RunningCount("notepad.exe"));
+    EXPECT_EQ(engine::RowFate::StillThere, End(notepad, "notepad.exe"));  // cannot tell whether it is there
+    EXPECT_TRUE(m_procs.IsRunning(notepad));
 }
 
-TEST_F(ProcessReset, CleaningEndsEveryCopyAndCountsEachOnce) {
+TEST_F(ProcessReset, EachRowEndsItsOwnProcessOnceWithExitCodeOne) {
     const uint32_t first = m_procs.Add("Game.exe");
     const uint32_t second = m_procs.Add("Game.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"Game.exe", "Game.exe"}), Names());
     EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
-    // A copy started after the analysis and one spelled in capitals go too.
+    // A copy started after the analysis was never shown: it stays.
     const uint32_t late = m_procs.Add("GAME.EXE");
-    EXPECT_EQ(engine::RowFate::Removed, Fate("Game.exe"));
-    EXPECT_EQ((std::vector<uint32_t>{first, second, late}), m_procs.Terminated());
-    // Only the pass lowers the counter, once per row that went.
-    EXPECT_EQ(std::vector<seam::Category>(2, seam::kProcess), m_view.CounterChanges());
+    EXPECT_EQ(std::vector<engine::RowFate>(2, engine::RowFate::Removed), CleanListed("game.exe"));
+    EXPECT_EQ((std::vector<uint32_t>{second, first}), m_procs.Terminated());
+    EXPECT_EQ((std::vector<uint32_t>{1, 1}), m_procs.TerminateCodes()) << "never STILL_ACTIVE";
+    EXPECT_TRUE(m_procs.IsRunning(late));
 
-    // Asked again, it finds nothing left: gone already, nothing changes.
-    EXPECT_EQ(engine::RowFate::AlreadyGone, Fate("Game.exe"));
-    EXPECT_EQ(3u, m_procs.Terminated().size());
+    // Asked again, nothing is left of either: gone already, nothing changes.
+    EXPECT_EQ(std::vector<engine::RowFate>(2, engine::RowFate::AlreadyGone), CleanListed("Game.exe"));
+    EXPECT_EQ(2u, m_procs.Terminated().size());
 }
 
 TEST_F(ProcessReset, CaseFoldingLeavesDoubleByteCharactersAlone) {
@@ -128,57 +154,53 @@ TEST_F(ProcessReset, CaseFoldingLeavesDoubleByteCharactersAlone) {
     // tolower would turn the first into the second.
     const uint32_t target = m_procs.Add("\x81\x41.EXE");
     const uint32_t other = m_procs.Add("\x81\x61.exe");
-    EXPECT_TRUE(Clean("\x81\x41.exe"));
+    EXPECT_EQ(engine::RowFate::Removed, End(target, "\x81\x41.exe"));
+    EXPECT_EQ(engine::RowFate::AlreadyGone, End(other, "\x81\x41.exe")) << "the id names another program";
     EXPECT_FALSE(m_procs.IsRunning(target));
     EXPECT_TRUE(m_procs.IsRunning(other));
 }
 
 TEST_F(ProcessReset, FailedTerminationsLeaveTheTraceAndTheCount) {
     m_state.SetCount(seam::kProcess, 2);
-    // Refused: the walk stops there, the copy after it keeps running.
     const uint32_t refuses = m_procs.Add("stuck.exe");
-    const uint32_t next = m_procs.Add("stuck.exe");
     m_procs.SetTerminateMode(refuses, fakes::TerminateMode::Refuses);
-    EXPECT_EQ(engine::RowFate::StillRunning, Fate("stuck.exe"));
+    EXPECT_EQ(engine::RowFate::StillRunning, End(refuses, "stuck.exe"));
     EXPECT_TRUE(m_procs.IsRunning(refuses));
-    EXPECT_TRUE(m_procs.IsRunning(next));
-    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
     // Accepted but never ends within the bound.
     const uint32_t hangs = m_procs.Add("hang.exe");
     m_procs.SetTerminateMode(hangs, fakes::TerminateMode::Ignores);
-    EXPECT_EQ(engine::RowFate::StillRunning, Fate("hang.exe"));
+    EXPECT_EQ(engine::RowFate::StillRunning, End(hangs, "hang.exe"));
     EXPECT_TRUE(m_procs.IsRunning(hangs));
-    EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
-    // Cannot be opened (protected, another user's).
+    // Cannot be opened (another user's, elevated).
     const uint32_t locked = m_procs.Add("locked.exe");
     m_procs.SetOpenFails(locked, true);
-    EXPECT_EQ(engine::RowFate::Denied, Fate("locked.exe"));
+    EXPECT_EQ(engine::RowFate::Denied, End(locked, "locked.exe"));
     EXPECT_EQ(2, m_state.Count(seam::kProcess));
     EXPECT_TRUE(m_view.CounterChanges().empty());
 
     // Ended from outside meanwhile: nothing left, so the trace is gone.
     m_procs.End(locked);
-    EXPECT_TRUE(Clean("locked.exe"));
+    EXPECT_EQ(engine::RowFate::AlreadyGone, End(locked, "locked.exe"));
 }
 
-TEST_F(ProcessReset, AProcessThatEndsOnlyAfterTheBoundedWaitIsCountedOnceGone) {
+TEST_F(ProcessReset, AProcessThatEndsOnlyAfterTheBoundedWaitIsGone) {
     const uint32_t slow = m_procs.Add("slow.exe");
     m_procs.SetTerminateMode(slow, fakes::TerminateMode::EndsLate);
     Scan();
     ASSERT_EQ(1, m_state.Count(seam::kProcess));
-    EXPECT_EQ(engine::RowFate::Removed, Fate("slow.exe"));
+    EXPECT_EQ(std::vector<engine::RowFate>{engine::RowFate::Removed}, CleanListed("slow.exe"));
     EXPECT_FALSE(m_procs.IsRunning(slow));
 }
 
-TEST_F(ProcessReset, AProcessThatComesBackIsATraceThatStays) {
+TEST_F(ProcessReset, AProcessStartedAgainByAWatchdogIsANewProcessNotTheRow) {
     const uint32_t first = m_procs.Add("agent.exe");
     m_procs.SetTerminateMode(first, fakes::TerminateMode::Respawns);
     Scan();
-    // The listed process ends (and is counted), but another one of the name
-    // runs at the final look: the trace is not gone.
-    EXPECT_EQ(engine::RowFate::StillRunning, Fate("agent.exe"));
+    // The listed process ends; the one started in its place was never
+    // listed, and the next analysis will show it.
+    EXPECT_EQ(std::vector<engine::RowFate>{engine::RowFate::Removed}, CleanListed("agent.exe"));
     EXPECT_FALSE(m_procs.IsRunning(first));
     EXPECT_EQ(1, m_procs.RunningCount("agent.exe"));
     EXPECT_EQ((std::vector<uint32_t>{first}), m_procs.Terminated());
@@ -189,7 +211,7 @@ TEST_F(ProcessReset, OtherCopiesOfTheProgramAreTreatedByName) {
     const uint32_t renamed = m_procs.Add("Kestravin (1).exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"Kestravin (1).exe"}), Names());
-    EXPECT_TRUE(Clean("Kestravin (1).exe"));
+    EXPECT_EQ(std::vector<engine::RowFate>{engine::RowFate::Removed}, CleanListed("Kestravin (1).exe"));
     EXPECT_FALSE(m_procs.IsRunning(renamed));
     EXPECT_TRUE(m_procs.IsRunning(copy));
 }
@@ -201,10 +223,10 @@ TEST_F(ProcessResetRenamed, TheProgramNeverListsOrEndsItself) {
     ScanGrid();
     EXPECT_EQ((std::vector<std::string>{"kestravin (1).EXE"}), Names());
 
-    // Its own name: the other copy ends, the program itself stays, and with
-    // only itself left the trace counts as gone.
-    EXPECT_TRUE(Clean("Kestravin (1).exe"));
+    // A row naming the program itself stays, whatever its name.
+    EXPECT_EQ(engine::RowFate::Denied, End(self, "Kestravin (1).exe"));
     EXPECT_TRUE(m_procs.IsRunning(self));
+    EXPECT_EQ(std::vector<engine::RowFate>{engine::RowFate::Removed}, CleanListed("Kestravin (1).exe"));
     EXPECT_FALSE(m_procs.IsRunning(other));
     EXPECT_EQ((std::vector<uint32_t>{other}), m_procs.Terminated());
     EXPECT_EQ(0, CountRunning(m_procs, "KESTRAVIN (1).EXE"));
@@ -220,6 +242,9 @@ const char* const kCoreProcesses[] = {
     "spoolsv.exe", "svchost.exe", "explorer.exe", "MsMpEng.exe", "NisSrv.exe",
     "MpDefenderCoreService.exe", "SecurityHealthService.exe", "SecurityHealthSystray.exe",
     "SgrmBroker.exe", "smartscreen.exe",
+    "msiexec.exe", "TrustedInstaller.exe", "TiWorker.exe", "MoUsoCoreWorker.exe", "UsoCoreWorker.exe",
+    "wuauclt.exe", "DismHost.exe",
+    "poqexec.exe",
 };
 
 std::string Upper(std::string text) {
@@ -230,24 +255,20 @@ std::string Upper(std::string text) {
 }
 
 TEST_F(ProcessReset, WindowsCoreProcessesAreNeitherListedNorEndedInAnyCase) {
-    std::vector<uint32_t> core;
+    std::vector<std::pair<uint32_t, std::string>> core;
     for (const char* name : kCoreProcesses) {
-        core.push_back(m_procs.Add(name));
-        core.push_back(m_procs.Add(Upper(name)));
+        core.emplace_back(m_procs.Add(name), name);
+        core.emplace_back(m_procs.Add(Upper(name)), Upper(name));
     }
     m_procs.Add("notes.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"notes.exe"}), Names());
     EXPECT_EQ(1, m_state.Count(seam::kProcess));
 
-    // Rows typed by hand: nothing ends, every row stays as not cleaned, and a
-    // capitalised "EXPLORER.EXE" does not take "explorer.exe" down either.
-    for (const char* name : kCoreProcesses) {
-        EXPECT_FALSE(Clean(name)) << name;
-        EXPECT_FALSE(Clean(Upper(name))) << name;
-    }
+    // Rows typed by hand: nothing ends, every row stays as not cleaned.
+    for (const auto& [pid, name] : core) EXPECT_EQ(engine::RowFate::Denied, End(pid, name)) << name;
     EXPECT_TRUE(m_procs.Terminated().empty());
-    for (uint32_t pid : core) EXPECT_TRUE(m_procs.IsRunning(pid));
+    for (const auto& [pid, name] : core) EXPECT_TRUE(m_procs.IsRunning(pid)) << name;
     EXPECT_EQ(1, m_state.Count(seam::kProcess));
     for (const char* name : kCoreProcesses) EXPECT_TRUE(IsCoreProcessName(name)) << name;
 }
@@ -266,13 +287,11 @@ TEST_F(ProcessReset, WineOwnProcessesAreProtectedOnlyUnderWine) {
     // start.exe. (Those that are Windows' own names too stay protected.)
     const uint32_t device = m_procs.Add("winedevice.exe");
     const uint32_t starter = m_procs.Add("start.exe");
-    m_procs.Add("notes.exe");
+    const uint32_t notes = m_procs.Add("notes.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"notes.exe", "start.exe", "winedevice.exe"}), Names());
-    EXPECT_TRUE(Clean("start.exe"));
-    EXPECT_FALSE(m_procs.IsRunning(starter));
-    EXPECT_TRUE(Clean("winedevice.exe"));
-    EXPECT_FALSE(m_procs.IsRunning(device));
+    EXPECT_TRUE(Ended(starter, "start.exe"));
+    EXPECT_TRUE(Ended(device, "winedevice.exe"));
     for (const char* name : kWineProcesses) EXPECT_TRUE(IsWineProcessName(Upper(name))) << name;
     EXPECT_FALSE(IsWineProcessName("wine.exe"));
     EXPECT_FALSE(IsWineProcessName("winedevice.exe.bak"));
@@ -282,21 +301,18 @@ TEST_F(ProcessReset, WineOwnProcessesAreProtectedOnlyUnderWine) {
     m_system.SetWineVersion("8.0");
     m_view.List().Assign({});
     m_state.SetCount(seam::kProcess, 0);
-    std::vector<uint32_t> wine;
+    std::vector<std::pair<uint32_t, std::string>> wine;
     for (const char* name : kWineProcesses) {
-        wine.push_back(m_procs.Add(name));
-        wine.push_back(m_procs.Add(Upper(name)));
+        wine.emplace_back(m_procs.Add(name), name);
+        wine.emplace_back(m_procs.Add(Upper(name)), Upper(name));
     }
     Scan();
     EXPECT_EQ((std::vector<std::string>{"notes.exe"}), Names());
     EXPECT_EQ(1, m_state.Count(seam::kProcess));
-    for (const char* name : kWineProcesses) {
-        EXPECT_FALSE(Clean(name)) << name;
-        EXPECT_FALSE(Clean(Upper(name))) << name;
-    }
+    for (const auto& [pid, name] : wine) EXPECT_EQ(engine::RowFate::Denied, End(pid, name)) << name;
     EXPECT_EQ((std::vector<uint32_t>{starter, device}), m_procs.Terminated()) << "only the two ended on Windows";
-    for (uint32_t pid : wine) EXPECT_TRUE(m_procs.IsRunning(pid));
-    EXPECT_TRUE(Clean("notes.exe"));
+    for (const auto& [pid, name] : wine) EXPECT_TRUE(m_procs.IsRunning(pid)) << name;
+    EXPECT_TRUE(Ended(notes, "notes.exe"));
 }
 
 TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {
@@ -312,10 +328,9 @@ TEST_F(ProcessReset, ProtectedNamesFoldOnlyAsciiLetters) {
     const uint32_t other = m_procs.Add("\x81\x61" "agent.exe");
     Scan();
     EXPECT_EQ((std::vector<std::string>{"\x81\x61" "agent.exe"}), Names());
-    EXPECT_FALSE(Clean("\x81\x41" "AGENT.exe"));
+    EXPECT_EQ(engine::RowFate::Denied, End(listed, "\x81\x41" "AGENT.exe"));
     EXPECT_TRUE(m_procs.IsRunning(listed));
-    EXPECT_TRUE(Clean("\x81\x61" "agent.exe"));
-    EXPECT_FALSE(m_procs.IsRunning(other));
+    EXPECT_TRUE(Ended(other, "\x81\x61" "agent.exe"));
 }
 
 TEST_F(ProcessReset, CriticalProcessUnderAnOrdinaryNameIsProtected) {
@@ -328,14 +343,13 @@ TEST_F(ProcessReset, CriticalProcessUnderAnOrdinaryNameIsProtected) {
     EXPECT_EQ((std::vector<std::string>{"unasked.exe", "innocent.exe"}), Names());
     EXPECT_EQ(2, m_state.Count(seam::kProcess));
 
-    // The ordinary copy of the name ends; the critical one stays, so the
-    // trace is not gone.
-    EXPECT_EQ(engine::RowFate::Denied, Fate("innocent.exe"));
+    // The ordinary copy of the name ends; a row for the critical one stays.
+    EXPECT_EQ(std::vector<engine::RowFate>{engine::RowFate::Removed}, CleanListed("innocent.exe"));
+    EXPECT_EQ(engine::RowFate::Denied, End(critical, "innocent.exe"));
     EXPECT_EQ((std::vector<uint32_t>{plain}), m_procs.Terminated());
     EXPECT_TRUE(m_procs.IsRunning(critical));
 
-    EXPECT_TRUE(Clean("unasked.exe"));
-    EXPECT_FALSE(m_procs.IsRunning(unknown));
+    EXPECT_TRUE(Ended(unknown, "unasked.exe"));
 }
 
 TEST_F(ProcessReset, NamesWindowsListsAsSystemProcessesAreProtected) {
@@ -348,12 +362,12 @@ TEST_F(ProcessReset, NamesWindowsListsAsSystemProcessesAreProtected) {
     Scan();
     // The value name that does not fit the 260-byte read is skipped, not the rest.
     EXPECT_EQ((std::vector<std::string>{"Vendor Agent.exe.bak", std::string(300, 'x')}), Names());
-    EXPECT_FALSE(Clean("vendor agent.exe"));
+    EXPECT_EQ(engine::RowFate::Denied, End(agent, "vendor agent.exe"));
     EXPECT_TRUE(m_procs.IsRunning(agent));
 
     // Without the key only the fixed lists hold.
     m_reg.DeleteKey(seam::RegRoot::LocalMachine, kSysProcsKey);
-    EXPECT_TRUE(Clean("vendor agent.exe"));
+    EXPECT_TRUE(Ended(agent, "vendor agent.exe"));
     EXPECT_FALSE(m_procs.IsRunning(agent));
 }
 

@@ -37,6 +37,7 @@ void ExpectSame(const seam::TraceItem& want, const seam::TraceItem& got) {
     EXPECT_EQ(want.target.rowKey, got.target.rowKey);
     EXPECT_EQ(want.target.rowValue, got.target.rowValue);
     EXPECT_EQ(want.target.parentId, got.target.parentId);
+    EXPECT_EQ(want.target.started, got.target.started);
     EXPECT_EQ(want.utf8Columns, got.utf8Columns);
 }
 
@@ -50,6 +51,9 @@ TEST(TraceList, RowsComeBackWholeWithTheirTargetsNewestOnTop) {
         MakeTraceRow("GRID", "agent.exe"),
     };
     rows[3].target.name = "another.exe";
+    // A process row names one process: its id and when it started.
+    rows[2].target.id = 4412;
+    rows[2].target.started = 133500000000000000ull;
     seam::TraceItem file;
     file.text = {"f.txt", "r", "FILE", "", "", "C:\\f.txt"};
     file.target.kind = seam::TargetKind::File;

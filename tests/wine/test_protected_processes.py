@@ -12,6 +12,10 @@ the RPC and plug-and-play services, ...) are neither listed nor ended
 either: each one running before the pass still runs after it, and the
 menu's version check still reaches the server afterwards (with rpcss.exe or
 plugplay.exe ended, WinINet could not).
+
+Run from a script, /clean:PROCESS leaves the console that runs it alone:
+the script goes on past the program (and writes its mark), while an
+ordinary program beside it is ended.
 """
 import os
 import sys
@@ -32,9 +36,13 @@ ORDINARY = "notes.exe"
 WINE_OWN = {"services.exe", "winedevice.exe", "plugplay.exe", "rpcss.exe", "svchost.exe", "explorer.exe",
             "conhost.exe", "start.exe", "wineboot.exe", "winedbg.exe", "winemenubuilder.exe"}
 
+CHAIN_FOLDER = "kvchain"
+CHAIN_PROGRAM = "chained_notes.exe"
+
 session = None
 server = None
 main_hwnd = None
+window_proc = None
 
 
 def listed_names():
@@ -94,11 +102,33 @@ def case_version_check_reaches_the_server_after_the_pass():
     winetest.wait_until(lambda: not session.boxes(), 20, "the box to go")
 
 
+def case_the_console_that_runs_a_clean_survives_it():
+    # One copy at a time: the window's copy would make the script's refuse.
+    window_proc.kill()
+    window_proc.wait(timeout=30)
+    winetest.wait_until(lambda: "Kestravin.exe" not in scenario.process_names(session), 30,
+                        "the window's Kestravin.exe to end")
+    path = scenario.install_program(session, "idle_process.exe", CHAIN_PROGRAM)
+    scenario.start_program(session, path, "--seconds", "300")
+    scenario.wait_for_process(session, CHAIN_PROGRAM)
+    exe = session.install(CHAIN_FOLDER)
+    mark = session.drive_c(CHAIN_FOLDER, "survived.txt")
+    report = session.drive_c(CHAIN_FOLDER, "report.txt")
+    script = (f"{exe} /clean:PROCESS /report:C:\\{CHAIN_FOLDER}\\report.txt"
+              f" & echo survived> C:\\{CHAIN_FOLDER}\\survived.txt")
+    code, _ = scenario.wine(session, "cmd", "/c", script, timeout=180)
+    lines = open(report, encoding="utf-8-sig").read().splitlines() if os.path.exists(report) else []
+    print(f"  cmd exited {code}; report: {lines}")
+    check(os.path.exists(mark), "the console running /clean:PROCESS was ended before it could go on")
+    check(CHAIN_PROGRAM not in scenario.process_names(session), f"{CHAIN_PROGRAM} still runs after /clean:PROCESS")
+    check(not [line for line in lines if "cmd.exe" in line.lower()], f"the console is in the report: {lines}")
+
+
 def main():
-    global session, server, main_hwnd
+    global session, server, main_hwnd, window_proc
     with winetest.served_session("protected") as (s, served):
         session, server = s, served
-        s.start()
+        window_proc = s.start()
         s.find_window()
         main_hwnd = s.wait_for_main()["hwnd"]
         winetest.wait_until(lambda: server.count("run") == 1, 30, "the start-up request")
@@ -107,6 +137,8 @@ def main():
              "ended, notes.exe is", case_protected_processes_survive_a_process_pass),
             ("after the PROCESS pass the menu's version check still reaches the server",
              case_version_check_reaches_the_server_after_the_pass),
+            ("a script's console running /clean:PROCESS survives it; a program beside it does not",
+             case_the_console_that_runs_a_clean_survives_it),
         ])
 
 

@@ -83,6 +83,25 @@ bool ProcessListed(DWORD pid) {
     return false;
 }
 
+struct WindowSearch {
+    DWORD pid;
+    bool found;
+};
+
+BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
+    DWORD pid = 0;
+    ::GetWindowThreadProcessId(window, &pid);
+    if (pid == search->pid && ::IsWindowVisible(window)) search->found = true;
+    return !search->found;
+}
+
+bool HasVisibleWindow(DWORD pid) {
+    WindowSearch search{pid, false};
+    ::EnumWindows(FindVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 class IdleProcesses {
 public:
     IdleProcesses() {
@@ -110,7 +129,8 @@ public:
     IdleProcesses(const IdleProcesses&) = delete;
     IdleProcesses& operator=(const IdleProcesses&) = delete;
 
-    uint32_t Start(const std::string& exeName) {
+    // `window`: the copy shows a window, and Start returns once it is there.
+    uint32_t Start(const std::string& exeName, bool window) {
         // One folder per copy: two copies of one name can run side by side.
         std::string dir = m_strRoot + "\\" + std::to_string(m_dirs.size());
         if (m_dirs.empty()) {
@@ -123,7 +143,7 @@ public:
         if (!::CopyFileA((ProgramDir() + "idle_process.exe").c_str(), exe.c_str(), FALSE)) return 0;
         m_files.push_back(exe);
 
-        std::string cmd = "\"" + exe + "\" --seconds 600";
+        std::string cmd = "\"" + exe + "\" --seconds 600" + (window ? " --window" : "");
         STARTUPINFOA si;
         ZeroMemory(&si, sizeof si);
         si.cb = sizeof si;
@@ -136,6 +156,8 @@ public:
         m_processes.emplace_back(pi.hProcess);
         // The caller's next snapshot must already see it.
         for (DWORD waited = 0; !ProcessListed(pi.dwProcessId) && waited < kProcessEndMs; waited += kPollMs)
+            ::Sleep(kPollMs);
+        for (DWORD waited = 0; window && !HasVisibleWindow(pi.dwProcessId) && waited < kProcessEndMs; waited += kPollMs)
             ::Sleep(kPollMs);
         return pi.dwProcessId;
     }
@@ -330,7 +352,20 @@ public:
                                   nullptr) == ERROR_SUCCESS;
     }
 
-    uint32_t StartIdleProcess(const std::string& exeName) override { return m_processes.Start(exeName); }
+    uint32_t StartIdleProcess(const std::string& exeName) override { return m_processes.Start(exeName, false); }
+    uint32_t StartWindowedProcess(const std::string& exeName) override { return m_processes.Start(exeName, true); }
+
+    uint32_t ServiceProcessId(const std::string& name) override {
+        win::UniqueServiceHandle manager(::OpenSCManagerA(nullptr, nullptr, SC_MANAGER_CONNECT));
+        if (!manager) return 0;
+        win::UniqueServiceHandle service(::OpenServiceA(manager.Get(), name.c_str(), SERVICE_QUERY_STATUS));
+        SERVICE_STATUS_PROCESS info;
+        DWORD needed = 0;
+        if (!service || !::QueryServiceStatusEx(service.Get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&info),
+                                                sizeof info, &needed))
+            return 0;
+        return info.dwCurrentState == SERVICE_STOPPED ? 0 : info.dwProcessId;
+    }
 
     bool InstallService(const std::string& name, int pendingPolls) override {
         return m_services.Install(name, pendingPolls);
