@@ -18,7 +18,7 @@
 
 namespace net {
 
-// MAX_PATH: the ANSI calls take no longer path, terminator included.
+// MAX_PATH: the shell starts no file of a longer path, terminator included.
 inline constexpr size_t kMaxPathBytes = 260;
 // The longest single name a Windows file system keeps.
 inline constexpr size_t kMaxFileNameBytes = 255;

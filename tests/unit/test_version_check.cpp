@@ -247,6 +247,24 @@ TEST_F(VersionCheck, WhenEveryNameIsTakenNothingIsDownloadedOrDeleted) {
     }
 }
 
+// A file where our folder would be is no folder to download into, and it stays.
+TEST_F(VersionCheck, AFileInPlaceOfTheUpdateFolderIsLeftAndNothingDownloaded) {
+    for (const char* taken : {"C:\\Users\\김하늘\\AppData\\Local\\Kestravin",
+                              "C:\\Users\\김하늘\\AppData\\Local\\Kestravin\\Updates"}) {
+        const std::u16string path = seam::Utf16FromUtf8(taken);
+        ASSERT_TRUE(m_files.WriteFile(path, "a file of the user's"));
+        Reply({std::string("2#") + kSetupUrl});
+        m_checker.CheckForUpdate(true, 1);
+        EXPECT_EQ(Events({m_strFetchQuery, std::string("uncache ") + kSetupUrl, "box download-failed"}), Take())
+            << taken;
+        std::string bytes;
+        EXPECT_TRUE(m_files.ReadAll(path, bytes) && bytes == "a file of the user's") << taken;
+        EXPECT_TRUE(m_net.Downloads().empty());
+        m_files.FakeFileSystem::DeleteFile(path);
+        m_files.MakeFolder(path);  // the next one sits below it
+    }
+}
+
 TEST_F(VersionCheck, FailedDownloadStartsNothing) {
     Reply({std::string("7#") + kSetupUrl});
     m_net.SetDownloadResult(false);
