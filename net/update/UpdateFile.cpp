@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "seam/Text.h"
 
 namespace net {
 namespace {
@@ -99,6 +100,10 @@ bool IsHttpUrl(std::string_view url) {
 
 bool IsUpdateFileName(std::string_view name) {
     if (name.size() > kMaxUpdateNameBytes || !IsPlainFileName(name)) return false;
+    // The file is created by its UTF-16 name: a well-formed pair of bytes
+    // that code page 949 leaves unassigned would become another character
+    // there than the one tested here.
+    if (seam::Cp949FromUtf16(seam::Utf16FromCp949(name)) != name) return false;
     const size_t dot = name.rfind('.');
     if (dot == std::string_view::npos || dot == 0) return false;
     const std::string_view extension = name.substr(dot);

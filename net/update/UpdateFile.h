@@ -46,7 +46,8 @@ bool IsPlainFileName(std::string_view name);
 bool IsHttpUrl(std::string_view url);
 
 // True for a plain file name (IsPlainFileName) of an installer: ".exe" or
-// ".msi" in any case after a name of its own, at most kMaxUpdateNameBytes.
+// ".msi" in any case after a name of its own, at most kMaxUpdateNameBytes,
+// whose characters all convert to UTF-16 and back unchanged.
 bool IsUpdateFileName(std::string_view name);
 
 // The name the update at `url` is announced as: the URL's last segment when
