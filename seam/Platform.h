@@ -27,6 +27,7 @@ enum : long {
     kErrInvalidHandle = 6,
     // ERROR_DUP_NAME: the name stands for several values (see IRegistry).
     kErrAmbiguousName = 52,
+    kErrFileExists = 80,
     kErrMoreData = 234,
     kErrNoMoreItems = 259,
 };
@@ -202,11 +203,13 @@ public:
     // stalled, reset).
     virtual bool FetchLines(const std::string& url, const NetTimeouts& timeouts,
                             size_t maxBytes, std::vector<std::string>& lines) = 0;
-    // HTTP GET of `url` into the file `path`; true when the whole body was
-    // written. The body goes to `path` + kPartFileSuffix first and replaces
-    // `path` only when complete, so both names must fit the ANSI calls.
-    virtual bool DownloadToFile(const std::string& url, const std::string& path,
-                                const NetTimeouts& timeouts) = 0;
+    // HTTP GET of `url` into a new file `path` (UTF-16), created only where
+    // no file of that name exists (CREATE_NEW): kErrFileExists then, and
+    // nothing is touched. kErrSuccess when the whole body was written; on any
+    // other failure the file this call created is removed again, and no
+    // other file ever is.
+    virtual long DownloadToNewFile(const std::string& url, const std::u16string& path,
+                                   const NetTimeouts& timeouts) = 0;
     // DeleteUrlCacheEntryA.
     virtual void DeleteCacheEntry(const std::string& url) = 0;
 };
@@ -219,20 +222,42 @@ public:
     virtual bool ShellOpen(const std::string& target) = 0;
 };
 
+// A file held open from before its signature is checked until it is
+// started, so that what runs is what was checked; 0 is "none".
+using HeldFile = std::uintptr_t;
+
+// What the Authenticode signature of a held file says.
+struct SignatureInfo {
+    // WinVerifyTrust (WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface,
+    // revocation checked along the whole chain) passed, on a chain that ends
+    // in a root the machine trusts.
+    bool bVerified = false;
+    // The signing certificate's subject common name, as UTF-16.
+    std::u16string commonName;
+    // SHA-256 of the signing certificate (its DER encoding), 64 upper-case
+    // hexadecimal digits; empty when it cannot be computed.
+    std::string thumbprint;
+    // The file's version resource (VS_FIXEDFILEINFO's file version, most
+    // significant part first: 1.0.0.2 is 0x0001000000000002); 0 without one.
+    uint64_t version = 0;
+};
+
 class ITrust {
 public:
     virtual ~ITrust() = default;
 
-    // True only when the Authenticode signature of the file `path` verifies
-    // (WinVerifyTrust, WINTRUST_ACTION_GENERIC_VERIFY_V2, no user interface,
-    // revocation checked along the whole chain) up to a root the machine
-    // trusts, and the signing certificate's subject common name is exactly
-    // `publisher`. No key or certificate of our own takes part.
-    virtual bool IsSignedBy(const std::string& path, const std::string& publisher) = 0;
+    // Opens `path` for reading while others may only read it (no write, no
+    // delete, no rename) until Release; 0 when it cannot be opened.
+    virtual HeldFile Hold(const std::u16string& path) = 0;
+    // The signature of the held file, read through its handle. A file
+    // without a valid signature gives bVerified false.
+    virtual SignatureInfo Inspect(HeldFile file) = 0;
+    // Starts the held file (ShellExecuteExW "open"); it stays held.
+    virtual bool Start(HeldFile file) = 0;
+    virtual void Release(HeldFile file) = 0;
+    // The running program's own version resource, as SignatureInfo::version.
+    virtual uint64_t OwnVersion() = 0;
 };
-
-// What DownloadToFile appends to the target's name while the body arrives.
-inline constexpr const char* kPartFileSuffix = ".part";
 
 class ISystem {
 public:
@@ -324,6 +349,11 @@ public:
     virtual long CheckPlainFile(const std::u16string& path) = 0;
     // The path as SQLite's sqlite3_open_v2 takes it (UTF-8), naming the same file.
     virtual std::string Utf8Path(const std::u16string& path) = 0;
+    // CreateDirectoryW with the default security (a folder below the user's
+    // profile inherits the profile's: only the user and the system may
+    // write it). A folder already there is kErrSuccess; a file of that name
+    // is not.
+    virtual long CreateFolder(const std::u16string& path) = 0;
 };
 
 // Compound files (structured storage), the container of a jump list, are

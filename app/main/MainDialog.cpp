@@ -49,8 +49,7 @@ BOOL CMainDialog::OnInitDialog() {
     m_strAppDir = AppDirFromModulePath(m_platform.Get().system.ModulePath());
     m_prompts.Bind(m_hWnd);
     seam::Platform& platform = m_platform.Get();
-    m_checker.emplace(platform.net, net::UpdateParts{platform.trust, platform.shell, platform.files}, m_strAppDir,
-                      m_relay);
+    m_checker.emplace(platform.net, net::UpdateParts{platform.trust, platform.files, m_makerPins}, m_relay);
     m_menuCheck.emplace(platform.net, platform.registry, m_state.m_bOnline, *m_checker, m_relay);
     ReportStartUp();
 

@@ -119,8 +119,9 @@ private:
     // Between the checker and the boxes: passes them through at start-up,
     // holds them for the window's thread while the menu's check runs.
     net::CPromptRelay m_relay{m_prompts};
-    // The version check with the program's own version and the server's last
-    // reply; made once m_strAppDir is known.
+    // Whose signed releases the version check starts.
+    const net::MakerPins m_makerPins = net::BuiltInMakerPins();
+    // The version check with the server's last reply; made with the window.
     std::optional<net::CUpdateChecker> m_checker;
     // The menu's check on its worker thread; made with m_checker, and gone
     // before it.

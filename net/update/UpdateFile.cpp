@@ -1,8 +1,9 @@
 #include "net/update/UpdateFile.h"
 
 #include <string>
+#include <vector>
 
-#include "seam/Platform.h"
+#include "seam/Text.h"
 
 namespace net {
 namespace {
@@ -97,18 +98,31 @@ bool IsHttpUrl(std::string_view url) {
     return false;
 }
 
-std::string UpdateFilePath(const std::string& appDir, std::string_view url) {
-    if (appDir.empty() || appDir.back() != '\\') return std::string();
+bool IsUpdateFileName(std::string_view name) {
+    if (name.size() > kMaxUpdateNameBytes || !IsPlainFileName(name)) return false;
+    // The file is created by its UTF-16 name: a well-formed pair of bytes
+    // that code page 949 leaves unassigned would become another character
+    // there than the one tested here.
+    if (seam::Cp949FromUtf16(seam::Utf16FromCp949(name)) != name) return false;
+    const size_t dot = name.rfind('.');
+    if (dot == std::string_view::npos || dot == 0) return false;
+    const std::string_view extension = name.substr(dot);
+    return EqualsAsciiNoCase(extension, ".EXE") || EqualsAsciiNoCase(extension, ".MSI");
+}
+
+std::string UpdateFileName(std::string_view url) {
     if (!IsHttpUrl(url)) return std::string();
-    const std::string name = LastUrlSegment(url);
-    if (!IsPlainFileName(name)) return std::string();
-    // The download writes "<name>.part" beside it first: that name and path
-    // must fit as well, or the download could only fail.
-    const size_t partBytes = std::char_traits<char>::length(seam::kPartFileSuffix);
-    if (name.size() + partBytes > kMaxFileNameBytes) return std::string();
-    std::string path = appDir + name;
-    if (path.size() + partBytes + 1 > kMaxPathBytes) return std::string();
-    return path;
+    std::string name = LastUrlSegment(url);
+    return IsUpdateFileName(name) ? name : std::string();
+}
+
+std::vector<std::string> UpdateFileCandidates(const std::string& name) {
+    std::vector<std::string> names{name};
+    const size_t dot = name.rfind('.');
+    const std::string stem = name.substr(0, dot);
+    const std::string extension = dot == std::string::npos ? std::string() : name.substr(dot);
+    for (int n = 1; n < kUpdateNameTries; ++n) names.push_back(stem + "-" + std::to_string(n) + extension);
+    return names;
 }
 
 }  // namespace net

@@ -1,23 +1,24 @@
-// Where an announced update may be saved. The file name comes from the
-// server's reply, i.e. from the network, and is joined to the program's
-// directory: only a name that Windows would take as one plain file in that
-// directory passes, so no reply can make the program write, or then open,
-// anything elsewhere (another folder, a device, a stream of another file).
+// What an announced update may be saved as, and where. The file name comes
+// from the server's reply, i.e. from the network: only the name of an
+// installer (.exe or .msi) that Windows takes as one plain file passes, and
+// it goes into a folder of the program's own below the user's local
+// application data, never beside the program, where it could meet (and
+// stand in for) a file the user keeps there.
 //
-// Names are code page 949 bytes, as the ANSI file calls take them. No trail
-// byte of a double-byte character is one of the separators or reserved
-// characters tested here (trail bytes are 0x41-0x5A, 0x61-0x7A, 0x81-0xFE),
-// so testing byte by byte is exact once the sequence is known to be well
-// formed.
+// Names are code page 949 bytes, as the reply carries them. No trail byte of
+// a double-byte character is one of the separators or reserved characters
+// tested here (trail bytes are 0x41-0x5A, 0x61-0x7A, 0x81-0xFE), so testing
+// byte by byte is exact once the sequence is known to be well formed.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace net {
 
-// MAX_PATH: the ANSI calls take no longer path, terminator included.
+// MAX_PATH: the shell starts no file of a longer path, terminator included.
 inline constexpr size_t kMaxPathBytes = 260;
 // The longest single name a Windows file system keeps.
 inline constexpr size_t kMaxFileNameBytes = 255;
@@ -44,12 +45,28 @@ bool IsPlainFileName(std::string_view name);
 // fetched from a web server only.
 bool IsHttpUrl(std::string_view url);
 
-// The path the update at `url` is saved under: `appDir` (which must end in
-// a backslash) followed by the URL's last segment. Empty when the URL is not
-// HTTP, the segment is not a plain file name, `appDir` has no trailing
-// backslash, or the path, or the name and path of the partial download
-// beside it (kPartFileSuffix appended), would not fit (kMaxFileNameBytes,
-// kMaxPathBytes).
-std::string UpdateFilePath(const std::string& appDir, std::string_view url);
+// True for a plain file name (IsPlainFileName) of an installer: ".exe" or
+// ".msi" in any case after a name of its own, at most kMaxUpdateNameBytes,
+// whose characters all convert to UTF-16 and back unchanged.
+bool IsUpdateFileName(std::string_view name);
+
+// The name the update at `url` is announced as: the URL's last segment when
+// the URL is HTTP and the segment IsUpdateFileName; empty otherwise.
+std::string UpdateFileName(std::string_view url);
+
+// Room left in a name for the number UpdateFileCandidates may add.
+inline constexpr size_t kMaxUpdateNameBytes = kMaxFileNameBytes - 8;
+// How many names are tried before the download gives up.
+inline constexpr int kUpdateNameTries = 20;
+
+// The names to create the download under, in turn, where an earlier download
+// may have left a file of the announced name: `name` itself, then the same
+// name with "-1", "-2", ... before its extension (kUpdateNameTries in all).
+std::vector<std::string> UpdateFileCandidates(const std::string& name);
+
+// Below KnownFolder::LocalAppData: the folder of ours the updates go to,
+// then the one above it, which is made first.
+inline constexpr const char16_t* kUpdateFolderParent = u"Kestravin";
+inline constexpr const char16_t* kUpdateFolder = u"Kestravin\\Updates";
 
 }  // namespace net

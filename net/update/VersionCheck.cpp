@@ -36,9 +36,8 @@ int32_t VersionNumber(std::string_view text) {
     return static_cast<int32_t>(bNegative ? -magnitude : magnitude);
 }
 
-CUpdateChecker::CUpdateChecker(seam::INet& net, const UpdateParts& update, std::string strAppDir,
-                               IUpdatePrompts& prompts)
-    : m_net(net), m_update(update), m_prompts(prompts), m_strAppDir(std::move(strAppDir)) {}
+CUpdateChecker::CUpdateChecker(seam::INet& net, const UpdateParts& update, IUpdatePrompts& prompts)
+    : m_net(net), m_update(update), m_prompts(prompts) {}
 
 void CUpdateChecker::FetchServerReply(const std::string& url) {
     std::vector<std::string> lines;
@@ -73,33 +72,66 @@ void CUpdateChecker::SplitReply() {
     m_strUpdateUrl = m_strServerReply.substr(hash + 1);
 }
 
-// The program keeps running after it has opened the update; the installer
-// is left to replace it. Whoever answers in the server's place (a hostile
-// network, a poisoned name lookup) can announce any file: only the maker's
-// signature, checked against the machine's own trust store, makes it one to
-// open.
+// The program keeps running after it has started the update; the installer
+// is left to replace it. The reply comes over plain HTTP: whoever answers in
+// the server's place (a hostile network, a poisoned name lookup) can
+// announce any file, so nothing it names may touch a file that is already
+// there, and only a newer release signed with the maker's own certificate
+// is started.
 void CUpdateChecker::FetchUpdate(bool bReportLatest) {
-    const std::string path = UpdateFilePath(m_strAppDir, m_strUpdateUrl);
-    if (path.empty()) {
-        m_strUpdateFile.clear();
+    m_strUpdateFile = UpdateFileName(m_strUpdateUrl);
+    m_strUpdatePath.clear();
+    if (m_strUpdateFile.empty()) {
         if (bReportLatest) m_prompts.ShowDownloadFailed();
         return;
     }
-    m_strUpdateFile = path.substr(m_strAppDir.size());
     m_net.DeleteCacheEntry(m_strUpdateUrl);
-    // A failed or partial download must not open whatever older file of that
-    // name the directory holds.
-    if (!m_net.DownloadToFile(m_strUpdateUrl, path, kDownloadTimeouts)) {
+    if (!DownloadUpdate()) {
         if (bReportLatest) m_prompts.ShowDownloadFailed();
         return;
     }
-    if (!m_update.trust.IsSignedBy(path, kUpdatePublisher)) {
-        // The path names the file exactly as the download's ANSI calls did.
-        m_update.files.DeleteFile(seam::Utf16FromCp949(path));
-        if (bReportLatest) m_prompts.ShowUpdateUnsigned();
-        return;
+    const Outcome outcome = StartIfMakersRelease();
+    if (!bReportLatest) return;
+    if (outcome == Outcome::Refused) m_prompts.ShowUpdateUnsigned();
+    if (outcome == Outcome::NotStarted) m_prompts.ShowDownloadFailed();
+}
+
+bool CUpdateChecker::DownloadUpdate() {
+    std::u16string folder;
+    if (m_update.files.KnownFolderPath(seam::KnownFolder::LocalAppData, folder) != seam::kErrSuccess) return false;
+    folder += u'\\';
+    if (m_update.files.CreateFolder(folder + kUpdateFolderParent) != seam::kErrSuccess) return false;
+    folder += kUpdateFolder;
+    if (m_update.files.CreateFolder(folder) != seam::kErrSuccess) return false;
+    for (const std::string& name : UpdateFileCandidates(m_strUpdateFile)) {
+        const std::u16string path = folder + u'\\' + seam::Utf16FromCp949(name);
+        // The installer is started through the shell, which takes no longer path.
+        if (path.size() >= kMaxPathBytes) return false;
+        const long result = m_net.DownloadToNewFile(m_strUpdateUrl, path, kDownloadTimeouts);
+        if (result == seam::kErrFileExists) continue;
+        if (result != seam::kErrSuccess) return false;
+        m_strUpdatePath = path;
+        return true;
     }
-    m_update.shell.ShellOpen(path);
+    return false;
+}
+
+// Between the download's end and Hold another program of the user's could
+// change the file in the user's own folder; whatever it holds then is what
+// is checked, and from Hold on it cannot change until it has been started.
+CUpdateChecker::Outcome CUpdateChecker::StartIfMakersRelease() {
+    const seam::HeldFile held = m_update.trust.Hold(m_strUpdatePath);
+    Outcome outcome = Outcome::Refused;
+    if (held) {
+        const seam::SignatureInfo signature = m_update.trust.Inspect(held);
+        if (JudgeRelease(signature, m_update.pins, m_update.trust.OwnVersion()) == ReleaseVerdict::Accepted)
+            outcome = m_update.trust.Start(held) ? Outcome::Started : Outcome::NotStarted;
+        m_update.trust.Release(held);
+    }
+    // The file this check created and refused; an accepted release that
+    // would not start is the maker's and stays.
+    if (outcome == Outcome::Refused) m_update.files.DeleteFile(m_strUpdatePath);
+    return outcome;
 }
 
 void CheckVersionAtStartUp(seam::INet& net, seam::IRegistry& reg, std::atomic<bool>& bOnline,

@@ -133,6 +133,14 @@ public:
     }
 
     std::string Utf8Path(const std::u16string& path) override { return Utf8FromUtf16(path); }
+
+    long CreateFolder(const std::u16string& path) override {
+        const std::wstring wide = WidePath(path);
+        if (::CreateDirectoryW(wide.c_str(), nullptr)) return kErrSuccess;
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_ALREADY_EXISTS && IsFolder(wide)) return kErrSuccess;
+        return static_cast<long>(error);
+    }
 };
 
 }  // namespace

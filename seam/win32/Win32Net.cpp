@@ -155,36 +155,41 @@ std::vector<std::string> SplitLines(const std::string& body) {
     return lines;
 }
 
-// Removes the partial file unless Commit() moved it into place.
-class PartFile {
+// A file this download created (CREATE_NEW: never one that was there),
+// removed again unless Keep() is called. No other process may open it while
+// the body arrives.
+class NewFile {
 public:
-    explicit PartFile(std::string path) : m_path(std::move(path)) {
-        m_file.Reset(::CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    explicit NewFile(const std::u16string& path) : m_path(path.begin(), path.end()) {
+        m_file.Reset(::CreateFileW(m_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+        m_error = m_file ? ERROR_SUCCESS : ::GetLastError();
     }
-    ~PartFile() {
+    ~NewFile() {
         m_file.Reset();
-        if (!m_committed) ::DeleteFileA(m_path.c_str());
+        if (m_error == ERROR_SUCCESS && !m_bKept) ::DeleteFileW(m_path.c_str());
     }
-    PartFile(const PartFile&) = delete;
-    PartFile& operator=(const PartFile&) = delete;
+    NewFile(const NewFile&) = delete;
+    NewFile& operator=(const NewFile&) = delete;
 
-    bool Valid() const { return m_file.Valid(); }
+    // ERROR_SUCCESS once created; ERROR_FILE_EXISTS when the name was taken.
+    DWORD Error() const { return m_error; }
     bool Write(const char* data, size_t size) {
         DWORD written = 0;
         return ::WriteFile(m_file.Get(), data, static_cast<DWORD>(size), &written, nullptr) &&
                written == size;
     }
-    bool Commit(const std::string& target) {
+    bool Keep() {
+        m_bKept = ::FlushFileBuffers(m_file.Get()) != FALSE;
         m_file.Reset();
-        m_committed = ::MoveFileExA(m_path.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING) != FALSE;
-        return m_committed;
+        return m_bKept;
     }
 
 private:
-    std::string m_path;
+    std::wstring m_path;
     win::UniqueFileHandle m_file;
-    bool m_committed = false;
+    DWORD m_error = ERROR_SUCCESS;
+    bool m_bKept = false;
 };
 
 class Win32Net final : public INet {
@@ -212,28 +217,28 @@ public:
         return true;
     }
 
-    bool DownloadToFile(const std::string& url, const std::string& path,
-                        const NetTimeouts& timeouts) override {
+    long DownloadToNewFile(const std::string& url, const std::u16string& path,
+                           const NetTimeouts& timeouts) override {
         DWORD start = ::GetTickCount();
         Exchange exchange;
-        if (!exchange.Send(url, timeouts)) return false;
+        if (!exchange.Send(url, timeouts)) return ERROR_INTERNET_CANNOT_CONNECT;
         // An error page is no update file.
         DWORD status = exchange.Status();
-        if (status < 200 || status > 299) return false;
-        PartFile part(path + kPartFileSuffix);
-        if (!part.Valid()) return false;
+        if (status < 200 || status > 299) return ERROR_FILE_NOT_FOUND;
+        NewFile file(path);
+        if (file.Error() != ERROR_SUCCESS) return static_cast<long>(file.Error());
         size_t received = 0;
         auto result = exchange.Read(kDownloadMaxBytes, start, kDownloadDeadlineMs,
                                     [&](const char* data, size_t size) {
                                         received += size;
-                                        return part.Write(data, size);
+                                        return file.Write(data, size);
                                     });
-        if (result != Exchange::Body::Complete) return false;
+        if (result != Exchange::Body::Complete) return ERROR_INTERNET_CONNECTION_RESET;
         // A connection closed early can look like a normal end of body.
         bool known = false;
         DWORD expected = exchange.ContentLength(known);
-        if (known && expected != received) return false;
-        return part.Commit(path);
+        if (known && expected != received) return ERROR_INTERNET_CONNECTION_RESET;
+        return file.Keep() ? long{kErrSuccess} : static_cast<long>(::GetLastError());
     }
 
     void DeleteCacheEntry(const std::string& url) override { ::DeleteUrlCacheEntryA(url.c_str()); }

@@ -27,16 +27,42 @@ TEST_F(ContractNet, UnansweredAndRefusedRequestsFail) {
     EXPECT_FALSE(P().net.FetchLines(m_cp->TestServerBase() + "/stall", quick, 4096, lines));
     EXPECT_FALSE(P().net.FetchLines("http://127.0.0.1:1/lines", quick, 4096, lines));
 }
-// A file that carries no signature is never taken as the maker's; the file
-// can then be removed, once, by the path the download took.
-TEST_F(ContractNet, UnsignedDownloadIsNotTheMakersAndCanBeRemoved) {
-    const std::string path = P().system.ModulePath() + ".contract-download";
-    ASSERT_TRUE(P().net.DownloadToFile(m_cp->TestServerBase() + "/lines", path, seam::NetTimeouts{}));
-    EXPECT_FALSE(P().trust.IsSignedBy(path, "Kestravin"));
-    EXPECT_FALSE(P().trust.IsSignedBy(path, ""));
-    EXPECT_EQ(seam::kErrSuccess, P().files.DeleteFile(seam::Utf16FromCp949(path)));
-    EXPECT_FALSE(P().trust.IsSignedBy(path, "Kestravin"));
-    EXPECT_EQ(seam::FileFate::Gone, seam::FileFateOf(P().files.DeleteFile(seam::Utf16FromCp949(path))));
+// A download creates a new file and never replaces one; a file that carries
+// no signature verifies for no one; a held file cannot be deleted until it
+// is released, and then goes once.
+TEST_F(ContractNet, DownloadCreatesANewFileThatIsHeldUnsignedAndRemovedOnce) {
+    const std::u16string path = seam::Utf16FromCp949(P().system.ModulePath() + ".contract-download.exe");
+    const std::string url = m_cp->TestServerBase() + "/lines";
+    ASSERT_EQ(seam::kErrSuccess, P().net.DownloadToNewFile(url, path, seam::NetTimeouts{}));
+    EXPECT_EQ(seam::kErrFileExists, P().net.DownloadToNewFile(url, path, seam::NetTimeouts{}));
+    std::vector<uint8_t> bytes;
+    ASSERT_EQ(seam::kErrSuccess, P().files.ReadFile(path, 4096, bytes));
+    const std::vector<uint8_t> first = bytes;
+
+    const seam::HeldFile held = P().trust.Hold(path);
+    ASSERT_NE(0u, held);
+    const seam::SignatureInfo signature = P().trust.Inspect(held);
+    EXPECT_FALSE(signature.bVerified);
+    EXPECT_TRUE(signature.thumbprint.empty());
+    EXPECT_EQ(seam::FileFate::InUse, seam::FileFateOf(P().files.DeleteFile(path)));
+    P().trust.Release(held);
+
+    ASSERT_EQ(seam::kErrSuccess, P().files.ReadFile(path, 4096, bytes));
+    EXPECT_EQ(first, bytes);  // the refused second download left it as it was
+    EXPECT_EQ(seam::kErrSuccess, P().files.DeleteFile(path));
+    EXPECT_EQ(0u, P().trust.Hold(path));
+    EXPECT_EQ(seam::FileFate::Gone, seam::FileFateOf(P().files.DeleteFile(path)));
+}
+
+TEST_F(ContractNet, CreateFolderTakesAFolderThatIsThereButNoFile) {
+    const std::u16string folder = seam::Utf16FromCp949(P().system.ModulePath() + ".contract-folder");
+    EXPECT_EQ(seam::kErrSuccess, P().files.CreateFolder(folder));
+    EXPECT_EQ(seam::kErrSuccess, P().files.CreateFolder(folder));
+    const std::u16string file = folder + u"\\file.exe";
+    ASSERT_EQ(seam::kErrSuccess, P().net.DownloadToNewFile(m_cp->TestServerBase() + "/lines", file, seam::NetTimeouts{}));
+    EXPECT_NE(seam::kErrSuccess, P().files.CreateFolder(file));
+    EXPECT_EQ(seam::kErrSuccess, P().files.DeleteFile(file));
+    EXPECT_NE(seam::kErrSuccess, P().files.CreateFolder(folder + u"\\missing\\below"));
 }
 
 }  // namespace

@@ -18,6 +18,8 @@ public:
         m_strScratch = "Software\\KestravinContract\\" + std::to_string(s_nextScratch++);
         m_fakes.net.SetReply(std::string(kFakeServer) + "/lines", {"one", "two", "three"});
         // "/stall" has no reply: like a server that never answers, it fails.
+        // The program's folder is there, as it is beside the contract suite.
+        m_fakes.files.MakeFolder(u"C:\\Program Files\\Kestravin");
         // A Wine prefix, as the Windows side meets it: some of what Wine 8 starts.
         m_fakes.system.SetWineVersion("8.0");
         for (const char* name : {"services.exe", "winedevice.exe", "plugplay.exe", "svchost.exe", "rpcss.exe"})

@@ -170,6 +170,29 @@ std::string FakeFileSystem::Utf8Path(const std::u16string& path) {
     return Mapped(path);
 }
 
+long FakeFileSystem::CreateFolder(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return seam::kErrPathNotFound;
+    std::error_code ec;
+    if (fs::is_directory(mapped, ec)) return seam::kErrSuccess;
+    if (fs::exists(mapped, ec)) return seam::kErrAccessDenied;
+    if (!fs::is_directory(fs::path(mapped).parent_path(), ec)) return seam::kErrPathNotFound;
+    return fs::create_directory(mapped, ec) ? seam::kErrSuccess : seam::kErrAccessDenied;
+}
+
+long FakeFileSystem::WriteNewFile(const std::u16string& path, const std::string& bytes) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    if (mapped.empty()) return seam::kErrPathNotFound;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(mapped, ec))) return seam::kErrFileExists;
+    if (!fs::is_directory(fs::path(mapped).parent_path(), ec)) return seam::kErrPathNotFound;
+    std::ofstream out(mapped, std::ios::binary);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return out ? seam::kErrSuccess : seam::kErrAccessDenied;
+}
+
 bool FakeFileSystem::MakeFolder(const std::u16string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     const std::string mapped = Mapped(path);

@@ -35,10 +35,14 @@ public:
     long DeleteFile(const std::u16string& path) override;
     long CheckPlainFile(const std::u16string& path) override;
     std::string Utf8Path(const std::u16string& path) override;
+    long CreateFolder(const std::u16string& path) override;
 
     // Test set-up. Paths are Windows paths ("C:\..."); parents are made as needed.
     bool MakeFolder(const std::u16string& path);
     bool WriteFile(const std::u16string& path, const std::string& bytes);
+    // As CREATE_NEW: kErrFileExists when anything has the name, and nothing
+    // changes; kErrPathNotFound without the parent folder.
+    long WriteNewFile(const std::u16string& path, const std::string& bytes);
     // Another program opens the file without letting others delete it, or
     // closes it again.
     void HoldOpen(const std::u16string& path);

@@ -1,8 +1,5 @@
 #include "tests/fakes/FakeNet.h"
 
-#include "seam/Text.h"
-#include "tests/fakes/FakeTrust.h"
-
 namespace fakes {
 
 bool FakeNet::IsOnline() {
@@ -32,13 +29,20 @@ bool FakeNet::FetchLines(const std::string& url, const seam::NetTimeouts& timeou
     return true;
 }
 
-bool FakeNet::DownloadToFile(const std::string& url, const std::string& path, const seam::NetTimeouts&) {
+long FakeNet::DownloadToNewFile(const std::string& url, const std::u16string& path, const seam::NetTimeouts&) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_downloads.push_back(Download{url, path});
-    if (!m_bDownloadOk) return false;
-    if (m_files && m_files->WriteFile(seam::Utf16FromCp949(path), SignedBody(m_strSigner, m_bSignatureIntact)))
-        m_downloaded.insert(path);
-    return true;
+    if (!m_files) return m_bDownloadOk ? seam::kErrSuccess : seam::kErrFileNotFound;
+    const long created = m_files->WriteNewFile(path, m_bDownloadOk ? SignedBody(m_release) : std::string());
+    if (created != seam::kErrSuccess) return created;
+    if (!m_bDownloadOk) {
+        // The partial body goes with the file it was written to, inside the
+        // download (not through an override that logs the program's removals).
+        m_files->FakeFileSystem::DeleteFile(path);
+        return seam::kErrFileNotFound;
+    }
+    m_downloaded.insert(path);
+    return seam::kErrSuccess;
 }
 
 void FakeNet::DeleteCacheEntry(const std::string& url) {
@@ -66,10 +70,9 @@ void FakeNet::SetDownloadResult(bool ok) {
     m_bDownloadOk = ok;
 }
 
-void FakeNet::SetDownloadSignature(const std::string& signer, bool intact) {
+void FakeNet::SetDownloadRelease(const FakeRelease& release) {
     std::lock_guard<std::mutex> hold(m_lock);
-    m_strSigner = signer;
-    m_bSignatureIntact = intact;
+    m_release = release;
 }
 
 std::vector<FakeNet::Request> FakeNet::Requests() const {
@@ -94,11 +97,11 @@ std::vector<std::string> FakeNet::CacheDeletions() const {
     return m_cacheDeletions;
 }
 
-std::vector<std::string> FakeNet::Files() const {
+std::vector<std::u16string> FakeNet::Files() const {
     std::lock_guard<std::mutex> hold(m_lock);
-    std::vector<std::string> paths;
+    std::vector<std::u16string> paths;
     for (const auto& path : m_downloaded) {
-        if (m_files->Exists(seam::Utf16FromCp949(path))) paths.push_back(path);
+        if (m_files->Exists(path)) paths.push_back(path);
     }
     return paths;
 }

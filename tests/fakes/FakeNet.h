@@ -2,9 +2,9 @@
 // (cut to the caller's byte cap, as a real body read would be); any other
 // URL fails like a refused connection. Every request is recorded.
 //
-// A successful download leaves a file at its path in the fake file system
-// it was given (none without one), carrying the signature set for downloads
-// (none unless set) as FakeTrust reads it.
+// A successful download creates a new file at its path in the fake file
+// system it was given (none without one), never replacing one, carrying the
+// release set for downloads (unsigned unless set) as FakeTrust reads it.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +16,7 @@
 
 #include "seam/Platform.h"
 #include "tests/fakes/FakeFileSystem.h"
+#include "tests/fakes/FakeTrust.h"
 
 namespace fakes {
 
@@ -28,7 +29,7 @@ public:
     };
     struct Download {
         std::string url;
-        std::string path;
+        std::u16string path;
     };
 
     explicit FakeNet(FakeFileSystem* files = nullptr) : m_files(files) {}
@@ -39,8 +40,8 @@ public:
     bool IsOnline() override;
     bool FetchLines(const std::string& url, const seam::NetTimeouts& timeouts, size_t maxBytes,
                     std::vector<std::string>& lines) override;
-    bool DownloadToFile(const std::string& url, const std::string& path,
-                        const seam::NetTimeouts& timeouts) override;
+    long DownloadToNewFile(const std::string& url, const std::u16string& path,
+                           const seam::NetTimeouts& timeouts) override;
     void DeleteCacheEntry(const std::string& url) override;
 
     // Test set-up.
@@ -48,18 +49,16 @@ public:
     void SetReply(const std::string& url, const std::vector<std::string>& lines);
     void SetFailure(const std::string& url);  // forget a reply: the URL fails again
     void SetDownloadResult(bool ok);
-    // The signature of files downloaded from now on: `signer` is the signing
-    // certificate's common name under a trusted root ("" for no signature);
-    // `intact` false plays a file changed after it was signed.
-    void SetDownloadSignature(const std::string& signer, bool intact = true);
+    // What files downloaded from now on are (FakeTrust reads it back).
+    void SetDownloadRelease(const FakeRelease& release);
 
     // Test inspection.
     std::vector<Request> Requests() const;
     std::vector<std::string> RequestedUrls() const;
     std::vector<Download> Downloads() const;
     std::vector<std::string> CacheDeletions() const;
-    // Paths of the downloaded files still present.
-    std::vector<std::string> Files() const;
+    // Paths of the files downloads created that are still present.
+    std::vector<std::u16string> Files() const;
     int OnlineTests() const;
 
 private:
@@ -71,10 +70,9 @@ private:
     std::vector<Request> m_requests;
     std::vector<Download> m_downloads;
     std::vector<std::string> m_cacheDeletions;
-    std::string m_strSigner;
-    bool m_bSignatureIntact = true;
+    FakeRelease m_release;
     FakeFileSystem* m_files;  // not owned; may be null
-    std::set<std::string> m_downloaded;
+    std::set<std::u16string> m_downloaded;
 };
 
 }  // namespace fakes

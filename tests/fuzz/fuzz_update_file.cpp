@@ -1,16 +1,13 @@
-// The update's file name from the reply: whatever is accepted names one
-// file directly in the program's directory.
+// The update's file name from the reply: whatever is accepted is one plain
+// installer's name, and every name tried for it is one too.
 #include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "net/update/UpdateFile.h"
-#include "seam/Platform.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
-
-constexpr const char* kAppDir = "C:\\Program Files\\Kestravin\\";
 
 void CheckPlainName(std::string_view name) {
     KV_FUZZ_CHECK(!name.empty() && name.size() <= net::kMaxFileNameBytes);
@@ -20,16 +17,18 @@ void CheckPlainName(std::string_view name) {
     for (unsigned char c : name) KV_FUZZ_CHECK(c >= 0x20 && c != 0x7F);
 }
 
-void CheckJoined(const std::string& dir, std::string_view url) {
-    const std::string path = net::UpdateFilePath(dir, url);
-    if (path.empty()) return;
+void CheckAnnounced(std::string_view url) {
+    const std::string name = net::UpdateFileName(url);
+    if (name.empty()) return;
     KV_FUZZ_CHECK(net::IsHttpUrl(url));
-    KV_FUZZ_CHECK(path.size() + std::string_view(seam::kPartFileSuffix).size() < net::kMaxPathBytes);
-    KV_FUZZ_CHECK(path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0);
-    const std::string_view name = std::string_view(path).substr(dir.size());
-    KV_FUZZ_CHECK(net::IsPlainFileName(name));
     KV_FUZZ_CHECK(name == net::LastUrlSegment(url));
+    KV_FUZZ_CHECK(net::IsUpdateFileName(name));
     CheckPlainName(name);
+    for (const std::string& candidate : net::UpdateFileCandidates(name)) {
+        KV_FUZZ_CHECK(net::IsPlainFileName(candidate));
+        KV_FUZZ_CHECK(candidate.size() >= 5 && (candidate.back() == 'e' || candidate.back() == 'E' ||
+                                                candidate.back() == 'i' || candidate.back() == 'I'));
+    }
 }
 
 }  // namespace
@@ -43,10 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     KV_FUZZ_CHECK(segment.size() <= input.size());
     KV_FUZZ_CHECK(segment.find('/') == std::string::npos);
 
-    CheckJoined(kAppDir, input);
-    CheckJoined(kAppDir, "http://127.0.0.1:8765/files/" + std::string(input));
-    CheckJoined(kAppDir, "HTTPS://h/" + std::string(input));
-    // A directory without its trailing backslash joins nothing.
-    KV_FUZZ_CHECK(net::UpdateFilePath("C:\\Kestravin", "http://h/" + std::string(input)).empty());
+    CheckAnnounced(input);
+    CheckAnnounced("http://127.0.0.1:8765/files/" + std::string(input));
+    CheckAnnounced("HTTPS://h/" + std::string(input));
     return 0;
 }

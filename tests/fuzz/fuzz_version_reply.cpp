@@ -1,6 +1,7 @@
 // The version reply as the server may send it: any bytes, split into lines.
-// Whatever it says, an update is only ever saved (and opened) as one plain
-// file directly in the program's directory.
+// Whatever it says, an update is only ever saved as a new file of one plain
+// installer's name directly in the folder of ours, and an unsigned one is
+// never started and never left.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -11,14 +12,13 @@
 #include "net/update/VersionCheck.h"
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
-#include "tests/fakes/FakeShell.h"
+#include "seam/Text.h"
 #include "tests/fakes/FakeTrust.h"
 #include "tests/fuzz/FuzzCheck.h"
 
 namespace {
 
 constexpr const char* kServer = "http://fuzz.server";
-constexpr const char* kAppDir = "C:\\Program Files\\Kestravin\\";
 
 class SilentPrompts : public net::IUpdatePrompts {
 public:
@@ -29,13 +29,14 @@ public:
     void ShowUpdateUnsigned() override {}
 };
 
-void CheckSavedPath(const std::string& path) {
-    const std::string_view dir(kAppDir);
-    KV_FUZZ_CHECK(path.size() > dir.size() && path.compare(0, dir.size(), dir) == 0);
+const std::u16string kUpdateDir = u"C:\\Users\\김하늘\\AppData\\Local\\Kestravin\\Updates\\";
+
+void CheckSavedPath(const std::u16string& path) {
+    KV_FUZZ_CHECK(path.size() > kUpdateDir.size() && path.compare(0, kUpdateDir.size(), kUpdateDir) == 0);
     KV_FUZZ_CHECK(path.size() < net::kMaxPathBytes);
-    const std::string_view name = std::string_view(path).substr(dir.size());
-    KV_FUZZ_CHECK(name.find_first_of("\\/:") == std::string_view::npos);
-    KV_FUZZ_CHECK(name != "." && name != "..");
+    const std::u16string name = path.substr(kUpdateDir.size());
+    KV_FUZZ_CHECK(name.find_first_of(u"\\/:") == std::u16string::npos);
+    KV_FUZZ_CHECK(net::IsUpdateFileName(seam::Cp949FromUtf16(name)));
 }
 
 }  // namespace
@@ -54,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     fakes::FakeFileSystem files;
     fakes::FakeNet net{&files};
-    fakes::FakeShell shell;
     fakes::FakeTrust trust{&files};
+    const net::MakerPins pins{u"Kestravin", {std::string(64, 'A')}};
     net.SetReply(std::string(kServer) + net::kVersionQuery, lines);
     SilentPrompts prompts;
-    net::CUpdateChecker checker(net, net::UpdateParts{trust, shell, files}, kAppDir, prompts);
+    net::CUpdateChecker checker(net, net::UpdateParts{trust, files, pins}, prompts);
     checker.CheckForUpdate(1, 1);
 
     const auto downloads = net.Downloads();
@@ -66,12 +67,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (const auto& download : downloads) {
         CheckSavedPath(download.path);
         KV_FUZZ_CHECK(net::IsHttpUrl(download.url));
-        KV_FUZZ_CHECK(download.path == kAppDir + checker.UpdateFile());
+        KV_FUZZ_CHECK(download.path == kUpdateDir + seam::Utf16FromCp949(checker.UpdateFile()));
     }
-    for (const auto& opened : shell.Opened()) CheckSavedPath(opened);
-    if (downloads.empty()) KV_FUZZ_CHECK(shell.Opened().empty());
-    // The fake serves unsigned files: none is ever opened, none is left.
-    KV_FUZZ_CHECK(shell.Opened().empty());
+    // The fake serves unsigned files: none is ever started, none is left.
+    KV_FUZZ_CHECK(trust.Started().empty());
+    KV_FUZZ_CHECK(trust.HeldCount() == 0);
     KV_FUZZ_CHECK(net.Files().empty());
 
     // The number alone: any text gives a number, and a sign never flips it.

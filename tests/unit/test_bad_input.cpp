@@ -231,10 +231,10 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     setenv("KESTRAVIN_SERVER", "http://127.0.0.1:1", 1);
     fakes::FakeFileSystem files;
     fakes::FakeNet net{&files};
-    fakes::FakeShell shell;
     fakes::FakeTrust trust{&files};
+    const net::MakerPins pins{u"Kestravin", {}};
     SilentPrompts prompts;
-    net::CUpdateChecker checker(net, net::UpdateParts{trust, shell, files}, "C:\\Kv\\", prompts);
+    net::CUpdateChecker checker(net, net::UpdateParts{trust, files, pins}, prompts);
     const std::string query = std::string("http://127.0.0.1:1") + net::kVersionQuery;
 
     // A million lines: the announcement's URL would only end far past the cap.
@@ -248,7 +248,7 @@ TEST(BadReply, TenMegabytesOfShortLinesAreCutToTheCap) {
     EXPECT_EQ(std::string::npos, checker.UpdateUrl().find("evil"));
     // The cut name is far longer than any file name: nothing is fetched.
     EXPECT_TRUE(net.Downloads().empty());
-    EXPECT_TRUE(shell.Opened().empty());
+    EXPECT_TRUE(trust.Started().empty());
 
     // A reply of nothing but line ends is an empty announcement.
     net.SetReply(query, std::vector<std::string>(100000, ""));

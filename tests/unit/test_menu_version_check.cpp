@@ -21,14 +21,12 @@
 #include "tests/fakes/FakeFileSystem.h"
 #include "tests/fakes/FakeNet.h"
 #include "tests/fakes/FakeRegistry.h"
-#include "tests/fakes/FakeShell.h"
 #include "tests/fakes/FakeTrust.h"
 
 namespace net {
 namespace {
 
 const char kServer[] = "http://127.0.0.1:8765";
-const char kAppDir[] = "C:\\Program Files\\Kestravin\\";
 // Bounds every wait of the tests: a fault shows as a failure, never a hang.
 constexpr auto kBound = std::chrono::seconds(10);
 
@@ -153,11 +151,11 @@ protected:
     HeldNet m_net;
     fakes::FakeRegistry m_reg;
     fakes::FakeFileSystem m_files;
-    fakes::FakeShell m_shell;
     fakes::FakeTrust m_trust{&m_files};
+    const MakerPins m_pins{u"Kestravin", {}};
     Boxes m_boxes;
     CPromptRelay m_relay{m_boxes};
-    CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_shell, m_files}, kAppDir, m_relay};
+    CUpdateChecker m_checker{m_net, UpdateParts{m_trust, m_files, m_pins}, m_relay};
     std::atomic<bool> m_bOnline{false};
     CMenuVersionCheck m_check{m_net, m_reg, m_bOnline, m_checker, m_relay};
     Posted m_posted;
@@ -251,13 +249,13 @@ TEST(MenuVersionCheckLifetime, DestructionJoinsAWorkerThatHasEnded) {
     HeldNet net;
     fakes::FakeRegistry reg;
     fakes::FakeFileSystem files;
-    fakes::FakeShell shell;
     fakes::FakeTrust trust{&files};
+    const MakerPins pins{u"Kestravin", {}};
     Boxes boxes;
     std::atomic<int> posts{0};
     {
         CPromptRelay relay(boxes);
-        CUpdateChecker checker(net, UpdateParts{trust, shell, files}, kAppDir, relay);
+        CUpdateChecker checker(net, UpdateParts{trust, files, pins}, relay);
         std::atomic<bool> bOnline{false};
         CMenuVersionCheck check(net, reg, bOnline, checker, relay);
         ASSERT_TRUE(check.Start([&posts] { posts.fetch_add(1); }));

@@ -1,7 +1,8 @@
-// Which announced update names may be saved in the program's directory.
+// Which announced update names may be saved, and under which names.
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "net/update/UpdateFile.h"
 #include "seam/Platform.h"
@@ -88,32 +89,69 @@ TEST(UpdateFile, OnlyHttpUrlsAreUpdateSources) {
         EXPECT_FALSE(IsHttpUrl(url)) << url;
 }
 
-TEST(UpdateFile, UpdatePathStaysInTheProgramDirectory) {
-    const std::string dir = "C:\\Program Files\\Kestravin\\";
-    EXPECT_EQ(dir + "KestravinSetup.exe",
-              UpdateFilePath(dir, "http://127.0.0.1:8765/files/KestravinSetup.exe"));
+// The name the reply announces, as the last segment of its URL: only an
+// installer's plain name is taken.
+TEST(UpdateFile, OnlyAnInstallersPlainNameIsTakenFromTheReply) {
+    struct Case {
+        const char* url;
+        const char* name;  // "" when refused
+    };
+    const Case cases[] = {
+        {"http://127.0.0.1:8765/files/KestravinSetup.exe", "KestravinSetup.exe"},
+        {"https://www.kestravin.com/a/KestravinSetup.MSI", "KestravinSetup.MSI"},
+        {"http://h/setup v2 (final).Exe", "setup v2 (final).Exe"},
+        {"http://h/Kestravin.exe", "Kestravin.exe"},  // named like the program: it goes elsewhere all the same
+        // Files a user keeps beside the program, and other kinds of file.
+        {"http://h/notes.txt", ""},
+        {"http://h/Kestravin.exe.debug", ""},
+        {"http://h/setup.dll", ""},
+        {"http://h/setup.bat", ""},
+        {"http://h/setup.exe.txt", ""},
+        {"http://h/setupexe", ""},
+        {"http://h/.exe", ""},
+        {"http://h/setup.ex", ""},
+        {"http://h/setup.exee", ""},
+        // Separators, escapes, parents, streams and trailing characters.
+        {"http://h/..%5Csetup.exe", ""},
+        {"http://h/..\\setup.exe", ""},
+        {"http://h/sub\\setup.exe", ""},
+        {"http://h/..", ""},
+        {"http://h/a..exe", ""},
+        {"http://h/notes.txt:setup.exe", ""},
+        {"http://h/setup.exe:stream", ""},
+        {"http://h/setup.exe::$DATA", ""},
+        {"http://h/setup.exe.", ""},
+        {"http://h/setup.exe ", ""},
+        {"http://h/con.exe", ""},
+        {"http://h/", ""},
+        // Not from a web server.
+        {"file:///C:/Kestravin/setup.exe", ""},
+        {"setup.exe", ""},
+        {"", ""},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.name, UpdateFileName(c.url)) << c.url;
 
-    EXPECT_EQ("", UpdateFilePath(dir, "http://h/files/..%5C..%5Cevil.exe"));
-    EXPECT_EQ("", UpdateFilePath(dir, "http://h/files/"));
-    EXPECT_EQ("", UpdateFilePath(dir, "file:///C:/evil.exe"));
-    // Without the trailing backslash the name would join the directory's own name.
-    EXPECT_EQ("", UpdateFilePath("C:\\Program Files\\Kestravin", "http://h/a.exe"));
-    EXPECT_EQ("", UpdateFilePath("", "http://h/a.exe"));
+    EXPECT_TRUE(IsUpdateFileName(seam::Cp949FromUtf8("케스트라빈설치.exe")));
+    // Well formed, but a pair code page 949 assigns no character (the fuzz
+    // target's find): the file would be created under another name.
+    EXPECT_TRUE(IsPlainFileName("travin\xCC\x93up.exe"));
+    EXPECT_FALSE(IsUpdateFileName("travin\xCC\x93up.exe"));
+    EXPECT_TRUE(IsUpdateFileName(std::string(kMaxUpdateNameBytes - 4, 'a') + ".exe"));
+    EXPECT_FALSE(IsUpdateFileName(std::string(kMaxUpdateNameBytes - 3, 'a') + ".exe"));
+}
 
-    // The whole path must fit MAX_PATH with its terminator, and so must the
-    // partial download's "<path>.part" written beside it first.
-    const std::string name = "a.exe";
-    const size_t part = std::string(seam::kPartFileSuffix).size();
-    const std::string longDir = "C:\\" + std::string(kMaxPathBytes - 1 - part - name.size() - 4, 'd') + "\\";
-    ASSERT_EQ(kMaxPathBytes - 1, longDir.size() + name.size() + part);
-    EXPECT_EQ(longDir + name, UpdateFilePath(longDir, "http://h/" + name));
-    EXPECT_EQ("", UpdateFilePath(longDir, "http://h/b" + name));
+TEST(UpdateFile, CandidatesNumberTheNameBeforeItsExtension) {
+    const std::vector<std::string> names = UpdateFileCandidates("KestravinSetup.exe");
+    ASSERT_EQ(static_cast<size_t>(kUpdateNameTries), names.size());
+    EXPECT_EQ("KestravinSetup.exe", names[0]);
+    EXPECT_EQ("KestravinSetup-1.exe", names[1]);
+    EXPECT_EQ("KestravinSetup-19.exe", names.back());
+    for (const std::string& name : names) EXPECT_TRUE(IsUpdateFileName(name)) << name;
+    EXPECT_EQ("a.b-1.msi", UpdateFileCandidates("a.b.msi")[1]);
 
-    // A name that fits only without ".part" cannot be downloaded either.
-    const std::string longest(kMaxFileNameBytes - part, 'n');
-    EXPECT_EQ("C:\\" + longest, UpdateFilePath("C:\\", "http://h/" + longest));
-    EXPECT_EQ("", UpdateFilePath("C:\\", "http://h/" + longest + "n"));
-    EXPECT_TRUE(IsPlainFileName(longest + "n"));
+    // The longest name taken still leaves room for the longest number.
+    const std::string longest = std::string(kMaxUpdateNameBytes - 4, 'a') + ".exe";
+    for (const std::string& name : UpdateFileCandidates(longest)) EXPECT_TRUE(IsPlainFileName(name)) << name;
 }
 
 }  // namespace

@@ -273,8 +273,9 @@ WINE_OWN_WRITES = re.compile(r"^users[\\/][^\\/]+[\\/]appdata[\\/]local[\\/]micr
                              r"(inetcookies|inetcache[\\/]content\.ie5)[\\/]index\.dat$")
 
 
-def written_outside(session, before, program_folder):
-    """New files since `before` (drive_c_files) that are neither in program_folder nor Wine's own."""
-    prefix = program_folder.lower().rstrip("\\/") + os.sep
+def written_outside(session, before, program_folder, *also):
+    """New files since `before` (drive_c_files) that are neither in program_folder (nor in the
+    folders `also`, paths below C: as drive_c_files spells them) nor Wine's own."""
+    prefixes = tuple(folder.lower().rstrip("\\/") + os.sep for folder in (program_folder, *also))
     return sorted(f for f in drive_c_files(session) - before
-                  if not f.startswith(prefix) and not WINE_OWN_WRITES.match(f))
+                  if not f.startswith(prefixes) and not WINE_OWN_WRITES.match(f))

@@ -64,14 +64,16 @@ class TestPki:
              "-out", stem + ".pem")
         return stem + ".pem", stem + ".key"
 
-    def sign(self, source, target, common_name):
-        """Copies the program `source` to `target`, Authenticode-signed (SHA-256) by a certificate for `common_name`."""
-        cert, key = self.issue(common_name)
+    def sign(self, source, target, common_name, issued=None):
+        """Copies the program `source` to `target`, Authenticode-signed (SHA-256) by a certificate
+        for `common_name` (or by `issued`, a (certificate, key) pair of issue()); returns the pair."""
+        cert, key = issued or self.issue(common_name)
         if os.path.exists(target):
             os.remove(target)  # osslsigncode writes only a new file
         _run("osslsigncode", "sign", "-certs", cert, "-key", key, "-h", "sha256", "-in", source, "-out", target)
         # The signature is what the test says it is.
         _run("osslsigncode", "verify", "-CAfile", self.root_pem, "-in", target)
+        return cert, key
 
     def root_der(self):
         return _run("openssl", "x509", "-in", self.root_pem, "-outform", "DER")
@@ -83,6 +85,29 @@ class TestPki:
         key = ROOT_STORE + "\\" + hashlib.sha1(der).hexdigest().upper()
         code, out = session.reg("add", key, "/v", "Blob", "/t", "REG_BINARY", "/d", blob.hex(), "/f")
         check(code == 0, f"reg add of the test root failed ({code}): {out!r}")
+
+
+def thumbprint(cert):
+    """The SHA-256 thumbprint of a PEM certificate, as the program's pins spell it (64 upper-case hex digits)."""
+    return hashlib.sha256(_run("openssl", "x509", "-in", cert, "-outform", "DER")).hexdigest().upper()
+
+
+VS_FIXEDFILEINFO_SIGNATURE = struct.pack("<I", 0xFEEF04BD)
+
+
+def set_file_version(path, version):
+    """Rewrites the file and product version of the program's version resource (VS_FIXEDFILEINFO)
+    to `version`, four numbers; done before signing, as a build would."""
+    with open(path, "rb") as f:
+        data = bytearray(f.read())
+    at = data.find(VS_FIXEDFILEINFO_SIGNATURE)
+    check(at > 0 and data.find(VS_FIXEDFILEINFO_SIGNATURE, at + 4) < 0, f"not one version resource in {path}")
+    a, b, c, d = version
+    most, least = (a << 16) | b, (c << 16) | d
+    # signature, structure version, then file version (MS, LS) and product version (MS, LS)
+    struct.pack_into("<IIII", data, at + 8, most, least, most, least)
+    with open(path, "wb") as f:
+        f.write(data)
 
 
 def change_after_signing(path):

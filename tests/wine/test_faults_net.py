@@ -42,13 +42,15 @@ files_before = None
 def check_usable(what):
     check(scenario.answers(session, main_hwnd), f"{what}: the main window did not answer within 2 s")
     check(not session.boxes(), f"{what}: a box is left open: {session.boxes()}")
-    outside = scenario.written_outside(session, files_before, APP_FOLDER)
-    check(not outside, f"{what}: files written outside C:\\{APP_FOLDER}: {outside[:10]}")
+    update_folder = os.path.relpath(updates.update_dir(session), session.drive_c())
+    outside = scenario.written_outside(session, files_before, APP_FOLDER, update_folder)
+    check(not outside, f"{what}: files written outside C:\\{APP_FOLDER} and the update folder: {outside[:10]}")
 
 
 def check_no_update_written(what):
     left = [n for n in os.listdir(updates.app_dir(session)) if n != "Kestravin.exe"]
     check(not left, f"{what}: written into the program's folder: {left}")
+    check(not updates.update_files(session), f"{what}: left in the update folder: {updates.update_files(session)}")
 
 
 def start_up_box(**fault):
@@ -153,12 +155,11 @@ def case_menu_ten_megabytes():
 
 def case_menu_version_beyond_32_bits_is_newer():
     before = menu_check(reply=f"99999999999#{updates.setup_url(server)}")
-    winetest.wait_until(lambda: os.path.exists(updates.app_dir(session, MARKER)), NET_BOUND_S, "the update to run")
+    winetest.wait_until(lambda: os.path.exists(updates.update_dir(session, MARKER)), NET_BOUND_S, "the update to run")
     wait_for_check_end(before, "version 99999999999")
-    check(updates.downloaded_is_served(session, server), "the file in the program's folder is not the update served")
+    check(updates.downloaded_is_served(session, server), "the file in the update folder is not the update served")
     check_usable("menu, version 99999999999")
-    os.remove(updates.app_dir(session, MARKER))
-    os.remove(updates.app_dir(session, SETUP))
+    updates.clear_update_dir(session)
 
 
 def case_menu_negative_versions_are_older():

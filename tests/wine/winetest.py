@@ -253,12 +253,12 @@ class Session:
         """A path inside the prefix's C: drive."""
         return os.path.join(self.prefix, "drive_c", *parts)
 
-    def install(self, folder, exe="Kestravin.exe"):
-        """Copies a program of the build into C:\\<folder> (a '\\'-separated Windows path below C:\\);
-        returns its Windows path."""
+    def install(self, folder, exe="Kestravin.exe", source=None):
+        """Copies a program of the build (`source`, a path below the build, or `exe`) into
+        C:\\<folder> (a '\\'-separated Windows path below C:\\) as `exe`; returns its Windows path."""
         target = self.drive_c(*folder.split("\\"))
         os.makedirs(target, exist_ok=True)
-        shutil.copy2(os.path.join(BUILD, exe), os.path.join(target, exe))
+        shutil.copy2(os.path.join(BUILD, source or exe), os.path.join(target, exe))
         return "C:\\" + folder + "\\" + exe
 
     def start_at(self, windows_path, *args, env=None):

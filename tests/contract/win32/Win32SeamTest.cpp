@@ -94,23 +94,25 @@ TEST_F(Win32Seam, FetchLinesGivesUpOnServersThatDoNotAnswer) {
     EXPECT_FALSE(Net().FetchLines("not a url", kShort, 4096, lines));
 }
 
-TEST_F(Win32Seam, DownloadWritesTheFileOnlyWhenTheBodyArrivedWhole) {
-    ASSERT_TRUE(Net().DownloadToFile(Url("/lines"), m_strFile, kShort));
+TEST_F(Win32Seam, DownloadCreatesTheFileOnlyWhenTheBodyArrivedWholeAndNeverReplacesOne) {
+    const std::u16string path(m_strFile.begin(), m_strFile.end());  // an ASCII temporary path
+    ASSERT_EQ(seam::kErrSuccess, Net().DownloadToNewFile(Url("/lines"), path, kShort));
     EXPECT_EQ(ReadFile(m_strFile), "one\ntwo\nthree\n");
-    EXPECT_FALSE(FileExists(m_strFile + ".part"));
 
-    // Each failure keeps the earlier file as it was and leaves no partial file.
-    for (const char* path : {"/partial", "/stall", "/files/no-such-file.exe"}) {
-        SCOPED_TRACE(path);
-        DWORD start = ::GetTickCount();
-        EXPECT_FALSE(Net().DownloadToFile(Url(path), m_strFile, kShort));
-        Figure((std::string("DownloadToFile ") + path).c_str(), ::GetTickCount() - start);
-        EXPECT_EQ(ReadFile(m_strFile), "one\ntwo\nthree\n");
-        EXPECT_FALSE(FileExists(m_strFile + ".part"));
-    }
+    // A file of the name is there: nothing is sent for it, and it stays as it was.
+    EXPECT_EQ(seam::kErrFileExists, Net().DownloadToNewFile(Url("/lines"), path, kShort));
+    EXPECT_EQ(ReadFile(m_strFile), "one\ntwo\nthree\n");
 
+    // Each failure leaves no file behind.
     ::DeleteFileA(m_strFile.c_str());
-    EXPECT_FALSE(Net().DownloadToFile("http://127.0.0.1:1/x.exe", m_strFile, kShort));
+    for (const char* url : {"/partial", "/stall", "/files/no-such-file.exe"}) {
+        SCOPED_TRACE(url);
+        DWORD start = ::GetTickCount();
+        EXPECT_NE(seam::kErrSuccess, Net().DownloadToNewFile(Url(url), path, kShort));
+        Figure((std::string("DownloadToNewFile ") + url).c_str(), ::GetTickCount() - start);
+        EXPECT_FALSE(FileExists(m_strFile));
+    }
+    EXPECT_NE(seam::kErrSuccess, Net().DownloadToNewFile("http://127.0.0.1:1/x.exe", path, kShort));
     EXPECT_FALSE(FileExists(m_strFile));
 }
 
