@@ -11,7 +11,11 @@ shared test data in the prefix user's Recent folder:
     link streams and DestList records byte for byte; nothing else in the
     user's profile changes, desktop.ini, other files and folders included;
   - a jump list Explorer holds open keeps every entry and every byte, and
-    its rows are reported as not cleaned (exit 1).
+    its rows are reported as not cleaned (exit 1);
+  - the edited list holds no removed entry's path in any of its bytes;
+  - Recent's jump list folder and a shortcut turned into links to files
+    outside the profile: nothing is listed through them, and what they
+    point at is byte for byte as it was after /clean:RECENT.
 
 The jump lists are read and pinned here with olefile, an implementation of
 the format independent of the program's own.
@@ -151,6 +155,15 @@ def case_analyse_and_clean(session, exe):
     differ = {p for p in after if before[p] != after[p]}
     check(differ == changed, f"files changed: {sorted(differ)}")
 
+    # What was removed cannot be read back from the list that was edited:
+    # no removed entry's path is left in any of its sectors.
+    with open(os.path.join(automatic, PINNED), "rb") as f:
+        raw = f.read()
+    kept_paths = {records[n][3] for n in PIN_NUMBERS}
+    removed_paths = {r[3] for n, r in records.items() if n not in PIN_NUMBERS} - kept_paths
+    readable = sorted(p for p in removed_paths if p.encode("utf-16-le") in raw)
+    check(removed_paths and not readable, f"removed paths still in the file's bytes: {readable}")
+
     kept = streams(os.path.join(automatic, PINNED))
     check(set(kept) == {"DestList"} | {f"{n:x}" for n in PIN_NUMBERS}, f"streams left: {sorted(kept)}")
     old, new = before_pinned["DestList"], kept["DestList"]
@@ -184,6 +197,32 @@ def case_held_list_stays(session, exe):
         check(f.read() == bytes_before, "the held jump list changed")
 
 
+def case_links_lead_nowhere(session, exe):
+    """Recent's jump list folder and a shortcut turned into links to files outside the profile."""
+    recent = recent_folder(session)
+    automatic = os.path.join(recent, "AutomaticDestinations")
+    outside = os.path.join(session.prefix, "kv-outside")
+    lists = os.path.join(outside, "lists")
+    os.makedirs(lists, exist_ok=True)
+    shutil.copyfile(os.path.join(DATA, "jumplists", EXPLORER), os.path.join(lists, EXPLORER))
+    shutil.copyfile(os.path.join(DATA, "lnk", "example.lnk"), os.path.join(outside, "target.lnk"))
+    shutil.rmtree(automatic, ignore_errors=True)
+    os.symlink(lists, automatic)
+    os.symlink(os.path.join(outside, "target.lnk"), os.path.join(recent, "링크.lnk"))
+    before = {name: open(os.path.join(top, name), "rb").read()
+              for top, _, names in os.walk(outside) for name in names}
+
+    code, lines = run_unattended(session, exe, "/analyse:RECENT", report="kv-jump-links.txt")
+    check(code == 0, f"/analyse:RECENT exited {code}; {lines!r}")
+    through = [t for t in trace_lines(lines, FOUND) if "AutomaticDestinations" in t[2] or t[3] == "링크.lnk"]
+    check(not through, f"listed through a link: {through!r}")
+    code, lines = run_unattended(session, exe, "/clean:RECENT", report="kv-jump-links-clean.txt")
+    after = {name: open(os.path.join(top, name), "rb").read()
+             for top, _, names in os.walk(outside) for name in names}
+    check(after == before, f"files outside the profile changed: {sorted(set(before) ^ set(after))}")
+    check(os.path.islink(automatic) and os.path.islink(os.path.join(recent, "링크.lnk")), "a link itself went")
+
+
 def hold_file(session, windows_path):
     """hold_file.exe holding the file open as Explorer holds a list it writes; returns it once it holds."""
     proc = subprocess.Popen(session.wine + [os.path.join(winetest.BUILD, "hold_file.exe"), "120", "-",
@@ -213,6 +252,8 @@ def main():
              lambda: case_analyse_and_clean(s, exe)),
             ("a jump list a program holds open keeps every byte; its rows are reported not cleaned",
              lambda: case_held_list_stays(s, exe)),
+            ("a jump list folder and a shortcut that are links to files outside the profile: "
+             "nothing listed or changed there", lambda: case_links_lead_nowhere(s, exe)),
         ])
     sys.exit(1 if failed else 0)
 
