@@ -135,11 +135,13 @@ public:
     std::string Utf8Path(const std::u16string& path) override { return Utf8FromUtf16(path); }
 
     long CreateFolder(const std::u16string& path) override {
-        const std::wstring wide = WidePath(path);
-        if (::CreateDirectoryW(wide.c_str(), nullptr)) return kErrSuccess;
+        if (::CreateDirectoryW(WidePath(path).c_str(), nullptr)) return kErrSuccess;
         const DWORD error = ::GetLastError();
-        if (error == ERROR_ALREADY_EXISTS && IsFolder(wide)) return kErrSuccess;
-        return static_cast<long>(error);
+        if (error != ERROR_ALREADY_EXISTS) return static_cast<long>(error);
+        // One that is there already is taken only as a plain folder: a link
+        // in its place would send what is written into it elsewhere.
+        win::UniqueFileHandle folder;
+        return OpenPlain(path, FILE_READ_ATTRIBUTES, kShareAll, true, folder);
     }
 };
 
