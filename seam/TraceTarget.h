@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "seam/Platform.h"
 
@@ -52,5 +53,14 @@ struct TraceTarget {
     // in the same database), which takes the term with it.
     int64_t parentId = 0;
 };
+
+// The same trace: every field agrees. Two rows whose texts show alike (names
+// code page 949 cannot spell, or cut to a cell) are two traces all the same.
+inline bool operator==(const TraceTarget& a, const TraceTarget& b) {
+    return std::tie(a.kind, a.root, a.key, a.name, a.wideName, a.path, a.id, a.started, a.rowKey, a.rowValue,
+                    a.parentId) == std::tie(b.kind, b.root, b.key, b.name, b.wideName, b.path, b.id, b.started,
+                                            b.rowKey, b.rowValue, b.parentId);
+}
+inline bool operator!=(const TraceTarget& a, const TraceTarget& b) { return !(a == b); }
 
 }  // namespace seam

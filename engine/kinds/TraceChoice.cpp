@@ -127,12 +127,31 @@ private:
     std::unordered_map<Key, int32_t, KeyHash> m_groups;
 };
 
-using Texts = std::array<std::string, seam::kColumnCount>;
+// A row as its removal knows it: by its target, never by the texts it
+// shows, which two traces may share. Only a row that names no target (none
+// the engine makes) is told by its texts.
+struct RowKey {
+    seam::TraceTarget target;
+    std::array<std::string, seam::kColumnCount> texts;
 
-struct TextsHash {
-    size_t operator()(const Texts& texts) const {
-        size_t h = 0;
-        for (const std::string& text : texts) h = h * 1000003u ^ std::hash<std::string>{}(text);
+    explicit RowKey(const seam::TraceItem& row) : target(row.target) {
+        if (row.target.kind == seam::TargetKind::None) texts = row.text;
+    }
+    bool operator==(const RowKey& o) const { return target == o.target && texts == o.texts; }
+};
+
+struct RowKeyHash {
+    size_t operator()(const RowKey& k) const {
+        const seam::TraceTarget& t = k.target;
+        size_t h = std::hash<int64_t>{}(t.id) ^ (static_cast<size_t>(t.kind) << 8);
+        const auto mix = [&h](size_t part) { h = h * 1000003u ^ part; };
+        mix(std::hash<std::string>{}(t.key));
+        mix(std::hash<std::string>{}(t.name));
+        mix(std::hash<std::u16string>{}(t.path));
+        mix(std::hash<std::u16string>{}(t.wideName));
+        mix(std::hash<std::string>{}(t.rowKey));
+        mix(std::hash<uint64_t>{}(t.started));
+        for (const std::string& text : k.texts) mix(std::hash<std::string>{}(text));
         return h;
     }
 };
@@ -149,16 +168,16 @@ bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b) {
 int LeaveOut(EngineState& state, seam::IView& view, const std::vector<seam::TraceItem>& leftOut) {
     seam::ITraceList& list = view.Traces();
     list.Flush();
-    // Each left-out row by its texts, with how many of it are still to be found.
-    std::unordered_map<Texts, int, TextsHash> pending;
-    for (const seam::TraceItem& item : leftOut) ++pending[item.text];
+    // Each left-out row by its target, with how many of it are still to be found.
+    std::unordered_map<RowKey, int, RowKeyHash> pending;
+    for (const seam::TraceItem& item : leftOut) ++pending[RowKey(item)];
     std::array<int32_t, seam::kCategoryCount> removed{};
     std::array<int32_t, seam::kCategoryCount> kept{};
     int n = list.Count();
     for (int i = 0; i < n;) {
         const seam::TraceItem row = list.Read(i);
         const int category = CategoryOf(row);
-        const auto match = pending.find(row.text);
+        const auto match = pending.find(RowKey(row));
         if (match == pending.end()) {
             if (category >= 0) ++kept[static_cast<size_t>(category)];
             ++i;

@@ -19,8 +19,9 @@ namespace engine {
 bool RemovedTogether(const seam::TraceItem& a, const seam::TraceItem& b);
 
 // Takes the rows the user left out off the trace list without cleaning them,
-// one list row for each item of `leftOut` (matched by its six texts, so rows
-// that moved meanwhile are still found), and lowers their categories'
+// one list row for each item of `leftOut` (matched by its target, so rows
+// that moved meanwhile are still found, and two rows that show alike stay
+// two choices), and lowers their categories'
 // counters by one per row. A category with no row left goes back to 0; one
 // that still has rows keeps a counter above 0, so that the next analysis
 // neither scans it again nor lists a row twice.

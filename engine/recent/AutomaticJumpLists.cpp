@@ -54,6 +54,9 @@ void ScanJumpList(const std::vector<uint8_t>& bytes, EngineState& state, seam::I
         aim.path = path;
         aim.name = seam::Cp949FromUtf16(entry.streamName);
         aim.id = entry.number;
+        // The record's own path beside its number: a list rebuilt since
+        // may give the number to another file.
+        aim.rowKey = entry.path;
         AddFileRow(state, view, {target.empty() ? where : FileNameOf(target), program, folderText, where, target},
                    aim);
     }

@@ -1,7 +1,9 @@
 #include "engine/recent/JumpListCleaner.h"
 
 #include <cstdint>
+#include <map>
 #include <set>
+#include <string>
 
 #include "engine/recent/AutomaticJumpLists.h"
 #include "engine/recent/RecentFiles.h"
@@ -13,8 +15,9 @@ void EditJumpList(seam::Platform& platform, const RowBatch& rows, std::vector<Ro
     fates.assign(rows.size(), RowFate::StillThere);
     if (rows.empty() || rows.front()->target.path.empty()) return;
     const std::u16string& path = rows.front()->target.path;
-    std::set<uint32_t> wanted;
-    for (const seam::TraceItem* row : rows) wanted.insert(static_cast<uint32_t>(row->target.id));
+    // Each listed entry by its number and its record's path.
+    std::map<uint32_t, std::string> wanted;
+    for (const seam::TraceItem* row : rows) wanted[static_cast<uint32_t>(row->target.id)] = row->target.rowKey;
 
     std::set<uint32_t> dropped, present;
     size_t left = 0;
@@ -25,9 +28,12 @@ void EditJumpList(seam::Platform& platform, const RowBatch& rows, std::vector<Ro
             if (!ParseDestList(stream.data(), stream.size(), list)) return false;
             uint32_t pinned = 0;
             for (const DestListEntry& entry : list.entries) {
-                present.insert(entry.number);
                 if (entry.pinned) ++pinned;
-                if (entry.pinned || wanted.count(entry.number) == 0) continue;
+                const auto listed = wanted.find(entry.number);
+                // An entry is the one listed only while it keeps its record's path.
+                if (listed == wanted.end() || listed->second != entry.path) continue;
+                present.insert(entry.number);
+                if (entry.pinned) continue;
                 dropped.insert(entry.number);
                 edit.destroy.push_back(entry.streamName);
             }

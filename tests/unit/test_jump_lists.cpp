@@ -270,6 +270,26 @@ TEST_F(JumpLists, AListChangedSinceTheAnalysisKeepsWhatIsPinnedNow) {
     EXPECT_EQ(changed.at(Entry(5).streamName), after.at(Entry(5).streamName));
 }
 
+// The list rebuilt since the analysis gave an entry's number to another
+// file: that entry was never listed, and stays.
+TEST_F(JumpLists, ANumberGivenToAnotherFileSinceTheAnalysisKeepsItsEntry) {
+    Put(kExplorerList, m_real);
+    m_categories.Scan(seam::kRecent);
+    ASSERT_EQ(7, m_view.List().Count());
+    Streams rebuilt = m_real;
+    constexpr size_t kPathText = 114;  // version 1: the path's characters follow its length
+    Bytes& destList = rebuilt[u"DestList"];
+    destList[Entry(3).offset + kPathText] = static_cast<uint8_t>(destList[Entry(3).offset + kPathText] ^ 1);
+    ASSERT_NE(Entry(3).path, Parse(destList).entries[&Entry(3) - m_list.entries.data()].path);
+    Put(kExplorerList, rebuilt);
+
+    Pass();
+    EXPECT_EQ(0, m_view.List().Count()) << "the listed entry is gone all the same";
+    const Streams after = Now(kExplorerList);
+    EXPECT_EQ((std::set<uint32_t>{3}), Entries(after));
+    EXPECT_EQ(rebuilt.at(Entry(3).streamName), after.at(Entry(3).streamName));
+}
+
 // Windows 10 and 11 write DestList version 3 and 4: longer records, the
 // same rules. An entry whose link cannot be read is named by its record.
 TEST_F(JumpLists, LaterVersionsListAndCleanTheSameWay) {

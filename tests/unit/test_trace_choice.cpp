@@ -87,13 +87,42 @@ TEST_F(Choice, ACategoryWithRowsLeftKeepsACounterAboveZero) {
     EXPECT_EQ(Names().size(), 6u);
 }
 
-TEST_F(Choice, RowsAreMatchedByTheirTextsNotTheirPlace) {
+TEST_F(Choice, RowsAreMatchedByWhatTheyAreNotTheirPlace) {
     m_view.List().InsertTop(fakes::MakeTraceRow("RECENT", "http://new.example/", kTyped, "url3"));
     m_view.List().Flush();
     EXPECT_EQ(LeaveOut(m_state, m_view, {m_rows[0], fakes::MakeTraceRow("RECENT", "gone", kTyped, "url9")}), 8);
     EXPECT_EQ(Names()[0], "http://new.example/");
     EXPECT_EQ(Names()[1], "http://b.example/");
     EXPECT_EQ(m_state.Count(seam::kRecent), 1);
+}
+
+TEST_F(Choice, RowsThatShowAlikeStayTwoChoices) {
+    // Texts code page 949 spells alike, or cut alike to a cell: the target
+    // tells the traces apart, in every kind that names one exactly.
+    struct Twin {
+        const char* what;
+        void (*differ)(seam::TraceTarget&);
+    };
+    const Twin twins[] = {
+        {"a value name ANSI spells alike", [](seam::TraceTarget& t) { t.wideName = u"\u05D0"; }},
+        {"a file path cut at the cell", [](seam::TraceTarget& t) { t.path += u"-2"; }},
+        {"a jump list entry of another number", [](seam::TraceTarget& t) { t.id += 1; }},
+        {"a process started later under the same id", [](seam::TraceTarget& t) { t.started += 1; }},
+        {"a database row of the same texts and another id", [](seam::TraceTarget& t) { t.id += 7; }},
+    };
+    for (const Twin& twin : twins) {
+        seam::TraceItem first = fakes::MakeTraceRow("RECENT", "same", kTyped, "same", "same");
+        first.target.kind = seam::TargetKind::RegValue;
+        first.target.path = u"C:\\a";
+        first.target.id = 3;
+        seam::TraceItem second = first;
+        twin.differ(second.target);
+        m_view.List().Assign({first, second});
+        m_state.SetCount(seam::kRecent, 2);
+        EXPECT_EQ(1, LeaveOut(m_state, m_view, {second})) << twin.what;
+        ASSERT_EQ(1u, m_view.List().Rows().size()) << twin.what;
+        EXPECT_TRUE(m_view.List().Rows()[0].target == first.target) << twin.what << ": the other one left";
+    }
 }
 
 TEST_F(Choice, EveryRowLeftOutReturnsToTheStart) {
