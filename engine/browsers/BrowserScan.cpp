@@ -15,9 +15,9 @@ constexpr uint64_t kDatabaseGrowth = 1024 * 1024;
 
 // A file of the profile read whole: as large as the listing said, with room
 // for what the browser added since; never more than the limit.
-bool ReadWhole(seam::IFileSystem& files, const std::u16string& path, uint64_t size, std::vector<uint8_t>& bytes) {
+long ReadWhole(seam::IFileSystem& files, const std::u16string& path, uint64_t size, std::vector<uint8_t>& bytes) {
     const uint64_t room = std::min<uint64_t>(size + kDatabaseGrowth, kDatabaseReadLimit);
-    return files.ReadFile(path, static_cast<size_t>(room), bytes) == seam::kErrSuccess;
+    return files.ReadFile(path, static_cast<size_t>(room), bytes);
 }
 
 void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& view, const BrowserProfile& profile,
@@ -43,12 +43,21 @@ void ScanDatabase(seam::IFileSystem& files, EngineState& state, seam::IView& vie
             return;
         }
         // Gone or unreadable since the listing: the database alone.
-        if (!ReadWhole(files, walPath, walSize, wal)) wal.clear();
+        if (ReadWhole(files, walPath, walSize, wal) != seam::kErrSuccess) wal.clear();
     }
     std::vector<uint8_t> bytes;
-    if (!ReadWhole(files, path, size, bytes)) return;
+    const long opened = ReadWhole(files, path, size, bytes);
+    if (opened != seam::kErrSuccess) {
+        NoteUnread(state, path, opened);
+        return;
+    }
     CSqliteDb db;
-    if (!db.OpenCopy(bytes, wal)) return;
+    // SQLite takes any bytes; whether they are a database shows at the first read.
+    if (!db.OpenCopy(bytes, wal) || db.Exec("SELECT count(*) FROM main.sqlite_schema") != 0) {
+        // Not a database SQLite takes: whatever it holds is not listed.
+        state.AddNote({NoteKind::Unreadable, path});
+        return;
+    }
     const std::string read = ProfileText(*profile.browser, profile.name);
     const std::string pathText = PathText(path);
     // One row refilled for every record: the texts all rows share are set

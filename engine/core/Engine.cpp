@@ -47,7 +47,13 @@ void CTraceEngine::AnalysisPass() {
     const std::vector<PassNote> notes = m_state.Notes();
     // What could not be read is said before anything else: the counts
     // show what was found, not what is there.
-    if (!notes.empty()) {
+    const bool bUnread = std::any_of(notes.begin(), notes.end(),
+                                     [](const PassNote& note) { return note.kind == NoteKind::Unreadable; });
+    if (bUnread) {
+        const auto first = std::find_if(notes.begin(), notes.end(),
+                                        [](const PassNote& note) { return note.kind == NoteKind::Unreadable; });
+        m_state.SetStatusText(StatusAnalysedUnread(static_cast<int>(notes.size()), first->path));
+    } else if (!notes.empty()) {
         m_state.SetStatusText(StatusAnalysedTooLarge(static_cast<int>(notes.size()), notes.front().path));
     } else {
         m_state.SetStatusText(total == 0 ? StatusNoItems() : StatusCleanPrompt());

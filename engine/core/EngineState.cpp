@@ -40,4 +40,10 @@ void EngineState::ClearNotes() {
     m_notes.clear();
 }
 
+void NoteUnread(EngineState& state, const std::u16string& path, long error) {
+    const seam::FileFate fate = seam::FileFateOf(error);
+    if (fate == seam::FileFate::Removed || fate == seam::FileFate::Gone) return;
+    state.AddNote({NoteKind::Unreadable, path, FateOfFile(fate)});
+}
+
 }  // namespace engine

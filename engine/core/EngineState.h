@@ -57,4 +57,8 @@ private:
     std::vector<PassNote> m_notes;
 };
 
+// Notes `path` as a place analysis could not read, from the error reading
+// or listing it gave; nothing for one that is not there at all.
+void NoteUnread(EngineState& state, const std::u16string& path, long error);
+
 }  // namespace engine

@@ -18,6 +18,7 @@ constexpr const char* kCleanBrowserOpen = "분석정리(100%%) : %d개 항목은
 // printf formats: %d files, %s the first one's name (at most 400 pixels
 // with the longest name a browser gives its files).
 constexpr const char* kAnalysedTooLarge = "분석완료(100%%) : 너무 큰 파일 %d개(%s) 건너뜀";
+constexpr const char* kAnalysedUnread = "분석완료(100%%) : 읽지 못한 곳 %d개(%s)";
 constexpr const char* kCleanFilesLeft = "분석정리(100%%) : 파일 %d개(%s) 남음";
 
 }  // namespace
@@ -50,6 +51,10 @@ std::string StatusCleanBrowserOpen(int failed) { return WithCount(kCleanBrowserO
 std::string StatusAnalysedTooLarge(int files, const std::u16string& firstPath) {
     return WithFiles(kAnalysedTooLarge, files, firstPath);
 }
+std::string StatusAnalysedUnread(int places, const std::u16string& firstPath) {
+    return WithFiles(kAnalysedUnread, places, firstPath);
+}
+
 std::string StatusCleanFilesLeft(int files, const std::u16string& firstPath) {
     return WithFiles(kCleanFilesLeft, files, firstPath);
 }

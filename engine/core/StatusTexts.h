@@ -22,6 +22,9 @@ std::string StatusCleanBrowserOpen(int failed);
 // Analysis left out `files` databases too large to read, the first at
 // `firstPath`: named by its file name.
 std::string StatusAnalysedTooLarge(int files, const std::u16string& firstPath);
+// Analysis met a folder, jump list or database it could not read (and
+// perhaps ones too large): how many places, the first one named.
+std::string StatusAnalysedUnread(int places, const std::u16string& firstPath);
 // Every listed row went, but `files` files meant to go with them stayed.
 std::string StatusCleanFilesLeft(int files, const std::u16string& firstPath);
 

@@ -33,14 +33,15 @@ std::string EntryTarget(const CompoundFile& file, const DestListEntry& entry, st
     return entry.path;
 }
 
-void ScanJumpList(const std::vector<uint8_t>& bytes, EngineState& state, seam::IView& view,
+// False when the list cannot be read, or its pins cannot: then none of it is listed.
+bool ScanJumpList(const std::vector<uint8_t>& bytes, EngineState& state, seam::IView& view,
                   const std::u16string& path, const std::string& folderText, const std::string& fileText) {
     CompoundFile file;
     std::vector<uint8_t> stream;
     DestList list;
     if (!file.Open(bytes.data(), bytes.size()) || !file.ReadStream(kDestListStream, stream) ||
         !ParseDestList(stream.data(), stream.size(), list) || !PinsAreKnown(list)) {
-        return;
+        return false;
     }
     std::string program = JumpListProgram(fileText);
     if (program.empty()) program = fileText.substr(0, fileText.find('.'));
@@ -60,6 +61,7 @@ void ScanJumpList(const std::vector<uint8_t>& bytes, EngineState& state, seam::I
         AddFileRow(state, view, {target.empty() ? where : FileNameOf(target), program, folderText, where, target},
                    aim);
     }
+    return true;
 }
 
 }  // namespace
@@ -69,12 +71,20 @@ void ScanAutomaticJumpLists(seam::IFileSystem& files, EngineState& state, seam::
     const std::u16string folder = recent + u"\\AutomaticDestinations";
     const std::string folderText = seam::Cp949FromUtf16(folder);
     std::vector<uint8_t> bytes;
-    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kAutomaticListExtension)) {
+    for (const seam::FileEntry& entry : FilesWithExtension(files, state, folder, kAutomaticListExtension)) {
         if (!state.m_bAnalysed.load()) return;
-        if (entry.size > kJumpListReadLimit) continue;
         const std::u16string path = folder + u"\\" + entry.name;
-        if (files.ReadFile(path, kJumpListReadLimit, bytes) != seam::kErrSuccess) continue;
-        ScanJumpList(bytes, state, view, path, folderText, seam::Cp949FromUtf16(entry.name));
+        if (entry.size > kJumpListReadLimit) {
+            state.AddNote({NoteKind::TooLarge, path});
+            continue;
+        }
+        const long read = files.ReadFile(path, kJumpListReadLimit, bytes);
+        if (read != seam::kErrSuccess) {
+            NoteUnread(state, path, read);
+            continue;
+        }
+        if (!ScanJumpList(bytes, state, view, path, folderText, seam::Cp949FromUtf16(entry.name)))
+            state.AddNote({NoteKind::Unreadable, path});
     }
 }
 

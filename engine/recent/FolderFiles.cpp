@@ -20,11 +20,15 @@ bool HasExtension(const std::u16string& name, std::u16string_view extension) {
 
 }  // namespace
 
-std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, const std::u16string& folder,
-                                                std::u16string_view extension) {
+std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, EngineState& state,
+                                                const std::u16string& folder, std::u16string_view extension) {
     std::vector<seam::FileEntry> entries;
     std::vector<seam::FileEntry> picked;
-    if (files.ListFolder(folder, entries) != seam::kErrSuccess) return picked;
+    const long listed = files.ListFolder(folder, entries);
+    if (listed != seam::kErrSuccess) {
+        NoteUnread(state, folder, listed);
+        return picked;
+    }
     for (seam::FileEntry& entry : entries) {
         // A link may lead anywhere: what it points at is no trace of this folder.
         if ((entry.attributes & (seam::kAttrDirectory | seam::kAttrReparsePoint)) == 0 &&

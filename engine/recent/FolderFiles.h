@@ -17,8 +17,9 @@ namespace engine {
 // name that is only the extension names no file of that kind, and a link
 // is no plain file. None for a folder that is missing, cannot be listed or
 // is reached through a link.
-std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, const std::u16string& folder,
-                                                std::u16string_view extension);
+// A folder that is there but cannot be listed is noted as not read.
+std::vector<seam::FileEntry> FilesWithExtension(seam::IFileSystem& files, EngineState& state,
+                                                const std::u16string& folder, std::u16string_view extension);
 
 // The six texts a RECENT file row shows; each is cut to a list cell.
 struct FileRowTexts {

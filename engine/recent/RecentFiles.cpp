@@ -44,7 +44,7 @@ void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IVie
                         const std::u16string& folder, const std::string& label) {
     const std::string folderText = seam::Cp949FromUtf16(folder);
     std::vector<uint8_t> bytes;
-    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kShortcutExtension)) {
+    for (const seam::FileEntry& entry : FilesWithExtension(files, state, folder, kShortcutExtension)) {
         if (!state.m_bAnalysed.load()) return;
         const std::u16string& fileName = entry.name;
         const std::u16string path = folder + u"\\" + fileName;
@@ -65,7 +65,7 @@ void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IVie
 void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& view, const std::u16string& recent) {
     const std::u16string folder = recent + u"\\CustomDestinations";
     const std::string folderText = seam::Cp949FromUtf16(folder);
-    for (const seam::FileEntry& entry : FilesWithExtension(files, folder, kCustomListExtension)) {
+    for (const seam::FileEntry& entry : FilesWithExtension(files, state, folder, kCustomListExtension)) {
         if (!state.m_bAnalysed.load()) return;
         const std::u16string& fileName = entry.name;
         const std::string fileText = seam::Cp949FromUtf16(fileName);

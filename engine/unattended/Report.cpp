@@ -48,6 +48,9 @@ std::string FormatReport(const UnattendedOutcome& outcome) {
         const std::string path = Printable(seam::Utf8FromUtf16(note.path));
         if (note.kind == NoteKind::TooLarge) {
             report += std::string(kSkippedWord) + "\t" + path + "\t" + kTooLargeText + kLineEnd;
+        } else if (note.kind == NoteKind::Unreadable) {
+            const char* why = note.why == RowFate::StillThere ? kUnreadableText : ReasonText(note.why);
+            report += std::string(kSkippedWord) + "\t" + path + "\t" + why + kLineEnd;
         } else {
             report += std::string(kFileLeftWord) + "\t" + path + "\t" + ReasonText(note.why) + kLineEnd;
         }

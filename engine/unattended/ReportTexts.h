@@ -17,6 +17,7 @@ inline constexpr const char* kNotCleanedWord = "정리 못함";
 // Leads the line of a database analysis did not read, and says why.
 inline constexpr const char* kSkippedWord = "건너뜀";
 inline constexpr const char* kTooLargeText = "너무 큰 파일";
+inline constexpr const char* kUnreadableText = "읽을 수 없음";
 // Leads the line of a file that stayed when the rows it goes with went.
 inline constexpr const char* kFileLeftWord = "남은 파일";
 // Leads every line about a bad command line.

@@ -38,12 +38,13 @@ struct UnattendedOutcome {
     // Clean: every trace that stayed, with why.
     std::vector<LeftTrace> left;
     // What either pass met and could not do: a database too large to read,
-    // a file that stayed when its rows went.
+    // a folder, jump list or database that could not be read, a file that
+    // stayed when its rows went.
     std::vector<PassNote> notes;
 
-    // A cleaning that left a file, or could not read a database, did not
-    // clean everything there was.
-    int ExitCode() const { return left.empty() && (!bClean || notes.empty()) ? kExitDone : kExitSomeLeft; }
+    // A cleaning that left a file did not clean everything there was; a
+    // place either run could not read may hold traces still.
+    int ExitCode() const { return left.empty() && notes.empty() ? kExitDone : kExitSomeLeft; }
 };
 
 // Analyses the chosen categories and, when `bClean`, cleans what was found.

@@ -241,7 +241,15 @@ TEST(UnattendedReport, FieldsAreUtf8OnOneLineEachAndErrorsNameTheArgument) {
               FormatReport(outcome));
     EXPECT_EQ(kExitSomeLeft, outcome.ExitCode()) << "a cleaning that left something did not clean it all";
     outcome.bClean = false;
-    EXPECT_EQ(kExitDone, outcome.ExitCode()) << "an analysis lists; a database it could not read is said";
+    EXPECT_EQ(kExitSomeLeft, outcome.ExitCode()) << "a database an analysis could not read may hold traces";
+    outcome.notes = {{NoteKind::Unreadable, u"C:\\U\\Recent\\AutomaticDestinations", RowFate::Linked},
+                     {NoteKind::Unreadable, u"C:\\U\\a.automaticDestinations-ms"}};
+    EXPECT_EQ("RECENT: 발견 3\r\n"
+              "GRID: 발견 0\r\n"
+              "건너뜀\tC:\\U\\Recent\\AutomaticDestinations\t링크를 거쳐 있어 건드리지 않음\r\n"
+              "건너뜀\tC:\\U\\a.automaticDestinations-ms\t읽을 수 없음\r\n",
+              FormatReport(outcome));
+    EXPECT_EQ(kExitSomeLeft, outcome.ExitCode()) << "a place not read is no clean bill";
 
     CommandLine bad = ParseCommandLine("k.exe /clean:RECENT,HISTORY");
     EXPECT_EQ("잘못된 명령줄: 알 수 없는 분류: HISTORY\r\n", CommandErrorLine(bad));
