@@ -326,6 +326,9 @@ public:
     virtual ~IFileSystem() = default;
 
     // SHGetFolderPathW of the current user's folder, no trailing backslash.
+    // Recent, which any program of the user can point anywhere through
+    // User Shell Folders, is refused (kErrLinked, with the path it names)
+    // when it lies outside the user's profile folder.
     virtual long KnownFolderPath(KnownFolder folder, std::u16string& path) = 0;
     // An elevated run must not be led by a link out of the folders it was
     // pointed at: every call below refuses (kErrLinked) a path that is a

@@ -90,7 +90,11 @@ void ScanRecentFiles(seam::Platform& platform, EngineState& state, seam::IView& 
     seam::IFileSystem& files = platform.files;
     for (const ShortcutFolder& source : kShortcutFolders) {
         std::u16string folder;
-        if (files.KnownFolderPath(source.base, folder) != seam::kErrSuccess || folder.empty()) continue;
+        const long known = files.KnownFolderPath(source.base, folder);
+        // Recent pointed out of the profile: said once, here; the jump lists
+        // and custom lists below it are passed by as well.
+        if (known == seam::kErrLinked) NoteUnread(state, folder, known);
+        if (known != seam::kErrSuccess || folder.empty()) continue;
         ScanShortcutFolder(files, state, view, folder + source.below, seam::FixedCp949(source.label));
     }
     const std::u16string recent = RecentFolder(files);

@@ -29,6 +29,21 @@ int Csidl(KnownFolder folder) {
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
+// Whether `path` lies below the user's profile folder (letters in either case).
+bool InsideProfile(const std::u16string& path) {
+    wchar_t buf[MAX_PATH] = {};
+    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buf))) return false;
+    std::wstring profile(buf);
+    while (!profile.empty() && profile.back() == L'\\') profile.pop_back();
+    std::wstring wide(path.begin(), path.end());
+    if (wide.size() <= profile.size() || wide[profile.size()] != L'\\') return false;
+    wide.resize(profile.size());
+    const int n = static_cast<int>(profile.size());
+    ::CharUpperBuffW(&profile[0], static_cast<DWORD>(n));
+    ::CharUpperBuffW(&wide[0], static_cast<DWORD>(n));
+    return wide == profile;
+}
+
 class Win32FileSystem final : public IFileSystem {
 public:
     long KnownFolderPath(KnownFolder folder, std::u16string& path) override {
@@ -38,7 +53,9 @@ public:
         if (FAILED(hr)) return HRESULT_FACILITY(hr) == FACILITY_WIN32 ? HRESULT_CODE(hr) : kErrPathNotFound;
         path.assign(buf, buf + lstrlenW(buf));
         while (path.size() > 3 && path.back() == u'\\') path.pop_back();
-        return path.empty() ? long{kErrPathNotFound} : long{kErrSuccess};
+        if (path.empty()) return kErrPathNotFound;
+        if (folder == KnownFolder::Recent && !InsideProfile(path)) return kErrLinked;
+        return kErrSuccess;
     }
 
     long ListFolder(const std::u16string& folder, std::vector<FileEntry>& entries) override {

@@ -68,7 +68,10 @@ std::string FakeFileSystem::Mapped(const std::u16string& path) {
 
 long FakeFileSystem::KnownFolderPath(seam::KnownFolder folder, std::u16string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
-    path = KnownPath(folder);
+    const auto redirected = m_redirected.find(folder);
+    path = redirected != m_redirected.end() ? redirected->second : KnownPath(folder);
+    const std::u16string profile = u"C:\\Users\\김하늘\\";
+    if (folder == seam::KnownFolder::Recent && path.compare(0, profile.size(), profile) != 0) return seam::kErrLinked;
     std::error_code ec;
     fs::create_directories(Mapped(path), ec);
     return seam::kErrSuccess;
@@ -225,6 +228,11 @@ void FakeFileSystem::Release(const std::u16string& path) {
 void FakeFileSystem::SetAttributes(const std::u16string& path, uint32_t attributes) {
     std::lock_guard<std::mutex> hold(m_lock);
     m_attributes[Mapped(path)] = attributes & ~seam::kAttrDirectory;
+}
+
+void FakeFileSystem::RedirectKnownFolder(seam::KnownFolder folder, const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    m_redirected[folder] = path;
 }
 
 bool FakeFileSystem::MakeLink(const std::u16string& path, const std::u16string& target) {

@@ -48,6 +48,8 @@ public:
     void HoldOpen(const std::u16string& path);
     void Release(const std::u16string& path);
     void SetAttributes(const std::u16string& path, uint32_t attributes);  // kAttrReadOnly and the like
+    // The user's settings point the known folder at `path`.
+    void RedirectKnownFolder(seam::KnownFolder folder, const std::u16string& path);
     // A symbolic link at `path` to `target`, a Windows path of this file
     // system or, outside it, a path of the machine itself.
     bool MakeLink(const std::u16string& path, const std::u16string& target);
@@ -73,6 +75,7 @@ private:
     std::string m_strRoot;                   // made on first use
     std::set<std::string> m_held;            // mapped paths
     std::map<std::string, uint32_t> m_attributes;  // mapped path -> extra attributes
+    std::map<seam::KnownFolder, std::u16string> m_redirected;
 };
 
 }  // namespace fakes

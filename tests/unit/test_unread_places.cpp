@@ -46,12 +46,18 @@ const UnreadCase kCases[] = {
          files.WriteFile(kChromeDefault + u"\\History", std::string(4096, 'h'));
      },
      kChromeDefault + u"\\History", NoteKind::Unreadable, RowFate::StillThere},
+    {"Recent pointed out of the profile by the user's shell folders",
+     [](fakes::BrowserFixture&, fakes::FakeFileSystem& files) {
+         files.WriteFile(u"C:\\Windows\\System32\\중요.lnk", std::string(100, 'l'));
+         files.RedirectKnownFolder(seam::KnownFolder::Recent, u"C:\\Windows\\System32");
+     },
+     u"C:\\Windows\\System32", NoteKind::Unreadable, RowFate::Linked},
 };
 
 TEST_P(UnreadPlaces, AnalysisSaysWhatItCouldNotRead) {
     const UnreadCase& c = GetParam();
     // Something that can be read, beside what cannot.
-    PutShared(kRecent, u"보고서.lnk", "files/lnk/example.lnk");
+    PutShared(fakes::ProfileFolder(0, u"Default"), u"History", "files/chromium/History");
     c.plant(*this, m_fake.files);
     m_state.m_bAnalysed.store(false);
     m_state.SetEnabled(seam::kRecent, true);
@@ -64,6 +70,8 @@ TEST_P(UnreadPlaces, AnalysisSaysWhatItCouldNotRead) {
     EXPECT_EQ(c.why, notes[0].why) << c.what;
     EXPECT_EQ(engine::StatusAnalysedUnread(1, c.noted), m_state.StatusText()) << c.what;
     EXPECT_GE(CountOf(seam::kRecent), 1) << c.what << ": what could be read is listed all the same";
+    for (const auto& row : Rows())
+        EXPECT_NE(0u, row.target.path.rfind(c.noted, 0)) << c.what << ": a row from the place not read";
 }
 
 INSTANTIATE_TEST_SUITE_P(Places, UnreadPlaces, ::testing::ValuesIn(kCases),
