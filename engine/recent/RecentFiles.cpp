@@ -51,8 +51,12 @@ void ScanShortcutFolder(seam::IFileSystem& files, EngineState& state, seam::IVie
         ShellLinkTarget link;
         std::string target;
         const long read = files.ReadFile(path, kShortcutReadLimit, bytes);
-        // A shortcut reached through a link may be any file anywhere.
-        if (read == seam::kErrLinked) continue;
+        // A shortcut reached through a link may be any file anywhere: not
+        // listed, only named.
+        if (read == seam::kErrLinked) {
+            NoteUnread(state, path, read);
+            continue;
+        }
         if (read == seam::kErrSuccess && ReadShellLink(bytes.data(), bytes.size(), link)) target = link.path;
         const std::string fileText = seam::Cp949FromUtf16(fileName);
         const std::string name =
@@ -72,7 +76,11 @@ void ScanCustomLists(seam::IFileSystem& files, EngineState& state, seam::IView& 
         std::string program = JumpListProgram(fileText);
         if (program.empty()) program = fileText.substr(0, fileText.find('.'));
         const std::u16string path = folder + u"\\" + fileName;
-        if (files.CheckPlainFile(path) == seam::kErrLinked) continue;
+        const long plain = files.CheckPlainFile(path);
+        if (plain == seam::kErrLinked) {
+            NoteUnread(state, path, plain);
+            continue;
+        }
         AddFileRow(state, view, {fileText, program, folderText, fileText, seam::Cp949FromUtf16(path)},
                    FileTarget(path));
     }

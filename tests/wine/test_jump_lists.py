@@ -43,6 +43,7 @@ HELD = "9b9cdc69c1c24e2b.automaticDestinations-ms"
 CUSTOM = "5afe4de1b92fc382.customDestinations-ms"
 PIN_NUMBERS = (3, 6)
 FOUND, NOT_CLEANED = product.text("kFoundWord"), product.text("kNotCleanedWord")
+SKIPPED = product.text("kSkippedWord")
 APP_FOLDER = "Kestravin"
 
 # DestList version 1 (Windows 7): a 32-byte header, then records whose path
@@ -213,9 +214,11 @@ def case_links_lead_nowhere(session, exe):
               for top, _, names in os.walk(outside) for name in names}
 
     code, lines = run_unattended(session, exe, "/analyse:RECENT", report="kv-jump-links.txt")
-    check(code == 0, f"/analyse:RECENT exited {code}; {lines!r}")
+    check(code == 1, f"/analyse:RECENT exited {code}, not 1 for places it did not read; {lines!r}")
     through = [t for t in trace_lines(lines, FOUND) if "AutomaticDestinations" in t[2] or t[3] == "링크.lnk"]
     check(not through, f"listed through a link: {through!r}")
+    skipped = {line.split("\t")[1].rsplit("\\", 1)[-1] for line in lines if line.startswith(SKIPPED + "\t")}
+    check(skipped == {"AutomaticDestinations", "링크.lnk"}, f"places named as not read: {skipped}; {lines!r}")
     code, lines = run_unattended(session, exe, "/clean:RECENT", report="kv-jump-links-clean.txt")
     after = {name: open(os.path.join(top, name), "rb").read()
              for top, _, names in os.walk(outside) for name in names}
