@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -321,6 +322,12 @@ inline FileFate FileFateOf(long error) {
 // "\\?\"). Callers tell a missing file or folder only by FileFateOf()
 // giving Gone: whether that is kErrFileNotFound or kErrPathNotFound depends
 // on which part of the path is missing.
+// A folder or file held in place; let go when destroyed.
+class IFileHold {
+public:
+    virtual ~IFileHold() = default;
+};
+
 class IFileSystem {
 public:
     virtual ~IFileSystem() = default;
@@ -350,6 +357,12 @@ public:
     // or the error that opening it gives (kErrFileNotFound for none). Asked
     // before a library that opens files by path (SQLite) changes one.
     virtual long CheckPlainFile(const std::u16string& path) = 0;
+    // Keeps the folder or file at `path`, reached without a link, from being
+    // renamed, deleted or put elsewhere for as long as the hold lives, so
+    // that a library opening it by its path afterwards finds that one;
+    // others may still read and write it. Null, with the reason in `error`
+    // (kErrLinked among them), when it cannot be held.
+    virtual std::unique_ptr<IFileHold> HoldPlain(const std::u16string& path, bool bFolder, long& error) = 0;
     // The path as SQLite's sqlite3_open_v2 takes it (UTF-8), naming the same file.
     virtual std::string Utf8Path(const std::u16string& path) = 0;
     // CreateDirectoryW with the default security (a folder below the user's

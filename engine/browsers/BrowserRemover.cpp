@@ -47,7 +47,17 @@ void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBa
     }
 
     // SQLite opens the database by its path and writes its journal beside
-    // it by name: neither may lead through a link.
+    // it by name: neither may lead through a link, and neither the profile
+    // folder nor the database may be put elsewhere while SQLite works, so
+    // both are held from before the check until the connection is closed.
+    long held = seam::kErrSuccess;
+    const std::unique_ptr<seam::IFileHold> folderHold = platform.files.HoldPlain(FolderOf(path), true, held);
+    std::unique_ptr<seam::IFileHold> fileHold;
+    if (folderHold) fileHold = platform.files.HoldPlain(path, false, held);
+    if (held == seam::kErrLinked) {
+        fates.assign(rows.size(), RowFate::Linked);
+        return;
+    }
     for (const char16_t* suffix : {u"", u"-journal", u"-wal", u"-shm"}) {
         if (platform.files.CheckPlainFile(path + suffix) == seam::kErrLinked) {
             fates.assign(rows.size(), RowFate::Linked);

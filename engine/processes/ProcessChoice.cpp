@@ -60,7 +60,10 @@ ProcessVerdict CProcessChoice::Judge(const seam::ProcessEntry& entry) const {
     uint32_t session = 0;
     // A process whose session cannot be read is not known to be ours.
     if (!m_bSessionKnown || !m_procs.SessionOf(entry.pid, session)) return ProcessVerdict::OtherSession;
-    if (session == kServiceSession) return ProcessVerdict::Service;
+    // Session 0 is the services' own only where the user signs in to
+    // another; on Windows XP the console user shares it with them, and
+    // the service manager's answer alone tells services apart.
+    if (session == kServiceSession && m_nSession != kServiceSession) return ProcessVerdict::Service;
     if (session != m_nSession) return ProcessVerdict::OtherSession;
     if (m_guard.IsProtected(entry)) return ProcessVerdict::Protected;
     return ProcessVerdict::Ours;

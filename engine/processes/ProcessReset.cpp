@@ -87,9 +87,12 @@ enum class Identity { Same, Other, Unknown };
 Identity IdentityOf(seam::IProcesses& procs, seam::ProcHandle process, const seam::TraceTarget& target) {
     std::string image;
     uint64_t started = 0;
-    if (target.started == 0 || !procs.ImageName(process, image) || !procs.StartTime(process, started))
-        return Identity::Unknown;
-    return SameName(image, target.name) && started == target.started ? Identity::Same : Identity::Other;
+    if (target.started == 0 || !procs.StartTime(process, started)) return Identity::Unknown;
+    if (started != target.started) return Identity::Other;
+    // An id and a start time name one process: its image, where Windows
+    // gives it (Vista and later), is asked as well.
+    if (procs.ImageName(process, image) && !SameName(image, target.name)) return Identity::Other;
+    return Identity::Same;
 }
 
 // Asks the program to close, then ends it; the handle is the row's process.

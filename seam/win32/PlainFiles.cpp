@@ -92,11 +92,37 @@ std::wstring WidePath(const std::u16string& path) { return WideLong(std::wstring
 
 namespace {
 
+// `asked` as the final path names it when its drive letter is a mapped
+// network drive or a SUBST of a folder: the drive's own final path with the
+// rest of `asked` after it. Empty when `asked` starts with no drive.
+std::wstring ThroughDrive(FinalPathFn finalPath, const std::wstring& asked) {
+    if (asked.size() < 4 || asked[1] != L':' || asked[2] != L'\\') return {};
+    win::UniqueFileHandle root(::CreateFileW(asked.substr(0, 3).c_str(), FILE_READ_ATTRIBUTES,
+                                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                             OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    std::wstring drive;
+    if (!root || !FinalPath(finalPath, root.Get(), drive)) return {};
+    if (drive.empty() || drive.back() != L'\\') drive += L'\\';
+    return drive + asked.substr(3);
+}
+
+// `asked` with every 8.3 short name spelt out, as the final path spells it.
+std::wstring LongForm(const std::wstring& asked) {
+    std::vector<wchar_t> buffer(32768);
+    const DWORD length = ::GetLongPathNameW(WideLong(asked).c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (length == 0 || length >= buffer.size()) return {};
+    return WithoutTrailingSlash(WithoutLongPrefix(std::wstring(buffer.data(), length)));
+}
+
 long Checked(const std::u16string& path, bool bFolder, win::UniqueFileHandle& opened, win::UniqueFileHandle& file) {
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!::GetFileInformationByHandle(opened.Get(), &info)) return static_cast<long>(::GetLastError());
     if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kErrLinked;
     if (bFolder && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
+    // A hard link is one more name of a file that may lie anywhere, and the
+    // final path gives the name it was opened by: only a file's sole name
+    // is taken for its own.
+    if (!bFolder && info.nNumberOfLinks > 1) return kErrLinked;
     std::wstring asked;
     if (!FullPath(std::wstring(path.begin(), path.end()), asked)) return ERROR_INVALID_NAME;
     static const FinalPathFn finalPath = Kernel32<FinalPathFn>("GetFinalPathNameByHandleW");
@@ -105,11 +131,16 @@ long Checked(const std::u16string& path, bool bFolder, win::UniqueFileHandle& op
     } else {
         std::wstring reached;
         if (FinalPath(finalPath, opened.Get(), reached)) {
-            if (!SameName(asked, reached)) return kErrLinked;
+            if (!SameName(asked, reached) && !SameName(ThroughDrive(finalPath, asked), reached) &&
+                !SameName(LongForm(asked), reached))
+                return kErrLinked;
         } else if (::GetLastError() == ERROR_MORE_DATA) {
             // Wine names no path past MAX_PATH, whatever the buffer; there
-            // the folders on the way are asked instead.
-            if (JunctionOnTheWay(asked)) return kErrLinked;
+            // the folders on the way and the entry itself are asked instead.
+            const DWORD attributes = ::GetFileAttributesW(WideLong(asked).c_str());
+            if (JunctionOnTheWay(asked) ||
+                (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)))
+                return kErrLinked;
         } else {
             return static_cast<long>(::GetLastError() ? ::GetLastError() : ERROR_INVALID_NAME);
         }

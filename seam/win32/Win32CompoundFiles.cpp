@@ -85,6 +85,16 @@ long ReadFileWhole(HANDLE file, std::vector<uint8_t>& bytes) {
 }
 
 long WriteFileWhole(HANDLE file, const std::vector<uint8_t>& bytes) {
+    // Grown first where the new file is the larger: a full disk refuses
+    // that, before a byte of the old list has changed.
+    LARGE_INTEGER size = {};
+    if (!::GetFileSizeEx(file, &size)) return static_cast<long>(::GetLastError());
+    if (static_cast<uint64_t>(size.QuadPart) < bytes.size()) {
+        LARGE_INTEGER end = {};
+        end.QuadPart = static_cast<LONGLONG>(bytes.size());
+        if (!::SetFilePointerEx(file, end, nullptr, FILE_BEGIN) || !::SetEndOfFile(file))
+            return static_cast<long>(::GetLastError());
+    }
     LARGE_INTEGER start = {};
     DWORD written = 0;
     if (!::SetFilePointerEx(file, start, nullptr, FILE_BEGIN) ||

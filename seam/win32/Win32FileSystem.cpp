@@ -35,7 +35,13 @@ bool InsideProfile(const std::u16string& path) {
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_PROFILE, nullptr, SHGFP_TYPE_CURRENT, buf))) return false;
     std::wstring profile(buf);
     while (!profile.empty() && profile.back() == L'\\') profile.pop_back();
-    std::wstring wide(path.begin(), path.end());
+    // "..", "." and doubled separators resolved first: a setting of
+    // "%USERPROFILE%\..\.." starts with the profile but leads out of it.
+    const std::wstring asked(path.begin(), path.end());
+    std::vector<wchar_t> full(32768);
+    const DWORD length = ::GetFullPathNameW(asked.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) return false;
+    std::wstring wide(full.data(), length);
     if (wide.size() <= profile.size() || wide[profile.size()] != L'\\') return false;
     wide.resize(profile.size());
     const int n = static_cast<int>(profile.size());
@@ -43,6 +49,14 @@ bool InsideProfile(const std::u16string& path) {
     ::CharUpperBuffW(&wide[0], static_cast<DWORD>(n));
     return wide == profile;
 }
+
+class Win32FileHold final : public IFileHold {
+public:
+    explicit Win32FileHold(win::UniqueFileHandle handle) : m_handle(std::move(handle)) {}
+
+private:
+    win::UniqueFileHandle m_handle;
+};
 
 class Win32FileSystem final : public IFileSystem {
 public:
@@ -149,14 +163,23 @@ public:
         return OpenPlain(path, FILE_READ_ATTRIBUTES, kShareAll, false, file);
     }
 
+    std::unique_ptr<IFileHold> HoldPlain(const std::u16string& path, bool bFolder, long& error) override {
+        // Read access, so that the share mode counts, and every share but
+        // delete: a rename needs delete access, and is refused while held.
+        win::UniqueFileHandle handle;
+        error = OpenPlain(path, bFolder ? FILE_LIST_DIRECTORY : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                          bFolder, handle);
+        if (error != kErrSuccess) return nullptr;
+        return std::make_unique<Win32FileHold>(std::move(handle));
+    }
+
     std::string Utf8Path(const std::u16string& path) override { return Utf8FromUtf16(path); }
 
     long CreateFolder(const std::u16string& path) override {
-        if (::CreateDirectoryW(WidePath(path).c_str(), nullptr)) return kErrSuccess;
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_ALREADY_EXISTS) return static_cast<long>(error);
-        // One that is there already is taken only as a plain folder: a link
-        // in its place would send what is written into it elsewhere.
+        if (!::CreateDirectoryW(WidePath(path).c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return static_cast<long>(::GetLastError());
+        // Made or found, it is taken only as a plain folder reached without
+        // a link: one on the way would send what is written into it elsewhere.
         win::UniqueFileHandle folder;
         return OpenPlain(path, FILE_READ_ATTRIBUTES, kShareAll, true, folder);
     }

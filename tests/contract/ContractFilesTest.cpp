@@ -114,6 +114,32 @@ TEST_F(ContractFiles, FileHeldOpenByAnotherProgramIsInUse) {
     EXPECT_TRUE(m_cp->Exists(path));
 }
 
+// A held database stays where it is while a library opens it by its path:
+// it is read and written as before, but neither it nor its folder can be
+// deleted until the holds go.
+TEST_F(ContractFiles, AHeldFileAndFolderStayInPlaceAndOpen) {
+    const std::u16string folder = In(u"프로필");
+    const std::u16string path = folder + u"\\History";
+    ASSERT_TRUE(m_cp->MakeFolder(folder));
+    ASSERT_TRUE(m_cp->MakeFile(path, "rows"));
+    long error = -1;
+    {
+        const auto folderHold = Files().HoldPlain(folder, true, error);
+        ASSERT_TRUE(folderHold) << error;
+        const auto fileHold = Files().HoldPlain(path, false, error);
+        ASSERT_TRUE(fileHold) << error;
+        std::vector<uint8_t> data;
+        EXPECT_EQ(seam::kErrSuccess, Files().ReadFile(path, 100, data));
+        EXPECT_EQ(seam::kErrSuccess, Files().CheckPlainFile(path));
+        EXPECT_EQ(seam::kErrSharingViolation, Files().DeleteFile(path));
+        EXPECT_TRUE(m_cp->Exists(path));
+    }
+    EXPECT_FALSE(Files().HoldPlain(In(u"없음"), false, error));
+    EXPECT_EQ(seam::FileFate::Gone, seam::FileFateOf(error));
+    EXPECT_FALSE(Files().HoldPlain(path, true, error)) << "a file held as a folder";
+    EXPECT_EQ(seam::kErrSuccess, Files().DeleteFile(path)) << "the holds are let go";
+}
+
 TEST_F(ContractFiles, ReadOnlyFileIsDenied) {
     const std::u16string path = In(u"읽기전용.txt");
     ASSERT_TRUE(m_cp->MakeFile(path, "keep"));

@@ -168,6 +168,41 @@ long FakeFileSystem::CheckPlainFile(const std::u16string& path) {
     return fs::is_directory(mapped, ec) ? seam::kErrAccessDenied : seam::kErrSuccess;
 }
 
+std::unique_ptr<seam::IFileHold> FakeFileSystem::HoldPlain(const std::u16string& path, bool bFolder, long& error) {
+    // A hold is one more holder that does not let others delete or rename.
+    class Hold final : public seam::IFileHold {
+    public:
+        Hold(FakeFileSystem& files, std::string mapped) : m_files(files), m_mapped(std::move(mapped)) {}
+        ~Hold() override {
+            std::lock_guard<std::mutex> hold(m_files.m_lock);
+            const auto it = m_files.m_held.find(m_mapped);
+            if (it != m_files.m_held.end()) m_files.m_held.erase(it);
+        }
+
+    private:
+        FakeFileSystem& m_files;
+        std::string m_mapped;
+    };
+    std::lock_guard<std::mutex> hold(m_lock);
+    const std::string mapped = Mapped(path);
+    std::error_code ec;
+    if (mapped.empty() || !fs::exists(fs::symlink_status(mapped, ec))) {
+        error = mapped.empty() ? seam::kErrPathNotFound : Missing(mapped);
+        return nullptr;
+    }
+    if (ThroughLink(mapped)) {
+        error = seam::kErrLinked;
+        return nullptr;
+    }
+    if (fs::is_directory(mapped, ec) != bFolder) {
+        error = bFolder ? 267 /* ERROR_DIRECTORY */ : seam::kErrAccessDenied;
+        return nullptr;
+    }
+    m_held.insert(mapped);
+    error = seam::kErrSuccess;
+    return std::make_unique<Hold>(*this, mapped);
+}
+
 std::string FakeFileSystem::Utf8Path(const std::u16string& path) {
     std::lock_guard<std::mutex> hold(m_lock);
     return Mapped(path);
@@ -178,6 +213,7 @@ long FakeFileSystem::CreateFolder(const std::u16string& path) {
     const std::string mapped = Mapped(path);
     if (mapped.empty()) return seam::kErrPathNotFound;
     std::error_code ec;
+    if (ThroughLink(mapped)) return seam::kErrLinked;
     if (fs::is_directory(mapped, ec)) return seam::kErrSuccess;
     if (fs::exists(mapped, ec)) return seam::kErrAccessDenied;
     if (!fs::is_directory(fs::path(mapped).parent_path(), ec)) return seam::kErrPathNotFound;

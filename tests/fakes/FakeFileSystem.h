@@ -34,6 +34,7 @@ public:
     long ReadFile(const std::u16string& path, size_t maxBytes, std::vector<uint8_t>& data) override;
     long DeleteFile(const std::u16string& path) override;
     long CheckPlainFile(const std::u16string& path) override;
+    std::unique_ptr<seam::IFileHold> HoldPlain(const std::u16string& path, bool bFolder, long& error) override;
     std::string Utf8Path(const std::u16string& path) override;
     long CreateFolder(const std::u16string& path) override;
 
@@ -73,7 +74,7 @@ private:
 
     std::mutex m_lock;
     std::string m_strRoot;                   // made on first use
-    std::set<std::string> m_held;            // mapped paths
+    std::multiset<std::string> m_held;       // mapped paths, once per holder
     std::map<std::string, uint32_t> m_attributes;  // mapped path -> extra attributes
     std::map<seam::KnownFolder, std::u16string> m_redirected;
 };

@@ -123,7 +123,7 @@ bool FakeProcesses::StartTimeOf(uint32_t pid, uint64_t& ticks) {
 bool FakeProcesses::ImageName(seam::ProcHandle process, std::string& exeName) {
     std::lock_guard<std::mutex> hold(m_lock);
     const Proc* p = ByHandle(process);
-    if (!p) return false;
+    if (!p || m_bNoImageNames) return false;
     exeName = p->exeName;
     return true;
 }

@@ -72,6 +72,8 @@ public:
     // `ticks`, gets its id (with the defaults of Add): a reused id.
     void Reuse(uint32_t pid, const std::string& exeName, uint64_t ticks);
     void SetOpenFails(uint32_t pid, bool fails);
+    // Windows before Vista: no image name from a process handle.
+    void SetNoImageNames(bool none) { m_bNoImageNames = none; }
     void SetTerminateMode(uint32_t pid, TerminateMode mode);
     void SetSnapshotFails(bool fails);
     // NotCritical unless set.
@@ -123,6 +125,7 @@ private:
     seam::ProcHandle m_nNextHandle = 0x2000;
     bool m_bSnapshotFails = false;
     int m_nBadCloses = 0;
+    bool m_bNoImageNames = false;
 };
 
 }  // namespace fakes

@@ -156,6 +156,36 @@ const Case kCases[] = {
          return pid;
      },
      true, RowFate::Denied, After::Runs},
+    {"Windows XP: the console user's program shares session 0 with the services",
+     [](World& w) {
+         w.procs.SetSession(w.self, 0);
+         const uint32_t pid = w.procs.Add("Game.exe");
+         w.procs.SetSession(pid, 0);
+         return pid;
+     },
+     true, RowFate::Removed, After::Terminated},
+    {"Windows XP: a service's process in that session 0 stays",
+     [](World& w) {
+         w.procs.SetSession(w.self, 0);
+         const uint32_t pid = w.procs.Add("vendorsvc.exe");
+         w.procs.SetSession(pid, 0);
+         w.fakes.services.Install("VendorSvc", seam::kSvcRunning, 0, pid);
+         return pid;
+     },
+     false, RowFate::Denied, After::Runs},
+    {"Windows XP: no image name from a handle, the start time still names the process",
+     [](World& w) {
+         w.procs.SetNoImageNames(true);
+         return w.procs.Add("Game.exe");
+     },
+     true, RowFate::Removed, After::Terminated},
+    {"Windows XP: no image name, and the id now names a later process",
+     [](World& w) {
+         w.procs.SetNoImageNames(true);
+         return w.procs.Add("Game.exe");
+     },
+     true, RowFate::AlreadyGone, After::Runs,
+     [](World& w, uint32_t pid) { w.procs.Reuse(pid, "Game.exe", w.procs.StartedAt(pid) + kSecond); }},
     {"an install in progress", [](World& w) { return w.procs.Add("msiexec.exe"); }, false, RowFate::Denied,
      After::Runs},
     {"Windows' servicing worker", [](World& w) { return w.procs.Add("TiWorker.exe"); }, false, RowFate::Denied,
