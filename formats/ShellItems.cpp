@@ -119,7 +119,8 @@ bool ShellItemListFileName(const uint8_t* data, size_t size, std::string& cp949)
         return true;
     });
     if (!parsed || last == nullptr) return false;
-    return FileEntryName(last, lastSize, cp949);
+    // A name of only what no conversion shows (or of nothing) names no file.
+    return FileEntryName(last, lastSize, cp949) && !cp949.empty();
 }
 
 bool ShellItemListPath(const uint8_t* data, size_t size, std::string& cp949) {

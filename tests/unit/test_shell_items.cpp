@@ -127,6 +127,9 @@ TEST(ShellItems, BrokenListsGiveNoName) {
     EXPECT_EQ("(none)", NameOf({0x02, 0x00, 0x00, 0x00}));
     // A list ending in a folder that is not a file entry (the root item alone).
     EXPECT_EQ("(none)", NameOf(List({})));
+    // A long name of only a character the conversion shows nothing of (a
+    // tag character), and no short name, names no file.
+    EXPECT_EQ("(none)", NameOf(List({FileEntry("", u"\U000E0041", 9)})));
     // An extension offset pointing past the item falls back to the short name.
     Bytes wild = FileEntry("WILD.TXT", u"wild.txt", 9);
     Put16(wild, wild.size() - 2, 0x7FFF);
