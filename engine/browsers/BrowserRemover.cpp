@@ -58,7 +58,7 @@ void RemoveBrowserRows(seam::Platform& platform, EngineState& state, const RowBa
         fates.assign(rows.size(), RowFate::Linked);
         return;
     }
-    for (const char16_t* suffix : {u"", u"-journal", u"-wal", u"-shm"}) {
+    for (const char16_t* suffix : {u"-journal", u"-wal", u"-shm"}) {
         if (platform.files.CheckPlainFile(path + suffix) == seam::kErrLinked) {
             fates.assign(rows.size(), RowFate::Linked);
             return;

@@ -47,12 +47,10 @@ void CTraceEngine::AnalysisPass() {
     const std::vector<PassNote> notes = m_state.Notes();
     // What could not be read is said before anything else: the counts
     // show what was found, not what is there.
-    const bool bUnread = std::any_of(notes.begin(), notes.end(),
+    const auto unread = std::find_if(notes.begin(), notes.end(),
                                      [](const PassNote& note) { return note.kind == NoteKind::Unreadable; });
-    if (bUnread) {
-        const auto first = std::find_if(notes.begin(), notes.end(),
-                                        [](const PassNote& note) { return note.kind == NoteKind::Unreadable; });
-        m_state.SetStatusText(StatusAnalysedUnread(static_cast<int>(notes.size()), first->path));
+    if (unread != notes.end()) {
+        m_state.SetStatusText(StatusAnalysedUnread(static_cast<int>(notes.size()), unread->path));
     } else if (!notes.empty()) {
         m_state.SetStatusText(StatusAnalysedTooLarge(static_cast<int>(notes.size()), notes.front().path));
     } else {

@@ -114,10 +114,16 @@ std::wstring LongForm(const std::wstring& asked) {
     return WithoutTrailingSlash(WithoutLongPrefix(std::wstring(buffer.data(), length)));
 }
 
-long Checked(const std::u16string& path, bool bFolder, win::UniqueFileHandle& opened, win::UniqueFileHandle& file) {
+long Checked(const std::u16string& path, DWORD access, bool bFolder, win::UniqueFileHandle& opened,
+             win::UniqueFileHandle& file) {
     BY_HANDLE_FILE_INFORMATION info = {};
     if (!::GetFileInformationByHandle(opened.Get(), &info)) return static_cast<long>(::GetLastError());
     if (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) return kErrLinked;
+    // Windows refuses a read-only file what would change it; asked here
+    // too, so that a user with every right (Wine run as root ignores the
+    // attribute) still has the file kept.
+    if ((access & (DELETE | GENERIC_WRITE)) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        return kErrAccessDenied;
     if (bFolder && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return ERROR_DIRECTORY;
     // A hard link is one more name of a file that may lie anywhere, and the
     // final path gives the name it was opened by: only a file's sole name
@@ -169,13 +175,13 @@ long DeleteByHandle(HANDLE file) {
 long OpenPlain(const std::u16string& path, DWORD access, DWORD share, bool bFolder, win::UniqueFileHandle& file) {
     win::UniqueFileHandle opened = Open(path, access, share, OPEN_EXISTING, bFolder);
     if (!opened) return static_cast<long>(::GetLastError());
-    return Checked(path, bFolder, opened, file);
+    return Checked(path, access, bFolder, opened, file);
 }
 
 long CreatePlainFile(const std::u16string& path, win::UniqueFileHandle& file) {
     win::UniqueFileHandle made = Open(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ, CREATE_NEW, false);
     if (made) {
-        const long checked = Checked(path, false, made, file);
+        const long checked = Checked(path, GENERIC_WRITE, false, made, file);
         if (checked == kErrSuccess) return kErrSuccess;
         // Made through a linked folder: the new file goes again.
         DeleteByHandle(made.Get());

@@ -21,7 +21,8 @@ std::wstring WideLong(std::wstring wide);
 // or a file, and keeps the handle only when it reached an entry that is no
 // reparse point and whose final path is `path` itself (letters compared as
 // Windows compares names, so that the case a caller wrote does not count):
-// kErrLinked otherwise, or the Win32 error of the open.
+// kErrLinked otherwise, kErrAccessDenied for a read-only file opened to be
+// written or deleted, or the Win32 error of the open.
 long OpenPlain(const std::u16string& path, DWORD access, DWORD share, bool bFolder, win::UniqueFileHandle& file);
 
 // Deletes the file `file` is open on (opened with DELETE access), through

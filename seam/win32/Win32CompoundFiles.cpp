@@ -181,12 +181,6 @@ public:
         win::UniqueFileHandle file;
         const long opened = OpenPlain(path, GENERIC_READ | GENERIC_WRITE, 0, false, file);
         if (opened != kErrSuccess) return opened;
-        // Windows refuses a read-only file write access; asked too, so that a
-        // user who runs this with every right (Wine as root ignores the
-        // attribute) still has the file kept.
-        BY_HANDLE_FILE_INFORMATION info = {};
-        if (::GetFileInformationByHandle(file.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-            return kErrAccessDenied;
         std::vector<uint8_t> bytes;
         long error = ReadFileWhole(file.Get(), bytes);
         if (error != kErrSuccess) return error;

@@ -146,11 +146,6 @@ public:
         win::UniqueFileHandle file;
         const long opened = OpenPlain(path, DELETE | FILE_READ_ATTRIBUTES, kShareAll, false, file);
         if (opened != kErrSuccess) return opened;
-        // DeleteFileW refuses a read-only file; the disposition alone would
-        // not everywhere (Wine run as root).
-        BY_HANDLE_FILE_INFORMATION info = {};
-        if (::GetFileInformationByHandle(file.Get(), &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
-            return kErrAccessDenied;
         const long deleted = DeleteByHandle(file.Get());
         if (deleted != ERROR_CALL_NOT_IMPLEMENTED) return deleted;
         // Windows XP: by the path that was just checked.

@@ -158,14 +158,18 @@ long FakeFileSystem::DeleteFile(const std::u16string& path) {
     return seam::kErrSuccess;
 }
 
-long FakeFileSystem::CheckPlainFile(const std::u16string& path) {
-    std::lock_guard<std::mutex> hold(m_lock);
-    const std::string mapped = Mapped(path);
+long FakeFileSystem::PlainRefusal(const std::string& mapped, bool bFolder) {
     if (mapped.empty()) return seam::kErrPathNotFound;
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(mapped, ec))) return Missing(mapped);
     if (ThroughLink(mapped)) return seam::kErrLinked;
-    return fs::is_directory(mapped, ec) ? seam::kErrAccessDenied : seam::kErrSuccess;
+    if (fs::is_directory(mapped, ec) == bFolder) return seam::kErrSuccess;
+    return bFolder ? 267 /* ERROR_DIRECTORY */ : seam::kErrAccessDenied;
+}
+
+long FakeFileSystem::CheckPlainFile(const std::u16string& path) {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return PlainRefusal(Mapped(path), false);
 }
 
 std::unique_ptr<seam::IFileHold> FakeFileSystem::HoldPlain(const std::u16string& path, bool bFolder, long& error) {
@@ -185,21 +189,9 @@ std::unique_ptr<seam::IFileHold> FakeFileSystem::HoldPlain(const std::u16string&
     };
     std::lock_guard<std::mutex> hold(m_lock);
     const std::string mapped = Mapped(path);
-    std::error_code ec;
-    if (mapped.empty() || !fs::exists(fs::symlink_status(mapped, ec))) {
-        error = mapped.empty() ? seam::kErrPathNotFound : Missing(mapped);
-        return nullptr;
-    }
-    if (ThroughLink(mapped)) {
-        error = seam::kErrLinked;
-        return nullptr;
-    }
-    if (fs::is_directory(mapped, ec) != bFolder) {
-        error = bFolder ? 267 /* ERROR_DIRECTORY */ : seam::kErrAccessDenied;
-        return nullptr;
-    }
+    error = PlainRefusal(mapped, bFolder);
+    if (error != seam::kErrSuccess) return nullptr;
     m_held.insert(mapped);
-    error = seam::kErrSuccess;
     return std::make_unique<Hold>(*this, mapped);
 }
 
@@ -272,18 +264,10 @@ void FakeFileSystem::RedirectKnownFolder(seam::KnownFolder folder, const std::u1
 }
 
 bool FakeFileSystem::MakeLink(const std::u16string& path, const std::u16string& target) {
-    std::string hostTarget;
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        hostTarget = Mapped(target);
-    }
-    return !hostTarget.empty() && MakeLinkOutside(path, hostTarget);
-}
-
-bool FakeFileSystem::MakeLinkOutside(const std::u16string& path, const std::string& hostTarget) {
     std::lock_guard<std::mutex> hold(m_lock);
     const std::string mapped = Mapped(path);
-    if (mapped.empty()) return false;
+    const std::string hostTarget = Mapped(target);
+    if (mapped.empty() || hostTarget.empty()) return false;
     std::error_code ec;
     fs::create_directories(fs::path(mapped).parent_path(), ec);
     fs::create_symlink(hostTarget, mapped, ec);

@@ -51,10 +51,8 @@ public:
     void SetAttributes(const std::u16string& path, uint32_t attributes);  // kAttrReadOnly and the like
     // The user's settings point the known folder at `path`.
     void RedirectKnownFolder(seam::KnownFolder folder, const std::u16string& path);
-    // A symbolic link at `path` to `target`, a Windows path of this file
-    // system or, outside it, a path of the machine itself.
+    // A symbolic link at `path` to `target`, a Windows path of this file system.
     bool MakeLink(const std::u16string& path, const std::u16string& target);
-    bool MakeLinkOutside(const std::u16string& path, const std::string& hostTarget);
 
     // What a program opening the file to change it meets: kErrSuccess, or
     // the refusal DeleteFile would give (held open, read-only, missing).
@@ -71,6 +69,9 @@ private:
     const std::string& Root();
     long Refusal(const std::string& mapped);  // m_lock held
     bool ThroughLink(const std::string& mapped);  // m_lock held
+    // What CheckPlainFile and HoldPlain refuse: missing, linked, or not a
+    // folder (a file) as asked. m_lock held.
+    long PlainRefusal(const std::string& mapped, bool bFolder);
 
     std::mutex m_lock;
     std::string m_strRoot;                   // made on first use
